@@ -1,0 +1,2 @@
+#include "host/host.h"
+// The interface is header-only; this unit anchors the library.

@@ -1,0 +1,59 @@
+#pragma once
+// Everything the engine may ask of the desktop. Window models receive a Host and never
+// touch the toolkit themselves; tests pass a recording host that scripts the answers.
+// All texts are CP932.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "text/date_time.h"
+
+namespace tidemark {
+
+// The program's timers, named as the windows name them.
+enum class TimerId {
+    Timer4,        // automatic results fetch of the main window
+    TimerNVStatus, // download polling of the stored-data import
+    Timer1,        // one-second clipboard notice
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // Information box: information icon, OK.
+    virtual void information(std::string_view text) = 0;
+    // Confirmation box: question icon, Yes and No. True for Yes.
+    virtual bool confirm(std::string_view text) = 0;
+    // Plain message box: text and OK.
+    virtual void message(std::string_view text) = 0;
+    virtual void beep() = 0;
+
+    // Lets repaints, clicks and timer ticks run during a long loop.
+    virtual void processEvents() = 0;
+    virtual void setBusyCursor(bool busy) = 0;
+
+    // (Re)starts a timer; onTick runs on the UI thread at every period until stopped.
+    virtual void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) = 0;
+    virtual void stopTimer(TimerId id) = 0;
+
+    // Hands a file (UTF-8 path) or a web address to the desktop's default program.
+    virtual bool openWithDefault(const std::string& pathOrUrl) = 0;
+
+    // Draws a transient text on the main window surface (no control of its own).
+    virtual void drawTransientText(int x, int y, std::string_view text) = 0;
+
+    virtual void setClipboardText(std::string_view text) = 0;
+
+    // Local wall clock.
+    virtual text::DateTime now() const = 0;
+    text::DateTime today() const
+    {
+        text::DateTime t = now();
+        t.hour = t.minute = t.second = 0;
+        return t;
+    }
+};
+
+} // namespace tidemark

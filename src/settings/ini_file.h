@@ -1,0 +1,44 @@
+#pragma once
+// The settings component: an INI-style CP932 file read and written directly on every
+// access (no caching), so a value written by one window is seen by the next read in any
+// other. Section and key names compare without regard to case.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tidemark {
+
+class IniFile {
+public:
+    // The file beside the executable: the executable's name with ".ini".
+    static std::filesystem::path pathForExecutable(const std::filesystem::path& executable);
+
+    explicit IniFile(std::filesystem::path path);
+
+    const std::filesystem::path& path() const { return m_path; }
+    void setPath(std::filesystem::path path) { m_path = std::move(path); }
+
+    // Raw value as stored, blanks around it removed, one pair of double quotes removed,
+    // cut to 2047 bytes; `def` when the key is missing.
+    std::string readRaw(std::string_view section, std::string_view key, std::string_view def) const;
+
+    // Text: a missing key yields `def`; a value in half-width corner brackets or double
+    // quotes loses them; "｢｣" or "\"\"" yields the empty text.
+    std::string readString(std::string_view section, std::string_view key, std::string_view def) const;
+    // Integer: decimal, or hexadecimal after "0x"/"0X"/"$"; anything else yields `def`.
+    std::int32_t readInteger(std::string_view section, std::string_view key, std::int32_t def) const;
+    // Flag: read as an integer with default 1 or 0; any non-zero integer is true.
+    bool readBool(std::string_view section, std::string_view key, bool def) const;
+
+    // Writes create the file, the section or the key when missing. Throw text::FileError.
+    void writeString(std::string_view section, std::string_view key, std::string_view value);
+    void writeInteger(std::string_view section, std::string_view key, std::int32_t value);
+    void writeBool(std::string_view section, std::string_view key, bool value);
+
+private:
+    std::filesystem::path m_path;
+};
+
+} // namespace tidemark

@@ -1,0 +1,131 @@
+#include "text/file_io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tidemark::text {
+namespace {
+
+[[noreturn]] void fail(const std::filesystem::path& path, int err)
+{
+    throw FileError(path.string() + ": " + systemMessage(err));
+}
+
+} // namespace
+
+std::string systemMessage(int err)
+{
+    char buf[256];
+    // GNU strerror_r returns the message pointer.
+    const char* msg = strerror_r(err, buf, sizeof buf);
+    return msg ? std::string(msg) : std::string("error ") + std::to_string(err);
+}
+
+bool tryReadFile(const std::filesystem::path& path, std::string& out)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return false;
+        fail(path, errno);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        int e = errno;
+        ::close(fd);
+        fail(path, e);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        fail(path, EISDIR);
+    }
+    out.clear();
+    if (st.st_size > 0)
+        out.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            int e = errno;
+            ::close(fd);
+            fail(path, e);
+        }
+        if (n == 0)
+            break;
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::string out;
+    if (!tryReadFile(path, out))
+        fail(path, ENOENT);
+    return out;
+}
+
+void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::filesystem::path tmp = path;
+    tmp += ".tmp~";
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        fail(path, errno);
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            int e = errno;
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            fail(path, e);
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) {
+        int e = errno;
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        fail(path, e);
+    }
+    if (::close(fd) != 0) {
+        int e = errno;
+        ::unlink(tmp.c_str());
+        fail(path, e);
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::unlink(tmp.c_str());
+        fail(path, EISDIR);
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        int e = errno;
+        ::unlink(tmp.c_str());
+        fail(path, e);
+    }
+}
+
+void ensureDirectory(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return;
+    std::filesystem::create_directories(path, ec);
+    if (ec)
+        throw FileError(path.string() + ": " + ec.message());
+    if (!std::filesystem::is_directory(path, ec))
+        fail(path, ENOTDIR);
+}
+
+} // namespace tidemark::text

@@ -1,0 +1,38 @@
+#pragma once
+// Whole-file reads and atomic whole-file writes. The store, the settings file and the
+// error log are always rewritten whole; a crash or a full disk must never leave a
+// half-written file, so a write goes to a temporary file beside the target, is
+// flushed to disk and then renamed over it.
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace tidemark::text {
+
+// A platform file error. what() is the platform's message (UTF-8), prefixed with the
+// path it concerns; it ends the current operation and is shown to the user.
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The whole file as bytes. Throws FileError when it exists but cannot be read
+// (a directory where a file is expected counts as unreadable).
+std::string readFile(const std::filesystem::path& path);
+
+// Like readFile, but a missing file reads as nullopt-like false.
+bool tryReadFile(const std::filesystem::path& path, std::string& out);
+
+// Replaces the file with `bytes` atomically. Throws FileError; the old file is then
+// unchanged and no temporary file is left behind.
+void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+
+// Creates a folder (and its parents) when missing. Throws FileError.
+void ensureDirectory(const std::filesystem::path& path);
+
+// The platform's message for an errno value, as UTF-8.
+std::string systemMessage(int err);
+
+} // namespace tidemark::text

@@ -1,0 +1,77 @@
+#include "support/recording_host.h"
+
+namespace tidemark::testing {
+
+void RecordingHost::information(std::string_view text)
+{
+    boxes.push_back({BoxKind::Information, std::string(text)});
+}
+
+bool RecordingHost::confirm(std::string_view text)
+{
+    boxes.push_back({BoxKind::Confirm, std::string(text)});
+    if (confirmAnswers.empty())
+        return true;
+    bool answer = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return answer;
+}
+
+void RecordingHost::message(std::string_view text)
+{
+    boxes.push_back({BoxKind::Message, std::string(text)});
+}
+
+void RecordingHost::processEvents()
+{
+    ++eventPumps;
+    if (onProcessEvents)
+        onProcessEvents();
+}
+
+void RecordingHost::startTimer(TimerId id, int intervalMs, std::function<void()> onTick)
+{
+    Timer& t = timers[id];
+    t.running = true;
+    t.intervalMs = intervalMs;
+    t.onTick = std::move(onTick);
+}
+
+void RecordingHost::stopTimer(TimerId id) { timers[id].running = false; }
+
+bool RecordingHost::openWithDefault(const std::string& pathOrUrl)
+{
+    opened.push_back(pathOrUrl);
+    return openSucceeds;
+}
+
+void RecordingHost::drawTransientText(int, int, std::string_view text)
+{
+    transientTexts.emplace_back(text);
+}
+
+bool RecordingHost::fire(TimerId id)
+{
+    auto it = timers.find(id);
+    if (it == timers.end() || !it->second.running || !it->second.onTick)
+        return false;
+    auto tick = it->second.onTick; // a tick may restart or stop its own timer
+    tick();
+    return true;
+}
+
+bool RecordingHost::timerRunning(TimerId id) const
+{
+    auto it = timers.find(id);
+    return it != timers.end() && it->second.running;
+}
+
+std::vector<std::string> RecordingHost::boxTexts() const
+{
+    std::vector<std::string> r;
+    for (const auto& b : boxes)
+        r.push_back(b.text);
+    return r;
+}
+
+} // namespace tidemark::testing
