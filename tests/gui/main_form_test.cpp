@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <cstdlib>
+
 #include "gui/main_form.h"
 #include "gui/qt_host.h"
 #include "presentation/main_window_model.h"
@@ -96,6 +98,9 @@ TEST(MainForm, MenusButtonsPagesAndPlacement)
 
         f.show();
         EXPECT_EQ(link.inits, 1);
+        // A picture of the window for whoever reviews the layout.
+        if (const char* shot = std::getenv("TIDEMARK_SCREENSHOT"))
+            EXPECT_TRUE(f.grab().save(QString::fromLocal8Bit(shot)));
         f.hide();
         f.show();
         EXPECT_EQ(link.inits, 1); // only the first show initialises the service
