@@ -1,0 +1,161 @@
+#include "analysis/snapshot_series.h"
+
+#include "text/cp932.h"
+#include "text/file_io.h"
+#include "text/number_format.h"
+
+namespace tidemark::analysis {
+
+namespace {
+
+bool isDigits(std::string_view s, std::size_t n)
+{
+    if (s.size() != n)
+        return false;
+    for (char c : s)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+bool isCode(std::string_view s, std::size_t n)
+{
+    if (s.size() != n)
+        return false;
+    for (char c : s)
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+            return false;
+    return true;
+}
+
+} // namespace
+
+RaceOddsFiles raceOddsFiles(const std::filesystem::path& programFolder, std::string_view ra)
+{
+    using text::bytesAt;
+    std::string_view date = bytesAt(ra, 12, 8);
+    std::string_view track = bytesAt(ra, 20, 2);
+    std::string_view rest = bytesAt(ra, 22, 6);
+    if (!isDigits(date, 8) || !isCode(track, 2) || !isDigits(rest, 6))
+        return {};
+    const std::filesystem::path folder = programFolder / "Data" / std::string(date);
+    const std::string stem = std::string(track) + std::string(rest);
+    return {folder / (stem + ".nvO1"), folder / (stem + ".nvO2")};
+}
+
+bool readOddsLines(const std::filesystem::path& file, SnapshotList& lines)
+{
+    lines.clear();
+    std::string bytes;
+    if (file.empty() || !text::tryReadFile(file, bytes))
+        return false;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string_view line(bytes.data() + start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (!line.empty())
+            lines.emplace_back(line);
+        start = end + 1;
+    }
+    return true;
+}
+
+std::string_view announcementTime(std::string_view snapshot) { return text::bytesAt(snapshot, 28, 8); }
+std::string_view creationDate(std::string_view snapshot) { return text::bytesAt(snapshot, 4, 8); }
+
+std::string timeListText(std::string_view s)
+{
+    using text::bytesAt;
+    std::string out;
+    out.append(bytesAt(s, 28, 2)).append("/").append(bytesAt(s, 30, 2)).append(" ");
+    out.append(bytesAt(s, 32, 2)).append(":").append(bytesAt(s, 34, 2));
+    return out;
+}
+
+std::string momentKeyOfTimeText(std::string_view t)
+{
+    using text::bytesAt;
+    std::string key;
+    key.append(bytesAt(t, 1, 2)).append(bytesAt(t, 4, 2)).append(bytesAt(t, 7, 2)).append(bytesAt(t, 10, 2));
+    return key;
+}
+
+std::string hourMinuteText(std::string_view s)
+{
+    std::string out(text::bytesAt(s, 32, 2));
+    out.append(":").append(text::bytesAt(s, 34, 2));
+    return out;
+}
+
+void applyFirstDataCut(SnapshotList& list, std::string_view raceMonthDay, int firstTime, CutCompare how)
+{
+    const std::string cutoffText = std::string(raceMonthDay) + text::formatZeroPad(firstTime, 4);
+    const std::int64_t cutoff = text::readInt(cutoffText);
+    std::size_t drop = 0;
+    while (list.size() - drop >= 2) {
+        std::string_view at = announcementTime(list[drop]);
+        bool early = false;
+        switch (how) {
+        case CutCompare::AsNumber:
+            early = text::readInt(at) < cutoff;
+            break;
+        case CutCompare::AsText:
+            early = at < std::string_view(cutoffText);
+            break;
+        }
+        if (!early)
+            break;
+        ++drop;
+    }
+    list.erase(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(drop));
+}
+
+void applyAdvanceSaleRule(SnapshotList& list)
+{
+    if (list.empty())
+        return;
+    const std::string lastDate(creationDate(list.back()));
+    std::size_t drop = 0;
+    while (drop < list.size() && creationDate(list[drop]) != lastDate)
+        ++drop;
+    list.erase(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(drop));
+}
+
+void SnapshotSeries::clear()
+{
+    o1Snapshots.clear();
+    o2Snapshots.clear();
+    chosenO1.clear();
+    chosenO2.clear();
+    o1FileFound = o2FileFound = false;
+}
+
+SnapshotSeries openRaceSeries(const RaceOddsFiles& files, std::string_view ra, std::string_view raceDay,
+                              const SeriesOptions& options)
+{
+    SnapshotSeries s;
+    const std::string_view monthDay = text::bytesAt(ra, 16, 4);
+    const std::string_view postTime = text::bytesAt(ra, 874, 4);
+
+    auto build = [&](const std::filesystem::path& file, CutCompare how, SnapshotList& list, SnapshotList& chosen) {
+        if (!readOddsLines(file, list))
+            return false;
+        if (!options.ignoreFirstTime)
+            applyFirstDataCut(list, monthDay, options.firstTime, how);
+        if (!list.empty()) {
+            if (options.timePoints.ignoreAdvanceSale)
+                applyAdvanceSaleRule(list);
+            chosen = chooseTimePoints(list, postTime, raceDay, options.timePoints).lines(list);
+        }
+        return true;
+    };
+    s.o1FileFound = build(files.o1, CutCompare::AsNumber, s.o1Snapshots, s.chosenO1);
+    s.o2FileFound = build(files.o2, CutCompare::AsText, s.o2Snapshots, s.chosenO2);
+    return s;
+}
+
+} // namespace tidemark::analysis
