@@ -1,5 +1,6 @@
 #include "analysis/snapshot_series.h"
 
+#include "settings/settings_keys.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
 #include "text/number_format.h"
@@ -125,6 +126,22 @@ void applyAdvanceSaleRule(SnapshotList& list)
     list.erase(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(drop));
 }
 
+SeriesOptions readSeriesOptions(const IniFile& ini)
+{
+    SeriesOptions o;
+    o.ignoreFirstTime = settings::TimeIgnoFirstTime.read(ini);
+    if (!o.ignoreFirstTime)
+        o.firstTime = settings::TimeFirst.read(ini);
+    o.timePoints.ignoreAdvanceSale = settings::MaeUriIgnore.read(ini);
+    o.timePoints.notUse = settings::TimeNotUse.read(ini);
+    if (!o.timePoints.notUse) {
+        o.timePoints.firstMinutes = settings::TimeFirst1.read(ini);
+        o.timePoints.secondMinutes = settings::TimeSecond2.read(ini);
+        o.timePoints.thirdMinutes = settings::TimeThird3.read(ini);
+    }
+    return o;
+}
+
 void SnapshotSeries::clear()
 {
     o1Snapshots.clear();
@@ -134,27 +151,34 @@ void SnapshotSeries::clear()
     o1FileFound = o2FileFound = false;
 }
 
+bool readSeries(SnapshotSeries& s, OddsFile which, const RaceOddsFiles& files, std::string_view ra,
+                std::string_view raceDay, const SeriesOptions& options)
+{
+    const bool o1 = which == OddsFile::O1;
+    SnapshotList& list = o1 ? s.o1Snapshots : s.o2Snapshots;
+    SnapshotList& chosen = o1 ? s.chosenO1 : s.chosenO2;
+    list.clear();
+    chosen.clear();
+    const bool found = readOddsLines(o1 ? files.o1 : files.o2, list);
+    (o1 ? s.o1FileFound : s.o2FileFound) = found;
+    if (!found)
+        return false;
+    if (!options.ignoreFirstTime)
+        applyFirstDataCut(list, text::bytesAt(ra, 16, 4), options.firstTime, o1 ? CutCompare::AsNumber : CutCompare::AsText);
+    if (!list.empty()) {
+        if (options.timePoints.ignoreAdvanceSale)
+            applyAdvanceSaleRule(list);
+        chosen = chooseTimePoints(list, text::bytesAt(ra, 874, 4), raceDay, options.timePoints).lines(list);
+    }
+    return true;
+}
+
 SnapshotSeries openRaceSeries(const RaceOddsFiles& files, std::string_view ra, std::string_view raceDay,
                               const SeriesOptions& options)
 {
     SnapshotSeries s;
-    const std::string_view monthDay = text::bytesAt(ra, 16, 4);
-    const std::string_view postTime = text::bytesAt(ra, 874, 4);
-
-    auto build = [&](const std::filesystem::path& file, CutCompare how, SnapshotList& list, SnapshotList& chosen) {
-        if (!readOddsLines(file, list))
-            return false;
-        if (!options.ignoreFirstTime)
-            applyFirstDataCut(list, monthDay, options.firstTime, how);
-        if (!list.empty()) {
-            if (options.timePoints.ignoreAdvanceSale)
-                applyAdvanceSaleRule(list);
-            chosen = chooseTimePoints(list, postTime, raceDay, options.timePoints).lines(list);
-        }
-        return true;
-    };
-    s.o1FileFound = build(files.o1, CutCompare::AsNumber, s.o1Snapshots, s.chosenO1);
-    s.o2FileFound = build(files.o2, CutCompare::AsText, s.o2Snapshots, s.chosenO2);
+    readSeries(s, OddsFile::O1, files, ra, raceDay, options);
+    readSeries(s, OddsFile::O2, files, ra, raceDay, options);
     return s;
 }
 

@@ -10,6 +10,10 @@
 
 #include "analysis/time_points.h"
 
+namespace tidemark {
+class IniFile;
+}
+
 namespace tidemark::analysis {
 
 // One snapshot = one odds record without its line end.
@@ -58,6 +62,10 @@ struct SeriesOptions {
     TimePointOptions timePoints; // with the advance-sale switch
 };
 
+// The settings of the first-data cut, the advance-sale rule and the time points, read
+// from the settings file at the moment of use.
+SeriesOptions readSeriesOptions(const IniFile& ini);
+
 struct SnapshotSeries {
     SnapshotList o1Snapshots;
     SnapshotList o2Snapshots;
@@ -68,6 +76,13 @@ struct SnapshotSeries {
 
     void clear();
 };
+
+enum class OddsFile { O1, O2 };
+
+// Reads one of the race's odds files into its snapshot list: the first-data cut, the
+// advance-sale rule and the choice of its time points. False when the file is missing.
+bool readSeries(SnapshotSeries& series, OddsFile which, const RaceOddsFiles& files, std::string_view raRecord,
+                std::string_view raceDay, const SeriesOptions& options);
 
 // Builds the series of one race from its odds files. raRecord gives the month-day and
 // the post time; raceDay is the month and day (four digits) of the chosen day.
