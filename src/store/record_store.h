@@ -7,8 +7,8 @@
 // A record is accepted with or without its trailing CR LF; stored, it is one line of
 // exactly lineLength(kind) bytes followed by CR LF. Records that would corrupt the
 // store are refused and reported, never written:
-//   - a record of another kind or of the wrong length (the fixed-size readers would
-//     lose their alignment),
+//   - a record of another kind, of the wrong length or with a line break inside (the
+//     fixed-size readers would lose their alignment),
 //   - a record whose date, track, meeting, day or race bytes are not digits (they
 //     become part of a file name),
 //   - a runner of a race above 12 or a horse outside 1–18 (no slot of its own).
@@ -33,7 +33,7 @@ enum class StoreOutcome {
     Stored,       // the file was rewritten with the record
     NoFile,       // results fetch for a day (or track) never imported: nothing written
     WrongKind,    // refused: bytes 1–2 are not the kind of this writer
-    WrongLength,  // refused: not lineLength(kind) bytes (+ CR LF)
+    BadLine,      // refused: not lineLength(kind) bytes (+ CR LF), or a line break inside
     UnsafeKey,    // refused: key bytes are not digits
     OutsideSlots, // refused (SE): race outside 1–12 or horse outside 1–18
 };
@@ -46,7 +46,7 @@ constexpr bool isRefusal(StoreOutcome o) noexcept
     case StoreOutcome::NoFile:
         return false;
     case StoreOutcome::WrongKind:
-    case StoreOutcome::WrongLength:
+    case StoreOutcome::BadLine:
     case StoreOutcome::UnsafeKey:
     case StoreOutcome::OutsideSlots:
         return true;
@@ -59,12 +59,12 @@ struct StoreTally {
     int stored = 0;
     int noFile = 0;
     int wrongKind = 0;
-    int wrongLength = 0;
+    int badLine = 0;
     int unsafeKey = 0;
     int outsideSlots = 0;
 
     void add(StoreOutcome o) noexcept;
-    int refused() const noexcept { return wrongKind + wrongLength + unsafeKey + outsideSlots; }
+    int refused() const noexcept { return wrongKind + badLine + unsafeKey + outsideSlots; }
 };
 
 // What one odds-file write did.
@@ -74,11 +74,11 @@ struct OddsWriteResult {
     int kept = 0;                // lines written
     int dropped = 0;             // data kind "0" or "9", or race number not positive
     int wrongKind = 0;           // refused: not an O1 (O2) record
-    int wrongLength = 0;         // refused: wrong length
+    int badLine = 0;             // refused: wrong length or a line break inside
     int unsafeKey = 0;           // refused: key bytes not digits
     int otherRace = 0;           // refused: race key differs from the first kept record's
 
-    int refused() const noexcept { return wrongKind + wrongLength + unsafeKey + otherRace; }
+    int refused() const noexcept { return wrongKind + badLine + unsafeKey + otherRace; }
 };
 
 class RecordStore {
@@ -120,7 +120,7 @@ private:
 };
 
 // The line a record is stored as, when it is one: the record without its CR LF if it
-// has one, exactly lineLength(kind) bytes; nullopt otherwise.
+// has one, exactly lineLength(kind) bytes without a CR or LF; nullopt otherwise.
 std::optional<std::string_view> storedLine(StoreKind kind, std::string_view record) noexcept;
 
 } // namespace tidemark::store
