@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace tidemark::analysis {
 
@@ -90,7 +91,7 @@ struct DayTable {
     int raceCount = 0;      // RA records read, 0..96
     int currentRace = 0;    // slot of the race being viewed
     int lastViewedRace = 0; // race-list index viewed last, restored when the day reloads
-    std::array<RaceSlot, kRaceSlots> slots;
+    std::vector<RaceSlot> slots = std::vector<RaceSlot>(kRaceSlots); // always kRaceSlots
 
     // Every race record back to its start values.
     void resetDay();

@@ -1,9 +1,10 @@
 #include "analysis/race_calendar.h"
 
 #include <algorithm>
-#include <system_error>
+#include <stdexcept>
 
 #include "records/keiba_func_nv.h"
+#include "store/record_reader.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
 #include "text/number_format.h"
@@ -15,41 +16,6 @@ namespace {
 
 using text::bytesAt;
 
-constexpr std::size_t kDayLabelBytes = 14;
-
-// The lines of a record file, each blank-padded (or cut) to a whole record with its
-// line end, at most maxCount of them. Reading by line keeps every record in its place
-// even when a line is short or empty; a well-formed file reads exactly as fixed-size
-// records would. False when the file does not exist.
-bool readRecordLines(const std::filesystem::path& file, std::size_t size, std::size_t maxCount,
-                     std::vector<std::string>& out)
-{
-    out.clear();
-    std::string bytes;
-    if (!text::tryReadFile(file, bytes))
-        return false;
-    std::size_t start = 0;
-    while (start < bytes.size() && out.size() < maxCount) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos)
-            end = bytes.size();
-        std::string_view line(bytes.data() + start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        std::string rec(line.substr(0, std::min(line.size(), size - 2)));
-        rec.resize(size - 2, ' ');
-        rec += "\r\n";
-        out.push_back(std::move(rec));
-        start = end + 1;
-    }
-    return true;
-}
-
-bool endsWithNoCase(std::string_view s, std::string_view suffix)
-{
-    return s.size() >= suffix.size() && text::equalsNoCase(s.substr(s.size() - suffix.size()), suffix);
-}
-
 std::string trackName2(std::string_view code) { return KeibaFuncNV::TrackName(code, 2); }
 
 int numberAt(std::string_view rec, std::size_t pos, std::size_t len)
@@ -59,21 +25,10 @@ int numberAt(std::string_view rec, std::size_t pos, std::size_t len)
 
 } // namespace
 
-std::vector<std::string> buildDateList(const std::filesystem::path& dataFolder)
+std::vector<std::string> buildDateList(const store::StoreLayout& layout)
 {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(dataFolder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!it->is_regular_file(ec))
-            continue;
-        std::string name = text::fromUtf8(it->path().filename().string());
-        if (endsWithNoCase(name, ".nvRA"))
-            names.push_back(std::move(name));
-    }
-    std::sort(names.begin(), names.end());
-    std::vector<std::string> labels;
-    for (auto it = names.rbegin(); it != names.rend(); ++it)
-        labels.push_back(it->substr(0, std::min(it->size(), kDayLabelBytes)));
+    std::vector<std::string> labels = layout.dayLabels();
+    std::reverse(labels.begin(), labels.end());
     return labels;
 }
 
@@ -95,18 +50,30 @@ std::string dayLabelOf(int year, int month, int day)
            text::formatZeroPad(day, 2) + text::sj("日");
 }
 
-DayFiles dayFiles(const std::filesystem::path& programFolder, std::string_view dayLabel)
+DayFiles dayFiles(const store::StoreLayout& layout, std::string_view dayLabel)
 {
-    const std::filesystem::path data = programFolder / "Data";
-    const std::string name = text::toUtf8(dayLabel);
-    return {data / (name + ".nvRA"), data / (name + ".nvHR")};
+    DayFiles d;
+    d.label = std::string(dayLabel);
+    d.layout = &layout;
+    try {
+        d.dayFile = layout.raFile(dayLabel);
+        d.payoutFile = layout.hrFile(dayLabel);
+    } catch (const std::invalid_argument&) {
+        d.dayFile.clear();
+        d.payoutFile.clear();
+    }
+    return d;
 }
 
-std::filesystem::path runnerFile(const DayFiles& day, std::string_view dayLabel, std::string_view trackCode)
+std::filesystem::path DayFiles::runnerFile(std::string_view trackCode) const
 {
-    std::string stem(dayLabel.substr(0, std::min(dayLabel.size(), kDayLabelBytes)));
-    stem += trackName2(trackCode);
-    return day.dayFile.parent_path() / (text::toUtf8(stem) + ".nvSEr");
+    if (!layout || dayFile.empty())
+        return {};
+    try {
+        return layout->seFile(label, trackCode);
+    } catch (const std::invalid_argument&) {
+        return {};
+    }
 }
 
 std::string raceListText(std::string_view ra)
@@ -145,11 +112,12 @@ void clearDayRecords(DayTable& table)
     table.raceCount = 0;
 }
 
-DayRead readDayFile(DayTable& table, const DayFiles& day, std::string_view dayLabel)
+DayRead readDayFile(DayTable& table, const DayFiles& day)
 {
     DayRead read;
     std::vector<std::string> ras;
-    readRecordLines(day.dayFile, kRaSize, kRaceSlots, ras);
+    if (!day.dayFile.empty())
+        store::tryReadRecords(day.dayFile, store::StoreKind::RA, ras, kRaceSlots);
     table.raceCount = static_cast<int>(ras.size());
 
     // Runner files are read once per track, not once per race.
@@ -171,7 +139,8 @@ DayRead readDayFile(DayTable& table, const DayFiles& day, std::string_view dayLa
         auto t = std::find_if(tracks.begin(), tracks.end(), [&](const TrackRunners& x) { return x.code == code; });
         if (t == tracks.end()) {
             TrackRunners tr{code, false, {}};
-            tr.found = readRecordLines(runnerFile(day, dayLabel, code), kSeSize, 216, tr.lines);
+            const std::filesystem::path se = day.runnerFile(code);
+            tr.found = !se.empty() && store::tryReadRecords(se, store::StoreKind::SE, tr.lines, store::kRunnerSlots);
             tracks.push_back(std::move(tr));
             t = tracks.end() - 1;
         }
@@ -198,7 +167,7 @@ DayRead readDayFile(DayTable& table, const DayFiles& day, std::string_view dayLa
 bool readPayoutFile(DayTable& table, const DayFiles& day)
 {
     std::vector<std::string> hrs;
-    if (!readRecordLines(day.payoutFile, kHrSize, kRaceSlots, hrs))
+    if (day.payoutFile.empty() || !store::tryReadRecords(day.payoutFile, store::StoreKind::HR, hrs, kRaceSlots))
         return false;
     for (std::string& hr : hrs) {
         for (int i = 0; i < table.raceCount; ++i) {

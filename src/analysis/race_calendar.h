@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "analysis/day_table.h"
+#include "store/store_layout.h"
 
 namespace tidemark::analysis {
 
 // Day labels ("2024年01月15日", CP932, the first 14 bytes of each day file's name) of
-// the "*.nvRA" files in dataFolder, newest first. A missing folder gives no days.
-std::vector<std::string> buildDateList(const std::filesystem::path& dataFolder);
+// the "*.nvRA" files of the store, newest first. A missing store folder gives no days.
+std::vector<std::string> buildDateList(const store::StoreLayout& layout);
 
 // Index of the first label whose date (characters 1-4, 7-8, 11-12) is not after
 // todayYmd ("yyyymmdd"); labels.size() when every day lies in the future.
@@ -22,15 +23,18 @@ int newestDayNotAfter(const std::vector<std::string>& labels, std::string_view t
 // "2024年01月15日" of a date: how the day list names today.
 std::string dayLabelOf(int year, int month, int day);
 
+// The files of one day. All paths are empty when the label cannot name a file (it
+// holds a path separator): such a day has no files.
 struct DayFiles {
+    std::string label;                // the day label
     std::filesystem::path dayFile;    // Data/{label}.nvRA
     std::filesystem::path payoutFile; // Data/{label}.nvHR
-};
-DayFiles dayFiles(const std::filesystem::path& programFolder, std::string_view dayLabel);
+    const store::StoreLayout* layout = nullptr;
 
-// Runner file of one track of the day: the day file's folder, the day label and the
-// two-character track name, ".nvSEr".
-std::filesystem::path runnerFile(const DayFiles& day, std::string_view dayLabel, std::string_view trackCode);
+    // Runner file of one track of the day: Data/{label}{track name}.nvSEr.
+    std::filesystem::path runnerFile(std::string_view trackCode) const;
+};
+DayFiles dayFiles(const store::StoreLayout& layout, std::string_view dayLabel);
 
 // Race list entry of an RA record: track name (form 2) + race number "%2d" + "R",
 // two blanks for a race number of zero.
@@ -57,7 +61,7 @@ void clearDayRecords(DayTable& table);
 
 // Reads the day file (at most 96 races) into the slots, each race's runners from its
 // track's runner file, and lists the races. Throws text::FileError on an unreadable file.
-DayRead readDayFile(DayTable& table, const DayFiles& day, std::string_view dayLabel);
+DayRead readDayFile(DayTable& table, const DayFiles& day);
 
 // Puts each payout record of the day into the slot of the race with the same track code
 // and race number (at most 96 records; unmatched records are dropped). False when the

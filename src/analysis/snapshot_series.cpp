@@ -1,5 +1,7 @@
 #include "analysis/snapshot_series.h"
 
+#include <stdexcept>
+
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
@@ -7,41 +9,16 @@
 
 namespace tidemark::analysis {
 
-namespace {
-
-bool isDigits(std::string_view s, std::size_t n)
+RaceOddsFiles raceOddsFiles(const store::StoreLayout& layout, std::string_view ra)
 {
-    if (s.size() != n)
-        return false;
-    for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
-bool isCode(std::string_view s, std::size_t n)
-{
-    if (s.size() != n)
-        return false;
-    for (char c : s)
-        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
-            return false;
-    return true;
-}
-
-} // namespace
-
-RaceOddsFiles raceOddsFiles(const std::filesystem::path& programFolder, std::string_view ra)
-{
-    using text::bytesAt;
-    std::string_view date = bytesAt(ra, 12, 8);
-    std::string_view track = bytesAt(ra, 20, 2);
-    std::string_view rest = bytesAt(ra, 22, 6);
-    if (!isDigits(date, 8) || !isCode(track, 2) || !isDigits(rest, 6))
+    const std::string key(text::bytesAt(ra, 12, 16));
+    if (!store::hasStorableKey(ra))
         return {};
-    const std::filesystem::path folder = programFolder / "Data" / std::string(date);
-    const std::string stem = std::string(track) + std::string(rest);
-    return {folder / (stem + ".nvO1"), folder / (stem + ".nvO2")};
+    try {
+        return {layout.oddsFile(store::StoreKind::O1, key), layout.oddsFile(store::StoreKind::O2, key)};
+    } catch (const std::invalid_argument&) {
+        return {};
+    }
 }
 
 bool readOddsLines(const std::filesystem::path& file, SnapshotList& lines)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/time_points.h"
+#include "store/store_layout.h"
 
 namespace tidemark {
 class IniFile;
@@ -27,7 +28,7 @@ struct RaceOddsFiles {
     std::filesystem::path o2;
     bool valid() const { return !o1.empty(); }
 };
-RaceOddsFiles raceOddsFiles(const std::filesystem::path& programFolder, std::string_view raRecord);
+RaceOddsFiles raceOddsFiles(const store::StoreLayout& layout, std::string_view raRecord);
 
 // Reads the lines of an odds file into `lines` (line ends removed, empty lines
 // skipped). False when the file does not exist; throws text::FileError when it exists
