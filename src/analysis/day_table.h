@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "records/record_view.h"
+
 namespace tidemark::analysis {
 
 inline constexpr int kRaceSlots = 96;
@@ -16,11 +18,11 @@ inline constexpr int kBracketPairs = 36;
 inline constexpr int kQuinellaPairs = 153;
 
 // Record sizes including the line end, as the store keeps them.
-inline constexpr std::size_t kRaSize = 1272;
-inline constexpr std::size_t kSeSize = 555;
-inline constexpr std::size_t kHrSize = 719;
-inline constexpr std::size_t kO1Size = 962;
-inline constexpr std::size_t kO2Size = 2042;
+inline constexpr std::size_t kRaSize = records::kRaRecordLength;
+inline constexpr std::size_t kSeSize = records::kSeRecordLength;
+inline constexpr std::size_t kHrSize = records::kHrRecordLength;
+inline constexpr std::size_t kO1Size = records::kO1RecordLength;
+inline constexpr std::size_t kO2Size = records::kO2RecordLength;
 
 // "No value" of the popularity differences and ratios of the selected moment.
 inline constexpr int kNoPopDiff = 20;

@@ -1,65 +1,47 @@
 #include "analysis/odds_values.h"
 
-#include "text/cp932.h"
+#include <string>
+
+#include "records/odds_field.h"
 
 namespace tidemark::analysis {
 
 namespace {
 
-bool allOf(std::string_view s, char c)
-{
-    for (char x : s)
-        if (x != c)
-            return false;
-    return true;
-}
-
-bool allDigits(std::string_view s)
-{
-    for (char x : s)
-        if (x < '0' || x > '9')
-            return false;
-    return true;
-}
-
 double shareOf(double numerator, double odds) { return odds > 0.0 ? numerator / odds : 0.0; }
+
+// A field cut short by a short line reads as if the missing bytes were blanks.
+records::OddsField recognise(std::string_view text, int width)
+{
+    if (width > 0 && text.size() < static_cast<std::size_t>(width)) {
+        std::string padded(text);
+        padded.resize(static_cast<std::size_t>(width), ' ');
+        return records::OddsField::parse(padded);
+    }
+    return records::OddsField::parse(text);
+}
 
 } // namespace
 
 OddsFieldKind classifyOddsField(std::string_view text, int width)
 {
-    std::string_view t = text::trim(text);
-    if (t.empty())
+    switch (recognise(text, width).kind()) {
+    case records::OddsKind::Blank:
         return OddsFieldKind::Empty;
-    const bool fullWidth = width > 0 && t.size() == static_cast<std::size_t>(width);
-    if (fullWidth && allOf(t, '-'))
+    case records::OddsKind::CancelledBeforeSale:
         return OddsFieldKind::CancelledBefore;
-    if (fullWidth && allOf(t, '*'))
+    case records::OddsKind::CancelledAfterSale:
         return OddsFieldKind::CancelledAfter;
-    if (allDigits(t))
+    case records::OddsKind::Odds:
+    case records::OddsKind::NoVotes:
         return OddsFieldKind::Price;
+    case records::OddsKind::Unreadable:
+        return OddsFieldKind::Other;
+    }
     return OddsFieldKind::Other;
 }
 
-double parseOddsField(std::string_view text, int width)
-{
-    switch (classifyOddsField(text, width)) {
-    case OddsFieldKind::Empty:
-        return kOddsBlank;
-    case OddsFieldKind::CancelledBefore:
-    case OddsFieldKind::CancelledAfter:
-        return kOddsCancelled;
-    case OddsFieldKind::Price: {
-        double v = 0.0;
-        for (char c : text::trim(text))
-            v = v * 10.0 + (c - '0');
-        return v / 10.0;
-    }
-    case OddsFieldKind::Other:
-        return 0.0;
-    }
-    return 0.0;
-}
+double parseOddsField(std::string_view text, int width) { return recognise(text, width).value(); }
 
 bool hasPrice(double odds) { return odds > 0.0; }
 

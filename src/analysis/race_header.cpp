@@ -29,8 +29,6 @@ int hexDigit(char c)
 
 } // namespace
 
-bool isBanei(std::string_view code) { return code == "81" || code == "82" || code == "83" || code == "84"; }
-
 std::string moistureText(std::string_view two)
 {
     std::string out = sj("含水率(%):");
@@ -42,7 +40,7 @@ std::string moistureText(std::string_view two)
 
 std::string trackConditionText(std::string_view ra)
 {
-    if (isBanei(bytesAt(ra, 20, 2)))
+    if (KeibaFuncNV::IsBaneiTrack(bytesAt(ra, 20, 2)))
         return moistureText(bytesAt(ra, 889, 2));
     return KeibaFuncNV::GoingText(bytesAt(ra, 889, 1), 1) + sj("　") + KeibaFuncNV::GoingText(bytesAt(ra, 890, 1), 2);
 }

@@ -28,9 +28,6 @@ struct RaceHeader {
     std::optional<Rgb> Panel3Colour; // unset: the panel keeps its colour
 };
 
-// Whether the track code is one of the ばんえい tracks (81-84).
-bool isBanei(std::string_view trackCode);
-
 // "含水率(%):2.5" from the two moisture characters of a ばんえい race (a hexadecimal
 // number of tenths); the text alone when the characters are no such number.
 std::string moistureText(std::string_view twoChars);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/odds_values.h"
+#include "records/record_view.h"
 #include "text/cp932.h"
 
 namespace tidemark::analysis {
@@ -38,43 +39,33 @@ std::string noQuinellaOddsText() { return text::sj("該当レースの馬連オ�
 
 int parseSelectedOdds(RaceSlot& slot)
 {
-    using text::bytesAt;
     RaceRecord& r = slot.record;
-    const std::string& o1 = slot.o1Selected;
-    const std::string& o2 = slot.o2Selected;
+    const records::O1View o1(std::string_view(slot.o1Selected).substr(0, records::kO1LineLength));
+    const records::O2View o2(std::string_view(slot.o2Selected).substr(0, records::kO2LineLength));
     const int runners = std::clamp(r.runnerCount, 0, kMaxHorses);
     int priced = 0;
     for (int h = 1; h <= runners; ++h) {
-        const auto i = static_cast<std::size_t>(h - 1);
-        std::string_view win = bytesAt(o1, 46 + 8 * i, kWinFieldWidth);
-        std::string_view low = bytesAt(o1, 270 + 12 * i, kPlaceFieldWidth);
-        std::string_view high = bytesAt(o1, 274 + 12 * i, kPlaceFieldWidth);
-        r.winOdds[h] = parseOddsField(win, kWinFieldWidth);
-        switch (classifyOddsField(win, kWinFieldWidth)) {
-        case OddsFieldKind::Price:
-        case OddsFieldKind::Other:
+        const records::OddsField win = o1.win(h);
+        const records::OddsField low = o1.placeLow(h);
+        r.winOdds[h] = win.value();
+        if (win.isEntry())
             ++priced;
-            break;
-        case OddsFieldKind::Empty:
-        case OddsFieldKind::CancelledBefore:
-        case OddsFieldKind::CancelledAfter:
-            break;
-        }
-        r.placeLowOdds[h] = parseOddsField(low, kPlaceFieldWidth);
-        // The upper place price is read only beside a lower price.
-        if (r.placeLowOdds[h] >= 0.0)
-            r.placeHighOdds[h] = classifyOddsField(high, kPlaceFieldWidth) == OddsFieldKind::Price
-                                     ? parseOddsField(high, kPlaceFieldWidth)
-                                     : 0.0;
-        else
+        r.placeLowOdds[h] = low.value();
+        // The upper place price is read only beside a lower price; a cancelled or
+        // blank lower field stands for both.
+        if (low.isEntry()) {
+            const records::OddsField high = o1.placeHigh(h);
+            r.placeHighOdds[h] = high.hasNumber() ? high.value() : 0.0;
+        } else {
             r.placeHighOdds[h] = r.placeLowOdds[h];
+        }
     }
-    for (std::size_t k = 1; k <= kBracketPairs; ++k)
-        r.bracketOdds[k] = parseOddsField(bytesAt(o1, 606 + 9 * (k - 1), kBracketFieldWidth), kBracketFieldWidth);
-    for (std::size_t k = 1; k <= kQuinellaPairs; ++k)
-        r.quinellaOdds[k] = parseOddsField(bytesAt(o2, 45 + 13 * (k - 1), kQuinellaFieldWidth), kQuinellaFieldWidth);
-    r.o1Time = hhmmOf(o1);
-    r.o2Time = hhmmOf(o2);
+    for (int k = 1; k <= kBracketPairs; ++k)
+        r.bracketOdds[k] = o1.bracketQuinella(k).value();
+    for (int k = 1; k <= kQuinellaPairs; ++k)
+        r.quinellaOdds[k] = o2.quinella(k).value();
+    r.o1Time = hhmmOf(slot.o1Selected);
+    r.o2Time = hhmmOf(slot.o2Selected);
     return priced;
 }
 

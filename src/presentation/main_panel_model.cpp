@@ -78,7 +78,7 @@ void MainPanelModel::resetTimeCaptions()
 
 void MainPanelModel::buildDateList()
 {
-    const std::vector<std::string> labels = buildDateList(m_layout);
+    const std::vector<std::string> labels = analysis::buildDateList(m_layout);
     m_dateCombo.clear();
     m_datList.clear();
     m_timeCombo.clear();
@@ -108,7 +108,7 @@ void MainPanelModel::loadDay()
     try {
         resetTimeCaptions();
         notifyButtons();
-        m_day = dayFiles(m_layout, m_dateCombo.text());
+        m_day = analysis::dayFiles(m_layout, m_dateCombo.text());
         clearDayRecords(m_table);
         m_host.stopTimer(TimerId::Timer4);
         m_timerRunning = false;
