@@ -204,6 +204,22 @@ fs::path StoreLayout::oddsFile(StoreKind kind, std::string_view raceKey) const
     return oddsFolder(raceKey.substr(0, 8)) / name;
 }
 
+std::optional<fs::path> StoreLayout::fileOf(StoreKind kind, std::string_view record) const
+{
+    if (!hasStorableKey(record))
+        return std::nullopt;
+    const std::string label = *dayLabelOf(record);
+    switch (kind) {
+    case StoreKind::RA: return raFile(label);
+    case StoreKind::HR: return hrFile(label);
+    case StoreKind::SE: return seFile(label, record.substr(19, 2));
+    case StoreKind::O1:
+    case StoreKind::O2:
+        return oddsFile(kind, record.substr(11, 16));
+    }
+    return std::nullopt;
+}
+
 std::vector<fs::path> StoreLayout::dayFiles() const
 {
     struct Entry {

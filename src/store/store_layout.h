@@ -107,6 +107,13 @@ public:
     std::filesystem::path oddsFolder(std::string_view yyyymmdd) const;
     std::filesystem::path oddsFile(StoreKind kind, std::string_view raceKey) const;
 
+    // The file of `kind` that a record's key (bytes 12–27) names: the day file of its
+    // date (for SE also of its track), or the odds file of its race. The key bytes are
+    // common to every kind, so the odds files of a race come from its race card:
+    // fileOf(StoreKind::O1, raRecord). nullopt when the key is not storable
+    // (hasStorableKey), e.g. a blank slot.
+    std::optional<std::filesystem::path> fileOf(StoreKind kind, std::string_view record) const;
+
     // Day files of the store: every regular file matching "*.nvRA" (the extension
     // compared without regard to case) in ascending name order. A missing store folder
     // lists nothing.

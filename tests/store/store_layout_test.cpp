@@ -58,6 +58,23 @@ TEST(StoreLayout, NamesDayFilesInUtf8AndOddsFilesByRaceKey)
     EXPECT_EQ(layout.csvFolder(), fs::path("/prog/CSV"));
 }
 
+TEST(StoreLayout, RecordsNameTheirFilesOnlyWithAStorableKey)
+{
+    StoreLayout layout("/prog");
+    std::string ra(1270, ' ');
+    ra.replace(0, 2, "RA");
+    EXPECT_FALSE(layout.fileOf(StoreKind::RA, ra)); // a blank slot of the day table
+    EXPECT_FALSE(layout.fileOf(StoreKind::O1, ra));
+
+    ra.replace(11, 16, "2024011545030712");
+    EXPECT_EQ(layout.fileOf(StoreKind::RA, ra), fs::path("/prog/Data/2024年01月15日.nvRA"));
+    EXPECT_EQ(layout.fileOf(StoreKind::HR, ra), fs::path("/prog/Data/2024年01月15日.nvHR"));
+    EXPECT_EQ(layout.fileOf(StoreKind::SE, ra), fs::path("/prog/Data/2024年01月15日川崎.nvSEr"));
+    // The odds files of a race come from its race card.
+    EXPECT_EQ(layout.fileOf(StoreKind::O1, ra), fs::path("/prog/Data/20240115/45030712.nvO1"));
+    EXPECT_EQ(layout.fileOf(StoreKind::O2, ra), fs::path("/prog/Data/20240115/45030712.nvO2"));
+}
+
 TEST(StoreLayout, RefusesNamesThatCouldLeaveTheStore)
 {
     StoreLayout layout("/prog");
