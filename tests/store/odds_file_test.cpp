@@ -25,21 +25,21 @@ protected:
 
     TempDir m_dir;
     RecordStore m_store;
-    Key m_key;
 };
 
 TEST_F(OddsFileTest, ReplacesTheRaceSeriesSortedWithDataKindZeroed)
 {
     // Announcements arrive in any order; the date folder does not exist yet.
     const std::vector<std::string> records{
-        withCrLf(odds(StoreKind::O1, m_key, "01151030", '3')),
-        odds(StoreKind::O1, m_key, "01150930", '1'),
-        odds(StoreKind::O1, m_key, "01151000", '2'),
+        winOdds(1, "01151030").dataKind('3').win(1, 3.5, 1).build(),
+        winOdds(1, "01150930").dataKind('1').win(1, 4.2, 2).line(),
+        winOdds(1, "01151000").dataKind('2').win(1, 3.9, 1).line(),
     };
     OddsWriteResult r = m_store.storeOdds(StoreKind::O1, records);
     EXPECT_TRUE(r.written);
     EXPECT_EQ(r.file, o1File());
     EXPECT_EQ(r.kept, 3);
+    EXPECT_EQ(r.dropped, 0);
     EXPECT_EQ(r.refused(), 0);
 
     auto lines = readLines(o1File(), StoreKind::O1);
@@ -49,9 +49,10 @@ TEST_F(OddsFileTest, ReplacesTheRaceSeriesSortedWithDataKindZeroed)
     EXPECT_EQ(text::bytesAt(lines[2], 28, 8), "01151030");
     for (const auto& l : lines)
         EXPECT_EQ(l[2], '0');
+    EXPECT_EQ(lines[0].substr(3), records[1].substr(3));
 
     // The next fetch replaces the whole series with what the service returned.
-    const std::vector<std::string> next{odds(StoreKind::O1, m_key, "01151100")};
+    const std::vector<std::string> next{winOdds(1, "01151100").line()};
     m_store.storeOdds(StoreKind::O1, next);
     lines = readLines(o1File(), StoreKind::O1);
     ASSERT_EQ(lines.size(), 1u);
@@ -60,27 +61,24 @@ TEST_F(OddsFileTest, ReplacesTheRaceSeriesSortedWithDataKindZeroed)
 
 TEST_F(OddsFileTest, CancelledOrDeletedOnlyLeavesTheFileUntouched)
 {
-    const std::vector<std::string> first{odds(StoreKind::O1, m_key, "01150930")};
+    const std::vector<std::string> first{winOdds(1, "01150930").line()};
     m_store.storeOdds(StoreKind::O1, first);
     const std::string before = text::readFile(o1File());
 
-    Key noRace = m_key;
-    noRace.race = "00";
     const std::vector<std::string> unusable{
-        odds(StoreKind::O1, m_key, "01151000", '9'),
-        odds(StoreKind::O1, m_key, "01151010", '0'),
-        odds(StoreKind::O1, noRace, "01151020", '1'),
+        winOdds(1, "01151000").dataKind('9').line(), // race cancelled
+        winOdds(1, "01151010").dataKind('0').line(), // deleted
+        winOdds(0, "01151020").line(),               // no race number
+        winOdds(1, "01151020").set(26, "  ").line(),
     };
     OddsWriteResult r = m_store.storeOdds(StoreKind::O1, unusable);
     EXPECT_FALSE(r.written);
     EXPECT_TRUE(r.file.empty());
-    EXPECT_EQ(r.dropped, 3);
+    EXPECT_EQ(r.dropped, 4);
     EXPECT_EQ(text::readFile(o1File()), before);
 
     // A race cancelled before any odds were stored gets no file and no date folder.
-    Key other = m_key;
-    other.date = "20240116";
-    const std::vector<std::string> cancelled{odds(StoreKind::O1, other, "01160930", '9')};
+    const std::vector<std::string> cancelled{winOdds(1, "01160930").date(2024, 1, 16).dataKind('9').line()};
     EXPECT_FALSE(m_store.storeOdds(StoreKind::O1, cancelled).written);
     EXPECT_FALSE(fs::exists(m_dir / "Data" / "20240116"));
     EXPECT_FALSE(m_store.storeOdds(StoreKind::O1, std::vector<std::string>{}).written);
@@ -88,17 +86,13 @@ TEST_F(OddsFileTest, CancelledOrDeletedOnlyLeavesTheFileUntouched)
 
 TEST_F(OddsFileTest, FaultyRecordsAreRefusedWhileTheRestIsStored)
 {
-    Key otherRace = m_key;
-    otherRace.race = "02";
-    Key badDate = m_key;
-    badDate.date = "2024-1-1";
-    const std::string good = odds(StoreKind::O2, m_key, "01150930");
+    const std::string good = quinellaOdds(1, "01150930").quinella(1, 12.5, 3).line();
     const std::vector<std::string> records{
-        good.substr(0, 2039),                           // short
-        odds(StoreKind::O1, m_key, "01150930"),          // an O1 among O2 records
-        odds(StoreKind::O2, badDate, "01150930"),        // not a date
+        good.substr(0, 2039),                                        // short
+        winOdds(1, "01150930").line(),                               // an O1 among O2 records
+        quinellaOdds(1, "01150930").set(12, "2024-1-1").line(),      // not a date
         good,
-        odds(StoreKind::O2, otherRace, "01150940"),      // another race's series
+        quinellaOdds(2, "01150940").line(),                          // another race's series
     };
     OddsWriteResult r = m_store.storeOdds(StoreKind::O2, records);
     EXPECT_TRUE(r.written);
@@ -110,32 +104,33 @@ TEST_F(OddsFileTest, FaultyRecordsAreRefusedWhileTheRestIsStored)
     EXPECT_EQ(r.otherRace, 1);
     EXPECT_EQ(r.refused(), 4);
     EXPECT_EQ(fs::file_size(r.file), recordSize(StoreKind::O2));
-    EXPECT_FALSE(fs::exists(m_dir / "Data" / "20240115" / "44010202.nvO2"));
-    // Only the date folder of the race was created.
+    // Only the date folder of the race was created, holding only its file.
     std::vector<fs::path> created;
-    for (const auto& entry : fs::directory_iterator(m_dir / "Data"))
-        created.push_back(entry.path().filename());
-    EXPECT_EQ(created, std::vector<fs::path>{"20240115"});
+    for (const auto& entry : fs::recursive_directory_iterator(m_dir / "Data"))
+        created.push_back(fs::relative(entry.path(), m_dir / "Data"));
+    EXPECT_EQ(created, (std::vector<fs::path>{"20240115", fs::path("20240115") / "44010201.nvO2"}));
 }
 
 TEST_F(OddsFileTest, SortIgnoresLetterCase)
 {
+    // Same announcement; the lines first differ at byte 36.
     const std::vector<std::string> records{
-        put(odds(StoreKind::O1, m_key, "01150930"), 36, "C"),
-        put(odds(StoreKind::O1, m_key, "01150930"), 36, "b"),
+        winOdds(1, "01150930").set(36, "C").line(),
+        winOdds(1, "01150930").set(36, "b").line(),
+        winOdds(1, "01150930").set(36, "a").line(),
     };
     m_store.storeOdds(StoreKind::O1, records);
     auto lines = readLines(o1File(), StoreKind::O1);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0][35], 'b');
-    EXPECT_EQ(lines[1][35], 'C');
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(std::string() + lines[0][35] + lines[1][35] + lines[2][35], "abC");
 }
 
 TEST_F(OddsFileTest, UnwritableDateFolderIsAFileError)
 {
     text::writeFileAtomic(m_dir / "Data" / "20240115", "not a folder");
-    const std::vector<std::string> records{odds(StoreKind::O1, m_key, "01150930")};
+    const std::vector<std::string> records{winOdds(1, "01150930").line()};
     EXPECT_THROW(m_store.storeOdds(StoreKind::O1, records), text::FileError);
+    EXPECT_EQ(text::readFile(m_dir / "Data" / "20240115"), "not a folder");
 }
 
 } // namespace

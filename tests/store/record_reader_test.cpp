@@ -15,14 +15,13 @@ namespace fs = std::filesystem;
 using namespace testrec;
 using tidemark::testing::TempDir;
 
-std::string repeatLines(StoreKind kind, int count)
+// `count` race cards (or payouts) of races 1, 2, ... as a day file holds them.
+template <class Builder>
+std::string dayFile(int count)
 {
     std::string bytes;
-    for (int i = 1; i <= count; ++i) {
-        Key k;
-        k.race = std::string(1, static_cast<char>('0' + i / 10 % 10)) + static_cast<char>('0' + i % 10);
-        bytes += withCrLf(line(kind, k));
-    }
+    for (int race = 1; race <= count; ++race)
+        bytes += onDay(Builder(), "44", race).build();
     return bytes;
 }
 
@@ -40,7 +39,7 @@ TEST(RecordReader, ReadsFixedSizeRecordsAndIgnoresATrailingPart)
 {
     TempDir dir;
     const fs::path file = dir / "x.nvHR";
-    text::writeFileAtomic(file, repeatLines(StoreKind::HR, 3) + "HR0000");
+    text::writeFileAtomic(file, dayFile<HrBuilder>(3) + "HR0000");
     std::vector<std::string> out;
     EXPECT_TRUE(tryReadRecords(file, StoreKind::HR, out));
     ASSERT_EQ(out.size(), 3u);
@@ -64,11 +63,11 @@ TEST(RecordReader, DayFilesAreReadUpToNinetySixRaces)
 {
     TempDir dir;
     const fs::path ra = dir / "d.nvRA";
-    text::writeFileAtomic(ra, repeatLines(StoreKind::RA, 100));
+    text::writeFileAtomic(ra, dayFile<RaBuilder>(100));
     EXPECT_EQ(readDayRaces(ra).size(), kMaxDayRaces);
     EXPECT_EQ(readRecords(ra, StoreKind::RA).size(), 100u);
     const fs::path hr = dir / "d.nvHR";
-    text::writeFileAtomic(hr, repeatLines(StoreKind::HR, 97));
+    text::writeFileAtomic(hr, dayFile<HrBuilder>(97));
     EXPECT_EQ(readDayPayouts(hr).size(), kMaxDayRaces);
 }
 
@@ -76,20 +75,18 @@ TEST(RecordReader, ReadsBackWhatTheWritersStored)
 {
     TempDir dir;
     RecordStore store{StoreLayout(dir.path())};
-    Key k;
-    k.race = "02";
-    const std::string horse = put(runner(k, "03"), 41, text::sj("ハルウララ"));
+    const std::string horse = runner("44", 2, 3).horseName(text::sj("ハルウララ")).build();
     store.storeSe(horse, Origin::Import);
-    store.storeRa(line(StoreKind::RA, k), Origin::Import);
+    store.storeRa(raceCard("44", 2).line(), Origin::Import);
 
     const std::string label = text::sj("2024年01月15日");
     auto slots = readRunnerSlots(store.layout().seFile(label, "44"));
     ASSERT_EQ(slots.size(), kRunnerSlots);
-    EXPECT_EQ(slots[*runnerSlot(2, 3)], withCrLf(horse));
+    EXPECT_EQ(slots[*runnerSlot(2, 3)], horse);
 
     auto races = readDayRaces(store.layout().raFile(label));
     ASSERT_EQ(races.size(), 1u);
-    EXPECT_EQ(text::bytesAt(races[0], 12, 16), k.key());
+    EXPECT_EQ(text::bytesAt(races[0], 12, 16), "2024011544010202");
 }
 
 TEST(RecordReader, UnreadableFileIsAFileError)

@@ -1,5 +1,6 @@
 #include "store/store_layout.h"
 
+#include "records/record_builder.h"
 #include "support/temp_dir.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
@@ -61,12 +62,13 @@ TEST(StoreLayout, NamesDayFilesInUtf8AndOddsFilesByRaceKey)
 TEST(StoreLayout, RecordsNameTheirFilesOnlyWithAStorableKey)
 {
     StoreLayout layout("/prog");
-    std::string ra(1270, ' ');
-    ra.replace(0, 2, "RA");
-    EXPECT_FALSE(layout.fileOf(StoreKind::RA, ra)); // a blank slot of the day table
-    EXPECT_FALSE(layout.fileOf(StoreKind::O1, ra));
+    const std::string blankSlot(recordSize(StoreKind::RA), ' ');
+    EXPECT_FALSE(layout.fileOf(StoreKind::RA, blankSlot));
+    EXPECT_FALSE(layout.fileOf(StoreKind::O1, blankSlot));
+    EXPECT_FALSE(layout.fileOf(StoreKind::SE, records::SeBuilder().date(2024, 1, 15).track("4/").meeting(1).day(1).race(1).line()));
+    EXPECT_FALSE(layout.fileOf(StoreKind::O1, "RA1000000002024011545")); // cut short
 
-    ra.replace(11, 16, "2024011545030712");
+    const std::string ra = records::RaBuilder().date(2024, 1, 15).track("45").meeting(3).day(7).race(12).build();
     EXPECT_EQ(layout.fileOf(StoreKind::RA, ra), fs::path("/prog/Data/2024年01月15日.nvRA"));
     EXPECT_EQ(layout.fileOf(StoreKind::HR, ra), fs::path("/prog/Data/2024年01月15日.nvHR"));
     EXPECT_EQ(layout.fileOf(StoreKind::SE, ra), fs::path("/prog/Data/2024年01月15日川崎.nvSEr"));
@@ -83,18 +85,6 @@ TEST(StoreLayout, RefusesNamesThatCouldLeaveTheStore)
     EXPECT_THROW(layout.oddsFile(StoreKind::O1, "202401154401020"), std::invalid_argument);
     EXPECT_THROW(layout.oddsFile(StoreKind::RA, "2024011544010203"), std::invalid_argument);
     EXPECT_THROW(layout.oddsFolder("2024.115"), std::invalid_argument);
-}
-
-TEST(StoreKey, OnlyDigitsAndTrackLettersAreStorable)
-{
-    std::string record(40, ' ');
-    record.replace(11, 16, "2024011544010203");
-    EXPECT_TRUE(hasStorableKey(record));
-    EXPECT_TRUE(hasStorableKey(std::string(record).replace(19, 2, "A0")));
-    EXPECT_FALSE(hasStorableKey(std::string(record).replace(19, 2, "/.")));
-    EXPECT_FALSE(hasStorableKey(std::string(record).replace(11, 1, " ")));
-    EXPECT_FALSE(hasStorableKey(std::string(record).replace(25, 2, " 3")));
-    EXPECT_FALSE(hasStorableKey(record.substr(0, 26)));
 }
 
 TEST(StoreKey, RunnerSlotsCoverTwelveRacesOfEighteenHorses)

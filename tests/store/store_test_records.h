@@ -1,54 +1,40 @@
 #pragma once
-// Test records for the store: blank lines of the kind's length with the fields the
-// store reads (kind, data kind, creation date, race key, horse number).
+// Records of one meeting day (2024-01-15, meeting 1, day 2) for the store tests, built
+// with the record builders; tests change what they are about.
 
-#include "store/store_layout.h"
+#include "records/record_builder.h"
 
-#include <string>
 #include <string_view>
 
 namespace tidemark::store::testrec {
 
-struct Key {
-    std::string date = "20240115";
-    std::string track = "44";
-    std::string meeting = "01";
-    std::string day = "02";
-    std::string race = "01";
-    std::string key() const { return date + track + meeting + day + race; }
-};
+using records::HrBuilder;
+using records::O1Builder;
+using records::O2Builder;
+using records::RaBuilder;
+using records::SeBuilder;
 
-// A record line (without CR LF) of `kind` with `key`; bytes 3–11 data kind and
-// creation date.
-inline std::string line(StoreKind kind, const Key& key, char dataKind = '1',
-                        std::string_view created = "20240110")
+template <class Builder>
+Builder onDay(Builder b, std::string_view track, int race)
 {
-    std::string s(lineLength(kind), ' ');
-    s.replace(0, 2, kindId(kind));
-    s[2] = dataKind;
-    s.replace(3, 8, created);
-    s.replace(11, 16, key.key());
-    return s;
+    b.date(2024, 1, 15).track(track).meeting(1).day(2).race(race).creationDate(2024, 1, 10);
+    return b;
 }
 
-// Overwrites bytes from 1-based position `pos`.
-inline std::string put(std::string s, std::size_t pos, std::string_view bytes)
+inline RaBuilder raceCard(std::string_view track, int race) { return onDay(RaBuilder(), track, race); }
+inline HrBuilder payout(std::string_view track, int race) { return onDay(HrBuilder(), track, race); }
+inline SeBuilder runner(std::string_view track, int race, int horse)
 {
-    s.replace(pos - 1, bytes.size(), bytes);
-    return s;
+    return onDay(SeBuilder(), track, race).horse(horse);
 }
-
-inline std::string runner(const Key& key, std::string_view horse)
+// Odds of race `race` at Ooi announced at "mmddhhmm".
+inline O1Builder winOdds(int race, std::string_view announced)
 {
-    return put(line(StoreKind::SE, key), 29, horse);
+    return onDay(O1Builder(), "44", race).announcement(announced);
 }
-
-// An odds announcement at "mmddhhmm" (bytes 28–35).
-inline std::string odds(StoreKind kind, const Key& key, std::string_view announced, char dataKind = '1')
+inline O2Builder quinellaOdds(int race, std::string_view announced)
 {
-    return put(line(kind, key, dataKind), 28, announced);
+    return onDay(O2Builder(), "44", race).announcement(announced);
 }
-
-inline std::string withCrLf(std::string s) { return s + "\r\n"; }
 
 } // namespace tidemark::store::testrec
