@@ -127,8 +127,7 @@ StoreOutcome RecordStore::keyedUpdate(StoreKind kind, std::string_view record, O
     if (kind == StoreKind::RA || origin == Origin::Import)
         line.replace(2, 9, "000000000");
 
-    const std::string label = *dayLabelOf(line);
-    const fs::path file = kind == StoreKind::RA ? m_layout.raFile(label) : m_layout.hrFile(label);
+    const fs::path file = *m_layout.fileOf(kind, line);
 
     std::string bytes;
     std::vector<std::string> lines;
@@ -166,7 +165,7 @@ StoreOutcome RecordStore::storeSe(std::string_view record, Origin origin)
     if (!slot)
         return StoreOutcome::OutsideSlots;
 
-    const fs::path file = m_layout.seFile(*dayLabelOf(line), text::bytesAt(line, 20, 2));
+    const fs::path file = *m_layout.fileOf(StoreKind::SE, line);
     std::string bytes;
     std::vector<std::string> lines;
     if (text::tryReadFile(file, bytes))
