@@ -133,6 +133,21 @@ TEST_F(PanelFixture, LoadDayOpensTheLastViewedRaceAndStartsTheTimerForToday)
     EXPECT_FALSE(host.timerRunning(TimerId::Timer4));
 }
 
+TEST_F(PanelFixture, ResultsTimerPeriodStaysUsable)
+{
+    threeRaces();
+    ini.writeInteger("Time", "AutoRdataGet", 0);
+    openDay();
+    EXPECT_EQ(host.timers[TimerId::Timer4].intervalMs, 60 * 1000);
+    ini.writeInteger("Time", "AutoRdataGet", 99999999);
+    model.loadDay();
+    EXPECT_GT(host.timers[TimerId::Timer4].intervalMs, 0);
+    // The default period is 15 minutes.
+    std::filesystem::remove(ini.path());
+    model.loadDay();
+    EXPECT_EQ(host.timers[TimerId::Timer4].intervalMs, 15 * 60 * 1000);
+}
+
 TEST_F(PanelFixture, NoRunnerFilesEmptiesTheRaceList)
 {
     store.dayFile({raceCard(1).line(), raceCard(2).line()});
