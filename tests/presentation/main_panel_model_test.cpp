@@ -38,6 +38,16 @@ struct StepLog : RaceViewSteps {
     void selectedMomentAnalysis(const analysis::SelectedSnapshot&) override { calls.push_back("moment"); }
 };
 
+struct ChangeLog : MainPanelObserver {
+    int dates = 0, races = 0, times = 0, labels = 0, buttons = 0, panels = 0;
+    void dateListChanged() override { ++dates; }
+    void raceListChanged() override { ++races; }
+    void timeListChanged() override { ++times; }
+    void labelsChanged() override { ++labels; }
+    void timeButtonsChanged() override { ++buttons; }
+    void panelsChanged() override { ++panels; }
+};
+
 struct PanelFixture : ::testing::Test {
     RaceStore store;
     RecordingHost host;
@@ -300,4 +310,25 @@ TEST_F(PanelFixture, SettingsAreReadAtTheMomentOfUse)
     settings::TimeFirst.write(ini, 950);
     model.DatListClick(1);
     EXPECT_EQ(model.TimeCombo().count(), 2);
+}
+
+TEST_F(PanelFixture, TheViewHearsWhatChanged)
+{
+    threeRaces();
+    ChangeLog log;
+    model.setObserver(&log);
+    model.buildDateList();
+    EXPECT_GT(log.dates, 0);
+    model.DateComboChange(0);
+    EXPECT_GT(log.races, 0);
+    EXPECT_GT(log.labels, 0);
+    const ChangeLog before = log;
+    model.TimeComboClick(0); // race 1 has no snapshots: nothing to select
+    EXPECT_EQ(log.times, before.times);
+    model.DatListClick(1);
+    EXPECT_GT(log.times, before.times);
+    EXPECT_GT(log.buttons, before.buttons);
+    EXPECT_GT(log.panels, before.panels);
+    model.setObserver(nullptr);
+    model.DatListClick(0);
 }
