@@ -74,10 +74,15 @@ StoreOutcome checkRecord(StoreKind kind, std::string_view record, std::string& l
     return StoreOutcome::Stored;
 }
 
-void writeLines(const fs::path& file, const std::vector<std::string>& lines)
+// Replaces the file with the lines. A file that already holds exactly these bytes is
+// left alone: importing the same days again then costs no writes (and no disk flushes).
+void writeLines(const fs::path& file, const std::vector<std::string>& lines, const std::string* current)
 {
+    std::string bytes = joinLines(lines);
+    if (current && *current == bytes)
+        return;
     text::ensureDirectory(file.parent_path());
-    text::writeFileAtomic(file, joinLines(lines));
+    text::writeFileAtomic(file, bytes);
 }
 
 } // namespace
@@ -131,7 +136,8 @@ StoreOutcome RecordStore::keyedUpdate(StoreKind kind, std::string_view record, O
 
     std::string bytes;
     std::vector<std::string> lines;
-    if (text::tryReadFile(file, bytes))
+    const bool exists = text::tryReadFile(file, bytes);
+    if (exists)
         lines = splitLines(bytes);
     else if (kind == StoreKind::RA && origin == Origin::ResultsFetch)
         return StoreOutcome::NoFile; // the results fetch only updates days that were imported
@@ -148,7 +154,7 @@ StoreOutcome RecordStore::keyedUpdate(StoreKind kind, std::string_view record, O
     if (kind == StoreKind::RA && !lines.empty() && text::trim(lines.front()).empty())
         lines.erase(lines.begin());
 
-    writeLines(file, lines);
+    writeLines(file, lines, exists ? &bytes : nullptr);
     return StoreOutcome::Stored;
 }
 
@@ -168,7 +174,8 @@ StoreOutcome RecordStore::storeSe(std::string_view record, Origin origin)
     const fs::path file = *m_layout.fileOf(StoreKind::SE, line);
     std::string bytes;
     std::vector<std::string> lines;
-    if (text::tryReadFile(file, bytes))
+    const bool exists = text::tryReadFile(file, bytes);
+    if (exists)
         lines = splitLines(bytes);
     else if (origin == Origin::ResultsFetch)
         return StoreOutcome::NoFile; // runners of a day that was never imported
@@ -180,7 +187,7 @@ StoreOutcome RecordStore::storeSe(std::string_view record, Origin origin)
         lines.resize(kRunnerSlots, blank);
     lines[*slot] = std::move(line);
 
-    writeLines(file, lines);
+    writeLines(file, lines, exists ? &bytes : nullptr);
     return StoreOutcome::Stored;
 }
 
@@ -232,7 +239,9 @@ OddsWriteResult RecordStore::storeOdds(StoreKind kind, std::span<const std::stri
 
     const fs::path file = m_layout.oddsFile(kind, key);
     sortNoCase(kept);
-    writeLines(file, kept);
+    std::string current;
+    const bool exists = text::tryReadFile(file, current);
+    writeLines(file, kept, exists ? &current : nullptr);
     result.written = true;
     result.file = file;
     result.kept = static_cast<int>(kept.size());

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <vector>
 
 namespace tidemark::store {
@@ -94,6 +96,28 @@ TEST_F(RecordStoreTest, MultibyteTextAtTheEndOfTheLineIsStoredWhole)
     ASSERT_EQ(bytes.size(), 1272u);
     EXPECT_EQ(bytes.substr(1266, 4), sj("大井"));
     EXPECT_EQ(bytes.substr(1270), "\r\n");
+}
+
+TEST_F(RecordStoreTest, StoringWhatIsAlreadyThereWritesNothing)
+{
+    // An atomic replacement is a new file (a new inode); an unchanged file keeps its own.
+    auto inode = [](const fs::path& p) {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    m_store.storeRa(raceCard("44", 1).line(), Origin::Import);
+    m_store.storeSe(runner("44", 1, 1).line(), Origin::Import);
+    const auto raBefore = inode(raFile());
+    const auto seBefore = inode(seFile());
+
+    EXPECT_EQ(m_store.storeRa(raceCard("44", 1).dataKind('2').line(), Origin::Import), StoreOutcome::Stored);
+    EXPECT_EQ(m_store.storeSe(runner("44", 1, 1).line(), Origin::Import), StoreOutcome::Stored);
+    EXPECT_EQ(inode(raFile()), raBefore);
+    EXPECT_EQ(inode(seFile()), seBefore);
+
+    m_store.storeSe(runner("44", 1, 1).finishPosition(2).line(), Origin::Import);
+    EXPECT_NE(inode(seFile()), seBefore);
+    EXPECT_EQ(text::bytesAt(readLines(seFile(), StoreKind::SE).at(0), 335, 2), "02");
 }
 
 // --- Payouts ---------------------------------------------------------------------------
