@@ -115,7 +115,7 @@ RecordStore::~RecordStore()
 {
     try {
         flush();
-    } catch (const text::FileError&) {
+    } catch (...) {
         // Nobody is left to tell; endBatch() reports it.
     }
 }

@@ -33,7 +33,7 @@ namespace tidemark::store {
 enum class Origin { Import, ResultsFetch };
 
 enum class StoreOutcome {
-    Stored,       // the file was rewritten with the record
+    Stored,       // the file holds the record (in a batch: once the batch is written)
     NoFile,       // results fetch for a day (or track) never imported: nothing written
     WrongKind,    // refused: bytes 1–2 are not the kind of this writer
     BadLine,      // refused: not lineLength(kind) bytes (+ CR LF), or a line break inside
@@ -122,9 +122,10 @@ public:
     OddsWriteResult storeOdds(StoreKind kind, std::span<const std::string> records);
 
     // Batches of day-file updates (RA, SE, HR). Every update is a whole-file rewrite
-    // flushed to disk, about a hundred of them per race day; within a batch the day
-    // files stay in memory and each changed file is written once, at endBatch(), at
-    // flush(), or when the batch holds kBatchFiles files. Outcomes are the same as
+    // flushed to disk, well over a thousand of them for a busy race day; within a
+    // batch the day files stay in memory and each changed file is written once, at
+    // endBatch(), at flush(), or when the batch holds kBatchFiles files. An import
+    // opens a batch before its read loop and ends it after (also on cancel). Outcomes are the same as
     // without a batch. While a batch is open this store must be the only writer of the
     // day files. A file error throws from the call that writes; every other file of
     // the batch is still written, and the batch is emptied.
