@@ -174,16 +174,6 @@ TEST_F(RecordStoreTest, RunnerLandsInItsSlotAndLeavesTheOthers)
     EXPECT_EQ(slots[21], blank);
 }
 
-TEST_F(RecordStoreTest, RunnersGoToTheFileOfTheirTrack)
-{
-    m_store.storeSe(runner("44", 1, 1).line(), Origin::Import);
-    m_store.storeSe(runner("45", 1, 1).line(), Origin::Import);
-    m_store.storeSe(runner("99", 1, 1).line(), Origin::Import);
-    EXPECT_TRUE(fs::exists(m_dir / "Data" / "2024年01月15日大井.nvSEr"));
-    EXPECT_TRUE(fs::exists(m_dir / "Data" / "2024年01月15日川崎.nvSEr"));
-    EXPECT_TRUE(fs::exists(m_dir / "Data" / "2024年01月15日    .nvSEr"));
-}
-
 TEST_F(RecordStoreTest, ResultsFetchWritesRunnersOnlyIntoAnExistingFile)
 {
     EXPECT_EQ(m_store.storeSe(runner("44", 1, 1).line(), Origin::ResultsFetch), StoreOutcome::NoFile);
