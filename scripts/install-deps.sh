@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-charts-dev libqt6charts6-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev libqt6opengl6-dev qt6-charts-dev libqt6charts6-dev qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth
 )

@@ -1,0 +1,63 @@
+#pragma once
+// TMainForm: the main window. It shows what MainWindowModel holds and forwards events;
+// it decides nothing itself.
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <map>
+#include <memory>
+
+#include "presentation/main_window_model.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+
+namespace tidemark::gui {
+
+class QtHost;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The first show of the window runs NVInit once.
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+    QTabWidget* PageControl1 = nullptr;
+    QComboBox* DateCombo = nullptr;
+    QListWidget* DatList = nullptr;
+    QListWidget* TimeCombo = nullptr;
+    QLabel* DLlabel = nullptr;
+
+    // Named pages and nested page controls of PageControl1 ("TabSheet2", "PageControl12" …).
+    QWidget* page(const QString& name) const { return m_pages.value(name); }
+
+    QAction* maeuriMenu = nullptr;
+    QAction* stdevSample = nullptr;
+    QAction* stdevPopulation = nullptr;
+
+signals:
+    void firstShown(bool serviceReady);
+
+private:
+    void buildMenus();
+    QWidget* buildButtonBar();
+    QWidget* buildLeftPanel();
+    void buildPages();
+    void VersionBtnClick();
+
+    MainWindowModel& m_model;
+    QtHost& m_host;
+    bool m_shown = false;
+    QHash<QString, QWidget*> m_pages;
+};
+
+} // namespace tidemark::gui

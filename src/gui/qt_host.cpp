@@ -1,0 +1,118 @@
+#include "gui/qt_host.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTimer>
+#include <QUrl>
+
+#include "text/cp932.h"
+
+namespace tidemark::gui {
+
+QString qs(std::string_view cp932)
+{
+    std::string u = text::toUtf8(cp932);
+    return QString::fromUtf8(u.data(), static_cast<qsizetype>(u.size()));
+}
+
+QtHost::QtHost(QObject* parent) : QObject(parent) {}
+
+QtHost::~QtHost() = default;
+
+QWidget* QtHost::dialogParent() const
+{
+    if (QWidget* w = QApplication::activeModalWidget())
+        return w;
+    return m_mainWindow.data();
+}
+
+void QtHost::information(std::string_view text)
+{
+    QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), qs(text),
+                    QMessageBox::Ok, dialogParent());
+    box.exec();
+}
+
+bool QtHost::confirm(std::string_view text)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), qs(text),
+                    QMessageBox::Yes | QMessageBox::No, dialogParent());
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtHost::message(std::string_view text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), qs(text),
+                    QMessageBox::Ok, dialogParent());
+    box.exec();
+}
+
+void QtHost::beep() { QApplication::beep(); }
+
+void QtHost::processEvents() { QApplication::processEvents(); }
+
+void QtHost::setBusyCursor(bool busy)
+{
+    if (busy) {
+        if (m_busyDepth++ == 0)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_busyDepth > 0) {
+        if (--m_busyDepth == 0)
+            QApplication::restoreOverrideCursor();
+    }
+}
+
+void QtHost::startTimer(TimerId id, int intervalMs, std::function<void()> onTick)
+{
+    QTimer*& t = m_timers[id];
+    if (!t) {
+        t = new QTimer(this);
+        connect(t, &QTimer::timeout, this, [this, id] {
+            auto it = m_ticks.find(id);
+            if (it != m_ticks.end() && it->second) {
+                auto tick = it->second; // a tick may restart its own timer
+                tick();
+            }
+        });
+    }
+    m_ticks[id] = std::move(onTick);
+    t->start(intervalMs);
+}
+
+void QtHost::stopTimer(TimerId id)
+{
+    auto it = m_timers.find(id);
+    if (it != m_timers.end() && it->second)
+        it->second->stop();
+}
+
+bool QtHost::openWithDefault(const std::string& pathOrUrl)
+{
+    QString s = QString::fromStdString(pathOrUrl);
+    QUrl url = s.contains(QStringLiteral("://")) ? QUrl(s) : QUrl::fromLocalFile(s);
+    return QDesktopServices::openUrl(url);
+}
+
+void QtHost::drawTransientText(int x, int y, std::string_view text)
+{
+    emit transientText(x, y, qs(text));
+}
+
+void QtHost::setClipboardText(std::string_view text)
+{
+    QApplication::clipboard()->setText(qs(text));
+}
+
+text::DateTime QtHost::now() const
+{
+    QDateTime n = QDateTime::currentDateTime();
+    QDate d = n.date();
+    QTime t = n.time();
+    return text::DateTime{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+}
+
+} // namespace tidemark::gui

@@ -1,0 +1,54 @@
+#pragma once
+// The Host of the desktop: Qt message boxes, timers, clipboard, cursor and clock.
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+
+#include "host/host.h"
+
+class QTimer;
+
+namespace tidemark::gui {
+
+class QtHost final : public QObject, public Host {
+    Q_OBJECT
+public:
+    explicit QtHost(QObject* parent = nullptr);
+    ~QtHost() override;
+
+    // Boxes are centred on this window; transient texts are drawn on it.
+    void setMainWindow(QWidget* w) { m_mainWindow = w; }
+
+    void information(std::string_view text) override;
+    bool confirm(std::string_view text) override;
+    void message(std::string_view text) override;
+    void beep() override;
+    void processEvents() override;
+    void setBusyCursor(bool busy) override;
+    void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) override;
+    void stopTimer(TimerId id) override;
+    bool openWithDefault(const std::string& pathOrUrl) override;
+    void drawTransientText(int x, int y, std::string_view text) override;
+    void setClipboardText(std::string_view text) override;
+    text::DateTime now() const override;
+
+signals:
+    void transientText(int x, int y, const QString& text);
+
+private:
+    QWidget* dialogParent() const;
+
+    QPointer<QWidget> m_mainWindow;
+    std::map<TimerId, QTimer*> m_timers;
+    std::map<TimerId, std::function<void()>> m_ticks;
+    int m_busyDepth = 0;
+};
+
+// CP932 bytes -> QString for the screen.
+QString qs(std::string_view cp932);
+
+} // namespace tidemark::gui

@@ -1,0 +1,107 @@
+#include "presentation/main_window_model.h"
+
+#include "presentation/main_window_texts.h"
+#include "settings/settings_keys.h"
+#include "text/cp932.h"
+#include "text/file_io.h"
+#include "text/number_format.h"
+
+namespace tidemark {
+
+using text::sj;
+
+bool checkServiceInstalled(const NvLinkFactory& factory, Host& host)
+{
+    if (factory.installed())
+        return true;
+    host.beep();
+    host.information(sj(texts::kMsgInstallUmaConn));
+    host.openWithDefault(texts::kDownloadGuideUrl);
+    return false;
+}
+
+MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path programFolder,
+                                 std::string exeName)
+    : m_host(host)
+    , m_link(link)
+    , m_programFolder(std::move(programFolder))
+    , m_ini(IniFile::pathForExecutable(m_programFolder / exeName))
+    , m_errorLog(m_programFolder)
+{
+}
+
+void MainWindowModel::create()
+{
+    m_errorLog.startUp(m_host.now(), text::fromUtf8(m_programFolder.string()));
+    m_maeuri = settings::MaeUriIgnore.read(m_ini);
+    // The store is one folder, "Data", however the texts spell it.
+    text::ensureDirectory(dataFolder());
+    text::ensureDirectory(csvFolder());
+    m_stdDevKind = settings::StdDevKind.read(m_ini) == 0 ? 0 : 1;
+}
+
+std::string MainWindowModel::serviceId() const
+{
+    return std::string(texts::kServiceIdPrefix) + texts::kVersion;
+}
+
+bool MainWindowModel::firstShow()
+{
+    m_version = texts::kVersion;
+    int r = m_link.NVInit(serviceId());
+    if (r != 0) {
+        m_host.message(sj(texts::kMsgNvInitError) + std::to_string(r));
+        return false;
+    }
+    return true;
+}
+
+WindowPlacement MainWindowModel::placement() const
+{
+    WindowPlacement p;
+    p.top = settings::LocateTop.read(m_ini);
+    p.left = settings::LocateLeft.read(m_ini);
+    p.width = settings::LocateWidth.read(m_ini);
+    p.height = settings::LocateHeight.read(m_ini);
+    return p;
+}
+
+void MainWindowModel::close(const WindowPlacement& now)
+{
+    // Closing is always allowed; a settings file that cannot be written must not keep
+    // the program from ending.
+    try {
+        settings::LocateTop.write(m_ini, now.top);
+        settings::LocateLeft.write(m_ini, now.left);
+        settings::LocateWidth.write(m_ini, now.width);
+        settings::LocateHeight.write(m_ini, now.height);
+    } catch (const text::FileError&) {
+    }
+}
+
+void MainWindowModel::maeuriMenuClick()
+{
+    m_maeuri = !m_maeuri;
+    settings::MaeUriIgnore.write(m_ini, m_maeuri);
+}
+
+void MainWindowModel::STDEVClick(int kind)
+{
+    m_stdDevKind = kind == 0 ? 0 : 1;
+    settings::StdDevKind.write(m_ini, m_stdDevKind);
+}
+
+void MainWindowModel::HelpContentsItemClick()
+{
+    std::filesystem::path manual = m_programFolder / texts::kManualFile;
+    std::error_code ec;
+    // A zero-length file still counts as present.
+    if (std::filesystem::is_regular_file(manual, ec)) {
+        m_host.openWithDefault(manual.string());
+        return;
+    }
+    m_host.beep();
+    m_host.information(sj(texts::kMsgManualMissing));
+}
+
+} // namespace tidemark

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <cstdlib>
+
+#include "gui/main_form.h"
+#include "gui/qt_host.h"
+#include "presentation/main_window_model.h"
+#include "support/temp_dir.h"
+#include "text/file_io.h"
+
+namespace tidemark::gui {
+namespace {
+
+class ReadyLink : public NvLink {
+public:
+    int inits = 0;
+    int NVInit(std::string_view) override { return ++inits, 0; }
+    int NVSetUIProperties() override { return 0; }
+    int NVOpen(std::string_view, std::string_view, int, int& r, int& d, std::string& t) override
+    {
+        r = d = 0;
+        t.clear();
+        return -1;
+    }
+    int NVStatus() override { return 0; }
+    int NVGets(std::string&, int, std::string&) override { return 0; }
+    int NVRead(std::string&, int, std::string&) override { return 0; }
+    int NVRTOpen(std::string_view, std::string_view) override { return 0; }
+    int NVClose() override { return 0; }
+    void NVCancel() override {}
+};
+
+QApplication& app()
+{
+    static int argc = 1;
+    static char name[] = "test_gui";
+    static char* argv[] = {name, nullptr};
+    static QApplication a(argc, argv);
+    return a;
+}
+
+QStringList menuTexts(const QMenu* m)
+{
+    QStringList r;
+    for (QAction* a : m->actions())
+        if (!a->isSeparator())
+            r << a->text();
+    return r;
+}
+
+TEST(MainForm, MenusButtonsPagesAndPlacement)
+{
+    app();
+    tidemark::testing::TempDir dir;
+    QtHost host;
+    ReadyLink link;
+    MainWindowModel model(host, link, dir.path());
+    model.create();
+    {
+        TMainForm f(model, host);
+        EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Tidemark２ for 地方競馬"));
+        EXPECT_EQ(f.pos(), QPoint(10, 10));
+        EXPECT_EQ(f.size(), QSize(780, 560));
+
+        QList<QAction*> top = f.menuBar()->actions();
+        ASSERT_EQ(top.size(), 4);
+        EXPECT_EQ(top[0]->text(), QString::fromUtf8("ﾌｧｲﾙ(&F)"));
+        EXPECT_EQ(top[1]->text(), QString::fromUtf8("ｵﾌﾟｼｮﾝ(&O)"));
+        EXPECT_EQ(top[2]->text(), QString::fromUtf8("ｳｨﾝﾄﾞｳ(&W)"));
+        EXPECT_FALSE(top[2]->isVisible());
+        EXPECT_EQ(top[3]->text(), QString::fromUtf8("ﾍﾙﾌﾟ(&H)"));
+        EXPECT_EQ(menuTexts(top[0]->menu()),
+                  QStringList({QString::fromUtf8("特定時刻オッズ出力"), QString::fromUtf8("終了(&X)")}));
+        EXPECT_EQ(menuTexts(top[1]->menu()),
+                  QStringList({QString::fromUtf8("初回データ時刻設定(&F)"), QString::fromUtf8("ﾃﾞｰﾀ自動取得時刻指定(&A)"),
+                               QString::fromUtf8("３系列時刻指定"), QString::fromUtf8("前売り時のオッズを無視(&I)"),
+                               QString::fromUtf8("標準偏差表示")}));
+        EXPECT_EQ(menuTexts(top[3]->menu()),
+                  QStringList({QString::fromUtf8("使用解説書(&M)"), QString::fromUtf8("ﾊﾞｰｼﾞｮﾝ情報(&A)...")}));
+        EXPECT_TRUE(f.stdevSample->isChecked());
+
+        auto* kekka = f.findChild<QPushButton*>(QStringLiteral("KekkaGetBtn"));
+        ASSERT_NE(kekka, nullptr);
+        EXPECT_EQ(kekka->text(), QString::fromUtf8("結果情報"));
+        EXPECT_EQ(kekka->statusTip(), QString::fromUtf8("レース結果データを取得します"));
+
+        ASSERT_EQ(f.PageControl1->count(), 14);
+        EXPECT_EQ(f.PageControl1->tabText(0), QString::fromUtf8("出馬表"));
+        EXPECT_EQ(f.PageControl1->tabText(12), QString::fromUtf8("成績結果"));
+        EXPECT_TRUE(f.PageControl1->isTabVisible(11)); // the odds-browse page stays
+        EXPECT_FALSE(f.PageControl1->isTabVisible(13)); // TabSheet1 never shows
+
+        f.show();
+        EXPECT_EQ(link.inits, 1);
+        // A picture of the window for whoever reviews the layout.
+        if (const char* shot = std::getenv("TIDEMARK_SCREENSHOT"))
+            EXPECT_TRUE(f.grab().save(QString::fromLocal8Bit(shot)));
+        f.hide();
+        f.show();
+        EXPECT_EQ(link.inits, 1); // only the first show initialises the service
+        f.move(40, 50);
+        f.resize(800, 600);
+        f.close();
+    }
+    MainWindowModel again(host, link, dir.path());
+    WindowPlacement p = again.placement();
+    EXPECT_EQ(p.width, 800);
+    EXPECT_EQ(p.height, 600);
+}
+
+} // namespace
+} // namespace tidemark::gui
