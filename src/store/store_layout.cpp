@@ -199,7 +199,10 @@ std::vector<fs::path> StoreLayout::dayFiles() const
     std::vector<Entry> entries;
     std::error_code ec;
     fs::path folder = dataFolder();
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    fs::directory_iterator it(folder, ec);
+    if (ec == std::errc::no_such_file_or_directory)
+        return {}; // no store yet: no race days
+    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
         std::error_code typeEc;
         if (!it->is_regular_file(typeEc))
             continue;
@@ -208,6 +211,8 @@ std::vector<fs::path> StoreLayout::dayFiles() const
             continue;
         entries.push_back({text::fromUtf8(name), it->path()});
     }
+    if (ec)
+        throw text::FileError(folder.string() + ": " + ec.message());
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         int c = text::compareNoCase(a.cp932, b.cp932);
         return c != 0 ? c < 0 : a.cp932 < b.cp932;

@@ -117,7 +117,7 @@ public:
 
     // Day files of the store: every regular file matching "*.nvRA" (the extension
     // compared without regard to case) in ascending name order. A missing store folder
-    // lists nothing.
+    // lists nothing; an unreadable one throws text::FileError.
     std::vector<std::filesystem::path> dayFiles() const;
     // The day labels of dayFiles(), in the same (ascending) order; the race-day list
     // shows them from the last to the first.

@@ -129,5 +129,13 @@ TEST(StoreFolders, DayListingIsEveryNvRaFileInNameOrder)
     EXPECT_EQ(layout.dayFiles().back(), dir / "Data" / "2024年01月15日.nvRA");
 }
 
+TEST(StoreFolders, UnreadableStoreFolderIsAFileErrorNotAnEmptyList)
+{
+    TempDir dir;
+    text::writeFileAtomic(dir / "Data", "a file where the store folder belongs");
+    EXPECT_THROW(StoreLayout(dir.path()).dayLabels(), text::FileError);
+    EXPECT_THROW(StoreLayout(dir.path()).createFolders(), text::FileError);
+}
+
 } // namespace
 } // namespace tidemark::store
