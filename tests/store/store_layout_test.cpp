@@ -102,10 +102,13 @@ TEST(StoreFolders, AnotherSpellingOfDataIsTheSameFolder)
 {
     TempDir dir;
     fs::create_directories(dir / "DATA");
+    fs::create_directories(dir / "csv");
     StoreLayout layout(dir.path());
     EXPECT_EQ(layout.dataFolder(), dir / "DATA");
+    EXPECT_EQ(layout.csvFolder(), dir / "csv");
     layout.createFolders();
     EXPECT_FALSE(fs::exists(dir / "Data"));
+    EXPECT_FALSE(fs::exists(dir / "CSV"));
     EXPECT_EQ(layout.raFile(sj("2024年01月15日")), dir / "DATA" / "2024年01月15日.nvRA");
 }
 
