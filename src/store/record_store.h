@@ -72,8 +72,8 @@ struct StoreTally {
 
 // What one odds-file write did.
 struct OddsWriteResult {
-    bool written = false;        // the file was replaced
-    std::filesystem::path file;  // the file replaced; empty when untouched
+    bool written = false;        // the file holds the kept lines (left alone if it already did)
+    std::filesystem::path file;  // that file; empty when nothing was kept
     int kept = 0;                // lines written
     int dropped = 0;             // data kind "0" or "9", or race number not positive
     int wrongKind = 0;           // refused: not an O1 (O2) record
