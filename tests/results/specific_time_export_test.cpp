@@ -363,16 +363,6 @@ TEST(ExportCells, RaceNameLosesBlanksAndAQuoteCannotBreakTheColumns)
     EXPECT_NE(line.find(R"(,"A""B,C",)"), std::string::npos);
 }
 
-TEST(ExportCells, SaleFlags)
-{
-    const std::string o1Line = o1("44", 1, 2, 1, "01150930").winSale('7').placeSale('1').bracketSale('7').line();
-    EXPECT_TRUE(onSale(TicketFile::Win, o1Line));
-    EXPECT_FALSE(onSale(TicketFile::Place, o1Line));
-    EXPECT_TRUE(onSale(TicketFile::BracketQuinella, o1Line));
-    EXPECT_FALSE(onSale(TicketFile::Quinella, o2("44", 1, 2, 1, "01150930").line()));
-    EXPECT_TRUE(onSale(TicketFile::Quinella, o2("44", 1, 2, 1, "01150930").quinellaSale('7').line()));
-}
-
 TEST(LoadSnapshotLines, LineEndsAndMissingFile)
 {
     testing::TempDir dir;
