@@ -417,6 +417,12 @@ SimWorld::SimWorld(std::uint64_t seed, const text::DateTime& firstDay, const tex
 {
 }
 
+void SimWorld::setWindow(const text::DateTime& firstDay, const text::DateTime& lastDay)
+{
+    m_first = text::DateTime::fromDayNumber(firstDay.dayNumber());
+    m_last = text::DateTime::fromDayNumber(lastDay.dayNumber());
+}
+
 bool SimWorld::inWindow(const text::DateTime& day) const
 {
     const auto n = day.dayNumber();

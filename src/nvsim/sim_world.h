@@ -104,6 +104,8 @@ public:
     const text::DateTime& firstDay() const { return m_first; }
     const text::DateTime& lastDay() const { return m_last; }
     bool inWindow(const text::DateTime& day) const;
+    // Moves the window; the days already generated stay valid (they depend on the seed only).
+    void setWindow(const text::DateTime& firstDay, const text::DateTime& lastDay);
 
     // Meeting days on a date, in track-code order; empty outside the window.
     std::vector<SimMeeting> meetingsOn(const text::DateTime& day) const;
