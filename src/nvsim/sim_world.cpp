@@ -264,9 +264,10 @@ void dressRace(SimRace& race, SimRandom& rng, int racesOfDay)
     const bool young = race.date.month >= 6 && race.raceNo <= 2 && rng.chance(0.6);
     const bool threeYear = !young && race.date.month <= 10 && race.raceNo <= 4 && rng.chance(0.4);
     const bool fillies = rng.chance(0.06);
+    const std::string cls = className(rng);
     if (race.banei()) {
         race.kind = "09";
-        race.condition = fw("ばんえい　") + className(rng);
+        race.condition = fw("ばんえい　") + cls;
     } else if (young) {
         race.kind = "11";
         race.weightRule = '3';
@@ -278,11 +279,11 @@ void dressRace(SimRace& race, SimRandom& rng, int racesOfDay)
     } else if (threeYear) {
         race.kind = "12";
         race.weightRule = '3';
-        race.condition = fw("サラ系３歳　") + className(rng);
+        race.condition = fw("サラ系３歳　") + cls;
     } else {
         race.kind = race.date.month <= 3 ? "14" : "13";
         race.condition = (race.date.month <= 3 ? fw("サラ系４歳以上　") : fw("サラ系３歳以上　"))
-            + className(rng);
+            + cls;
     }
     if (fillies && !race.banei()) {
         race.symbol = " 2 ";
@@ -308,7 +309,7 @@ void dressRace(SimRace& race, SimRandom& rng, int racesOfDay)
         }
     } else {
         race.grade = '-';
-        race.name = className(rng);
+        race.name = race.kind == "11" ? fw("サラ系２歳") : cls;
     }
     race.shortName = race.name.substr(0, std::min<std::size_t>(race.name.size(), 12));
     if (race.shortName.size() % 2 != 0) {
