@@ -20,7 +20,7 @@ using records::OddsField;
 using records::PayoutKind;
 using records::RaView;
 using records::SeView;
-using testing::at;
+using simtest::at;
 
 // Exact length, CR LF at the end and nowhere else.
 ::testing::AssertionResult wellFormed(const std::string& rec, std::size_t length, std::string_view kind)

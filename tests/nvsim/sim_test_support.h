@@ -7,7 +7,7 @@
 #include "nvsim/sim_nv_link.h"
 #include "text/date_time.h"
 
-namespace tidemark::nvsim::testing {
+namespace tidemark::nvsim::simtest {
 
 inline text::DateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 {
@@ -62,4 +62,4 @@ inline SimConfig testConfig(std::uint32_t seed = 7)
     return c;
 }
 
-} // namespace tidemark::nvsim::testing
+} // namespace tidemark::nvsim::simtest

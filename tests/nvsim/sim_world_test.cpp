@@ -11,7 +11,7 @@
 namespace tidemark::nvsim {
 namespace {
 
-using testing::at;
+using simtest::at;
 
 TEST(SimWorld, BracketRuleOfEveryFieldSize)
 {
