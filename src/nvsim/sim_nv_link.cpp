@@ -332,8 +332,10 @@ int SimNvLink::readNext(std::string& out, int size, std::string& fileName)
             if (m_rtIndex >= m_rtCount) {
                 return 0;
             }
-            const OddsSnapshot s = m_rtSeries->snapshot(m_rtIndex++);
-            return deliver(m_rtSpec == RtSpec::Win ? o1Record(*m_rtRace, s) : o2Record(*m_rtRace, s));
+            if (m_rtSpec == RtSpec::Win) {
+                return deliver(o1Record(*m_rtRace, m_rtSeries->snapshot(m_rtIndex++, OddsSeries::Pools::WinPlaceBracket)));
+            }
+            return deliver(o2Record(*m_rtRace, m_rtSeries->snapshot(m_rtIndex++, OddsSeries::Pools::Quinella)));
         }
         if (m_rtIndex >= m_rtRecords.size()) {
             return 0;

@@ -162,6 +162,9 @@ std::string o1Record(const SimRace& race, const OddsSnapshot& s)
         b.place(h, field(s.placeLow[i]), field(s.placeHigh[i]), popularity(s.placePop[i]));
     }
     for (std::size_t k = 0; k < 36; ++k) {
+        if (s.bracket[k] == kOddsBlank) {
+            continue; // a new record is blank already
+        }
         b.bracketQuinella(static_cast<int>(k) + 1, field(s.bracket[k]), popularity(s.bracketPop[k]));
     }
     b.winVotes(s.winTotal).placeVotes(s.placeTotal).bracketVotes(s.bracketTotal);
@@ -175,6 +178,9 @@ std::string o2Record(const SimRace& race, const OddsSnapshot& s)
     announcement(b, s);
     b.quinellaSale('7');
     for (std::size_t k = 0; k < 153; ++k) {
+        if (s.quinella[k] == kOddsBlank) {
+            continue;
+        }
         b.quinella(static_cast<int>(k) + 1, field(s.quinella[k]), popularity(s.quinellaPop[k]));
     }
     b.quinellaVotes(s.quinellaTotal);

@@ -299,7 +299,8 @@ TEST(SimNvLinkDataKinds, CancelledRacesAndWithdrawnAnnouncementsAreMarked)
                 cancelled = r;
             }
             if (d < 3) {
-                for (const auto& e : OddsSeries(*r).entries()) {
+                const OddsSeries series(*r);
+                for (const auto& e : series.entries()) {
                     withdrawn += e.dataKind == '0';
                 }
             }
