@@ -21,6 +21,7 @@ constexpr int kBadOption = -115;
 constexpr int kNotInitialised = -201;
 constexpr int kAlreadyOpen = -202;
 constexpr int kNotOpen = -203;
+constexpr int kBufferTooSmall = -402; // "the downloaded file size is abnormal"
 
 bool allDigits(std::string_view s)
 {
@@ -314,12 +315,10 @@ int SimNvLink::readNext(std::string& out, int size, std::string& fileName)
     if (!m_initialised) {
         return kNotInitialised;
     }
+    // A record larger than the caller's buffer is neither cut nor dropped: the call
+    // fails and the record stays next in line.
+    auto tooBig = [size](const std::string& record) { return record.size() > static_cast<std::size_t>(std::max(size, 0)); };
     auto deliver = [&](std::string record) {
-        // The caller's buffer holds `size` bytes; a record never exceeds the sizes the
-        // program passes, but a smaller buffer gets what fits rather than an overrun.
-        if (size >= 0 && record.size() > static_cast<std::size_t>(size)) {
-            record.resize(static_cast<std::size_t>(size));
-        }
         out = std::move(record);
         return static_cast<int>(out.size());
     };
@@ -332,13 +331,20 @@ int SimNvLink::readNext(std::string& out, int size, std::string& fileName)
             if (m_rtIndex >= m_rtCount) {
                 return 0;
             }
-            if (m_rtSpec == RtSpec::Win) {
-                return deliver(o1Record(*m_rtRace, m_rtSeries->snapshot(m_rtIndex++, OddsSeries::Pools::WinPlaceBracket)));
+            std::string rec = m_rtSpec == RtSpec::Win
+                ? o1Record(*m_rtRace, m_rtSeries->snapshot(m_rtIndex, OddsSeries::Pools::WinPlaceBracket))
+                : o2Record(*m_rtRace, m_rtSeries->snapshot(m_rtIndex, OddsSeries::Pools::Quinella));
+            if (tooBig(rec)) {
+                return kBufferTooSmall;
             }
-            return deliver(o2Record(*m_rtRace, m_rtSeries->snapshot(m_rtIndex++, OddsSeries::Pools::Quinella)));
+            ++m_rtIndex;
+            return deliver(std::move(rec));
         }
         if (m_rtIndex >= m_rtRecords.size()) {
             return 0;
+        }
+        if (tooBig(m_rtRecords[m_rtIndex])) {
+            return kBufferTooSmall;
         }
         return deliver(m_rtRecords[m_rtIndex++]);
     case Transfer::Stored:
@@ -362,6 +368,9 @@ int SimNvLink::readNext(std::string& out, int size, std::string& fileName)
         m_downloaded.insert(file.name);
     }
     if (m_recordIndex < m_fileRecords.size()) {
+        if (tooBig(m_fileRecords[m_recordIndex])) {
+            return kBufferTooSmall;
+        }
         return deliver(m_fileRecords[m_recordIndex++]);
     }
     ++m_fileIndex;

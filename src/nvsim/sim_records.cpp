@@ -152,6 +152,8 @@ std::string seRecord(const SimRace& race, const SimRunner& r, CardStage stage, S
     } else {
         b.weightTenths(r.weight);
     }
+    // Before the result the result fields hold zeros, as the service sends them.
+    b.finishPosition(0).finalWinOdds(OddsField::noVotes()).finalWinPopularity(0);
     if (stage == CardStage::Result && closing != nullptr) {
         const auto i = static_cast<std::size_t>(r.number - 1);
         b.finishPosition(r.finish);
