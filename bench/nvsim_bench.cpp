@@ -56,8 +56,8 @@ void BM_DayOfOdds(benchmark::State& state)
     std::size_t bytes = 0;
     for (auto _ : state) {
         for (const auto* race : races) {
-            for (const char* spec : {"0B41", "0B42"}) {
-                link.NVRTOpen(spec, race->key());
+            for (const char* dataSpec : {"0B41", "0B42"}) {
+                link.NVRTOpen(dataSpec, race->key());
                 bytes += drain(link);
                 link.NVClose();
             }

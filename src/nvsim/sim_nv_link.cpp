@@ -331,7 +331,7 @@ int SimNvLink::readNext(std::string& out, int size, std::string& fileName)
             if (m_rtIndex >= m_rtCount) {
                 return 0;
             }
-            std::string rec = m_rtSpec == RtSpec::Win
+            std::string rec = m_rtChannel == RtChannel::Win
                 ? o1Record(*m_rtRace, m_rtSeries->snapshot(m_rtIndex, OddsSeries::Pools::WinPlaceBracket))
                 : o2Record(*m_rtRace, m_rtSeries->snapshot(m_rtIndex, OddsSeries::Pools::Quinella));
             if (tooBig(rec)) {
@@ -390,19 +390,19 @@ int SimNvLink::NVRTOpen(std::string_view dataSpec, std::string_view key)
     if (m_transfer != Transfer::None) {
         return kAlreadyOpen;
     }
-    RtSpec spec;
+    RtChannel channel;
     if (dataSpec == "0B41") {
-        spec = RtSpec::Win;
+        channel = RtChannel::Win;
     } else if (dataSpec == "0B42") {
-        spec = RtSpec::Quinella;
+        channel = RtChannel::Quinella;
     } else if (dataSpec == "0B12") {
-        spec = RtSpec::Results;
+        channel = RtChannel::Results;
     } else {
         return kBadDataSpec;
     }
     refreshWindow();
     const SimMinute at = now();
-    if (spec == RtSpec::Results) {
+    if (channel == RtChannel::Results) {
         const auto day = dateOfKey(key);
         if (!day) {
             return kBadKey;
@@ -424,7 +424,7 @@ int SimNvLink::NVRTOpen(std::string_view dataSpec, std::string_view key)
         m_rtSeries = std::make_unique<OddsSeries>(*race);
         m_rtCount = m_rtSeries->countUpTo(at);
     }
-    m_rtSpec = spec;
+    m_rtChannel = channel;
     m_rtIndex = 0;
     m_transfer = Transfer::RealTime;
     return 0;
