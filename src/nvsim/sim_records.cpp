@@ -122,9 +122,7 @@ std::string raRecord(const SimRace& race, CardStage stage, SimMinute created)
         .course(race.course)
         .startTime(text::formatZeroPad(race.postTime, 4))
         .runners(race.runnerCount());
-    if (race.edition > 0) {
-        b.edition(race.edition);
-    }
+    b.edition(race.edition);
     if (race.banei()) {
         b.moistureTenths(race.moisture);
     } else {
@@ -170,6 +168,12 @@ std::string hrRecord(const SimRace& race, const OddsSnapshot& closing, SimMinute
 {
     records::HrBuilder b;
     common(b, race, realTime ? '1' : '2', created);
+    // Unused entries hold zeros, which read as no payout.
+    for (const auto kind : records::kPayoutKinds) {
+        for (int i = 1; i <= records::payoutLayout(kind).slots; ++i) {
+            b.payout(kind, i, {0, 0, 0}, 0, 0);
+        }
+    }
     for (const auto& e : payoutsOf(race, closing)) {
         b.payout(e);
     }

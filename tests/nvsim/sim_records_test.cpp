@@ -195,6 +195,12 @@ TEST(SimRecords, CardsResultsAndPayoutsOfAWeekAgree)
             const std::string hrl = line(hr);
             const HrView hv(hrl);
             EXPECT_EQ(hv.raceKey(), race->key());
+            // Every payout entry, used or not, is digits.
+            for (const auto kind : records::kPayoutKinds) {
+                const auto layout = records::payoutLayout(kind);
+                const std::string entries = hrl.substr(layout.firstPos - 1, layout.stride * static_cast<std::size_t>(layout.slots));
+                EXPECT_EQ(entries.find_first_not_of("0123456789"), std::string::npos) << race->key();
+            }
             const auto win = hv.payouts(PayoutKind::Win);
             if (race->cancelled) {
                 EXPECT_TRUE(hv.payouts().empty());
