@@ -155,7 +155,12 @@ OddsSnapshot OddsSeries::compute(SimMinute at, char kind, Pools pools) const
     s.at = at;
     s.dataKind = kind;
     s.created = at;
-    s.bracketSold = n > 8;
+    // Bracket quinella is sold only when more than eight horses start.
+    int starters = 0;
+    for (const auto& r : race.runners) {
+        starters += r.scratch != Scratch::BeforeSale;
+    }
+    s.bracketSold = starters > 8;
 
     // How far the pools have filled.
     const SimMinute post = race.postAt();

@@ -162,7 +162,7 @@ TEST_F(SimNvLinkTest, StoredDataDownloadsThenReadsFileByFile)
     EXPECT_EQ(downloads2, 0);
     EXPECT_EQ(link.NVClose(), 0);
 
-    // The evening brings today's results and the day after tomorrow's entries.
+    // The evening brings today's results.
     clock.now = at(2024, 6, 12, 23, 0);
     ASSERT_EQ(link.NVOpen("RACE", stamp, 1, reads2, downloads2, stamp2), 0);
     EXPECT_GT(reads2, 0);
