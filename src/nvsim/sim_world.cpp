@@ -531,7 +531,7 @@ std::vector<SimRace> SimWorld::generate(const SimMeeting& m) const
         r.weekday = weekdayCode(m.date);
         r.distance = rr.pick(p.distances);
         r.course = p.course;
-        if (m.track == std::string("35") && rr.chance(0.2)) {
+        if (m.track == "35" && rr.chance(0.2)) {
             r.course = "11"; // the turf course of Morioka
             r.turfGoing = goingCode(rr);
             r.dirtGoing = '0';

@@ -44,9 +44,7 @@ TEST(SimWorld, MonthOfMeetingsLooksLikeLocalRacing)
                                                "48", "50", "51", "54", "55", "83"};
     std::set<std::string> keys;
     int baneiDays = 0;
-    int bigFields = 0;
     int smallFields = 0;
-    int cancelled = 0;
     int scratched = 0;
     int advance = 0;
     for (int d = 1; d <= 30; ++d) {
@@ -70,9 +68,7 @@ TEST(SimWorld, MonthOfMeetingsLooksLikeLocalRacing)
                 lastPost = r.postTime;
                 EXPECT_GE(r.runnerCount(), 5);
                 EXPECT_LE(r.runnerCount(), r.banei() ? 10 : 18);
-                bigFields += r.runnerCount() > 16;
                 smallFields += r.runnerCount() <= 8;
-                cancelled += r.cancelled;
                 advance += r.advanceSale;
                 EXPECT_LT(r.saleStart, r.postAt());
                 int running = 0;
@@ -101,9 +97,32 @@ TEST(SimWorld, MonthOfMeetingsLooksLikeLocalRacing)
     EXPECT_GT(smallFields, 0);
     EXPECT_GT(scratched, 0);
     EXPECT_GT(advance, 0);
-    // A year has its big fields and its cancelled races; a month shows most of the time.
-    (void)bigFields;
-    (void)cancelled;
+}
+
+TEST(SimWorld, AYearHasItsBigFieldsAndCancelledRaces)
+{
+    const SimWorld world(11, at(2024, 1, 1), at(2024, 12, 31));
+    int seventeen = 0;
+    int eighteen = 0;
+    int cancelled = 0;
+    int races = 0;
+    for (int d = 0; d < 366; ++d) {
+        for (const SimRace* r : world.racesOn(at(2024, 1, 1).addDays(d))) {
+            ++races;
+            seventeen += r->runnerCount() == 17;
+            eighteen += r->runnerCount() == 18;
+            if (r->cancelled) {
+                ++cancelled;
+                EXPECT_LT(r->cancelAt, r->postAt());
+                EXPECT_GT(r->cancelAt, r->saleStart);
+            }
+        }
+    }
+    EXPECT_GT(races, 12000);
+    EXPECT_GT(seventeen, 0);
+    EXPECT_GT(eighteen, 0);
+    EXPECT_GT(cancelled, 0);
+    EXPECT_LT(cancelled, races / 50);
 }
 
 TEST(SimWorld, SameSeedSameDaySameRecords)
