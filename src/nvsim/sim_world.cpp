@@ -333,6 +333,11 @@ void drawRunners(SimRace& race, SimRandom& rng, const std::vector<std::string>& 
         r.number = h;
         r.bracket = bracketOf(n, h);
         r.name = horseName(rng);
+        for (int retry = 0; retry < 20 && std::any_of(race.runners.begin(), race.runners.end(),
+                                                     [&](const SimRunner& o) { return o.name == r.name; });
+             ++retry) {
+            r.name = horseName(rng); // two horses of one race never share a name
+        }
         const double u = rng.unit();
         r.sex = filliesOnly ? '2' : (u < 0.55 ? '1' : u < 0.9 ? '2' : '3');
         r.age = young ? 2 : threeYear ? 3 : rng.uniform(race.kind == "14" ? 4 : 3, 9);

@@ -73,9 +73,11 @@ TEST(SimWorld, MonthOfMeetingsLooksLikeLocalRacing)
                 EXPECT_LT(r.saleStart, r.postAt());
                 int running = 0;
                 std::set<int> finishes;
+                std::set<std::string> names;
                 for (const auto& h : r.runners) {
                     EXPECT_EQ(h.bracket, bracketOf(r.runnerCount(), h.number));
                     EXPECT_FALSE(h.name.empty());
+                    EXPECT_TRUE(names.insert(h.name).second) << r.key();
                     EXPECT_LE(h.name.size(), 18u);
                     EXPECT_EQ(h.trainer.size(), 8u);
                     EXPECT_EQ(h.jockey.size(), 8u);
