@@ -30,8 +30,10 @@ void configureCommon(QTableView& view)
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     view.setSelectionMode(QAbstractItemView::SingleSelection);
+    // Rows scroll whole, as the grids always did; columns smoothly, so that wide pair
+    // tables do not jump by a column at a time.
     view.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    view.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    view.setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     view.setWordWrap(false);
     view.setShowGrid(true);
     view.setGridStyle(Qt::SolidLine);
@@ -245,9 +247,13 @@ void GridView::scrollTo(const QModelIndex& index, ScrollHint hint)
     const int width = fixedWidth();
     if (index.column() >= grid.fixedCols() && rect.left() < width)
         horizontalScrollBar()->setValue(horizontalScrollBar()->value() - (width - rect.left()));
+    // Rows scroll one at a time: step back until the row clears the fixed rows.
     const int height = fixedHeight();
-    if (index.row() >= grid.fixedRows() && rect.top() < height)
-        verticalScrollBar()->setValue(verticalScrollBar()->value() - (height - rect.top()));
+    if (index.row() >= grid.fixedRows()) {
+        QScrollBar& bar = *verticalScrollBar();
+        while (bar.value() > bar.minimum() && visualRect(index).top() < height)
+            bar.setValue(bar.value() - 1);
+    }
 }
 
 std::pair<int, int> GridView::cellAt(QPoint viewportPos) const
