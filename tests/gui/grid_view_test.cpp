@@ -19,6 +19,7 @@
 
 #include "gui/grid_delegate.h"
 #include "gui/grid_table_model.h"
+#include "gui_test_app.h"
 #include "presentation/cell_style.h"
 #include "presentation/grid_layouts.h"
 #include "presentation/text_grid.h"
@@ -31,15 +32,6 @@ namespace {
 
 using namespace presentation;
 using text::sj;
-
-QApplication& qtApp()
-{
-    static int argc = 1;
-    static char name[] = "test_gui";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
 
 // Collects what the model tester reports instead of letting it abort the run.
 std::vector<QString>& testerMessages()
@@ -73,7 +65,7 @@ class GridViewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        qtApp();
+        testing::guiApp();
         layOutAllGrids(grids);
     }
     GridSet grids;
@@ -330,7 +322,7 @@ TEST_F(GridViewTest, DelegatePaintsExactlyTheStyle)
 
 TEST(GridFont, JapaneseFixedPitchFontKeepsHalfWidthAtHalf)
 {
-    qtApp();
+    testing::guiApp();
     const QFont font = gridFont(fixedPitchGothic(), 13);
     const QFontInfo info(font);
     if (!info.family().contains(QStringLiteral("Gothic")) && !info.family().contains(QStringLiteral("ゴシック")))
