@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QSignalSpy>
 
 #include <string>
@@ -212,6 +213,19 @@ TEST_F(GridViewTest, FixedRowsAndColumnsStayWhileTheRestScrolls)
     const auto [row, col] = view.cellAt({200, 100});
     EXPECT_GT(row, 100);
     EXPECT_GT(col, 5);
+
+    // The wheel over the fixed time column scrolls the grid, and the times follow.
+    view.verticalScrollBar()->setValue(0);
+    QWidget* timeColumn = view.childAt(view.viewport()->geometry().topLeft() + QPoint(5, 100));
+    ASSERT_NE(timeColumn, nullptr);
+    ASSERT_NE(timeColumn, view.viewport());
+    const QPoint at(5, 100);
+    QWheelEvent wheel(at, timeColumn->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+        Qt::NoScrollPhase, false);
+    QApplication::sendEvent(timeColumn, &wheel);
+    const int scrolled = view.verticalScrollBar()->value();
+    EXPECT_GT(scrolled, 0);
+    EXPECT_EQ(view.cellAt({5, 100}).first, view.cellAt({200, 100}).first);
 
     // A cell brought into view by the keyboard is not left under the time column.
     view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
