@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <string>
 #include <vector>
@@ -226,6 +227,21 @@ TEST_F(GridViewTest, FixedRowsAndColumnsStayWhileTheRestScrolls)
     const int scrolled = view.verticalScrollBar()->value();
     EXPECT_GT(scrolled, 0);
     EXPECT_EQ(view.cellAt({5, 100}).first, view.cellAt({200, 100}).first);
+
+    // A press on a header cell (drawn by the fixed-row overlay) names that cell.
+    QSignalSpy pressed(&view, &GridView::cellPressed);
+    QSignalSpy released(&view, &GridView::cellReleased);
+    QWidget* headers = view.childAt(view.viewport()->geometry().topLeft() + QPoint(200, 5));
+    ASSERT_NE(headers, nullptr);
+    QTest::mouseClick(headers, Qt::LeftButton, {}, QPoint(200, 5));
+    ASSERT_EQ(pressed.count(), 1);
+    EXPECT_EQ(pressed.at(0).at(0).toInt(), 0);
+    EXPECT_EQ(pressed.at(0).at(1).toInt(), view.cellAt({200, 5}).second);
+    EXPECT_EQ(released.count(), 1);
+    EXPECT_EQ(grid.selectedRow(), -1); // the header is not selectable
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(200, 100));
+    EXPECT_EQ(grid.selectedRow(), view.cellAt({200, 100}).first);
+    EXPECT_EQ(pressed.count(), 2);
 
     // A cell brought into view by the keyboard is not left under the time column.
     view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
