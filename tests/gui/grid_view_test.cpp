@@ -248,6 +248,18 @@ TEST_F(GridViewTest, FixedRowsAndColumnsStayWhileTheRestScrolls)
     view.scrollTo(model.index(50, 2));
     EXPECT_GE(view.visualRect(model.index(50, 2)).left(), view.columnWidth(0));
     EXPECT_GE(view.visualRect(model.index(50, 2)).top(), view.rowHeight(0));
+
+    // The next race, opened while the view is up: the overlays keep in step through
+    // the reset (same rows at the left as in the body, the header row on top).
+    layOutTimeSeriesColumns(GridId::StringGrid4, grid, 12, {});
+    fillSeries(grid, 120, 5);
+    QApplication::processEvents();
+    view.verticalScrollBar()->setValue(30);
+    QApplication::processEvents();
+    EXPECT_EQ(view.cellAt({5, 5}), (std::pair{0, 0}));
+    for (int y : {20, 60, 150, 250})
+        EXPECT_EQ(view.cellAt({5, y}).first, view.cellAt({200, y}).first) << y;
+    EXPECT_EQ(view.cellAt({200, 5}).first, 0);
 }
 
 TEST_F(GridViewTest, SelectionFollowsTheGridBothWays)
