@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "records/keiba_func_nv.h"
+#include "records/record_view.h"
 #include "store/record_reader.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
@@ -17,11 +18,6 @@ namespace {
 using text::bytesAt;
 
 std::string trackName2(std::string_view code) { return KeibaFuncNV::TrackName(code, 2); }
-
-int numberAt(std::string_view rec, std::size_t pos, std::size_t len)
-{
-    return static_cast<int>(std::clamp<std::int64_t>(text::readInt(bytesAt(rec, pos, len)), -99999, 99999));
-}
 
 } // namespace
 
@@ -147,8 +143,9 @@ DayRead readDayFile(DayTable& table, const DayFiles& day)
         if (!t->found)
             continue;
         read.runnersFound = true;
-        const int race = numberAt(ra, 26, 2);
-        const int runners = std::clamp(numberAt(ra, 882, 2), 0, kMaxHorses);
+        const records::RaView card(ra);
+        const int race = card.raceNumber();
+        const int runners = std::clamp(card.runnerCount(), 0, kMaxHorses);
         if (race < 1)
             continue; // a race without a number has no runner slots
         for (int j = 0; j < runners; ++j) {
@@ -157,7 +154,7 @@ DayRead readDayFile(DayTable& table, const DayFiles& day)
                 break;
             std::string& se = slot.seRecords[static_cast<std::size_t>(j + 1)];
             se = t->lines[at];
-            if (numberAt(se, 29, 2) < 1)
+            if (records::SeView(se).horseNumber() < 1)
                 slot.record.numbersPending = true;
         }
     }
@@ -187,13 +184,13 @@ void deriveRaceRecords(DayTable& table)
     for (RaceSlot& slot : table.slots) {
         RaceRecord& r = slot.record;
         for (int h = 1; h <= kMaxHorses; ++h) {
-            const std::string& se = slot.seRecords[static_cast<std::size_t>(h)];
-            r.finishPosition[h] = numberAt(se, 335, 2);
-            r.finalPopularity[h] = numberAt(se, 364, 2);
-            r.finalWinOdds[h] = numberAt(se, 360, 4) / 10.0;
+            const records::SeView se(slot.seRecords[static_cast<std::size_t>(h)]);
+            r.finishPosition[h] = se.finishPosition();
+            r.finalPopularity[h] = se.finalWinPopularity();
+            r.finalWinOdds[h] = se.finalWinOdds();
         }
         r.label = raceRecordLabel(slot.raRecord);
-        r.runnerCount = std::clamp(numberAt(slot.raRecord, 882, 2), 0, kMaxHorses);
+        r.runnerCount = std::clamp(records::RaView(slot.raRecord).runnerCount(), 0, kMaxHorses);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "records/keiba_func_nv.h"
+#include "records/record_view.h"
 #include "text/cp932.h"
 #include "text/number_format.h"
 
@@ -10,11 +11,7 @@ namespace tidemark::analysis {
 
 namespace {
 
-using text::bytesAt;
 using text::sj;
-
-std::int64_t num(std::string_view ra, std::size_t pos, std::size_t len) { return text::readInt(bytesAt(ra, pos, len)); }
-std::string d2(std::string_view ra, std::size_t pos, std::size_t len) { return text::formatInt(num(ra, pos, len), 2); }
 
 int hexDigit(char c)
 {
@@ -38,44 +35,49 @@ std::string moistureText(std::string_view two)
     return out;
 }
 
-std::string trackConditionText(std::string_view ra)
+std::string trackConditionText(std::string_view raRecord)
 {
-    if (KeibaFuncNV::IsBaneiTrack(bytesAt(ra, 20, 2)))
-        return moistureText(bytesAt(ra, 889, 2));
-    return KeibaFuncNV::GoingText(bytesAt(ra, 889, 1), 1) + sj("　") + KeibaFuncNV::GoingText(bytesAt(ra, 890, 1), 2);
+    const records::RaView ra(raRecord);
+    if (ra.isBanei())
+        return moistureText(ra.bytes(889, 2));
+    return KeibaFuncNV::GoingText(ra.turfConditionCode(), 1) + sj("　") + KeibaFuncNV::GoingText(ra.dirtConditionCode(), 2);
 }
 
-RaceHeader raceHeader(std::string_view ra)
+RaceHeader raceHeader(std::string_view raRecord)
 {
     namespace K = KeibaFuncNV;
+    const records::RaView ra(raRecord);
+    const auto d2 = [](std::int64_t v) { return text::formatInt(v, 2); };
+    const std::string_view track = ra.trackCode();
     RaceHeader h;
-    const std::string_view track = bytesAt(ra, 20, 2);
 
-    h.TitleLabel1.append(bytesAt(ra, 12, 4)).append(sj("年")).append(d2(ra, 16, 2)).append(sj("月"));
-    h.TitleLabel1.append(d2(ra, 18, 2)).append(sj("日(")).append(K::WeekdayText(bytesAt(ra, 28, 1), 1)).append(")");
-    h.TitleLabel1.append(K::TrackName(track, 0)).append(d2(ra, 22, 2)).append(sj("回"));
-    h.TitleLabel1.append(d2(ra, 24, 2)).append(sj("日")).append(d2(ra, 26, 2)).append("R   ");
-    h.TitleLabel1.append(bytesAt(ra, 874, 2)).append(".").append(bytesAt(ra, 876, 2)).append(sj("発走 "));
-    h.TitleLabel1.append(trackConditionText(ra));
+    std::string& t1 = h.TitleLabel1;
+    t1.append(ra.yearText()).append(sj("年")).append(d2(ra.month())).append(sj("月"));
+    t1.append(d2(ra.dayOfMonth())).append(sj("日(")).append(K::WeekdayText(ra.weekdayCode(), 1)).append(")");
+    t1.append(K::TrackName(track, 0)).append(d2(ra.meeting())).append(sj("回"));
+    t1.append(d2(ra.meetingDay())).append(sj("日")).append(d2(ra.raceNumber())).append("R   ");
+    t1.append(ra.startTime().substr(0, 2)).append(".").append(ra.bytes(876, 2)).append(sj("発走 "));
+    t1.append(trackConditionText(raRecord));
 
-    if (const std::int64_t edition = num(ra, 612, 3); edition >= 1)
-        h.TitleLabel2.append(sj("第")).append(std::to_string(edition)).append(sj("回 "));
-    h.TitleLabel2.append(bytesAt(ra, 33, 60));
+    if (ra.edition() >= 1)
+        h.TitleLabel2.append(sj("第")).append(std::to_string(ra.edition())).append(sj("回 "));
+    h.TitleLabel2.append(ra.raceName());
 
-    h.TitleLabel3.append(d2(ra, 882, 2)).append(sj("頭  ")).append(text::formatInt(num(ra, 698, 4), 4));
-    h.TitleLabel3.append(sj("ﾒｰﾄﾙ ")).append(K::TrackKindText(bytesAt(ra, 706, 2))).append(" ");
-    h.TitleLabel3.append(K::GradeText(bytesAt(ra, 615, 1), 1)).append(" ");
-    h.TitleLabel3.append(K::RaceSymbolText(track, bytesAt(ra, 619, 3)));
+    std::string& t3 = h.TitleLabel3;
+    t3.append(d2(ra.runnerCount())).append(sj("頭  ")).append(text::formatInt(ra.distance(), 4));
+    t3.append(sj("ﾒｰﾄﾙ ")).append(K::TrackKindText(ra.courseCode())).append(" ");
+    t3.append(K::GradeText(ra.gradeCode(), 1)).append(" ");
+    t3.append(K::RaceSymbolText(track, ra.raceSymbolCode()));
 
-    h.TitleLabel4.append(K::WeightKindText(bytesAt(ra, 622, 1))).append(" ");
-    h.TitleLabel4.append(K::RaceKindText(bytesAt(ra, 617, 2), 4)).append(" ").append(bytesAt(ra, 638, 60));
+    h.TitleLabel4.append(K::WeightKindText(ra.weightRuleCode())).append(" ");
+    h.TitleLabel4.append(K::RaceKindText(ra.raceKindCode(), 4)).append(" ").append(ra.conditionName());
 
     h.BashoLabel = K::TrackName(track, 2);
-    std::string race = d2(ra, 26, 2);
+    std::string race = d2(ra.raceNumber());
     race.erase(std::remove(race.begin(), race.end(), ' '), race.end());
     h.RaceLabel = race;
 
-    switch (num(ra, 706, 2)) {
+    switch (ra.courseNumber()) {
     case 0:
     case 23:
     case 24:

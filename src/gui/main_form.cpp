@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "gui/qt_host.h"
+#include "gui/time_dialogs.h"
 #include "gui/version_form.h"
 #include "presentation/main_window_texts.h"
 
@@ -70,9 +71,12 @@ void TMainForm::buildMenus()
     exit->setStatusTip(u(texts::kHintExit));
 
     QMenu* opt = menuBar()->addMenu(u(texts::kMenuOption));
-    opt->addAction(u(texts::kMenuFirstTime))->setObjectName(QStringLiteral("F1"));
-    opt->addAction(u(texts::kMenuAutoTime))->setObjectName(QStringLiteral("A1"));
-    opt->addAction(u(texts::kMenuThreeTimes))->setObjectName(QStringLiteral("N5"));
+    opt->addAction(u(texts::kMenuFirstTime), this, [this] { showFirstTimeForm(this, m_model.settings(), m_host); })
+        ->setObjectName(QStringLiteral("F1"));
+    opt->addAction(u(texts::kMenuAutoTime), this, [this] { showOzGetTimeForm(this, m_model.settings(), m_host); })
+        ->setObjectName(QStringLiteral("A1"));
+    opt->addAction(u(texts::kMenuThreeTimes), this, [this] { showTimeAddForm(this, m_model.settings(), m_host); })
+        ->setObjectName(QStringLiteral("N5"));
     opt->addSeparator();
     maeuriMenu = opt->addAction(u(texts::kMenuMaeuri));
     maeuriMenu->setCheckable(true);

@@ -17,6 +17,7 @@ namespace {
 const std::string kNoCaption = "-";
 constexpr int kNoOddsX = 250;
 constexpr int kNoOddsY = 150;
+constexpr int kMaxTimerMinutes = 35791; // the longest period a millisecond int holds
 
 } // namespace
 
@@ -146,7 +147,9 @@ void MainPanelModel::loadDay()
 
         const text::DateTime today = m_host.today();
         if (m_dateCombo.text() == dayLabelOf(today.year, today.month, today.day)) {
-            const int minutes = settings::TimeAutoRdataGetTimer.read(m_ini);
+            // A period of zero or less would fetch without pause; one too long for the
+            // timer would wrap around.
+            const int minutes = std::clamp(settings::TimeAutoRdataGetTimer.read(m_ini), 1, kMaxTimerMinutes);
             m_host.startTimer(TimerId::Timer4, minutes * 60 * 1000, [this] { m_steps->resultsTimerTick(); });
             m_timerRunning = true;
         }

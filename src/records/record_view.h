@@ -73,6 +73,13 @@ public:
         : m_line(line), m_length(length)
     {
     }
+    explicit RecordView(const char* line, std::size_t length = 0) noexcept
+        : RecordView(std::string_view(line ? line : ""), length)
+    {
+    }
+    // A view of a temporary string (a builder's build(), a returned line) would dangle
+    // at the end of the statement: keep the line in a variable.
+    RecordView(std::string&&, std::size_t = 0) = delete;
 
     // The line as given.
     std::string_view line() const noexcept { return m_line; }
@@ -124,7 +131,9 @@ private:
 class RaView : public RecordView {
 public:
     RaView() = default;
-    explicit RaView(std::string_view line) : RecordView(line, kRaLineLength) {}
+    explicit RaView(std::string_view line) noexcept : RecordView(line, kRaLineLength) {}
+    explicit RaView(const char* line) noexcept : RecordView(line, kRaLineLength) {}
+    RaView(std::string&&) = delete;
 
     std::string_view weekdayCode() const noexcept { return bytes(28, 1); }
     std::string_view raceName() const noexcept { return bytes(33, 60); }      // as stored
@@ -156,7 +165,9 @@ public:
 class SeView : public RecordView {
 public:
     SeView() = default;
-    explicit SeView(std::string_view line) : RecordView(line, kSeLineLength) {}
+    explicit SeView(std::string_view line) noexcept : RecordView(line, kSeLineLength) {}
+    explicit SeView(const char* line) noexcept : RecordView(line, kSeLineLength) {}
+    SeView(std::string&&) = delete;
 
     int bracket() const noexcept { return static_cast<int>(number(28, 1)); } // as published
     int horseNumber() const noexcept { return static_cast<int>(number(29, 2)); }
@@ -222,7 +233,9 @@ struct PayoutEntry {
 class HrView : public RecordView {
 public:
     HrView() = default;
-    explicit HrView(std::string_view line) : RecordView(line, kHrLineLength) {}
+    explicit HrView(std::string_view line) noexcept : RecordView(line, kHrLineLength) {}
+    explicit HrView(const char* line) noexcept : RecordView(line, kHrLineLength) {}
+    HrView(std::string&&) = delete;
 
     // Entry i (1-based) of a kind; an index outside the kind's slots gives an empty entry.
     PayoutEntry payout(PayoutKind kind, int index) const;
@@ -251,7 +264,9 @@ public:
 class O1View : public OddsRecordView {
 public:
     O1View() = default;
-    explicit O1View(std::string_view line) : OddsRecordView(line, kO1LineLength) {}
+    explicit O1View(std::string_view line) noexcept : OddsRecordView(line, kO1LineLength) {}
+    explicit O1View(const char* line) noexcept : OddsRecordView(line, kO1LineLength) {}
+    O1View(std::string&&) = delete;
 
     std::string_view winSaleFlag() const noexcept { return bytes(40, 1); }
     std::string_view placeSaleFlag() const noexcept { return bytes(41, 1); }
@@ -278,7 +293,9 @@ public:
 class O2View : public OddsRecordView {
 public:
     O2View() = default;
-    explicit O2View(std::string_view line) : OddsRecordView(line, kO2LineLength) {}
+    explicit O2View(std::string_view line) noexcept : OddsRecordView(line, kO2LineLength) {}
+    explicit O2View(const char* line) noexcept : OddsRecordView(line, kO2LineLength) {}
+    O2View(std::string&&) = delete;
 
     std::string_view quinellaSaleFlag() const noexcept { return bytes(40, 1); }
     std::string_view quinellaField(int pair) const noexcept;

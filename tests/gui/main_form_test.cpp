@@ -2,14 +2,24 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
 #include <QTabWidget>
+
+#include <cstdlib>
+#include <functional>
 
 #include "gui/main_form.h"
 #include "gui/qt_host.h"
+#include "gui/time_dialogs.h"
+#include "settings/settings_keys.h"
+#include "support/recording_host.h"
 #include "presentation/main_window_model.h"
 #include "support/temp_dir.h"
+#include "text/cp932.h"
 #include "text/file_io.h"
 
 namespace tidemark::gui {
@@ -96,6 +106,9 @@ TEST(MainForm, MenusButtonsPagesAndPlacement)
 
         f.show();
         EXPECT_EQ(link.inits, 1);
+        // A picture of the window for whoever reviews the layout.
+        if (const char* shot = std::getenv("TIDEMARK_SCREENSHOT"))
+            EXPECT_TRUE(f.grab().save(QString::fromLocal8Bit(shot)));
         f.hide();
         f.show();
         EXPECT_EQ(link.inits, 1); // only the first show initialises the service
@@ -107,6 +120,72 @@ TEST(MainForm, MenusButtonsPagesAndPlacement)
     WindowPlacement p = again.placement();
     EXPECT_EQ(p.width, 800);
     EXPECT_EQ(p.height, 600);
+}
+
+// Acts on the dialog once it is shown modally, then presses its OK button.
+void whenModal(const std::function<void(QDialog&)>& act)
+{
+    QTimer::singleShot(0, [act] {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        act(*d);
+        if (d->isVisible())
+            d->reject();
+    });
+}
+
+void pressOk(QDialog& d)
+{
+    for (QPushButton* b : d.findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("OK"))
+            b->click();
+}
+
+TEST(TimeDialogs, OkWritesTheirKeysAndRefusesPointsOutOfOrder)
+{
+    app();
+    tidemark::testing::TempDir dir;
+    tidemark::testing::RecordingHost host;
+    IniFile ini(dir.path() / "Tidemark2NV.ini");
+
+    whenModal([](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), QString::fromUtf8("初回データ時刻設定"));
+        QList<QSpinBox*> boxes = d.findChildren<QSpinBox*>();
+        ASSERT_EQ(boxes.size(), 2);
+        EXPECT_EQ(boxes[0]->value(), 9);
+        EXPECT_EQ(boxes[1]->value(), 30);
+        boxes[0]->setValue(8);
+        boxes[1]->setValue(5);
+        pressOk(d);
+        EXPECT_FALSE(d.isVisible());
+    });
+    showFirstTimeForm(nullptr, ini, host);
+    EXPECT_EQ(settings::TimeFirst.read(ini), 805);
+
+    whenModal([](QDialog& d) {
+        QList<QSpinBox*> boxes = d.findChildren<QSpinBox*>();
+        ASSERT_EQ(boxes.size(), 3);
+        boxes[1]->setValue(40); // second before first: refused, the dialog stays
+        pressOk(d);
+        EXPECT_TRUE(d.isVisible());
+        if (const char* shot = std::getenv("TIDEMARK_SCREENSHOT_DIALOG"))
+            EXPECT_TRUE(d.grab().save(QString::fromLocal8Bit(shot)));
+    });
+    showTimeAddForm(nullptr, ini, host);
+    EXPECT_EQ(host.beeps, 1);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, text::sj("１回目オッズの指定時刻は２回目オッズの指定時刻より前の時刻を指定してください。"));
+    EXPECT_EQ(settings::TimeSecond2.read(ini), 20); // nothing written
+
+    whenModal([](QDialog& d) {
+        QList<QSpinBox*> boxes = d.findChildren<QSpinBox*>();
+        ASSERT_EQ(boxes.size(), 1);
+        EXPECT_EQ(boxes[0]->value(), 10);
+        boxes[0]->setValue(25);
+        pressOk(d);
+    });
+    showOzGetTimeForm(nullptr, ini, host);
+    EXPECT_EQ(settings::TimeAutoRdataGetDialog.read(ini), 25);
 }
 
 } // namespace

@@ -38,6 +38,16 @@ struct StepLog : RaceViewSteps {
     void selectedMomentAnalysis(const analysis::SelectedSnapshot&) override { calls.push_back("moment"); }
 };
 
+struct ChangeLog : MainPanelObserver {
+    int dates = 0, races = 0, times = 0, labels = 0, buttons = 0, panels = 0;
+    void dateListChanged() override { ++dates; }
+    void raceListChanged() override { ++races; }
+    void timeListChanged() override { ++times; }
+    void labelsChanged() override { ++labels; }
+    void timeButtonsChanged() override { ++buttons; }
+    void panelsChanged() override { ++panels; }
+};
+
 struct PanelFixture : ::testing::Test {
     RaceStore store;
     RecordingHost host;
@@ -131,6 +141,21 @@ TEST_F(PanelFixture, LoadDayOpensTheLastViewedRaceAndStartsTheTimerForToday)
     EXPECT_EQ(text::toUtf8(model.DateCombo().text()), "2024年01月14日");
     EXPECT_EQ(model.DatList().itemIndex, 0);
     EXPECT_FALSE(host.timerRunning(TimerId::Timer4));
+}
+
+TEST_F(PanelFixture, ResultsTimerPeriodStaysUsable)
+{
+    threeRaces();
+    ini.writeInteger("Time", "AutoRdataGet", 0);
+    openDay();
+    EXPECT_EQ(host.timers[TimerId::Timer4].intervalMs, 60 * 1000);
+    ini.writeInteger("Time", "AutoRdataGet", 99999999);
+    model.loadDay();
+    EXPECT_GT(host.timers[TimerId::Timer4].intervalMs, 0);
+    // The default period is 15 minutes.
+    std::filesystem::remove(ini.path());
+    model.loadDay();
+    EXPECT_EQ(host.timers[TimerId::Timer4].intervalMs, 15 * 60 * 1000);
 }
 
 TEST_F(PanelFixture, NoRunnerFilesEmptiesTheRaceList)
@@ -285,4 +310,50 @@ TEST_F(PanelFixture, SettingsAreReadAtTheMomentOfUse)
     settings::TimeFirst.write(ini, 950);
     model.DatListClick(1);
     EXPECT_EQ(model.TimeCombo().count(), 2);
+}
+
+TEST_F(PanelFixture, TheViewHearsWhatChanged)
+{
+    threeRaces();
+    ChangeLog log;
+    model.setObserver(&log);
+    model.buildDateList();
+    EXPECT_GT(log.dates, 0);
+    model.DateComboChange(0);
+    EXPECT_GT(log.races, 0);
+    EXPECT_GT(log.labels, 0);
+    const ChangeLog before = log;
+    model.TimeComboClick(0); // race 1 has no snapshots: nothing to select
+    EXPECT_EQ(log.times, before.times);
+    model.DatListClick(1);
+    EXPECT_GT(log.times, before.times);
+    EXPECT_GT(log.buttons, before.buttons);
+    EXPECT_GT(log.panels, before.panels);
+    model.setObserver(nullptr);
+    model.DatListClick(0);
+}
+
+TEST_F(PanelFixture, DayFileNamesThatAreNoDates)
+{
+    threeRaces();
+    store.write(store.data("notes.nvRA"), "");
+    store.write(store.data("zz-backup-of-2024.nvRA"), "");
+    model.buildDateList();
+    ASSERT_EQ(model.DateCombo().count(), 3);
+    EXPECT_EQ(model.DateCombo().items[0], "zz-backup-of-2");
+    EXPECT_EQ(model.DateCombo().items[1], "notes.nvRA");
+    // Neither names a day file: an empty race list, no message, no timer.
+    model.DateComboChange(0);
+    EXPECT_TRUE(model.DatList().empty());
+    model.DateComboChange(1);
+    EXPECT_TRUE(model.DatList().empty());
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_FALSE(host.timerRunning(TimerId::Timer4));
+    model.NextRaceBtnClick();
+    model.AfRBtnClick();
+    model.SpeedButton3Click();
+    EXPECT_EQ(model.currentSlot(), nullptr);
+    // The real day still loads.
+    model.DateComboChange(2);
+    EXPECT_EQ(model.DatList().count(), 3);
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <vector>
 
 namespace tidemark::store {
@@ -96,6 +98,28 @@ TEST_F(RecordStoreTest, MultibyteTextAtTheEndOfTheLineIsStoredWhole)
     EXPECT_EQ(bytes.substr(1270), "\r\n");
 }
 
+TEST_F(RecordStoreTest, StoringWhatIsAlreadyThereWritesNothing)
+{
+    // An atomic replacement is a new file (a new inode); an unchanged file keeps its own.
+    auto inode = [](const fs::path& p) {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    m_store.storeRa(raceCard("44", 1).line(), Origin::Import);
+    m_store.storeSe(runner("44", 1, 1).line(), Origin::Import);
+    const auto raBefore = inode(raFile());
+    const auto seBefore = inode(seFile());
+
+    EXPECT_EQ(m_store.storeRa(raceCard("44", 1).dataKind('2').line(), Origin::Import), StoreOutcome::Stored);
+    EXPECT_EQ(m_store.storeSe(runner("44", 1, 1).line(), Origin::Import), StoreOutcome::Stored);
+    EXPECT_EQ(inode(raFile()), raBefore);
+    EXPECT_EQ(inode(seFile()), seBefore);
+
+    m_store.storeSe(runner("44", 1, 1).finishPosition(2).line(), Origin::Import);
+    EXPECT_NE(inode(seFile()), seBefore);
+    EXPECT_EQ(text::bytesAt(readLines(seFile(), StoreKind::SE).at(0), 335, 2), "02");
+}
+
 // --- Payouts ---------------------------------------------------------------------------
 
 TEST_F(RecordStoreTest, PayoutsFromTheImportAreZeroedFromTheFetchKeptAsDelivered)
@@ -148,16 +172,6 @@ TEST_F(RecordStoreTest, RunnerLandsInItsSlotAndLeavesTheOthers)
     EXPECT_EQ(slots[0], horse1);
     EXPECT_EQ(slots[20], horse3Result);
     EXPECT_EQ(slots[21], blank);
-}
-
-TEST_F(RecordStoreTest, RunnersGoToTheFileOfTheirTrack)
-{
-    m_store.storeSe(runner("44", 1, 1).line(), Origin::Import);
-    m_store.storeSe(runner("45", 1, 1).line(), Origin::Import);
-    m_store.storeSe(runner("99", 1, 1).line(), Origin::Import);
-    EXPECT_TRUE(fs::exists(m_dir / "Data" / "2024年01月15日大井.nvSEr"));
-    EXPECT_TRUE(fs::exists(m_dir / "Data" / "2024年01月15日川崎.nvSEr"));
-    EXPECT_TRUE(fs::exists(m_dir / "Data" / "2024年01月15日    .nvSEr"));
 }
 
 TEST_F(RecordStoreTest, ResultsFetchWritesRunnersOnlyIntoAnExistingFile)

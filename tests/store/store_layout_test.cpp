@@ -87,18 +87,6 @@ TEST(StoreLayout, RefusesNamesThatCouldLeaveTheStore)
     EXPECT_THROW(layout.oddsFolder("2024.115"), std::invalid_argument);
 }
 
-TEST(StoreKey, RunnerSlotsCoverTwelveRacesOfEighteenHorses)
-{
-    EXPECT_EQ(runnerSlot(1, 1), 0u);
-    EXPECT_EQ(runnerSlot(2, 3), 20u);
-    EXPECT_EQ(runnerSlot(2, 1), 18u);
-    EXPECT_EQ(runnerSlot(12, 18), 215u);
-    EXPECT_FALSE(runnerSlot(13, 1));
-    EXPECT_FALSE(runnerSlot(0, 1));
-    EXPECT_FALSE(runnerSlot(1, 0));
-    EXPECT_FALSE(runnerSlot(1, 19));
-}
-
 TEST(StoreFolders, StartUpCreatesDataAndCsv)
 {
     TempDir dir;
