@@ -5,10 +5,7 @@
 
 namespace tidemark {
 
-ResultsPanelModel::ResultsPanelModel(Host& host, MainPanelModel& panel) : m_host(host), m_main(panel)
-{
-    m_payouts.clear();
-}
+ResultsPanelModel::ResultsPanelModel(Host& host, MainPanelModel& panel) : m_host(host), m_main(panel) {}
 
 void ResultsPanelModel::payoutTablesCleared() { m_payouts.clear(); }
 
