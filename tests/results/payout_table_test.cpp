@@ -47,22 +47,6 @@ TEST(PayoutTable, ReadsEveryKindAtItsRecordPositions)
     EXPECT_FALSE(t.empty());
 }
 
-TEST(PayoutTable, EntryCountsPerKind)
-{
-    const results::PayoutTable t;
-    EXPECT_EQ(t.entries(PayoutKind::Win).size(), 3u);
-    EXPECT_EQ(t.entries(PayoutKind::Place).size(), 5u);
-    EXPECT_EQ(t.entries(PayoutKind::BracketQuinella).size(), 3u);
-    EXPECT_EQ(t.entries(PayoutKind::Quinella).size(), 3u);
-    EXPECT_EQ(t.entries(PayoutKind::Wide).size(), 7u);
-    EXPECT_EQ(t.entries(PayoutKind::BracketExacta).size(), 3u);
-    EXPECT_EQ(t.entries(PayoutKind::Exacta).size(), 6u);
-    EXPECT_EQ(t.entries(PayoutKind::Trio).size(), 3u);
-    EXPECT_EQ(t.entries(PayoutKind::Trifecta).size(), 6u);
-    EXPECT_EQ(t.entry(PayoutKind::Win, 4), PayoutItem{});
-    EXPECT_EQ(t.entry(PayoutKind::Win, 0), PayoutItem{});
-}
-
 TEST(PayoutTable, IncompleteCombinationKeepsAmountButHasNoText)
 {
     HrBuilder b;
@@ -97,14 +81,6 @@ TEST(PayoutTable, BlankShortAndDamagedRecordsGiveEmptyEntries)
     HrBuilder b;
     b.set(103, "AB" "000000150" "01");
     EXPECT_TRUE(payoutTableOf(b.line()).empty());
-}
-
-TEST(PayoutTable, CombinationTexts)
-{
-    EXPECT_EQ(results::combinationText(std::array{3, 6}), " 3- 6");
-    EXPECT_EQ(results::combinationText(std::array{3, 12}), " 3-12");
-    EXPECT_EQ(results::combinationText(std::array{1, 2, 3}), " 1- 2- 3");
-    EXPECT_EQ(results::combinationText(std::array{16, 17, 18}).size(), 8u);
 }
 
 TEST(PayoutTable, WinningPairsOfDeadHeatsAndIncompleteEntries)
