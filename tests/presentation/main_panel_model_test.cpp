@@ -332,3 +332,28 @@ TEST_F(PanelFixture, TheViewHearsWhatChanged)
     model.setObserver(nullptr);
     model.DatListClick(0);
 }
+
+TEST_F(PanelFixture, DayFileNamesThatAreNoDates)
+{
+    threeRaces();
+    store.write(store.data("notes.nvRA"), "");
+    store.write(store.data("zz-backup-of-2024.nvRA"), "");
+    model.buildDateList();
+    ASSERT_EQ(model.DateCombo().count(), 3);
+    EXPECT_EQ(model.DateCombo().items[0], "zz-backup-of-2");
+    EXPECT_EQ(model.DateCombo().items[1], "notes.nvRA");
+    // Neither names a day file: an empty race list, no message, no timer.
+    model.DateComboChange(0);
+    EXPECT_TRUE(model.DatList().empty());
+    model.DateComboChange(1);
+    EXPECT_TRUE(model.DatList().empty());
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_FALSE(host.timerRunning(TimerId::Timer4));
+    model.NextRaceBtnClick();
+    model.AfRBtnClick();
+    model.SpeedButton3Click();
+    EXPECT_EQ(model.currentSlot(), nullptr);
+    // The real day still loads.
+    model.DateComboChange(2);
+    EXPECT_EQ(model.DatList().count(), 3);
+}
