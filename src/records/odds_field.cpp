@@ -1,0 +1,101 @@
+#include "records/odds_field.h"
+
+#include <cmath>
+#include <limits>
+
+namespace tidemark::records {
+
+namespace {
+
+bool allOf(std::string_view s, char c) noexcept
+{
+    if (s.empty())
+        return false;
+    for (char ch : s)
+        if (ch != c)
+            return false;
+    return true;
+}
+
+std::string_view trimBlanks(std::string_view s) noexcept
+{
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+} // namespace
+
+OddsField OddsField::parse(std::string_view field) noexcept
+{
+    // Markers fill the whole width: a shorter run of '-' is damage, not a cancellation.
+    if (allOf(field, '-'))
+        return cancelledBeforeSale();
+    if (allOf(field, '*'))
+        return cancelledAfterSale();
+    const std::string_view t = trimBlanks(field);
+    if (t.empty())
+        return blank();
+    std::int64_t tenths = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9')
+            return unreadable();
+        if (tenths > (std::numeric_limits<std::int64_t>::max() - 9) / 10)
+            return unreadable();
+        tenths = tenths * 10 + (c - '0');
+    }
+    return fromTenths(tenths);
+}
+
+OddsField OddsField::fromOdds(double odds) noexcept
+{
+    if (!std::isfinite(odds) || odds < 0.0)
+        return unreadable();
+    if (odds >= 1e15)
+        return fromTenths(std::numeric_limits<std::int64_t>::max() / 2);
+    return fromTenths(std::llround(odds * 10.0));
+}
+
+double OddsField::value() const noexcept
+{
+    switch (m_kind) {
+    case OddsKind::Odds:
+        return static_cast<double>(m_tenths) / 10.0;
+    case OddsKind::NoVotes:
+    case OddsKind::Unreadable:
+        return 0.0;
+    case OddsKind::Blank:
+        return kBlankValue;
+    case OddsKind::CancelledBeforeSale:
+    case OddsKind::CancelledAfterSale:
+        return kCancelledValue;
+    }
+    return 0.0;
+}
+
+std::string OddsField::format(std::size_t width) const
+{
+    switch (m_kind) {
+    case OddsKind::Odds: {
+        std::string digits = std::to_string(m_tenths);
+        if (digits.size() > width)
+            return std::string(width, '9'); // the widest odds the field holds
+        return std::string(width - digits.size(), '0') + digits;
+    }
+    case OddsKind::NoVotes:
+        return std::string(width, '0');
+    case OddsKind::Blank:
+        return std::string(width, ' ');
+    case OddsKind::CancelledBeforeSale:
+        return std::string(width, '-');
+    case OddsKind::CancelledAfterSale:
+        return std::string(width, '*');
+    case OddsKind::Unreadable:
+        return std::string(width, '?');
+    }
+    return std::string(width, ' ');
+}
+
+} // namespace tidemark::records
