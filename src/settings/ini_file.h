@@ -2,6 +2,13 @@
 // The settings component: an INI-style CP932 file read and written directly on every
 // access (no caching), so a value written by one window is seen by the next read in any
 // other. Section and key names compare without regard to case.
+//
+// Reads never throw: a missing or unreadable file reads as "every key missing", so every
+// value falls back to its default. Writes read the file first and throw text::FileError
+// when it cannot be read or replaced, so a write never clobbers settings it could not see.
+// Section and key names must be non-empty and hold no '=', ']' or line break (a key may
+// not start with '['): anything else could not be read back and throws
+// std::invalid_argument.
 
 #include <cstdint>
 #include <filesystem>
@@ -21,7 +28,8 @@ public:
     void setPath(std::filesystem::path path) { m_path = std::move(path); }
 
     // Raw value as stored, blanks around it removed, one pair of double quotes removed,
-    // cut to 2047 bytes; `def` when the key is missing.
+    // cut to 2047 bytes (never inside a double-byte character); `def` when the key is
+    // missing.
     std::string readRaw(std::string_view section, std::string_view key, std::string_view def) const;
 
     // Text: a missing key yields `def`; a value in half-width corner brackets or double
@@ -32,7 +40,9 @@ public:
     // Flag: read as an integer with default 1 or 0; any non-zero integer is true.
     bool readBool(std::string_view section, std::string_view key, bool def) const;
 
-    // Writes create the file, the section or the key when missing. Throw text::FileError.
+    // Writes create the file, the section or the key when missing and replace the whole
+    // file atomically. A line break inside a value is stored as a blank (the file holds one
+    // value per line). Throw text::FileError.
     void writeString(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, std::int32_t value);
     void writeBool(std::string_view section, std::string_view key, bool value);
