@@ -20,7 +20,11 @@ std::string addMinutes(std::string_view hhmm, int minutes)
     if (trim(hhmm).empty())
         return {};
     std::int64_t total = readInt(bytesAt(hhmm, 1, 2)) * 60 + readInt(bytesAt(hhmm, 3, 2)) + minutes;
-    // Truncating division and remainder, as the original arithmetic does.
+    // A moment before midnight of the day is the day's first minute: hours and minutes
+    // of a negative total would read "00-35", which is no time and compares wrongly
+    // with "hhmm" texts.
+    if (total < 0)
+        total = 0;
     return formatZeroPad(total / 60, 2) + formatZeroPad(total % 60, 2);
 }
 

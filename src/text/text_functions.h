@@ -12,7 +12,7 @@ namespace tidemark::text {
 int minutesBetween(std::string_view a, std::string_view b);
 
 // "hhmm" plus n minutes, without wrap at midnight (2350 + 20 -> "2410");
-// a blank time gives the empty text.
+// a blank time gives the empty text; a total before midnight gives "0000".
 std::string addMinutes(std::string_view hhmm, int minutes);
 
 // s with the bytes from position p (1-based) replaced by r, for the length of r.

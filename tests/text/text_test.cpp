@@ -134,6 +134,14 @@ TEST(TextFunctions, MinutesBetweenAndAddMinutes)
     EXPECT_EQ(addMinutes("2350", 20), "2410");
     EXPECT_EQ(addMinutes("", 5), "");
     EXPECT_EQ(addMinutes("1015", -50), "0925");
+    EXPECT_EQ(minutesBetween("0930", "1000"), -30);
+    EXPECT_EQ(minutesBetween(" 930", "0900"), 30);
+    // Before midnight there is no earlier time of the day than its first minute.
+    EXPECT_EQ(addMinutes("0010", -35), "0000");
+    EXPECT_EQ(addMinutes("0005", -10), "0000");
+    EXPECT_EQ(addMinutes("0030", -30), "0000");
+    EXPECT_EQ(addMinutes("0001", -1), "0000");
+    EXPECT_GT(std::string("0001"), addMinutes("0010", -600));
 }
 
 TEST(TextFunctions, OverwriteRightNumberGroupedTenths)
@@ -149,6 +157,11 @@ TEST(TextFunctions, OverwriteRightNumberGroupedTenths)
     EXPECT_EQ(tenths("0123"), " 12.3");
     EXPECT_EQ(tenths("0000"), "    ");
     EXPECT_EQ(tenths("9999"), "999.9");
+    EXPECT_EQ(tenths("-012"), " -1.2");
+    EXPECT_EQ(tenths("  5"), " 0.5");
+    EXPECT_EQ(rightNumber("ab"), "  ");
+    EXPECT_EQ(rightNumber("3x5"), "  3");
+    EXPECT_EQ(groupedNumber("-1234", 7), " -1,234");
 }
 
 TEST(DateTime, PatternsAndArithmetic)
