@@ -159,10 +159,14 @@ void BatchOddsImport::runDay()
         m_host.processEvents();
         fetchOdds("0B41", key, store::StoreKind::O1);
 
-        m_progressLabel = sj("馬連　データ読込み中:") + track + race + "R";
-        changed();
-        m_host.processEvents();
-        fetchOdds("0B42", key, store::StoreKind::O2);
+        // A cancel during the first request ends the race too: its quinella request
+        // would only open and close again.
+        if (!m_channel.cancelRequested()) {
+            m_progressLabel = sj("馬連　データ読込み中:") + track + race + "R";
+            changed();
+            m_host.processEvents();
+            fetchOdds("0B42", key, store::StoreKind::O2);
+        }
 
         if (m_raceError)
             ++m_racesWithError;
@@ -226,9 +230,9 @@ bool BatchOddsImport::readLoop(store::StoreKind kind, std::vector<std::string>& 
             std::string_view r = text::bytesAt(rec, 1, static_cast<std::size_t>(n));
             const std::string_view dataKind = record::dataKind(r);
             if (record::kind(r) == wanted && dataKind != "0" && dataKind != "9" && record::raceNumber(r) > 0) {
-                std::string line(record::withoutLineEnd(r));
-                line[2] = '0';
-                buffer.push_back(std::move(line));
+                // Kept as delivered: the odds writer sets the data kind to "0" itself and
+                // drops the kinds "0" and "9" it would otherwise be given.
+                buffer.emplace_back(record::withoutLineEnd(r));
             }
         } else if (n == 0) {
             return true;

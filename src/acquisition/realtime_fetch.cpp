@@ -191,9 +191,8 @@ void RealtimeFetch::route(Reader reader, std::string_view rec)
         const std::string_view dataKind = record::dataKind(rec);
         if (dataKind == "0" || dataKind == "9")
             return;
-        std::string line(record::withoutLineEnd(rec));
-        line[2] = '0';
-        (o1 ? m_o1Buffer : m_o2Buffer).push_back(std::move(line));
+        // Kept as delivered: the odds writer sets the data kind to "0" itself.
+        (o1 ? m_o1Buffer : m_o2Buffer).emplace_back(record::withoutLineEnd(rec));
         return;
     }
     case Reader::Results:
