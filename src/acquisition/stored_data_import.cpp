@@ -36,8 +36,14 @@ StoredDataImport::StoredDataImport(NvChannel& channel, Host& host, store::Record
 StoredDataImport::~StoredDataImport()
 {
     // The window must not go while its transfer is open (requestClose sees to that);
-    // this only keeps the channel usable should it happen anyway.
+    // should it happen anyway, the transfer is stopped and closed so that the service
+    // stays usable for the next one.
     m_host.stopTimer(TimerId::TimerNVStatus);
+    if (m_phase != Phase::Idle) {
+        m_channel.link().NVCancel();
+        m_channel.link().NVClose();
+        m_host.setBusyCursor(false);
+    }
     if (m_holdsChannel)
         m_channel.release();
 }

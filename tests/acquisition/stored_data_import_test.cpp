@@ -343,6 +343,21 @@ TEST_F(StoredDataImportTest, ClosingTheWindowNeverLeavesATransferOpen)
     EXPECT_EQ(link.count("NVGets"), 1);
 }
 
+TEST_F(StoredDataImportTest, WindowDestroyedDuringTheDownloadWaitStillClosesTheTransfer)
+{
+    {
+        StoredDataImport other(channel, host, store, settings);
+        other.open();
+        link.readCount = 1;
+        link.downloadCount = 3;
+        other.start();
+        ASSERT_TRUE(channel.busy());
+    }
+    EXPECT_FALSE(link.open);
+    EXPECT_FALSE(channel.busy());
+    EXPECT_FALSE(host.timerRunning(TimerId::TimerNVStatus));
+}
+
 TEST_F(StoredDataImportTest, SecondStartWhileAnotherTransferRunsIsRefused)
 {
     openAt();
