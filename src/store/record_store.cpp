@@ -74,10 +74,15 @@ StoreOutcome checkRecord(StoreKind kind, std::string_view record, std::string& l
     return StoreOutcome::Stored;
 }
 
-void writeLines(const fs::path& file, const std::vector<std::string>& lines)
+// Replaces the file with the lines. A file that already holds exactly these bytes is
+// left alone: importing the same days again then costs no writes (and no disk flushes).
+void writeLines(const fs::path& file, const std::vector<std::string>& lines, const std::string* current)
 {
+    std::string bytes = joinLines(lines);
+    if (current && *current == bytes)
+        return;
     text::ensureDirectory(file.parent_path());
-    text::writeFileAtomic(file, joinLines(lines));
+    text::writeFileAtomic(file, bytes);
 }
 
 } // namespace
@@ -106,6 +111,72 @@ std::optional<std::string_view> storedLine(StoreKind kind, std::string_view reco
 
 RecordStore::RecordStore(StoreLayout layout) : m_layout(std::move(layout)) {}
 
+RecordStore::~RecordStore()
+{
+    try {
+        flush();
+    } catch (...) {
+        // Nobody is left to tell; endBatch() reports it.
+    }
+}
+
+void RecordStore::beginBatch() { m_batching = true; }
+
+void RecordStore::endBatch()
+{
+    m_batching = false;
+    flush();
+}
+
+void RecordStore::flush()
+{
+    std::map<fs::path, DayFile> files;
+    files.swap(m_files);
+    std::optional<text::FileError> first;
+    for (auto& [file, day] : files) {
+        if (!day.pending)
+            continue;
+        try {
+            writeLines(file, day.lines, day.onDisk ? &day.diskBytes : nullptr);
+        } catch (const text::FileError& e) {
+            if (!first)
+                first = e;
+        }
+    }
+    if (first)
+        throw *first;
+}
+
+void RecordStore::startUpdate()
+{
+    // Outside a batch every update reads the file afresh.
+    if (!m_batching)
+        m_files.clear();
+}
+
+RecordStore::DayFile& RecordStore::dayFile(const fs::path& file)
+{
+    startUpdate();
+    if (auto it = m_files.find(file); it != m_files.end())
+        return it->second;
+    if (m_files.size() >= kBatchFiles)
+        flush();
+    DayFile day;
+    day.onDisk = text::tryReadFile(file, day.diskBytes);
+    day.exists = day.onDisk;
+    if (day.onDisk)
+        day.lines = splitLines(day.diskBytes);
+    return m_files.emplace(file, std::move(day)).first->second;
+}
+
+void RecordStore::save(DayFile& day)
+{
+    day.exists = true;
+    day.pending = true;
+    if (!m_batching)
+        flush();
+}
+
 StoreOutcome RecordStore::storeRa(std::string_view record, Origin origin)
 {
     return keyedUpdate(StoreKind::RA, record, origin);
@@ -127,16 +198,12 @@ StoreOutcome RecordStore::keyedUpdate(StoreKind kind, std::string_view record, O
     if (kind == StoreKind::RA || origin == Origin::Import)
         line.replace(2, 9, "000000000");
 
-    const std::string label = *dayLabelOf(line);
-    const fs::path file = kind == StoreKind::RA ? m_layout.raFile(label) : m_layout.hrFile(label);
-
-    std::string bytes;
-    std::vector<std::string> lines;
-    if (text::tryReadFile(file, bytes))
-        lines = splitLines(bytes);
-    else if (kind == StoreKind::RA && origin == Origin::ResultsFetch)
+    const fs::path file = *m_layout.fileOf(kind, line);
+    DayFile& day = dayFile(file);
+    if (!day.exists && kind == StoreKind::RA && origin == Origin::ResultsFetch)
         return StoreOutcome::NoFile; // the results fetch only updates days that were imported
 
+    std::vector<std::string>& lines = day.lines;
     const std::string_view key = raceKeyOf(line);
     auto same = std::find_if(lines.begin(), lines.end(),
                              [key](const std::string& l) { return raceKeyOf(l) == key; });
@@ -149,7 +216,7 @@ StoreOutcome RecordStore::keyedUpdate(StoreKind kind, std::string_view record, O
     if (kind == StoreKind::RA && !lines.empty() && text::trim(lines.front()).empty())
         lines.erase(lines.begin());
 
-    writeLines(file, lines);
+    save(day);
     return StoreOutcome::Stored;
 }
 
@@ -166,22 +233,18 @@ StoreOutcome RecordStore::storeSe(std::string_view record, Origin origin)
     if (!slot)
         return StoreOutcome::OutsideSlots;
 
-    const fs::path file = m_layout.seFile(*dayLabelOf(line), text::bytesAt(line, 20, 2));
-    std::string bytes;
-    std::vector<std::string> lines;
-    if (text::tryReadFile(file, bytes))
-        lines = splitLines(bytes);
-    else if (origin == Origin::ResultsFetch)
+    const fs::path file = *m_layout.fileOf(StoreKind::SE, line);
+    DayFile& day = dayFile(file);
+    if (!day.exists && origin == Origin::ResultsFetch)
         return StoreOutcome::NoFile; // runners of a day that was never imported
 
     // A short (or new) file gets its missing slots as blank lines, so the slot index
     // stays the line index.
-    const std::string blank(lineLength(StoreKind::SE), ' ');
-    if (lines.size() < kRunnerSlots)
-        lines.resize(kRunnerSlots, blank);
-    lines[*slot] = std::move(line);
+    if (day.lines.size() < kRunnerSlots)
+        day.lines.resize(kRunnerSlots, std::string(lineLength(StoreKind::SE), ' '));
+    day.lines[*slot] = std::move(line);
 
-    writeLines(file, lines);
+    save(day);
     return StoreOutcome::Stored;
 }
 
@@ -233,7 +296,9 @@ OddsWriteResult RecordStore::storeOdds(StoreKind kind, std::span<const std::stri
 
     const fs::path file = m_layout.oddsFile(kind, key);
     sortNoCase(kept);
-    writeLines(file, kept);
+    std::string current;
+    const bool exists = text::tryReadFile(file, current);
+    writeLines(file, kept, exists ? &current : nullptr);
     result.written = true;
     result.file = file;
     result.kept = static_cast<int>(kept.size());

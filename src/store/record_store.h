@@ -16,11 +16,14 @@
 
 #include "store/store_layout.h"
 
+#include <cstddef>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tidemark::store {
 
@@ -30,7 +33,7 @@ namespace tidemark::store {
 enum class Origin { Import, ResultsFetch };
 
 enum class StoreOutcome {
-    Stored,       // the file was rewritten with the record
+    Stored,       // the file holds the record (in a batch: once the batch is written)
     NoFile,       // results fetch for a day (or track) never imported: nothing written
     WrongKind,    // refused: bytes 1–2 are not the kind of this writer
     BadLine,      // refused: not lineLength(kind) bytes (+ CR LF), or a line break inside
@@ -84,6 +87,11 @@ struct OddsWriteResult {
 class RecordStore {
 public:
     explicit RecordStore(StoreLayout layout);
+    // Writes what a batch still holds; a file error there is lost, so end a batch with
+    // endBatch() to see it.
+    ~RecordStore();
+    RecordStore(const RecordStore&) = delete;
+    RecordStore& operator=(const RecordStore&) = delete;
 
     const StoreLayout& layout() const noexcept { return m_layout; }
 
@@ -113,10 +121,37 @@ public:
     // nothing is kept the existing file is not touched.
     OddsWriteResult storeOdds(StoreKind kind, std::span<const std::string> records);
 
+    // Batches of day-file updates (RA, SE, HR). Every update is a whole-file rewrite
+    // flushed to disk, well over a thousand of them for a busy race day; within a
+    // batch the day files stay in memory and each changed file is written once, at
+    // endBatch(), at flush(), or when the batch holds kBatchFiles files. An import
+    // opens a batch before its read loop and ends it after (also on cancel). Outcomes are the same as
+    // without a batch. While a batch is open this store must be the only writer of the
+    // day files. A file error throws from the call that writes; every other file of
+    // the batch is still written, and the batch is emptied.
+    static constexpr std::size_t kBatchFiles = 32;
+    void beginBatch();
+    void flush();
+    void endBatch();
+    bool inBatch() const noexcept { return m_batching; }
+
 private:
+    struct DayFile {
+        bool onDisk = false;            // the file exists on disk ...
+        std::string diskBytes;          // ... with these bytes
+        bool exists = false;            // on disk or created in this batch
+        std::vector<std::string> lines; // current content
+        bool pending = false;           // lines not yet written
+    };
+
     StoreOutcome keyedUpdate(StoreKind kind, std::string_view record, Origin origin);
+    DayFile& dayFile(const std::filesystem::path& file);
+    void save(DayFile& day);
+    void startUpdate();
 
     StoreLayout m_layout;
+    std::map<std::filesystem::path, DayFile> m_files;
+    bool m_batching = false;
 };
 
 // The line a record is stored as, when it is one: the record without its CR LF if it

@@ -1,10 +1,11 @@
 #include "store/store_layout.h"
 
+#include "records/keiba_func_nv.h"
+#include "records/record_view.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
 
 #include <algorithm>
-#include <array>
 #include <stdexcept>
 #include <utility>
 
@@ -14,10 +15,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr bool isDigit(char c) noexcept { return c >= '0' && c <= '9'; }
-constexpr bool isAsciiAlnum(char c) noexcept
-{
-    return isDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
 
 bool allDigits(std::string_view s) noexcept
 {
@@ -35,27 +32,6 @@ void requireNameSafe(std::string_view label)
 {
     if (label.find('/') != std::string_view::npos || label.find('\0') != std::string_view::npos)
         throw std::invalid_argument("not a day label");
-}
-
-// Form-2 track names of the domestic tracks, the names the runner files carry.
-std::string interimTrackName(std::string_view code)
-{
-    static const std::array<std::pair<std::string_view, std::string_view>, 47> table{{
-        {"01", "札幌"}, {"02", "函館"}, {"03", "福島"}, {"04", "新潟"}, {"05", "東京"},
-        {"06", "中山"}, {"07", "中京"}, {"08", "京都"}, {"09", "阪神"}, {"10", "小倉"},
-        {"30", "門別"}, {"31", "北見"}, {"32", "岩見"}, {"33", "帯広"}, {"34", "旭川"},
-        {"35", "盛岡"}, {"36", "水沢"}, {"37", "上山"}, {"38", "三条"}, {"39", "足利"},
-        {"40", "宇都"}, {"41", "高崎"}, {"42", "浦和"}, {"43", "船橋"}, {"44", "大井"},
-        {"45", "川崎"}, {"46", "金沢"}, {"47", "笠松"}, {"48", "名古"}, {"49", "紀三"},
-        {"50", "園田"}, {"51", "姫路"}, {"52", "益田"}, {"53", "福山"}, {"54", "高知"},
-        {"55", "佐賀"}, {"56", "荒尾"}, {"57", "中津"}, {"58", "札幌"}, {"59", "函館"},
-        {"60", "新潟"}, {"61", "中京"}, {"80", "春木"}, {"81", "北ば"}, {"82", "岩ば"},
-        {"83", "帯ば"}, {"84", "旭ば"},
-    }};
-    for (const auto& [c, name] : table)
-        if (c == code)
-            return text::sj(name);
-    return "    ";
 }
 
 } // namespace
@@ -81,12 +57,7 @@ std::optional<std::size_t> runnerSlot(int race, int horse) noexcept
 
 bool hasStorableKey(std::string_view record) noexcept
 {
-    if (record.size() < 27)
-        return false;
-    std::string_view date = record.substr(11, 8);
-    std::string_view track = record.substr(19, 2);
-    std::string_view rest = record.substr(21, 6);
-    return allDigits(date) && isAsciiAlnum(track[0]) && isAsciiAlnum(track[1]) && allDigits(rest);
+    return record.size() >= 27 && records::hasSafeKey(record);
 }
 
 std::optional<std::string> dayLabelOfDate(std::string_view yyyymmdd)
@@ -131,7 +102,7 @@ std::string dayLabelOfFileName(const fs::path& fileName)
 
 std::string trackFilePart(std::string_view trackCode)
 {
-    return interimTrackName(trackCode);
+    return KeibaFuncNV::TrackName(trackCode, 2);
 }
 
 StoreLayout::StoreLayout(fs::path programFolder) : m_programFolder(std::move(programFolder)) {}
@@ -189,8 +160,7 @@ fs::path StoreLayout::oddsFolder(std::string_view yyyymmdd) const
 
 fs::path StoreLayout::oddsFile(StoreKind kind, std::string_view raceKey) const
 {
-    // hasStorableKey checks record positions 12–27; pad the key to those positions.
-    if (raceKey.size() != 16 || !hasStorableKey(std::string(11, ' ') + std::string(raceKey)))
+    if (raceKey.size() != 16 || !allDigits(raceKey))
         throw std::invalid_argument("not a race key");
     std::string name(raceKey.substr(8, 8));
     switch (kind) {
@@ -202,6 +172,22 @@ fs::path StoreLayout::oddsFile(StoreKind kind, std::string_view raceKey) const
         throw std::invalid_argument("not an odds kind");
     }
     return oddsFolder(raceKey.substr(0, 8)) / name;
+}
+
+std::optional<fs::path> StoreLayout::fileOf(StoreKind kind, std::string_view record) const
+{
+    if (!hasStorableKey(record))
+        return std::nullopt;
+    const std::string label = *dayLabelOf(record);
+    switch (kind) {
+    case StoreKind::RA: return raFile(label);
+    case StoreKind::HR: return hrFile(label);
+    case StoreKind::SE: return seFile(label, record.substr(19, 2));
+    case StoreKind::O1:
+    case StoreKind::O2:
+        return oddsFile(kind, record.substr(11, 16));
+    }
+    return std::nullopt;
 }
 
 std::vector<fs::path> StoreLayout::dayFiles() const

@@ -14,6 +14,8 @@
 // own encoding (UTF-8), so a label is converted when it becomes part of a name and
 // "the first 14 bytes of a name" are counted on the CP932 form of the name.
 
+#include "records/record_view.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -31,11 +33,11 @@ enum class StoreKind { RA, SE, HR, O1, O2 };
 constexpr std::size_t lineLength(StoreKind kind) noexcept
 {
     switch (kind) {
-    case StoreKind::RA: return 1270;
-    case StoreKind::SE: return 553;
-    case StoreKind::HR: return 717;
-    case StoreKind::O1: return 960;
-    case StoreKind::O2: return 2040;
+    case StoreKind::RA: return records::kRaLineLength; // 1270
+    case StoreKind::SE: return records::kSeLineLength; // 553
+    case StoreKind::HR: return records::kHrLineLength; // 717
+    case StoreKind::O1: return records::kO1LineLength; // 960
+    case StoreKind::O2: return records::kO2LineLength; // 2040
     }
     return 0;
 }
@@ -57,8 +59,7 @@ inline constexpr std::size_t kRunnerSlots = 216;
 std::optional<std::size_t> runnerSlot(int race, int horse) noexcept;
 
 // True when the record's key bytes — date (12–19), track code (20–21), meeting,
-// day and race number (22–27) — are plain digits (the track code may also be ASCII
-// letters, as foreign track codes are). Only such records name files.
+// day and race number (22–27) — are all decimal digits. Only such records name files.
 bool hasStorableKey(std::string_view record) noexcept;
 
 // Day label of a "yyyymmdd" date: "2024年01月15日" in CP932; nullopt unless eight digits.
@@ -102,10 +103,17 @@ public:
     std::filesystem::path seFile(std::string_view dayLabel, std::string_view trackCode) const;
 
     // Odds folder of a race date "yyyymmdd" and the odds file of a race key (record
-    // bytes 12–27: yyyymmdd then TTKKNNRR). kind is O1 or O2. The key must pass
-    // hasStorableKey's rule (std::invalid_argument otherwise).
+    // bytes 12–27: yyyymmdd then TTKKNNRR). kind is O1 or O2. The date and the key
+    // must be all digits (std::invalid_argument otherwise).
     std::filesystem::path oddsFolder(std::string_view yyyymmdd) const;
     std::filesystem::path oddsFile(StoreKind kind, std::string_view raceKey) const;
+
+    // The file of `kind` that a record's key (bytes 12–27) names: the day file of its
+    // date (for SE also of its track), or the odds file of its race. The key bytes are
+    // common to every kind, so the odds files of a race come from its race card:
+    // fileOf(StoreKind::O1, raRecord). nullopt when the key is not storable
+    // (hasStorableKey), e.g. a blank slot.
+    std::optional<std::filesystem::path> fileOf(StoreKind kind, std::string_view record) const;
 
     // Day files of the store: every regular file matching "*.nvRA" (the extension
     // compared without regard to case) in ascending name order. A missing store folder
