@@ -1,5 +1,7 @@
 #include "records/odds_field.h"
 
+#include "text/cp932.h"
+
 #include <cmath>
 #include <limits>
 
@@ -17,15 +19,6 @@ bool allOf(std::string_view s, char c) noexcept
     return true;
 }
 
-std::string_view trimBlanks(std::string_view s) noexcept
-{
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
-}
-
 } // namespace
 
 OddsField OddsField::parse(std::string_view field) noexcept
@@ -35,7 +28,7 @@ OddsField OddsField::parse(std::string_view field) noexcept
         return cancelledBeforeSale();
     if (allOf(field, '*'))
         return cancelledAfterSale();
-    const std::string_view t = trimBlanks(field);
+    const std::string_view t = text::trim(field);
     if (t.empty())
         return blank();
     std::int64_t tenths = 0;

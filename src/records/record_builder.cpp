@@ -10,8 +10,10 @@ std::string fitToWidth(std::string_view text, std::size_t width)
 {
     std::size_t end = 0;
     while (end < text.size()) {
-        const std::size_t charLen =
-            text::isLeadByte(static_cast<unsigned char>(text[end])) && end + 1 < text.size() ? 2 : 1;
+        const bool lead = text::isLeadByte(static_cast<unsigned char>(text[end]));
+        if (lead && end + 1 >= text.size())
+            break; // a dangling lead byte (the text was cut inside a character)
+        const std::size_t charLen = lead ? 2 : 1;
         if (end + charLen > width)
             break;
         end += charLen;

@@ -61,21 +61,23 @@ std::int64_t readHex(std::string_view field) noexcept
     return v;
 }
 
-RecordView::RecordView(std::string_view line, std::size_t length) : m_line(line)
+namespace {
+constexpr std::size_t kBlankRun = kO2LineLength;
+constexpr std::array<char, kBlankRun> makeBlanks() noexcept
 {
-    if (line.size() < length) {
-        m_copy.assign(line);
-        m_copy.resize(length, ' ');
-        m_padded = true;
-    }
+    std::array<char, kBlankRun> a{};
+    for (char& c : a)
+        c = ' ';
+    return a;
 }
+constexpr std::array<char, kBlankRun> kBlanks = makeBlanks();
+} // namespace
 
 std::string_view RecordView::bytes(std::size_t pos, std::size_t len) const noexcept
 {
-    const std::string_view l = line();
-    if (pos < 1 || pos > l.size())
-        return {};
-    return l.substr(pos - 1, len);
+    if (pos >= 1 && len <= m_line.size() && pos - 1 <= m_line.size() - len)
+        return m_line.substr(pos - 1, len);
+    return std::string_view(kBlanks.data(), len < kBlankRun ? len : kBlankRun);
 }
 
 std::int64_t RecordView::number(std::size_t pos, std::size_t len) const noexcept
@@ -90,11 +92,7 @@ std::int64_t RecordView::hexNumber(std::size_t pos, std::size_t len) const noexc
 
 OddsField RecordView::odds(std::size_t pos, std::size_t len) const noexcept
 {
-    const std::string_view f = bytes(pos, len);
-    // A field cut by the end of a line of unknown length is damage, not a marker.
-    if (f.size() < len && !f.empty())
-        return OddsField::unreadable();
-    return OddsField::parse(f);
+    return OddsField::parse(bytes(pos, len));
 }
 
 // ---- HR ----------------------------------------------------------------------------

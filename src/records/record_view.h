@@ -2,12 +2,13 @@
 // Bounds-checked field access to the service's fixed-width records (RA race cards,
 // SE runners, HR payouts, O1 win/place/bracket odds, O2 quinella odds).
 //
-// A view reads one record line (CP932 bytes, without its CR LF) by 1-based byte
-// positions. It never reads out of range: a line shorter than its kind reads as if
-// padded with half-width blanks, and a blank or damaged number field reads 0.
+// A view reads one record line (CP932 bytes, without its CR LF, or a fixed-size block
+// with it) by 1-based byte positions. It never reads out of range: a field that does
+// not lie wholly within the line (a short or cut line) reads as half-width blanks, and
+// a blank or damaged number field reads 0. A field cut in two by the end of a line is
+// never read half, so a cut "1234" cannot pass for 1.2.
 //
-// A view does not own a line of full length; keep the line alive while the view is
-// used (a short line is copied and padded inside the view).
+// A view does not own its line: keep the line alive while the view is used.
 
 #include "records/odds_field.h"
 
@@ -34,8 +35,9 @@ inline constexpr std::size_t kHrRecordLength = kHrLineLength + kLineEndLength; /
 inline constexpr std::size_t kO1RecordLength = kO1LineLength + kLineEndLength; // 962
 inline constexpr std::size_t kO2RecordLength = kO2LineLength + kLineEndLength; // 2042
 
-// Slots of the odds records: horses 1..18 in O1, bracket pairs 1..36 in O1, quinella
-// pairs 1..153 in O2 (pair order as in the pair numbering).
+// Odds slots the program reads: horses 1..18 in O1 (the record has room for 28, the
+// rest stay blank), bracket pairs 1..36 in O1, quinella pairs 1..153 in O2 (pair order
+// as in the pair numbering).
 inline constexpr int kOddsHorseSlots = 18;
 inline constexpr int kOddsBracketPairSlots = 36;
 inline constexpr int kOddsQuinellaPairSlots = 153;
@@ -65,18 +67,29 @@ std::int64_t readHex(std::string_view field) noexcept;
 class RecordView {
 public:
     RecordView() = default;
-    // `length`: the line length of the record kind; a shorter line reads as padded
-    // with blanks to it. 0 takes the line as it is.
-    explicit RecordView(std::string_view line, std::size_t length = 0);
+    // `length`: the line length of the record kind, which the view reports as missing
+    // when the line is shorter (wasShort). 0: no expected length.
+    explicit RecordView(std::string_view line, std::size_t length = 0) noexcept
+        : m_line(line), m_length(length)
+    {
+    }
+    explicit RecordView(const char* line, std::size_t length = 0) noexcept
+        : RecordView(std::string_view(line ? line : ""), length)
+    {
+    }
+    // A view of a temporary string (a builder's build(), a returned line) would dangle
+    // at the end of the statement: keep the line in a variable.
+    RecordView(std::string&&, std::size_t = 0) = delete;
 
-    // The line as read (padded to the kind's length when it was short).
-    std::string_view line() const noexcept { return m_padded ? std::string_view(m_copy) : m_line; }
-    std::size_t size() const noexcept { return line().size(); }
-    // The line given was shorter than its kind.
-    bool wasShort() const noexcept { return m_padded; }
+    // The line as given.
+    std::string_view line() const noexcept { return m_line; }
+    std::size_t size() const noexcept { return m_line.size(); }
+    // The line given is shorter than its kind (its missing fields read as blanks).
+    bool wasShort() const noexcept { return m_line.size() < m_length; }
 
-    // Bytes [pos, pos + len), pos counted from 1, clipped to the line (empty when
-    // the field lies beyond it; a field of a kind's own layout always lies inside).
+    // Bytes [pos, pos + len), pos counted from 1: exactly `len` bytes of the line, or
+    // `len` half-width blanks when the field does not lie wholly within the line
+    // (fields are at most kO2LineLength bytes).
     std::string_view bytes(std::size_t pos, std::size_t len) const noexcept;
     // The field read by the program's integer rule (text::readInt): blanks or text
     // without a leading number read 0.
@@ -111,15 +124,16 @@ public:
 
 private:
     std::string_view m_line;
-    std::string m_copy;
-    bool m_padded = false;
+    std::size_t m_length = 0;
 };
 
 // RA: one race of a meeting day (race card).
 class RaView : public RecordView {
 public:
     RaView() = default;
-    explicit RaView(std::string_view line) : RecordView(line, kRaLineLength) {}
+    explicit RaView(std::string_view line) noexcept : RecordView(line, kRaLineLength) {}
+    explicit RaView(const char* line) noexcept : RecordView(line, kRaLineLength) {}
+    RaView(std::string&&) = delete;
 
     std::string_view weekdayCode() const noexcept { return bytes(28, 1); }
     std::string_view raceName() const noexcept { return bytes(33, 60); }      // as stored
@@ -151,7 +165,9 @@ public:
 class SeView : public RecordView {
 public:
     SeView() = default;
-    explicit SeView(std::string_view line) : RecordView(line, kSeLineLength) {}
+    explicit SeView(std::string_view line) noexcept : RecordView(line, kSeLineLength) {}
+    explicit SeView(const char* line) noexcept : RecordView(line, kSeLineLength) {}
+    SeView(std::string&&) = delete;
 
     int bracket() const noexcept { return static_cast<int>(number(28, 1)); } // as published
     int horseNumber() const noexcept { return static_cast<int>(number(29, 2)); }
@@ -217,7 +233,9 @@ struct PayoutEntry {
 class HrView : public RecordView {
 public:
     HrView() = default;
-    explicit HrView(std::string_view line) : RecordView(line, kHrLineLength) {}
+    explicit HrView(std::string_view line) noexcept : RecordView(line, kHrLineLength) {}
+    explicit HrView(const char* line) noexcept : RecordView(line, kHrLineLength) {}
+    HrView(std::string&&) = delete;
 
     // Entry i (1-based) of a kind; an index outside the kind's slots gives an empty entry.
     PayoutEntry payout(PayoutKind kind, int index) const;
@@ -246,7 +264,9 @@ public:
 class O1View : public OddsRecordView {
 public:
     O1View() = default;
-    explicit O1View(std::string_view line) : OddsRecordView(line, kO1LineLength) {}
+    explicit O1View(std::string_view line) noexcept : OddsRecordView(line, kO1LineLength) {}
+    explicit O1View(const char* line) noexcept : OddsRecordView(line, kO1LineLength) {}
+    O1View(std::string&&) = delete;
 
     std::string_view winSaleFlag() const noexcept { return bytes(40, 1); }
     std::string_view placeSaleFlag() const noexcept { return bytes(41, 1); }
@@ -273,7 +293,9 @@ public:
 class O2View : public OddsRecordView {
 public:
     O2View() = default;
-    explicit O2View(std::string_view line) : OddsRecordView(line, kO2LineLength) {}
+    explicit O2View(std::string_view line) noexcept : OddsRecordView(line, kO2LineLength) {}
+    explicit O2View(const char* line) noexcept : OddsRecordView(line, kO2LineLength) {}
+    O2View(std::string&&) = delete;
 
     std::string_view quinellaSaleFlag() const noexcept { return bytes(40, 1); }
     std::string_view quinellaField(int pair) const noexcept;
