@@ -1,9 +1,10 @@
 #pragma once
-// The three small settings dialogs of the "ｵﾌﾟｼｮﾝ(&O)" menu: the first-data time
-// (TFirstTimeForm), the automatic results interval (TOzGetTimeForm) and the three time
-// points (TTimeAddForm). Each is created when opened and destroyed when closed; the
-// settings are read when it opens and written by OK (closing by the close box writes
-// nothing, except the first-data check box, which is written at once).
+// The three small time dialogs of the options menu, without widgets: the first-data time
+// (TFirstTimeForm), the results-fetch interval (TOzGetTimeForm) and the three time points
+// (TTimeAddForm). Each is created when its menu item opens it and read back by its view
+// after every handler; isOpen() turns false when the dialog closes. Values are read from
+// the settings file when the dialog opens and written only where the dialog writes them,
+// so closing by the close box leaves the settings as they were. Texts are CP932.
 
 #include <string>
 #include <vector>
@@ -11,84 +12,129 @@
 #include "host/host.h"
 #include "settings/ini_file.h"
 
-namespace tidemark::presentation {
+namespace tidemark {
 
-// A spin box: a value kept inside its range.
-struct SpinValue {
-    int minimum = 0;
-    int maximum = 0;
+// A spin box: its value always lies in [minValue, maxValue], as the control holds it.
+struct SpinBoxState {
+    int minValue = 0;
+    int maxValue = 0;
     int value = 0;
-    void set(int v) noexcept { value = v < minimum ? minimum : (v > maximum ? maximum : v); }
+
+    void setValue(int v) { value = v < minValue ? minValue : v > maxValue ? maxValue : v; }
 };
 
-// "初回データ時刻設定".
-class FirstTimeModel {
+// "初回データ時刻設定": from which morning time the day's odds count as data.
+class FirstTimeFormModel {
 public:
-    static std::string caption();
-    // The dialog's texts, top to bottom (CP932).
-    static std::vector<std::string> texts();
-    static std::string checkBoxCaption(); // "初回データ時刻設定を無視"
+    struct Texts {
+        std::string caption;
+        std::vector<std::string> intro; // three lines
+        std::string am, hourUnit, minuteUnit, rangeNote;
+        std::string ignoreNote;
+        std::string ignoreCheckCaption;
+        std::string okCaption;
+    };
+    static const Texts& texts();
 
-    explicit FirstTimeModel(IniFile& settings);
+    // Opens the dialog: Time/First into the hour and minute boxes, Time/IgnoFirstTime
+    // into the check box.
+    explicit FirstTimeFormModel(IniFile& settings);
 
-    // Time/First (formatted "0000": hours, then minutes) and Time/IgnoFirstTime.
-    void FormShow();
-    // The check box was clicked: Time/IgnoFirstTime is written at once.
-    void CheckBox1Click(bool checked);
-    // OK: Time/First := hour × 100 + minute. Always closes (returns true).
-    bool OKBtnClick();
+    const SpinBoxState& hour() const { return m_hour; }     // 0–11
+    const SpinBoxState& minute() const { return m_minute; } // 0–59
+    bool ignoreFirstTime() const { return m_ignoreFirstTime; }
+    bool isOpen() const { return m_open; }
 
-    SpinValue hour{0, 11, 9};
-    SpinValue minute{0, 59, 30};
-    bool ignoreFirstTime() const noexcept { return m_ignore; }
+    void setHour(int v) { m_hour.setValue(v); }
+    void setMinute(int v) { m_minute.setValue(v); }
+    // The check box is stored at once, whether or not the dialog ends with OK.
+    void ignoreCheckClick(bool checked);
+    // Time/First := hour × 100 + minute; closes.
+    void okClick();
+    // The close box: nothing more is written.
+    void closeBoxClick() { m_open = false; }
 
 private:
     IniFile& m_settings;
-    bool m_ignore = true;
+    SpinBoxState m_hour{0, 11, 9};
+    SpinBoxState m_minute{0, 59, 30};
+    bool m_ignoreFirstTime = true;
+    bool m_open = true;
 };
 
-// "データ自動取得時刻指定".
-class OzGetTimeModel {
+// "データ自動取得時刻指定": every how many minutes the results fetch runs on a race day.
+// The new interval applies from the next day load.
+class OzGetTimeFormModel {
 public:
-    static std::string caption();
-    static std::vector<std::string> texts();
+    struct Texts {
+        std::string caption;
+        std::string heading;
+        std::string explanation;
+        std::string unit; // after the spin box
+        std::string okCaption;
+    };
+    static const Texts& texts();
 
-    explicit OzGetTimeModel(IniFile& settings);
+    // Opens the dialog with Time/AutoRdataGet (10 when absent, as this dialog offers it).
+    explicit OzGetTimeFormModel(IniFile& settings);
 
-    // Time/AutoRdataGet, offered as 10 when it is not stored.
-    void FormShow();
-    // OK: writes Time/AutoRdataGet (the results timer takes it at the next day load).
-    bool OKBtnClick();
+    const SpinBoxState& interval() const { return m_interval; } // 5–59 minutes
+    bool isOpen() const { return m_open; }
 
-    SpinValue interval{5, 59, 10};
+    void setInterval(int v) { m_interval.setValue(v); }
+    // Writes Time/AutoRdataGet; closes.
+    void okClick();
+    void closeBoxClick() { m_open = false; }
 
 private:
     IniFile& m_settings;
+    SpinBoxState m_interval{5, 59, 10};
+    bool m_open = true;
 };
 
-// "オッズデータ取得時刻調整".
-class TimeAddModel {
+// "オッズデータ取得時刻調整": the three time points, in minutes before the start.
+class TimeAddFormModel {
 public:
-    static std::string caption();
-    static std::vector<std::string> texts();
-    static std::string checkBoxCaption(); // "上記指定を利用しない"
+    struct Texts {
+        std::string caption;
+        std::string explanation;
+        std::vector<std::string> rowCaptions; // "第１回目時刻" … "第３回目時刻"
+        std::string before, beforeUnit, rowNote; // "発走" [minutes] "分前" note
+        std::string notUseCheckCaption;
+        std::string notUseNote;
+        std::string okCaption;
+        std::string firstNotBeforeSecond; // refusals of OK
+        std::string secondNotBeforeThird;
+    };
+    static const Texts& texts();
 
-    TimeAddModel(Host& host, IniFile& settings);
+    // Opens the dialog with Time/First1, Second2, Third3 and NotUse.
+    TimeAddFormModel(IniFile& settings, Host& host);
 
-    // Time/First1, Second2, Third3 and NotUse.
-    void FormShow();
-    // OK: refuses time points out of order (the dialog stays open: false); otherwise
-    // writes the four keys and closes (true).
-    bool OKBtnClick();
+    const SpinBoxState& first() const { return m_first; } // 3–59 minutes each
+    const SpinBoxState& second() const { return m_second; }
+    const SpinBoxState& third() const { return m_third; }
+    bool notUse() const { return m_notUse; }
+    bool isOpen() const { return m_open; }
 
-    SpinValue first{3, 59, 30};
-    SpinValue second{3, 59, 20};
-    SpinValue third{3, 59, 10};
-    bool notUse = false;
+    void setFirst(int v) { m_first.setValue(v); }
+    void setSecond(int v) { m_second.setValue(v); }
+    void setThird(int v) { m_third.setValue(v); }
+    void notUseCheckClick(bool checked) { m_notUse = checked; }
+    // The points must lie ever closer to the start (first > second > third minutes
+    // before it): otherwise beep, say which pair is out of order and stay open.
+    // In order: write all four keys and close.
+    void okClick();
+    void closeBoxClick() { m_open = false; }
 
 private:
+    IniFile& m_settings;
     Host& m_host;
-    IniFile& m_settings;
+    SpinBoxState m_first{3, 59, 30};
+    SpinBoxState m_second{3, 59, 20};
+    SpinBoxState m_third{3, 59, 10};
+    bool m_notUse = false;
+    bool m_open = true;
 };
 
-} // namespace tidemark::presentation
+} // namespace tidemark

@@ -3,9 +3,10 @@
 // access (no caching), so a value written by one window is seen by the next read in any
 // other. Section and key names compare without regard to case.
 //
-// Reads never throw: a missing or unreadable file reads as "every key missing", so every
-// value falls back to its default. Writes read the file first and throw text::FileError
-// when it cannot be read or replaced, so a write never clobbers settings it could not see.
+// Reads report no file errors: a missing or unreadable file reads as "every key missing",
+// so every value falls back to its default. Writes read the file first and throw
+// text::FileError when it cannot be read or replaced, so a write never clobbers settings
+// it could not see.
 // Section and key names must be non-empty and hold no '=', ']' or line break (a key may
 // not start with '['): anything else could not be read back and throws
 // std::invalid_argument.

@@ -1,6 +1,5 @@
 #include "presentation/get_data_model.h"
 #include "presentation/oz_get_model.h"
-#include "presentation/time_dialog_models.h"
 
 #include "acquisition/acquisition_fixture.h"
 #include "settings/settings_keys.h"
@@ -8,11 +7,8 @@
 namespace tidemark::testing {
 namespace {
 
-using presentation::FirstTimeModel;
 using presentation::GetDataModel;
 using presentation::OzGetModel;
-using presentation::OzGetTimeModel;
-using presentation::TimeAddModel;
 
 class AcquisitionWindowsTest : public AcquisitionTest {};
 
@@ -72,65 +68,6 @@ TEST_F(AcquisitionWindowsTest, BatchWindowImportsTheDayTheMainWindowShows)
     EXPECT_EQ(window.ProgressBar1(), (acquisition::ProgressBar{100, 100}));
     EXPECT_EQ(host.boxes.back().text,
               sj("2024年01月16日のデータ作成が完了しました。\r\n対象R:1R/エラー発生Rはありませんでした。"));
-}
-
-TEST_F(AcquisitionWindowsTest, FirstDataTimeDialogSplitsTheStoredTime)
-{
-    FirstTimeModel dialog(settings);
-    dialog.FormShow();
-    EXPECT_EQ(dialog.hour.value, 9);
-    EXPECT_EQ(dialog.minute.value, 30);
-    EXPECT_TRUE(dialog.ignoreFirstTime());
-
-    settings.writeInteger("Time", "First", 845);
-    dialog.FormShow();
-    EXPECT_EQ(dialog.hour.value, 8); // "0845"
-    EXPECT_EQ(dialog.minute.value, 45);
-
-    dialog.CheckBox1Click(false); // written at once, without OK
-    EXPECT_FALSE(settings::TimeIgnoFirstTime.read(settings));
-    dialog.hour.set(14); // the box holds morning hours only
-    dialog.minute.set(5);
-    EXPECT_TRUE(dialog.OKBtnClick());
-    EXPECT_EQ(settings::TimeFirst.read(settings), 1105);
-}
-
-TEST_F(AcquisitionWindowsTest, IntervalDialogOffersTenWhileTheTimerUsesFifteen)
-{
-    OzGetTimeModel dialog(settings);
-    dialog.FormShow();
-    EXPECT_EQ(dialog.interval.value, 10);
-    EXPECT_EQ(settings::TimeAutoRdataGetTimer.read(settings), 15);
-    dialog.interval.set(3);
-    EXPECT_TRUE(dialog.OKBtnClick());
-    EXPECT_EQ(settings::TimeAutoRdataGetTimer.read(settings), 5);
-}
-
-TEST_F(AcquisitionWindowsTest, TimePointDialogRefusesTimePointsOutOfOrder)
-{
-    TimeAddModel dialog(host, settings);
-    dialog.FormShow();
-    EXPECT_EQ(dialog.first.value, 30);
-    EXPECT_EQ(dialog.second.value, 20);
-    EXPECT_EQ(dialog.third.value, 10);
-
-    dialog.second.set(30);
-    EXPECT_FALSE(dialog.OKBtnClick());
-    EXPECT_EQ(host.boxes.back().text,
-              sj("１回目オッズの指定時刻は２回目オッズの指定時刻より前の時刻を指定してください。"));
-    dialog.second.set(20);
-    dialog.third.set(25);
-    EXPECT_FALSE(dialog.OKBtnClick());
-    EXPECT_EQ(host.boxes.back().text,
-              sj("２回目オッズの指定時刻は３回目オッズの指定時刻より前の時刻を指定してください。"));
-    EXPECT_EQ(host.beeps, 2);
-    EXPECT_FALSE(settings.readString("Time", "First1", "").size() > 0); // nothing written yet
-
-    dialog.third.set(5);
-    dialog.notUse = true;
-    EXPECT_TRUE(dialog.OKBtnClick());
-    EXPECT_EQ(settings::TimeThird3.read(settings), 5);
-    EXPECT_TRUE(settings::TimeNotUse.read(settings));
 }
 
 } // namespace
