@@ -176,18 +176,6 @@ TEST_F(StoredDataImportTest, NothingNewerEndsWithTheSameMessageForBothAnswers)
     EXPECT_EQ(settings.readString("NvDataGet", "LastTime", ""), "2024/01/15 00:00:00");
 }
 
-TEST_F(StoredDataImportTest, OpenAndCloseErrorsShowTheirMessages)
-{
-    link.openResult = -303;
-    link.closeResults = {-1};
-    openAt();
-    import.start();
-    ASSERT_EQ(host.boxes.size(), 3u);
-    EXPECT_EQ(host.boxes[1].text, sj("NVOpenエラー:") + nvMessage(NvOperation::NVOpen, -303));
-    EXPECT_EQ(host.boxes[2].text, sj("NVCloseエラー:") + nvMessage(NvOperation::NVClose, -1));
-    EXPECT_EQ(link.closes, 1);
-}
-
 TEST_F(StoredDataImportTest, StartBeforeTheFirstServiceDateIsRefused)
 {
     openAt("2010/01/31 23:59:59");
@@ -224,21 +212,6 @@ TEST_F(StoredDataImportTest, NotReadyAnswersKeepPollingQuietly)
     EXPECT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(link.count("NVGets"), 52);
     EXPECT_EQ(lines(raFile(), StoreKind::RA).size(), 1u);
-}
-
-TEST_F(StoredDataImportTest, ReadErrorKeepsWhatWasStoredAndIsNoSuccess)
-{
-    openAt();
-    link.readCount = 2;
-    link.timeStamp = "20240116093000";
-    link.gets = {FakeNvLink::rec(ra(1).build()), FakeNvLink::code(-502), FakeNvLink::rec(ra(2).build())};
-    import.start();
-    ASSERT_EQ(host.boxes.size(), 2u);
-    EXPECT_EQ(host.boxes[1].text, sj("NVReadエラー:") + nvMessage(NvOperation::NVRead, -502));
-    EXPECT_EQ(lines(raFile(), StoreKind::RA).size(), 1u);
-    EXPECT_NE(import.progressLabel(), sj("データ作成が完了しました。"));
-    EXPECT_EQ(settings.readString("NvDataGet", "LastTime", ""), "2024/01/15 00:00:00");
-    EXPECT_EQ(link.calls.back(), "NVClose");
 }
 
 TEST_F(StoredDataImportTest, ZeroTimeStampLeavesLastTimeAlone)
