@@ -218,7 +218,9 @@ void StoredDataImport::readLoop()
                 break;
             }
         }
-    } catch (const text::FileError& e) {
+    } catch (const std::exception& e) {
+        // Platform file errors, and anything else that ends the read: the transfer is
+        // closed before the message.
         failWithFileError(e.what());
         return;
     }
