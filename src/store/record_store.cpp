@@ -120,12 +120,30 @@ RecordStore::~RecordStore()
     }
 }
 
-void RecordStore::beginBatch() { m_batching = true; }
-
 void RecordStore::endBatch()
 {
-    m_batching = false;
+    if (m_batchDepth > 0 && --m_batchDepth > 0)
+        return;
     flush();
+}
+
+StoreBatch::~StoreBatch()
+{
+    if (!m_open)
+        return;
+    try {
+        m_store.endBatch();
+    } catch (...) {
+        // The scope is left on an error of its own; that is the one reported.
+    }
+}
+
+void StoreBatch::commit()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_store.endBatch();
 }
 
 void RecordStore::flush()
@@ -150,7 +168,7 @@ void RecordStore::flush()
 void RecordStore::startUpdate()
 {
     // Outside a batch every update reads the file afresh.
-    if (!m_batching)
+    if (!inBatch())
         m_files.clear();
 }
 
@@ -173,7 +191,7 @@ void RecordStore::save(DayFile& day)
 {
     day.exists = true;
     day.pending = true;
-    if (!m_batching)
+    if (!inBatch())
         flush();
 }
 

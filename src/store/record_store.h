@@ -72,8 +72,8 @@ struct StoreTally {
 
 // What one odds-file write did.
 struct OddsWriteResult {
-    bool written = false;        // the file was replaced
-    std::filesystem::path file;  // the file replaced; empty when untouched
+    bool written = false;        // the file holds the kept lines (left alone if it already did)
+    std::filesystem::path file;  // that file; empty when nothing was kept
     int kept = 0;                // lines written
     int dropped = 0;             // data kind "0" or "9", or race number not positive
     int wrongKind = 0;           // refused: not an O1 (O2) record
@@ -128,12 +128,13 @@ public:
     // opens a batch before its read loop and ends it after (also on cancel). Outcomes are the same as
     // without a batch. While a batch is open this store must be the only writer of the
     // day files. A file error throws from the call that writes; every other file of
-    // the batch is still written, and the batch is emptied.
+    // the batch is still written, and the batch is emptied. Batches nest: the
+    // outermost endBatch() writes. StoreBatch below opens and ends one for a scope.
     static constexpr std::size_t kBatchFiles = 32;
-    void beginBatch();
+    void beginBatch() noexcept { ++m_batchDepth; }
     void flush();
     void endBatch();
-    bool inBatch() const noexcept { return m_batching; }
+    bool inBatch() const noexcept { return m_batchDepth > 0; }
 
 private:
     struct DayFile {
@@ -151,7 +152,24 @@ private:
 
     StoreLayout m_layout;
     std::map<std::filesystem::path, DayFile> m_files;
-    bool m_batching = false;
+    int m_batchDepth = 0;
+};
+
+// A batch for the life of a scope, e.g. one import's read loop. commit() ends it and
+// reports a file error; a scope left without commit() (an error, a cancel) still
+// writes what the batch holds.
+class StoreBatch {
+public:
+    explicit StoreBatch(RecordStore& store) noexcept : m_store(store) { m_store.beginBatch(); }
+    ~StoreBatch();
+    StoreBatch(const StoreBatch&) = delete;
+    StoreBatch& operator=(const StoreBatch&) = delete;
+
+    void commit();
+
+private:
+    RecordStore& m_store;
+    bool m_open = true;
 };
 
 // The line a record is stored as, when it is one: the record without its CR LF if it

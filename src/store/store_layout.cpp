@@ -21,12 +21,6 @@ bool allDigits(std::string_view s) noexcept
     return std::all_of(s.begin(), s.end(), isDigit);
 }
 
-// A name compares with "data" without regard to case.
-bool isDataFolderName(const std::string& name)
-{
-    return text::equalsNoCase(name, "Data");
-}
-
 // A label becomes part of a file name: it must not be able to leave the store folder.
 void requireNameSafe(std::string_view label)
 {
@@ -107,17 +101,18 @@ std::string trackFilePart(std::string_view trackCode)
 
 StoreLayout::StoreLayout(fs::path programFolder) : m_programFolder(std::move(programFolder)) {}
 
-fs::path StoreLayout::dataFolder() const
+// The folder `name` of the program folder, whatever the case of its existing spelling:
+// the exact spelling when it exists, else the first existing case variant, else `name`.
+fs::path StoreLayout::folder(std::string_view name) const
 {
-    fs::path exact = m_programFolder / "Data";
+    fs::path exact = m_programFolder / name;
     std::error_code ec;
     if (fs::is_directory(exact, ec))
         return exact;
-    // Another spelling of the same folder, e.g. "DATA" made by an older start-up.
     std::vector<fs::path> variants;
     for (fs::directory_iterator it(m_programFolder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeEc;
-        if (it->is_directory(typeEc) && isDataFolderName(it->path().filename().string()))
+        if (it->is_directory(typeEc) && text::equalsNoCase(it->path().filename().string(), name))
             variants.push_back(it->path());
     }
     if (variants.empty())
@@ -126,7 +121,9 @@ fs::path StoreLayout::dataFolder() const
     return variants.front();
 }
 
-fs::path StoreLayout::csvFolder() const { return m_programFolder / "CSV"; }
+fs::path StoreLayout::dataFolder() const { return folder("Data"); }
+
+fs::path StoreLayout::csvFolder() const { return folder("CSV"); }
 
 void StoreLayout::createFolders() const
 {
@@ -199,7 +196,10 @@ std::vector<fs::path> StoreLayout::dayFiles() const
     std::vector<Entry> entries;
     std::error_code ec;
     fs::path folder = dataFolder();
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    fs::directory_iterator it(folder, ec);
+    if (ec == std::errc::no_such_file_or_directory)
+        return {}; // no store yet: no race days
+    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
         std::error_code typeEc;
         if (!it->is_regular_file(typeEc))
             continue;
@@ -208,6 +208,8 @@ std::vector<fs::path> StoreLayout::dayFiles() const
             continue;
         entries.push_back({text::fromUtf8(name), it->path()});
     }
+    if (ec)
+        throw text::FileError(folder.string() + ": " + ec.message());
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         int c = text::compareNoCase(a.cp932, b.cp932);
         return c != 0 ? c < 0 : a.cp932 < b.cp932;

@@ -85,9 +85,10 @@ public:
 
     const std::filesystem::path& programFolder() const noexcept { return m_programFolder; }
 
-    // The one store folder. Its name compares without regard to case (the folder may
-    // have been created as "DATA" or copied from another machine): an existing folder
-    // spelt "Data" is preferred, else any existing case variant, else "Data".
+    // The one store folder and the export folder. Their names compare without regard
+    // to case (the folder may have been made as "DATA" or copied from another
+    // machine): an existing folder spelt "Data" ("CSV") is preferred, else any existing
+    // case variant, else "Data" ("CSV").
     std::filesystem::path dataFolder() const;
     std::filesystem::path csvFolder() const;
 
@@ -117,13 +118,14 @@ public:
 
     // Day files of the store: every regular file matching "*.nvRA" (the extension
     // compared without regard to case) in ascending name order. A missing store folder
-    // lists nothing.
+    // lists nothing; an unreadable one throws text::FileError.
     std::vector<std::filesystem::path> dayFiles() const;
     // The day labels of dayFiles(), in the same (ascending) order; the race-day list
     // shows them from the last to the first.
     std::vector<std::string> dayLabels() const;
 
 private:
+    std::filesystem::path folder(std::string_view name) const;
     std::filesystem::path dayFile(std::string_view dayLabel, std::string_view suffixCp932) const;
 
     std::filesystem::path m_programFolder;

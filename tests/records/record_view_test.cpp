@@ -192,11 +192,6 @@ TEST(RecordView, KindLengths)
     EXPECT_EQ(lineLengthOfKind("O2"), 2040u);
     EXPECT_EQ(lineLengthOfKind("ra"), 0u);
     EXPECT_EQ(lineLengthOfKind("H1"), 0u);
-    EXPECT_EQ(kRaRecordLength, 1272u);
-    EXPECT_EQ(kSeRecordLength, 555u);
-    EXPECT_EQ(kHrRecordLength, 719u);
-    EXPECT_EQ(kO1RecordLength, 962u);
-    EXPECT_EQ(kO2RecordLength, 2042u);
     EXPECT_EQ(SeBuilder().line().size(), kSeLineLength);
     EXPECT_EQ(HrBuilder().line().size(), kHrLineLength);
     EXPECT_EQ(O1Builder().line().size(), kO1LineLength);

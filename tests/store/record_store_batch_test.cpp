@@ -113,15 +113,31 @@ TEST(RecordStoreBatch, AFileErrorStillWritesTheOtherFiles)
     EXPECT_NO_THROW(store.flush());
 }
 
-TEST(RecordStoreBatch, AStoreLeftInABatchWritesWhenItGoes)
+TEST(RecordStoreBatch, ScopedBatchesNestAndWriteWhenLeft)
 {
     TempDir dir;
+    RecordStore store{StoreLayout(dir.path())};
+    const fs::path ra = dir / "Data" / "2024年01月15日.nvRA";
     {
-        RecordStore store{StoreLayout(dir.path())};
-        store.beginBatch();
-        store.storeRa(raceCard("44", 1).line(), Origin::Import);
+        StoreBatch outer(store);
+        {
+            StoreBatch inner(store);
+            store.storeRa(raceCard("44", 1).line(), Origin::Import);
+            inner.commit();
+        }
+        EXPECT_TRUE(store.inBatch());
+        EXPECT_FALSE(fs::exists(ra));
+        // Left without commit, as on an error: what the batch holds is written.
     }
-    EXPECT_EQ(readDayRaces(dir / "Data" / "2024年01月15日.nvRA").size(), 1u);
+    EXPECT_FALSE(store.inBatch());
+    EXPECT_EQ(readDayRaces(ra).size(), 1u);
+
+    {
+        RecordStore leftOpen{StoreLayout(dir.path())};
+        leftOpen.beginBatch();
+        leftOpen.storeRa(raceCard("44", 2).line(), Origin::Import);
+    }
+    EXPECT_EQ(readDayRaces(ra).size(), 2u);
 }
 
 } // namespace

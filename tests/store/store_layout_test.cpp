@@ -102,10 +102,13 @@ TEST(StoreFolders, AnotherSpellingOfDataIsTheSameFolder)
 {
     TempDir dir;
     fs::create_directories(dir / "DATA");
+    fs::create_directories(dir / "csv");
     StoreLayout layout(dir.path());
     EXPECT_EQ(layout.dataFolder(), dir / "DATA");
+    EXPECT_EQ(layout.csvFolder(), dir / "csv");
     layout.createFolders();
     EXPECT_FALSE(fs::exists(dir / "Data"));
+    EXPECT_FALSE(fs::exists(dir / "CSV"));
     EXPECT_EQ(layout.raFile(sj("2024年01月15日")), dir / "DATA" / "2024年01月15日.nvRA");
 }
 
@@ -127,6 +130,14 @@ TEST(StoreFolders, DayListingIsEveryNvRaFileInNameOrder)
     EXPECT_EQ(layout.dayLabels(), expected);
     ASSERT_EQ(layout.dayFiles().size(), 3u);
     EXPECT_EQ(layout.dayFiles().back(), dir / "Data" / "2024年01月15日.nvRA");
+}
+
+TEST(StoreFolders, UnreadableStoreFolderIsAFileErrorNotAnEmptyList)
+{
+    TempDir dir;
+    text::writeFileAtomic(dir / "Data", "a file where the store folder belongs");
+    EXPECT_THROW(StoreLayout(dir.path()).dayLabels(), text::FileError);
+    EXPECT_THROW(StoreLayout(dir.path()).createFolders(), text::FileError);
 }
 
 } // namespace
