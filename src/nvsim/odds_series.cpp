@@ -58,16 +58,20 @@ int markerOf(const SimRunner& r) noexcept
 template <class Container>
 void rankInto(const Container& odds, Container& pops, std::size_t count)
 {
+    std::array<std::size_t, 153> order{};
+    std::size_t priced = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        if (odds[i] <= 0) {
+        if (odds[i] > 0) {
+            order[priced++] = i;
+        } else {
             pops[i] = odds[i] == 0 ? 0 : odds[i];
-            continue;
         }
-        int rank = 1;
-        for (std::size_t j = 0; j < count; ++j) {
-            rank += odds[j] > 0 && odds[j] < odds[i];
-        }
-        pops[i] = rank;
+    }
+    std::sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(priced),
+              [&](std::size_t a, std::size_t b) { return odds[a] < odds[b]; });
+    for (std::size_t k = 0; k < priced; ++k) {
+        const std::size_t i = order[k];
+        pops[i] = k > 0 && odds[order[k - 1]] == odds[i] ? pops[order[k - 1]] : static_cast<int>(k) + 1;
     }
 }
 
@@ -83,18 +87,22 @@ OddsSeries::OddsSeries(const SimRace& race) : m_race(race)
     for (auto& f : m_freq) {
         f = kTwoPi / (40.0 + rng.unit() * 200.0);
     }
+    auto phase = [&rng] {
+        const double a = rng.unit() * kTwoPi;
+        return Phase{std::cos(a), std::sin(a)};
+    };
     m_phase.resize(race.runners.size());
     for (auto& ph : m_phase) {
         for (auto& p : ph) {
-            p = rng.unit() * kTwoPi;
+            p = phase();
         }
     }
     m_pairPhase.resize(153);
     for (auto& p : m_pairPhase) {
-        p = rng.unit() * kTwoPi;
+        p = phase();
     }
     for (auto& p : m_bracketPhase) {
-        p = rng.unit() * kTwoPi;
+        p = phase();
     }
 
     auto add = [&](SimMinute at, char kind) {
@@ -127,19 +135,20 @@ std::size_t OddsSeries::countUpTo(SimMinute now) const
     return n;
 }
 
-OddsSnapshot OddsSeries::snapshot(std::size_t index) const
+OddsSnapshot OddsSeries::snapshot(std::size_t index, Pools pools) const
 {
     const Entry& e = m_entries.at(index);
-    return compute(e.at, e.dataKind);
+    return compute(e.at, e.dataKind, pools);
 }
 
 OddsSnapshot OddsSeries::closing() const
 {
-    return compute(m_race.postAt(), '3');
+    return compute(m_race.postAt(), '3', Pools::All);
 }
 
-OddsSnapshot OddsSeries::compute(SimMinute at, char kind) const
+OddsSnapshot OddsSeries::compute(SimMinute at, char kind, Pools pools) const
 {
+    const bool quinellaWanted = pools != Pools::WinPlaceBracket;
     const SimRace& race = m_race;
     const std::size_t n = race.runners.size();
     OddsSnapshot s;
@@ -165,6 +174,14 @@ OddsSnapshot OddsSeries::compute(SimMinute at, char kind) const
     const double late = 0.55 * std::pow(std::clamp(1.0 - minutesLeft / 45.0, 0.0, 1.0), 1.5);
     const double noise = 0.1 + 0.2 * std::clamp(minutesLeft / 300.0, 0.0, 1.0);
     const double tau = static_cast<double>(at - race.saleStart);
+    // sin(ωτ + φ) = sin ωτ cos φ + cos ωτ sin φ
+    std::array<Phase, 3> wave{};
+    for (std::size_t k = 0; k < 3; ++k) {
+        wave[k] = {std::cos(m_freq[k] * tau), std::sin(m_freq[k] * tau)};
+    }
+    auto waveAt = [&wave](std::size_t k, const Phase& p) { return wave[k].s * p.c + wave[k].c * p.s; };
+    // e^x near 1 for the small pool wobbles, without a call per pair.
+    auto nearOne = [](double x) { return 1.0 + x + 0.5 * x * x; };
 
     // The public's win shares.
     std::vector<double> share(n, 0.0);
@@ -180,7 +197,7 @@ OddsSnapshot OddsSeries::compute(SimMinute at, char kind) const
         ++activeCount;
         double w = (1.0 - late) * std::log(r.strength) + late * std::log(r.form);
         for (std::size_t k = 0; k < 3; ++k) {
-            w += noise / static_cast<double>(k + 1) * std::sin(m_freq[k] * tau + m_phase[i][k]);
+            w += noise / static_cast<double>(k + 1) * waveAt(k, m_phase[i][k]);
         }
         share[i] = std::exp(w);
         shareSum += share[i];
@@ -271,24 +288,29 @@ OddsSnapshot OddsSeries::compute(SimMinute at, char kind) const
             const double pi = share[i];
             const double pj = share[j];
             const double chance = pi * pj * (1.0 / (1.0 - pi) + 1.0 / (1.0 - pj));
-            const double wobble = std::exp(0.08 * std::sin(m_freq[0] * tau + m_pairPhase[static_cast<std::size_t>(slot)]));
+            bracketChance[static_cast<std::size_t>(bslot)] += chance;
+            bracketLive[static_cast<std::size_t>(bslot)] = true;
+            if (!quinellaWanted) {
+                continue;
+            }
+            const double wobble = nearOne(0.08 * waveAt(0, m_pairPhase[static_cast<std::size_t>(slot)]));
             const auto votes = static_cast<std::int64_t>(std::floor(quinellaTotal * chance * wobble + 0.5));
             s.quinellaVotes[static_cast<std::size_t>(slot)] = votes;
             s.quinellaTotal += votes;
-            bracketChance[static_cast<std::size_t>(bslot)] += chance;
-            bracketLive[static_cast<std::size_t>(bslot)] = true;
         }
     }
     for (std::size_t i = 0; i < n; ++i) {
         for (std::size_t j = i + 1; j < n; ++j) {
             const auto slot = static_cast<std::size_t>(quinellaPairSlot(static_cast<int>(i) + 1, static_cast<int>(j) + 1));
-            if (active[i] && active[j]) {
+            if (quinellaWanted && active[i] && active[j]) {
                 s.quinella[slot] = static_cast<int>(std::min<std::int64_t>(
                     999999, poolTenths(s.quinellaTotal, 75, 100, s.quinellaVotes[slot], 1, s.quinellaVotes[slot])));
             }
         }
     }
-    rankInto(s.quinella, s.quinellaPop, 153);
+    if (quinellaWanted) {
+        rankInto(s.quinella, s.quinellaPop, 153);
+    }
 
     s.bracket.fill(kOddsBlank);
     s.bracketPop.fill(kOddsBlank);
@@ -301,7 +323,7 @@ OddsSnapshot OddsSeries::compute(SimMinute at, char kind) const
                 s.bracket[k] = bracketMarker[k];
                 continue;
             }
-            const double wobble = std::exp(0.06 * std::sin(m_freq[1] * tau + m_bracketPhase[k]));
+            const double wobble = nearOne(0.06 * waveAt(1, m_bracketPhase[k]));
             s.bracketVotes[k] = static_cast<std::int64_t>(std::floor(bracketTotal * bracketChance[k] * wobble + 0.5));
             s.bracketTotal += s.bracketVotes[k];
         }

@@ -69,8 +69,11 @@ public:
     // Every announcement, in the order they were made.
     const std::vector<Entry>& entries() const { return m_entries; }
 
+    // Which pools to work out: all, or only those one record kind carries.
+    enum class Pools { All, WinPlaceBracket, Quinella };
+
     // The announcement `index` with its odds.
-    OddsSnapshot snapshot(std::size_t index) const;
+    OddsSnapshot snapshot(std::size_t index, Pools pools = Pools::All) const;
     // The pools as they closed at the post time (for the result and the payouts).
     OddsSnapshot closing() const;
 
@@ -78,16 +81,22 @@ public:
     std::size_t countUpTo(SimMinute now) const;
 
 private:
-    OddsSnapshot compute(SimMinute at, char kind) const;
+    OddsSnapshot compute(SimMinute at, char kind, Pools pools) const;
 
     const SimRace& m_race;
     std::vector<Entry> m_entries;
     std::int64_t m_finalWinVotes = 0;
     double m_advanceShare = 0;
-    std::vector<std::array<double, 3>> m_phase;  // per horse
+    // Drift: each horse's log share wanders along three slow waves; each pair's pool
+    // along one. Phases are kept as (cos, sin) so a snapshot needs one sine per wave.
+    struct Phase {
+        double c;
+        double s;
+    };
+    std::vector<std::array<Phase, 3>> m_phase; // per horse
     std::array<double, 3> m_freq{};
-    std::vector<double> m_pairPhase;             // per quinella pair
-    std::array<double, 36> m_bracketPhase{};
+    std::vector<Phase> m_pairPhase;            // per quinella pair
+    std::array<Phase, 36> m_bracketPhase{};
 };
 
 } // namespace tidemark::nvsim

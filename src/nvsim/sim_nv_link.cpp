@@ -21,6 +21,7 @@ constexpr int kBadOption = -115;
 constexpr int kNotInitialised = -201;
 constexpr int kAlreadyOpen = -202;
 constexpr int kNotOpen = -203;
+constexpr int kBufferTooSmall = -402; // "the downloaded file size is abnormal"
 
 bool allDigits(std::string_view s)
 {
@@ -314,12 +315,10 @@ int SimNvLink::readNext(std::string& out, int size, std::string& fileName)
     if (!m_initialised) {
         return kNotInitialised;
     }
+    // A record larger than the caller's buffer is neither cut nor dropped: the call
+    // fails and the record stays next in line.
+    auto tooBig = [size](const std::string& record) { return record.size() > static_cast<std::size_t>(std::max(size, 0)); };
     auto deliver = [&](std::string record) {
-        // The caller's buffer holds `size` bytes; a record never exceeds the sizes the
-        // program passes, but a smaller buffer gets what fits rather than an overrun.
-        if (size >= 0 && record.size() > static_cast<std::size_t>(size)) {
-            record.resize(static_cast<std::size_t>(size));
-        }
         out = std::move(record);
         return static_cast<int>(out.size());
     };
@@ -332,11 +331,20 @@ int SimNvLink::readNext(std::string& out, int size, std::string& fileName)
             if (m_rtIndex >= m_rtCount) {
                 return 0;
             }
-            const OddsSnapshot s = m_rtSeries->snapshot(m_rtIndex++);
-            return deliver(m_rtSpec == RtSpec::Win ? o1Record(*m_rtRace, s) : o2Record(*m_rtRace, s));
+            std::string rec = m_rtChannel == RtChannel::Win
+                ? o1Record(*m_rtRace, m_rtSeries->snapshot(m_rtIndex, OddsSeries::Pools::WinPlaceBracket))
+                : o2Record(*m_rtRace, m_rtSeries->snapshot(m_rtIndex, OddsSeries::Pools::Quinella));
+            if (tooBig(rec)) {
+                return kBufferTooSmall;
+            }
+            ++m_rtIndex;
+            return deliver(std::move(rec));
         }
         if (m_rtIndex >= m_rtRecords.size()) {
             return 0;
+        }
+        if (tooBig(m_rtRecords[m_rtIndex])) {
+            return kBufferTooSmall;
         }
         return deliver(m_rtRecords[m_rtIndex++]);
     case Transfer::Stored:
@@ -360,6 +368,9 @@ int SimNvLink::readNext(std::string& out, int size, std::string& fileName)
         m_downloaded.insert(file.name);
     }
     if (m_recordIndex < m_fileRecords.size()) {
+        if (tooBig(m_fileRecords[m_recordIndex])) {
+            return kBufferTooSmall;
+        }
         return deliver(m_fileRecords[m_recordIndex++]);
     }
     ++m_fileIndex;
@@ -379,19 +390,19 @@ int SimNvLink::NVRTOpen(std::string_view dataSpec, std::string_view key)
     if (m_transfer != Transfer::None) {
         return kAlreadyOpen;
     }
-    RtSpec spec;
+    RtChannel channel;
     if (dataSpec == "0B41") {
-        spec = RtSpec::Win;
+        channel = RtChannel::Win;
     } else if (dataSpec == "0B42") {
-        spec = RtSpec::Quinella;
+        channel = RtChannel::Quinella;
     } else if (dataSpec == "0B12") {
-        spec = RtSpec::Results;
+        channel = RtChannel::Results;
     } else {
         return kBadDataSpec;
     }
     refreshWindow();
     const SimMinute at = now();
-    if (spec == RtSpec::Results) {
+    if (channel == RtChannel::Results) {
         const auto day = dateOfKey(key);
         if (!day) {
             return kBadKey;
@@ -413,7 +424,7 @@ int SimNvLink::NVRTOpen(std::string_view dataSpec, std::string_view key)
         m_rtSeries = std::make_unique<OddsSeries>(*race);
         m_rtCount = m_rtSeries->countUpTo(at);
     }
-    m_rtSpec = spec;
+    m_rtChannel = channel;
     m_rtIndex = 0;
     m_transfer = Transfer::RealTime;
     return 0;

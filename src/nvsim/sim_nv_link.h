@@ -4,6 +4,16 @@
 // results files published up to the clock's now; the real-time channel gives a race's
 // odds announcements up to now ("0B41" win/place/bracket, "0B42" quinella) and the
 // results of a day's races that have run ("0B12"). One transfer is open at a time.
+//
+// What the clock has published, per track and race day D:
+//   D-2 16:00  entries: race cards, runners without gates (horse number "00")
+//   D-1 12:00  gates drawn: the card again with horse numbers and brackets
+//   D-1 17:00  advance sale of some races (odds announcements until 21:00)
+//   race day   the sale opens in the morning, an announcement every 1-3 minutes,
+//              the final one at the post time; results a few minutes after it
+//   last race  + 20 minutes: the day's results file (RA, SE, HR) in stored data
+// Stored files carry these moments as their time stamps; NVOpen gives those newer
+// than the from-time. Files fetched once stay at hand for later transfers.
 
 #include <functional>
 #include <map>
@@ -57,7 +67,7 @@ private:
         int downloadOrdinal = 0;
     };
     enum class Transfer { None, Stored, RealTime };
-    enum class RtSpec { Win, Quinella, Results };
+    enum class RtChannel { Win, Quinella, Results };
 
     void applyConfig();
     void refreshWindow();
@@ -89,7 +99,7 @@ private:
     std::size_t m_recordIndex = 0;
 
     // Real-time transfer.
-    RtSpec m_rtSpec = RtSpec::Win;
+    RtChannel m_rtChannel = RtChannel::Win;
     const SimRace* m_rtRace = nullptr;
     std::unique_ptr<OddsSeries> m_rtSeries;
     std::size_t m_rtCount = 0;

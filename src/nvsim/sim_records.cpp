@@ -1,5 +1,7 @@
 #include "nvsim/sim_records.h"
 
+#include <array>
+
 #include "nvsim/sim_results.h"
 #include "records/record_builder.h"
 #include "text/cp932.h"
@@ -53,6 +55,28 @@ OddsField field(int value)
         return OddsField::fromTenths(value);
     }
 }
+
+// Slot labels: "12" for brackets 1-2, "0312" for horses 3-12, in pair order.
+constexpr auto kBracketPairNumbers = [] {
+    std::array<int, 36> n{};
+    std::size_t k = 0;
+    for (int a = 1; a <= 8; ++a) {
+        for (int b = a; b <= 8; ++b) {
+            n[k++] = a * 10 + b;
+        }
+    }
+    return n;
+}();
+constexpr auto kQuinellaPairNumbers = [] {
+    std::array<int, 153> n{};
+    std::size_t k = 0;
+    for (int a = 1; a <= 17; ++a) {
+        for (int b = a + 1; b <= 18; ++b) {
+            n[k++] = a * 100 + b;
+        }
+    }
+    return n;
+}();
 
 int popularity(int value)
 {
@@ -128,6 +152,8 @@ std::string seRecord(const SimRace& race, const SimRunner& r, CardStage stage, S
     } else {
         b.weightTenths(r.weight);
     }
+    // Before the result the result fields hold zeros, as the service sends them.
+    b.finishPosition(0).finalWinOdds(OddsField::noVotes()).finalWinPopularity(0);
     if (stage == CardStage::Result && closing != nullptr) {
         const auto i = static_cast<std::size_t>(r.number - 1);
         b.finishPosition(r.finish);
@@ -156,12 +182,23 @@ std::string o1Record(const SimRace& race, const OddsSnapshot& s)
     common(b, race, s.dataKind, s.created);
     announcement(b, s);
     b.winSale('7').placeSale('7').bracketSale(s.bracketSold ? '7' : '0');
+    // Registered and running horses, and the slot numbers, as the service fills them.
+    int running = 0;
+    for (int v : s.win) {
+        running += v >= 0;
+    }
+    b.number(36, 2, race.runnerCount()).number(38, 2, running);
     for (std::size_t i = 0; i < s.win.size(); ++i) {
         const int h = static_cast<int>(i) + 1;
+        b.number(44 + 8 * i, 2, h).number(268 + 12 * i, 2, h);
         b.win(h, field(s.win[i]), popularity(s.winPop[i]));
         b.place(h, field(s.placeLow[i]), field(s.placeHigh[i]), popularity(s.placePop[i]));
     }
     for (std::size_t k = 0; k < 36; ++k) {
+        if (s.bracket[k] == kOddsBlank) {
+            continue; // a new record is blank already
+        }
+        b.number(604 + 9 * k, 2, kBracketPairNumbers[k]);
         b.bracketQuinella(static_cast<int>(k) + 1, field(s.bracket[k]), popularity(s.bracketPop[k]));
     }
     b.winVotes(s.winTotal).placeVotes(s.placeTotal).bracketVotes(s.bracketTotal);
@@ -175,6 +212,10 @@ std::string o2Record(const SimRace& race, const OddsSnapshot& s)
     announcement(b, s);
     b.quinellaSale('7');
     for (std::size_t k = 0; k < 153; ++k) {
+        if (s.quinella[k] == kOddsBlank) {
+            continue;
+        }
+        b.number(41 + 13 * k, 4, kQuinellaPairNumbers[k]);
         b.quinella(static_cast<int>(k) + 1, field(s.quinella[k]), popularity(s.quinellaPop[k]));
     }
     b.quinellaVotes(s.quinellaTotal);

@@ -275,6 +275,19 @@ TEST_F(SimNvLinkTest, ResultsOfTheDayOnlyForRacesRun)
     EXPECT_GT(night.size(), afternoon.size());
 }
 
+TEST_F(SimNvLinkTest, ATooSmallBufferLosesNoRecord)
+{
+    const SimRace& race = raceAfter(1500);
+    ASSERT_EQ(link.NVRTOpen("0B42", race.key()), 0);
+    std::string rec;
+    std::string file;
+    EXPECT_EQ(link.NVRead(rec, 2041, file), -402);
+    EXPECT_EQ(link.NVRead(rec, 60000, file), 2042);
+    const OddsSeries series(race);
+    EXPECT_EQ(rec.substr(27, 8), text::formatDateTime("mmddhhnn", fromSimMinute(series.entries().front().at)));
+    EXPECT_EQ(link.NVClose(), 0);
+}
+
 TEST_F(SimNvLinkTest, ARaceNotYetOnSaleOpensWithNothingToRead)
 {
     clock.now = at(2024, 6, 12, 6, 0);
@@ -299,7 +312,8 @@ TEST(SimNvLinkDataKinds, CancelledRacesAndWithdrawnAnnouncementsAreMarked)
                 cancelled = r;
             }
             if (d < 3) {
-                for (const auto& e : OddsSeries(*r).entries()) {
+                const OddsSeries series(*r);
+                for (const auto& e : series.entries()) {
                     withdrawn += e.dataKind == '0';
                 }
             }

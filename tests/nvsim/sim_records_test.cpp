@@ -9,6 +9,7 @@
 #include "nvsim/sim_results.h"
 #include "records/record_view.h"
 #include "sim_test_support.h"
+#include "text/number_format.h"
 
 namespace tidemark::nvsim {
 namespace {
@@ -71,6 +72,8 @@ void checkO1(const SimRace& race, const std::string& rec)
     const std::string l = line(rec);
     const O1View v(l);
     EXPECT_EQ(v.raceKey(), race.key());
+    EXPECT_EQ(l.substr(43, 2), "01");
+    EXPECT_EQ(text::readInt(l.substr(35, 2)), race.runnerCount());
     std::vector<std::pair<std::int64_t, int>> win;
     std::vector<std::pair<std::int64_t, int>> bracket;
     double back = 0;
@@ -118,6 +121,7 @@ void checkO2(const SimRace& race, const std::string& rec)
     const std::string l = line(rec);
     const O2View v(l);
     EXPECT_EQ(v.raceKey(), race.key());
+    EXPECT_EQ(l.substr(40, 4), "0102"); // the first slot names its pair
     std::vector<std::pair<std::int64_t, int>> q;
     int k = 0;
     for (int a = 1; a <= 17; ++a) {
