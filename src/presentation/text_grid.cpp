@@ -41,6 +41,7 @@ void TextGrid::setSize(int rows, int cols)
     cols = std::max(cols, 0);
     if (rows == m_rows && cols == m_cols)
         return;
+    shapeAboutToChange();
 
     if (cols == m_cols) {
         // Rows are contiguous: growing or cutting the tail keeps every surviving text in place.
@@ -59,8 +60,8 @@ void TextGrid::setSize(int rows, int cols)
     m_rowHeights.resize(static_cast<std::size_t>(rows), m_defaultRowHeight);
     m_rows = rows;
     m_cols = cols;
-    keepSelectionInside();
     shapeChanged();
+    keepSelectionInside();
 }
 
 const std::string& TextGrid::cell(int row, int col) const
@@ -263,12 +264,20 @@ void TextGrid::cellsChanged(CellRange range)
         m_observer->gridCellsChanged(*this, range);
 }
 
-void TextGrid::shapeChanged()
+void TextGrid::shapeAboutToChange()
 {
     if (m_batchDepth > 0) {
-        m_pendingShape = true;
-        return;
+        if (std::exchange(m_pendingShape, true))
+            return;
     }
+    if (m_observer)
+        m_observer->gridShapeAboutToChange(*this);
+}
+
+void TextGrid::shapeChanged()
+{
+    if (m_batchDepth > 0)
+        return; // reported when the batch ends
     if (m_observer)
         m_observer->gridShapeChanged(*this);
 }

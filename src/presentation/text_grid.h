@@ -35,7 +35,9 @@ class TextGridObserver {
 public:
     // Texts inside `cells` changed; the shape did not.
     virtual void gridCellsChanged(const TextGrid& grid, CellRange cells) = 0;
-    // Row or column count changed (texts may have moved or gone).
+    // Row or column count is about to change (once per batch, before its first change),
+    // then did change (texts may have moved or gone). Always called in pairs.
+    virtual void gridShapeAboutToChange(const TextGrid& grid) = 0;
     virtual void gridShapeChanged(const TextGrid& grid) = 0;
     // Widths, heights, fixed rows/columns, font, selection mode, scroll bars or visibility.
     virtual void gridLayoutChanged(const TextGrid& grid) = 0;
@@ -152,6 +154,7 @@ private:
     }
     void endBatch();
     void cellsChanged(CellRange range);
+    void shapeAboutToChange();
     void shapeChanged();
     void layoutChanged();
     void selectionChanged();
@@ -177,7 +180,7 @@ private:
 
     TextGridObserver* m_observer = nullptr;
     int m_batchDepth = 0;
-    bool m_pendingShape = false;
+    bool m_pendingShape = false; // announced to the observer, reported at the batch end
     bool m_pendingLayout = false;
     bool m_pendingSelection = false;
     CellRange m_pendingCells;

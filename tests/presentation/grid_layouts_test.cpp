@@ -346,10 +346,16 @@ struct Recorder final : TextGridObserver {
     virtual ~Recorder() = default;
     std::vector<CellRange> cells;
     int shapes = 0;
+    int announced = 0;
     int layouts = 0;
     int selections = 0;
     void gridCellsChanged(const TextGrid&, CellRange r) override { cells.push_back(r); }
-    void gridShapeChanged(const TextGrid&) override { ++shapes; }
+    void gridShapeAboutToChange(const TextGrid&) override { ++announced; }
+    void gridShapeChanged(const TextGrid&) override
+    {
+        ++shapes;
+        EXPECT_EQ(announced, shapes); // never a change without its announcement
+    }
     void gridLayoutChanged(const TextGrid&) override { ++layouts; }
     void gridSelectionChanged(const TextGrid&) override { ++selections; }
 };
@@ -501,6 +507,7 @@ TEST(TextGrid, NotificationsAreMergedInsideABatch)
         numbered(grid);
     }
     EXPECT_EQ(rec.shapes, 1); // a shape change covers every text
+    EXPECT_EQ(rec.announced, 1);
     EXPECT_TRUE(rec.cells.empty());
 
     {
