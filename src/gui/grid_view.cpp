@@ -1,10 +1,13 @@
 #include "gui/grid_view.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "gui/grid_delegate.h"
 #include "gui/grid_table_model.h"
@@ -285,7 +288,22 @@ void GridView::setHandCursorTest(std::function<bool(int row, int col)> test)
 
 bool GridView::eventFilter(QObject* watched, QEvent* event)
 {
+    // The scroll area also filters its own scroll bars through here: only the viewports
+    // of the grid and its overlays are ours.
+    if (!m_corner) // still being built
+        return QTableView::eventFilter(watched, event);
+    const bool overlay = watched == m_top->viewport() || watched == m_left->viewport() || watched == m_corner->viewport();
+    if (!overlay && watched != viewport())
+        return QTableView::eventFilter(watched, event);
     const QEvent::Type type = event->type();
+    if (type == QEvent::Wheel && overlay) {
+        // The fixed rows and columns scroll only with the grid: the wheel over them
+        // moves the grid's own scroll bar.
+        const QPoint delta = static_cast<QWheelEvent*>(event)->angleDelta();
+        QScrollBar* bar = std::abs(delta.x()) > std::abs(delta.y()) ? horizontalScrollBar() : verticalScrollBar();
+        QCoreApplication::sendEvent(bar, event);
+        return true;
+    }
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove) {
         auto* widget = qobject_cast<QWidget*>(watched);
         auto* mouse = static_cast<QMouseEvent*>(event);

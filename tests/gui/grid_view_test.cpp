@@ -12,7 +12,9 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <string>
 #include <vector>
@@ -213,11 +215,51 @@ TEST_F(GridViewTest, FixedRowsAndColumnsStayWhileTheRestScrolls)
     EXPECT_GT(row, 100);
     EXPECT_GT(col, 5);
 
+    // The wheel over the fixed time column scrolls the grid, and the times follow.
+    view.verticalScrollBar()->setValue(0);
+    QWidget* timeColumn = view.childAt(view.viewport()->geometry().topLeft() + QPoint(5, 100));
+    ASSERT_NE(timeColumn, nullptr);
+    ASSERT_NE(timeColumn, view.viewport());
+    const QPoint at(5, 100);
+    QWheelEvent wheel(at, timeColumn->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+        Qt::NoScrollPhase, false);
+    QApplication::sendEvent(timeColumn, &wheel);
+    const int scrolled = view.verticalScrollBar()->value();
+    EXPECT_GT(scrolled, 0);
+    EXPECT_EQ(view.cellAt({5, 100}).first, view.cellAt({200, 100}).first);
+
+    // A press on a header cell (drawn by the fixed-row overlay) names that cell.
+    QSignalSpy pressed(&view, &GridView::cellPressed);
+    QSignalSpy released(&view, &GridView::cellReleased);
+    QWidget* headers = view.childAt(view.viewport()->geometry().topLeft() + QPoint(200, 5));
+    ASSERT_NE(headers, nullptr);
+    QTest::mouseClick(headers, Qt::LeftButton, {}, QPoint(200, 5));
+    ASSERT_EQ(pressed.count(), 1);
+    EXPECT_EQ(pressed.at(0).at(0).toInt(), 0);
+    EXPECT_EQ(pressed.at(0).at(1).toInt(), view.cellAt({200, 5}).second);
+    EXPECT_EQ(released.count(), 1);
+    EXPECT_EQ(grid.selectedRow(), -1); // the header is not selectable
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(200, 100));
+    EXPECT_EQ(grid.selectedRow(), view.cellAt({200, 100}).first);
+    EXPECT_EQ(pressed.count(), 2);
+
     // A cell brought into view by the keyboard is not left under the time column.
     view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
     view.scrollTo(model.index(50, 2));
     EXPECT_GE(view.visualRect(model.index(50, 2)).left(), view.columnWidth(0));
     EXPECT_GE(view.visualRect(model.index(50, 2)).top(), view.rowHeight(0));
+
+    // The next race, opened while the view is up: the overlays keep in step through
+    // the reset (same rows at the left as in the body, the header row on top).
+    layOutTimeSeriesColumns(GridId::StringGrid4, grid, 12, {});
+    fillSeries(grid, 120, 5);
+    QApplication::processEvents();
+    view.verticalScrollBar()->setValue(30);
+    QApplication::processEvents();
+    EXPECT_EQ(view.cellAt({5, 5}), (std::pair{0, 0}));
+    for (int y : {20, 60, 150, 250})
+        EXPECT_EQ(view.cellAt({5, y}).first, view.cellAt({200, y}).first) << y;
+    EXPECT_EQ(view.cellAt({200, 5}).first, 0);
 }
 
 TEST_F(GridViewTest, SelectionFollowsTheGridBothWays)
