@@ -276,6 +276,10 @@ void writeTimeDifferences(TextGrid& winGrid, TextGrid& placeGrid, const RaceReco
     const int runners = runnersOf(r);
     for (TextGrid* g : {&winGrid, &placeGrid}) {
         const TextGrid::Batch batch(*g);
+        // A race opening analyses its last moment before it sizes the per-horse grids;
+        // the rows must be there for the figures to stay.
+        if (g->rowCount() < runners + 1)
+            g->setRowCount(runners + 1);
         for (int row = 1; row <= runners; ++row)
             for (int c = 6; c <= 17; ++c)
                 g->setCell(row, c, std::string());

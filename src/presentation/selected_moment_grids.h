@@ -117,7 +117,8 @@ void writeAdvantageTable(TextGrid& grid, std::string& countLabel,
 
 // Columns 6-17 of StringGrid29 (win) and StringGrid30 (place): emptied for the horses of
 // the race, then written for every horse with a counted snapshot. A horse's row is found
-// by its number in column 1, so a sorted grid keeps each horse on its own row.
+// by its number in column 1, so a sorted grid keeps each horse on its own row. A grid
+// with fewer rows than the race has horses is grown to runnerCount + 1 rows.
 void writeTimeDifferences(TextGrid& winGrid, TextGrid& placeGrid, const analysis::RaceRecord& record,
                           const analysis::TimeDifferences& differences);
 
