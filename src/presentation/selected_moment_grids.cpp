@@ -212,9 +212,10 @@ void writeTicketTypeDiffColumns(TextGrid& grid, const RaceRecord& r, DiffRatioMo
         grid.setCell(0, 20, text::sj("連複差"));
         for (int h = 1; h <= runnersOf(r); ++h) {
             const auto i = static_cast<std::size_t>(h);
-            grid.setCell(h, 18, diff(r.popDiffWinPlace[i]));
-            grid.setCell(h, 19, diff(r.popDiffWinPseudo[i]));
-            grid.setCell(h, 20, diff(r.popDiffPseudoPlace[i]));
+            const int row = rowOfHorse(grid, h);
+            grid.setCell(row, 18, diff(r.popDiffWinPlace[i]));
+            grid.setCell(row, 19, diff(r.popDiffWinPseudo[i]));
+            grid.setCell(row, 20, diff(r.popDiffPseudoPlace[i]));
         }
         break;
     case DiffRatioMode::Ratios:
@@ -223,9 +224,10 @@ void writeTicketTypeDiffColumns(TextGrid& grid, const RaceRecord& r, DiffRatioMo
         grid.setCell(0, 20, text::sj("連複比"));
         for (int h = 1; h <= runnersOf(r); ++h) {
             const auto i = static_cast<std::size_t>(h);
-            grid.setCell(h, 18, ratio(r.ratioWinPlace[i]));
-            grid.setCell(h, 19, ratio(r.ratioWinPseudo[i]));
-            grid.setCell(h, 20, ratio(r.ratioPseudoPlace[i]));
+            const int row = rowOfHorse(grid, h);
+            grid.setCell(row, 18, ratio(r.ratioWinPlace[i]));
+            grid.setCell(row, 19, ratio(r.ratioWinPseudo[i]));
+            grid.setCell(row, 20, ratio(r.ratioPseudoPlace[i]));
         }
         break;
     }

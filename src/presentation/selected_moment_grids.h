@@ -101,9 +101,10 @@ analysis::MomentAnalysis runSelectedMoment(MainPanelModel& panel, GridSet& grids
 void writeRaceCardRows(TextGrid& grid, const analysis::RaceSlot& slot);
 void writeTicketTypeRows(TextGrid& grid, const analysis::RaceSlot& slot, DiffRatioMode mode);
 
-// Headers and cells of StringGrid11 columns 18-20, row r = horse r: differences "%2d"
-// or ratios with `ratioDecimals` decimals (2 at a moment selection, 1 when the switch is
-// turned), " " for no value.
+// Headers and cells of StringGrid11 columns 18-20: differences "%2d" or ratios with
+// `ratioDecimals` decimals (2 at a moment selection, 1 when the switch is turned), " " for
+// no value. Each horse's row is found by its number in column 1, so a sorted grid gets
+// every figure on the horse's own row.
 void writeTicketTypeDiffColumns(TextGrid& grid, const analysis::RaceRecord& record, DiffRatioMode mode,
                                 int ratioDecimals);
 

@@ -148,9 +148,11 @@ TEST_F(MomentGrids, TicketTypeRowsInBothModes)
     EXPECT_EQ(row(GridId::StringGrid11, 2, 18, 20), (Texts{kHalf, kHalf, kHalf}));
     EXPECT_EQ(row(GridId::StringGrid11, 4, 18, 20), (Texts{"  0.75", "  1.45", "  0.52"}));
 
-    // The switch itself writes one decimal.
+    // The switch itself writes one decimal, on the horse's own row of a sorted grid.
+    grids[GridId::StringGrid11].swapRows(1, 4);
     writeTicketTypeDiffColumns(grids[GridId::StringGrid11], race.slot.record, DiffRatioMode::Ratios, 1);
-    EXPECT_EQ(grids[GridId::StringGrid11].cell(4, 19), "   1.5");
+    EXPECT_EQ(row(GridId::StringGrid11, 1, 18, 20), (Texts{"   0.8", "   1.5", "   0.5"}));
+    EXPECT_EQ(row(GridId::StringGrid11, 4, 18, 20), (Texts{"   1.4", "   2.7", "   0.5"}));
 }
 
 // Gap tables: adjacent horses in popularity with the gap of their rounded odds; the name
