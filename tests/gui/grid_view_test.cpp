@@ -362,6 +362,42 @@ TEST_F(GridViewTest, DelegatePaintsExactlyTheStyle)
     EXPECT_TRUE(red);
 }
 
+bool hasInk(const QImage& image, int top, int bottom)
+{
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y).lightness() < 100)
+                return true;
+    return false;
+}
+
+TEST_F(GridViewTest, OwnTextIsDrawnLineByLine)
+{
+    TextGrid& card = grids[GridId::StringGrid2]; // header row 27 pixels high
+    GridTableModel model(GridId::StringGrid2, card);
+    GridView view(model);
+    model.setStyleProvider([](const TextGrid&, int row, int, const StyleContext&) {
+        CellStyle s;
+        if (row == 0) {
+            s.align = HAlign::Left;
+            s.offsetX = 1;
+            s.offsetY = 1;
+            s.drawText(sj("枠\n番"));
+        }
+        return s;
+    });
+    const QImage twoLines = renderCell(view, 0, 0);
+    ASSERT_EQ(twoLines.height(), 27);
+    EXPECT_TRUE(hasInk(twoLines, 0, 13));
+    EXPECT_TRUE(hasInk(twoLines, 14, 27));
+    model.setStyleProvider([](const TextGrid&, int, int, const StyleContext&) {
+        CellStyle s;
+        s.drawText(sj("枠"));
+        return s;
+    });
+    EXPECT_FALSE(hasInk(renderCell(view, 0, 0), 14, 27));
+}
+
 TEST(GridFont, JapaneseFixedPitchFontKeepsHalfWidthAtHalf)
 {
     testing::guiApp();

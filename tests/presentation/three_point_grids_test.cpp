@@ -183,12 +183,6 @@ TEST_F(GridsFixture, RebuildAfterAnotherRace)
     analysis::computeThreePoints(table, {o1Win({-1, 5.0})}, {}, 2);
     writePerHorseRows(grids, raceSlot(2), table);
     EXPECT_EQ(row(GridId::StringGrid26, 1, 6, 8), (std::vector<std::string>{"", "", kBlank}));
-
-    setPerHorseGridsVisible(grids, false);
-    EXPECT_FALSE(grids[GridId::StringGrid30].visible());
-    EXPECT_TRUE(grids[GridId::StringGrid4].visible());
-    setPerHorseGridsVisible(grids, true);
-    EXPECT_TRUE(grids[GridId::StringGrid30].visible());
 }
 
 namespace {
