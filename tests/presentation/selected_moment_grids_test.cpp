@@ -244,6 +244,28 @@ TEST(SelectedMomentLabels, FavouriteAndDeviation)
     EXPECT_EQ(view.HensaLabel, "10.85");
 }
 
+// A moment missing from the O1 file: every price is blank, so the rows show blanks, the
+// gap tables keep their empty rows and the lists stay empty.
+TEST_F(MomentGrids, MomentMissingFromTheFile)
+{
+    race.slot.o1Selected.assign(analysis::kO1Size, ' ');
+    race.slot.o2Selected.assign(analysis::kO2Size, ' ');
+    race.slot.record.resetSelectedMoment();
+    race.priced = analysis::parseSelectedOdds(race.slot);
+    view.TanList4 = {"stale"};
+    view.Label105 = "stale";
+    fill();
+    EXPECT_EQ(row(GridId::StringGrid2, 1, 7, 12), (Texts{kHalf, kFull, kHalf, kFull, kHalf, kFull}));
+    EXPECT_EQ(row(GridId::StringGrid11, 1, 15, 18), (Texts{kHalf, kHalf, kFull, kHalf}));
+    EXPECT_EQ(grids[GridId::StringGrid20].rowCount(), 5);
+    EXPECT_EQ(grids[GridId::StringGrid20].cell(1, 0), "");
+    EXPECT_TRUE(view.TanList4.empty());
+    EXPECT_EQ(view.Label105, "");
+    EXPECT_EQ(view.browse.win[1], "");
+    EXPECT_EQ(labels.ThyokeiLabel, "");
+    EXPECT_EQ(view.HensaLabel, "");
+}
+
 // The advantage list: cells, count label, and an empty list.
 TEST_F(MomentGrids, AdvantageTable)
 {
