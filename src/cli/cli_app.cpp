@@ -239,6 +239,7 @@ int Session::openRace(const std::string& raceArg)
         throw CommandError(ExitCode::NotFound, "unknown race " + raceArg + " on " +
                                                    text::toUtf8(m_panel.DateCombo().text()) + " (see races)");
     const int boxes = m_host.messageBoxes();
+    m_host.clearTransientText();
     m_panel.DatListClick(index);
     failOnFileBox(*this, boxes);
     return index;
@@ -292,6 +293,9 @@ ExitCode commandTimes(Session& s)
         s.emit(item);
         s.emit("\n");
     }
+    // A race without odds: what the window writes on its surface.
+    if (!s.host().transientText().empty())
+        s.host().note(text::toUtf8(s.host().transientText()));
     return ExitCode::Ok;
 }
 

@@ -76,7 +76,7 @@ void CliHost::runTimer(TimerId id)
     }
 }
 
-void CliHost::drawTransientText(int /*x*/, int /*y*/, std::string_view text) { note(text::toUtf8(text)); }
+void CliHost::drawTransientText(int /*x*/, int /*y*/, std::string_view text) { m_transient = std::string(text); }
 
 void CliHost::progress(std::string_view text)
 {

@@ -34,7 +34,10 @@ public:
     void stopTimer(TimerId id) override;
     // Nothing is handed to a desktop here.
     bool openWithDefault(const std::string& /*pathOrUrl*/) override { return false; }
+    // Kept, not shown: only the command that asked about the race says it.
     void drawTransientText(int x, int y, std::string_view text) override;
+    const std::string& transientText() const { return m_transient; }
+    void clearTransientText() { m_transient.clear(); }
     void setClipboardText(std::string_view text) override { m_clipboard = std::string(text); }
     text::DateTime now() const override { return m_clock(); }
 
@@ -67,6 +70,7 @@ private:
     std::vector<std::string> m_boxTexts;
     std::string m_lastProgress;
     std::string m_clipboard;
+    std::string m_transient;
     int m_messageBoxes = 0;
 };
 
