@@ -1,6 +1,8 @@
 // The commands that talk to the data service: the stored-data import, the batch odds
 // import and the results fetch, each the engine's own acquisition run to its end.
 
+#include "cli/cli_session.h"
+
 #include <algorithm>
 
 #include "acquisition/batch_odds_import.h"
@@ -8,7 +10,6 @@
 #include "acquisition/realtime_fetch.h"
 #include "acquisition/stored_data_import.h"
 #include "analysis/race_calendar.h"
-#include "cli/cli_session.h"
 #include "store/record_store.h"
 #include "text/cp932.h"
 #include "text/date_time.h"
@@ -57,7 +58,7 @@ ExitCode commandImport(Session& s)
     const auto& texts = s.host().boxTexts();
     if (std::find(texts.begin(), texts.end(), sj("最新のデータがありません。")) != texts.end())
         return ExitCode::Ok;
-    throw CommandError(ExitCode::Service, "import did not complete; nothing after the error was stored");
+    throw CommandError(ExitCode::Service, "the import did not complete (see above); LastTime is unchanged");
 }
 
 ExitCode commandOdds(Session& s)

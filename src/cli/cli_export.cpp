@@ -1,9 +1,10 @@
 // The specific-time export from the command line: the choice the window's controls
 // make, given as options, and the engine's export of the loaded day.
 
+#include "cli/cli_session.h"
+
 #include <algorithm>
 
-#include "cli/cli_session.h"
 #include "results/specific_time_export.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"

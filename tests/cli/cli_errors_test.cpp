@@ -113,6 +113,12 @@ TEST(CliService, OddsRequestsThatFailKeepNoFile)
     EXPECT_EQ(r.code, ExitCode::Service) << r.err;
     EXPECT_NE(r.err.find("NVRTOpenエラー:"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(store::StoreLayout(home.path()).oddsFolder("20240112")));
+
+    // A whole year runs every stored day of it, and says so, errors or not.
+    const CliRun year = runCli(home.path(), {"odds", "--year", "2024"});
+    EXPECT_EQ(year.code, ExitCode::Service) << year.err;
+    EXPECT_NE(year.err.find("1日分のオッズを取り込みました。"), std::string::npos) << year.err;
+    EXPECT_FALSE(std::filesystem::exists(store::StoreLayout(home.path()).oddsFolder("20240112")));
 }
 
 } // namespace
