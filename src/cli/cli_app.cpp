@@ -144,17 +144,23 @@ std::string usageText()
         "  DAY               yyyymmdd or the day label (2024年01月15日)\n"
         "  RACE              the position in the race list (from 1) or track-code:race-number (44:11)\n"
         "\n"
-        "commands:\n";
-    for (const CommandInfo& c : commands())
-        text += std::string("  ") + c.help;
+        "commands:\n\n";
+    for (const CommandInfo& c : commands()) {
+        const std::string help = c.help;
+        for (std::size_t start = 0; start < help.size();) {
+            const std::size_t end = help.find('\n', start);
+            text += "  " + help.substr(start, end - start + 1);
+            start = end + 1;
+        }
+        text += "\n";
+    }
     text +=
-        "\n"
         "exit codes:\n"
         "  0  done\n"
         "  1  an unexpected failure of the tool\n"
         "  2  unknown command or option, missing or malformed argument (a time, a number)\n"
         "  3  the program folder does not exist\n"
-        "  4  unknown day, race or moment, or nothing stored to work on\n"
+        "  4  unknown day or race, or nothing stored to work on\n"
         "  5  the data service answered with an error\n"
         "  6  a file could not be read or written\n";
     return text;

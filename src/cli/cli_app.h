@@ -18,7 +18,7 @@ enum class ExitCode {
     Internal = 1,        // an unexpected failure of the tool itself
     Usage = 2,           // unknown command or option, missing or malformed argument
     NoProgramFolder = 3, // the program folder does not exist
-    NotFound = 4,        // unknown day, race or moment; nothing stored to work on
+    NotFound = 4,        // unknown day or race; nothing stored to work on
     Service = 5,         // the data service answered with an error (or refused)
     File = 6,            // a file could not be read or written
 };

@@ -50,7 +50,7 @@ TEST(CliCommandLine, HelpListsEveryCommandAndTheExitCodes)
     for (const char* command : {"import", "odds", "results", "days", "races", "times", "csv"})
         EXPECT_NE(help.out.find(std::string("tidemark2nv ") + command), std::string::npos) << command;
     EXPECT_NE(help.out.find("exit codes:"), std::string::npos);
-    EXPECT_NE(help.out.find("  4  unknown day, race"), std::string::npos);
+    EXPECT_NE(help.out.find("  4  unknown day or race"), std::string::npos);
 
     const CliRun csv = runCli(home.path(), {"csv", "--help"});
     EXPECT_EQ(csv.code, ExitCode::Ok);
