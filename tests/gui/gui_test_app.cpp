@@ -1,0 +1,37 @@
+#include "gui_test_app.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+namespace tidemark::testing {
+namespace {
+
+QApplication* ownApp = nullptr;
+
+class GuiAppEnvironment final : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        delete ownApp;
+        ownApp = nullptr;
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const environment =
+    ::testing::AddGlobalTestEnvironment(new GuiAppEnvironment);
+
+} // namespace
+
+QApplication& guiApp()
+{
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return *existing;
+    static int argc = 1;
+    static char name[] = "test_gui";
+    static char* argv[] = {name, nullptr};
+    ownApp = new QApplication(argc, argv);
+    return *ownApp;
+}
+
+} // namespace tidemark::testing
