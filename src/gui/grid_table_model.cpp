@@ -109,7 +109,7 @@ void GridTableModel::gridCellsChanged(const TextGrid& grid, CellRange cells)
                 m_fresh.begin() + static_cast<std::ptrdiff_t>(base + static_cast<std::size_t>(cells.right) + 1), 0);
         }
     }
-    emit dataChanged(index(cells.top, cells.left), index(cells.bottom, cells.right), {Qt::DisplayRole});
+    Q_EMIT dataChanged(index(cells.top, cells.left), index(cells.bottom, cells.right), {Qt::DisplayRole});
 }
 
 void GridTableModel::gridShapeAboutToChange(const TextGrid&)
@@ -129,12 +129,12 @@ void GridTableModel::gridShapeChanged(const TextGrid&)
 
 void GridTableModel::gridLayoutChanged(const TextGrid&)
 {
-    emit layoutPropertiesChanged();
+    Q_EMIT layoutPropertiesChanged();
 }
 
 void GridTableModel::gridSelectionChanged(const TextGrid&)
 {
-    emit selectionSetByProgram();
+    Q_EMIT selectionSetByProgram();
 }
 
 } // namespace tidemark::gui

@@ -42,7 +42,7 @@ public:
     presentation::CellStyle styleAt(int row, int col, bool selected) const;
     void setStyleProvider(StyleProvider provider) { m_styleProvider = std::move(provider); }
 
-signals:
+Q_SIGNALS:
     // Widths, heights, fixed rows and columns, font, selection mode, scroll bars or
     // visibility of the grid changed.
     void layoutPropertiesChanged();

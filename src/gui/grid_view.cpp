@@ -74,7 +74,7 @@ GridView::GridView(GridTableModel& model, QWidget* parent)
         const int row = current.isValid() ? current.row() : -1;
         const int col = current.isValid() ? current.column() : -1;
         m_model.textGrid().recordSelection(row, col);
-        emit currentCellChanged(row, col);
+        Q_EMIT currentCellChanged(row, col);
     });
 
     applyLayout();
@@ -312,9 +312,9 @@ bool GridView::eventFilter(QObject* watched, QEvent* event)
             const QPoint pos = widget->mapTo(this, mouse->position().toPoint()) - viewport()->geometry().topLeft();
             const auto [row, col] = cellAt(pos);
             if (type == QEvent::MouseButtonPress) {
-                emit cellPressed(row, col, mouse->button());
+                Q_EMIT cellPressed(row, col, mouse->button());
             } else if (type == QEvent::MouseButtonRelease) {
-                emit cellReleased(row, col, mouse->button());
+                Q_EMIT cellReleased(row, col, mouse->button());
             } else if (m_handTest) {
                 const bool hand = row >= 0 && m_handTest(row, col);
                 widget->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);

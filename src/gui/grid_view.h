@@ -37,7 +37,7 @@ public:
     // Also keeps a scrolled cell clear of the fixed rows and columns.
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
-signals:
+Q_SIGNALS:
     void cellPressed(int row, int col, Qt::MouseButton button);
     void cellReleased(int row, int col, Qt::MouseButton button);
     // The user moved the selection (already recorded in the grid).

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "gui/qt_host.h"
+#include "gui/race_panel.h"
 #include "gui/time_dialogs.h"
 #include "gui/version_form.h"
 #include "presentation/main_window_texts.h"
@@ -47,9 +48,18 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
     v->addWidget(buildButtonBar());
     auto* split = new QSplitter(Qt::Horizontal, central);
     split->addWidget(buildLeftPanel());
-    PageControl1 = new QTabWidget(split);
+    // Panel1: the race header over the pages of the analysis.
+    Panel1 = new QWidget(split);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* analysis = new QVBoxLayout(Panel1);
+    analysis->setContentsMargins(0, 0, 0, 0);
+    analysis->setSpacing(0);
+    m_header->setParent(Panel1);
+    analysis->addWidget(m_header);
+    PageControl1 = new QTabWidget(Panel1);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    split->addWidget(PageControl1);
+    analysis->addWidget(PageControl1, 1);
+    split->addWidget(Panel1);
     split->setStretchFactor(1, 1);
     v->addWidget(split, 1);
     setCentralWidget(central);
@@ -142,28 +152,17 @@ QWidget* TMainForm::buildButtonBar()
 
 QWidget* TMainForm::buildLeftPanel()
 {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("LeftPanel"));
-    auto* v = new QVBoxLayout(panel);
-    v->setContentsMargins(2, 2, 2, 2);
-    DateCombo = new QComboBox(panel);
-    DateCombo->setObjectName(QStringLiteral("DateCombo"));
-    DateCombo->setMaxVisibleItems(36);
-    DatList = new QListWidget(panel);
-    DatList->setObjectName(QStringLiteral("DatList"));
-    TimeCombo = new QListWidget(panel);
-    TimeCombo->setObjectName(QStringLiteral("TimeCombo"));
-    DLlabel = new QLabel(panel);
-    DLlabel->setObjectName(QStringLiteral("DLlabel"));
-    DLlabel->setStyleSheet(QStringLiteral("color: #0000FF; font-weight: bold;"));
-    DLlabel->setWordWrap(true);
-    v->addWidget(DateCombo);
-    v->addWidget(DatList, 2);
-    v->addWidget(DLlabel);
-    v->addWidget(TimeCombo, 3);
-    panel->setMinimumWidth(120);
-    panel->setMaximumWidth(200);
-    return panel;
+    m_header = new RaceHeaderPanel(this);
+    m_racePanel = new RacePanel(m_model.panel(), *m_header, this);
+    DateCombo = m_racePanel->DateCombo;
+    DatList = m_racePanel->DatList;
+    TimeCombo = m_racePanel->TimeCombo;
+    DLlabel = m_racePanel->DLlabel;
+    connect(m_racePanel, &RacePanel::panelsVisibilityChanged, this, [this] {
+        Panel1->setVisible(m_model.panel().Panel1Visible());
+        PageControl1->setVisible(m_model.panel().PageControl1Visible());
+    });
+    return m_racePanel;
 }
 
 void TMainForm::buildPages()
@@ -231,7 +230,7 @@ void TMainForm::showEvent(QShowEvent* e)
         return;
     m_shown = true;
     bool ready = m_model.firstShow();
-    emit firstShown(ready);
+    Q_EMIT firstShown(ready);
 }
 
 void TMainForm::closeEvent(QCloseEvent* e)

@@ -20,6 +20,8 @@ class QTabWidget;
 namespace tidemark::gui {
 
 class QtHost;
+class RaceHeaderPanel;
+class RacePanel;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -31,6 +33,7 @@ public:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
+    QWidget* Panel1 = nullptr;
     QTabWidget* PageControl1 = nullptr;
     QComboBox* DateCombo = nullptr;
     QListWidget* DatList = nullptr;
@@ -44,7 +47,7 @@ public:
     QAction* stdevSample = nullptr;
     QAction* stdevPopulation = nullptr;
 
-signals:
+Q_SIGNALS:
     void firstShown(bool serviceReady);
 
 private:
@@ -58,6 +61,8 @@ private:
     QtHost& m_host;
     bool m_shown = false;
     QHash<QString, QWidget*> m_pages;
+    RaceHeaderPanel* m_header = nullptr;
+    RacePanel* m_racePanel = nullptr;
 };
 
 } // namespace tidemark::gui

@@ -99,7 +99,7 @@ bool QtHost::openWithDefault(const std::string& pathOrUrl)
 
 void QtHost::drawTransientText(int x, int y, std::string_view text)
 {
-    emit transientText(x, y, qs(text));
+    Q_EMIT transientText(x, y, qs(text));
 }
 
 void QtHost::setClipboardText(std::string_view text)

@@ -36,7 +36,7 @@ public:
     void setClipboardText(std::string_view text) override;
     text::DateTime now() const override;
 
-signals:
+Q_SIGNALS:
     void transientText(int x, int y, const QString& text);
 
 private:

@@ -261,6 +261,7 @@ void MainPanelModel::selectMoment()
     RaceSlot* slot = currentSlot();
     if (!slot || m_timeCombo.itemIndex < 0 || m_timeCombo.itemIndex >= m_timeCombo.count())
         return;
+    m_steps->momentSelectionStarting();
     try {
         m_lastSnapshot = loadSelectedSnapshot(*slot, m_raceFiles, momentKeyOfTimeText(m_timeCombo.text()));
     } catch (const text::FileError& e) {

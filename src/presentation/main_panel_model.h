@@ -64,6 +64,9 @@ public:
     virtual void resultsLabels() {}
     virtual void timeSeriesTables() {}     // time-series tables, anomaly tables, chart selections
     virtual void sortFlagsReset() {}
+    // A moment is about to be loaded (the TimeCombo selection is set): the race card is
+    // hidden until the moment has been analysed.
+    virtual void momentSelectionStarting() {}
     // The selected moment is loaded (outcome Ready); the moment's analysis runs here.
     virtual void selectedMomentAnalysis(const analysis::SelectedSnapshot& /*snapshot*/) {}
 };

@@ -27,6 +27,7 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
     , m_programFolder(std::move(programFolder))
     , m_ini(IniFile::pathForExecutable(m_programFolder / exeName))
     , m_errorLog(m_programFolder)
+    , m_panel(m_host, m_programFolder, m_ini)
 {
 }
 
@@ -53,7 +54,13 @@ bool MainWindowModel::firstShow()
         m_host.message(sj(texts::kMsgNvInitError) + std::to_string(r));
         return false;
     }
+    MakeDataListBtnClick();
     return true;
+}
+
+void MainWindowModel::MakeDataListBtnClick()
+{
+    m_panel.buildDateList();
 }
 
 WindowPlacement MainWindowModel::placement() const

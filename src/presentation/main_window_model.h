@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "presentation/main_panel_model.h"
 #include "service/error_log.h"
 #include "service/nv_link.h"
 #include "settings/ini_file.h"
@@ -59,6 +60,13 @@ public:
     const std::string& versionText() const { return m_version; }
     std::string serviceId() const;
 
+    // The left-hand panel, the day model and the race header.
+    MainPanelModel& panel() { return m_panel; }
+    const MainPanelModel& panel() const { return m_panel; }
+
+    // "リスト作成": the race-day list, rebuilt after the service started and after an import.
+    void MakeDataListBtnClick();
+
     IniFile& settings() { return m_ini; }
     ErrorLog& errorLog() { return m_errorLog; }
     NvLink& link() { return m_link; }
@@ -70,6 +78,7 @@ private:
     std::filesystem::path m_programFolder;
     IniFile m_ini;
     ErrorLog m_errorLog;
+    MainPanelModel m_panel;
     std::string m_version;
     bool m_maeuri = false;
     int m_stdDevKind = 0;

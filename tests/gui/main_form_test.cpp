@@ -18,6 +18,7 @@
 #include "settings/settings_keys.h"
 #include "support/recording_host.h"
 #include "presentation/main_window_model.h"
+#include "gui_test_app.h"
 #include "support/temp_dir.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
@@ -44,14 +45,7 @@ public:
     void NVCancel() override {}
 };
 
-QApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "test_gui";
-    static char* argv[] = {name, nullptr};
-    static QApplication a(argc, argv);
-    return a;
-}
+QApplication& app() { return tidemark::testing::guiApp(); }
 
 QStringList menuTexts(const QMenu* m)
 {

@@ -1,0 +1,334 @@
+#include "acquisition/batch_odds_import.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "acquisition/record_bytes.h"
+#include "records/keiba_func_nv.h"
+#include "service/nv_message.h"
+#include "store/record_reader.h"
+#include "text/cp932.h"
+#include "text/file_io.h"
+#include "text/number_format.h"
+#include "text/text_functions.h"
+
+namespace tidemark::acquisition {
+
+namespace {
+
+using text::sj;
+
+// Odds series of the real-time channel reach back to this date.
+constexpr std::string_view kFirstOddsDate = "20031001";
+
+// "yyyymmdd" of a day label: characters 1–4, 7–8 and 11–12.
+std::string labelDate(std::string_view label)
+{
+    return std::string(text::bytesAt(label, 1, 4)) + std::string(text::bytesAt(label, 7, 2)) +
+           std::string(text::bytesAt(label, 11, 2));
+}
+
+std::string blankSlot() { return std::string(BatchOddsImport::kSlotBytes, ' '); }
+
+} // namespace
+
+BatchOddsImport::BatchOddsImport(NvChannel& channel, Host& host, store::RecordStore& store)
+    : m_channel(channel), m_host(host), m_store(store)
+{
+    m_dayTable.fill(blankSlot());
+}
+
+void BatchOddsImport::changed()
+{
+    if (m_onChange)
+        m_onChange();
+}
+
+bool BatchOddsImport::hasSelection() const noexcept
+{
+    return m_selected >= 0 && static_cast<std::size_t>(m_selected) < m_dateItems.size();
+}
+
+std::string BatchOddsImport::selectedLabel() const
+{
+    return hasSelection() ? m_dateItems[static_cast<std::size_t>(m_selected)] : std::string();
+}
+
+void BatchOddsImport::setDateList(std::vector<std::string> labels)
+{
+    m_dateItems = std::move(labels);
+    m_selected = static_cast<int>(m_dateItems.size());
+    if (m_dateItems.empty()) {
+        changed();
+        return;
+    }
+    const std::string today = text::formatDateTime("yyyymmdd", m_host.today());
+    for (std::size_t i = 0; i < m_dateItems.size(); ++i) {
+        if (labelDate(m_dateItems[i]) <= today) {
+            m_selected = static_cast<int>(i);
+            break;
+        }
+    }
+    loadDayTable();
+    changed();
+}
+
+void BatchOddsImport::showFor(std::string_view mainDayLabel)
+{
+    if (mainDayLabel.empty())
+        return;
+    for (std::size_t i = 0; i < m_dateItems.size(); ++i) {
+        if (m_dateItems[i] == mainDayLabel) {
+            selectDay(static_cast<int>(i));
+            return;
+        }
+    }
+}
+
+void BatchOddsImport::selectDay(int index)
+{
+    m_selected = index;
+    loadDayTable();
+    changed();
+}
+
+void BatchOddsImport::loadDayTable()
+{
+    if (!hasSelection())
+        return;
+    std::filesystem::path file;
+    try {
+        file = m_store.layout().raFile(selectedLabel());
+    } catch (const std::invalid_argument&) {
+        return; // not a day label: no day file
+    }
+    std::vector<std::string> records;
+    if (!store::tryReadRecords(file, store::StoreKind::RA, records, kDaySlots))
+        return;
+    m_dayTable.fill(blankSlot());
+    for (std::size_t i = 0; i < records.size() && i < kDaySlots; ++i)
+        m_dayTable[i] = std::move(records[i]);
+}
+
+void BatchOddsImport::importDay()
+{
+    if (!hasSelection())
+        return;
+    NvChannel::Claim claim(m_channel);
+    if (!claim) {
+        m_host.beep();
+        m_host.information(busyRefusalText());
+        return;
+    }
+    try {
+        runDay();
+    } catch (const text::FileError& e) {
+        endWithFileError(e.what());
+    }
+}
+
+void BatchOddsImport::runDay()
+{
+    m_errorLabel.clear();
+    m_racesTried = 0;
+    m_racesWithError = 0;
+    m_host.setBusyCursor(true);
+    m_bar = {m_raceListCount ? m_raceListCount() : 0, 0};
+    m_channel.clearCancel();
+    changed();
+
+    loadDayTable();
+    m_quiet = true;
+
+    for (std::size_t i = 0; i < kDaySlots && !m_channel.cancelRequested(); ++i) {
+        m_raceError = false;
+        ++m_bar.position;
+        changed();
+        m_host.processEvents();
+
+        const std::string slot = m_dayTable[i];
+        if (record::raceNumber(slot) <= 0)
+            continue;
+        const std::string track = KeibaFuncNV::TrackName(record::trackCode(slot), 2);
+        const std::string race = text::rightNumber(record::raceNumberText(slot));
+        m_raceLabel = "[" + track + race + "R]";
+        const std::string key(record::raceKey(slot));
+
+        m_progressLabel = sj("単複枠データ読込み中:") + track + race + "R";
+        changed();
+        m_host.processEvents();
+        fetchOdds("0B41", key, store::StoreKind::O1);
+
+        // A cancel during the first request ends the race too: its quinella request
+        // would only open and close again.
+        if (!m_channel.cancelRequested()) {
+            m_progressLabel = sj("馬連　データ読込み中:") + track + race + "R";
+            changed();
+            m_host.processEvents();
+            fetchOdds("0B42", key, store::StoreKind::O2);
+        }
+
+        if (m_raceError)
+            ++m_racesWithError;
+        ++m_racesTried;
+    }
+
+    m_quiet = false;
+    m_bar = {100, 100};
+    changed();
+    if (!m_batch) {
+        m_host.beep();
+        const std::string label = selectedLabel();
+        if (m_channel.cancelRequested()) {
+            m_host.information(label + sj("のデータ作成がキャンセルされしました。データが不完全でないか確認をお奨めします。"));
+        } else {
+            std::string text = label + sj("のデータ作成が完了しました。") + "\r\n" + sj("対象R:") +
+                               text::formatInt(m_racesTried) + sj("R/");
+            if (m_racesWithError == 0)
+                text += sj("エラー発生Rはありませんでした。");
+            else
+                text += sj("【注意】確認してください。⇒エラー発生R:") + text::formatInt(m_racesWithError) + "R";
+            m_host.information(text);
+        }
+    }
+    m_host.setBusyCursor(false);
+}
+
+void BatchOddsImport::fetchOdds(std::string_view spec, std::string_view key, store::StoreKind kind)
+{
+    std::vector<std::string>& buffer = kind == store::StoreKind::O1 ? m_o1Buffer : m_o2Buffer;
+    const int r = m_channel.link().NVRTOpen(spec, key);
+    if (r != 0) {
+        m_host.beep();
+        m_errorLabel = sj("NVRTOpenエラー:") + m_raceLabel + nvMessage(NvOperation::NVRTOpen, r);
+        m_raceError = true;
+        changed();
+        closeStep();
+        return;
+    }
+    buffer.clear();
+    const bool complete = readLoop(kind, buffer);
+    closeStep();
+    // A cancelled or broken read holds only part of the series; writing it would
+    // replace the whole stored series with that part.
+    if (complete && !buffer.empty())
+        m_store.storeOdds(kind, buffer);
+}
+
+bool BatchOddsImport::readLoop(store::StoreKind kind, std::vector<std::string>& buffer)
+{
+    const std::string_view wanted = store::kindId(kind);
+    std::string rec;
+    std::string fileName;
+    for (;;) {
+        m_host.processEvents();
+        if (m_channel.cancelRequested())
+            return false;
+        rec.clear();
+        const int n = m_channel.link().NVRead(rec, kReadBufferSize, fileName);
+        if (n > 0) {
+            std::string_view r = text::bytesAt(rec, 1, static_cast<std::size_t>(n));
+            const std::string_view dataKind = record::dataKind(r);
+            if (record::kind(r) == wanted && dataKind != "0" && dataKind != "9" && record::raceNumber(r) > 0) {
+                // Kept as delivered: the odds writer sets the data kind to "0" itself and
+                // drops the kinds "0" and "9" it would otherwise be given.
+                buffer.emplace_back(record::withoutLineEnd(r));
+            }
+        } else if (n == 0) {
+            return true;
+        } else if (n < -3) {
+            m_host.beep();
+            m_errorLabel = sj("NVReadエラー:") + nvMessage(NvOperation::NVRead, n);
+            m_raceError = true;
+            changed();
+            return false;
+        }
+        // -1 (next file), -2 and -3 (not ready): call again.
+    }
+}
+
+void BatchOddsImport::closeStep()
+{
+    const int r = m_channel.link().NVClose();
+    m_host.setBusyCursor(false);
+    if (r != 0) {
+        m_host.beep();
+        m_errorLabel = sj("NVCloseエラー:") + nvMessage(NvOperation::NVClose, r);
+        // A transfer that did not close is not a clean race: count it.
+        m_raceError = true;
+        changed();
+    }
+}
+
+void BatchOddsImport::endWithFileError(const std::string& platformMessage)
+{
+    m_quiet = false;
+    m_host.setBusyCursor(false);
+    changed();
+    m_host.message(text::fromUtf8(platformMessage));
+}
+
+void BatchOddsImport::importPeriod(Period period)
+{
+    if (!hasSelection())
+        return;
+    m_errorLabel.clear();
+    changed();
+    const std::string selected = selectedLabel();
+    const std::string year(text::bytesAt(selected, 1, 4));
+    const std::string month(text::bytesAt(selected, 7, 2));
+    const std::string question =
+        period == Period::Month
+            ? year + sj("年") + month + sj("月のオッズデータ取込（全日分）を開始します。これには相応の時間がかかります。開始してよろしいですか？")
+            : year + sj("年のオッズデータ取込（全日分）を開始します。これには相応の時間がかかります。開始してよろしいですか？");
+    if (!m_host.confirm(question))
+        return;
+    NvChannel::Claim claim(m_channel);
+    if (!claim) {
+        m_host.beep();
+        m_host.information(busyRefusalText());
+        return;
+    }
+
+    m_channel.clearCancel();
+    m_batch = true;
+    int days = 0;
+    const std::string wanted = period == Period::Month ? year + month : year;
+    try {
+        for (std::size_t i = 0; i < m_dateItems.size(); ++i) {
+            const std::string date = labelDate(m_dateItems[i]);
+            if (date < kFirstOddsDate || date.substr(0, wanted.size()) != wanted)
+                continue;
+            m_selected = static_cast<int>(i);
+            loadDayTable();
+            changed();
+            runDay();
+            ++days;
+            if (m_channel.cancelRequested())
+                break;
+        }
+    } catch (const text::FileError& e) {
+        m_batch = false;
+        endWithFileError(e.what());
+        return;
+    }
+    m_batch = false;
+    changed();
+    if (days > 0) {
+        m_host.beep();
+        m_host.information(text::formatInt(days) + sj("日分のオッズを取り込みました。"));
+    }
+}
+
+void BatchOddsImport::cancel()
+{
+    if (!m_host.confirm(sj("データ取込を中止します。実行しますか？")))
+        return;
+    m_channel.requestCancel();
+    m_host.beep();
+    m_host.information(sj("NVCancel:キャンセルされました"));
+    m_progressLabel = sj("NVCancel:キャンセルされました");
+    changed();
+}
+
+} // namespace tidemark::acquisition

@@ -1,0 +1,104 @@
+#pragma once
+// The batch odds import: fills the per-race odds files of every race of a stored race
+// day, of a month or of a year by asking the real-time channel for the win, place and
+// bracket-quinella series ("0B41") and the quinella series ("0B42") of each race. It is
+// the state and the behaviour of the "オッズ一括取得" window, which lives from start to
+// end; the window shows the texts kept here and hands its clicks to the methods below.
+//
+// Errors of one race go to the error label and are counted; the import goes on with the
+// next request. The cancel flag is the channel's shared real-time flag.
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "acquisition/nv_channel.h"
+#include "acquisition/stored_data_import.h"
+#include "host/host.h"
+#include "store/record_store.h"
+#include "text/date_time.h"
+
+namespace tidemark::acquisition {
+
+class BatchOddsImport {
+public:
+    static constexpr std::size_t kDaySlots = 96;
+    static constexpr std::size_t kSlotBytes = 1272;
+    static constexpr int kReadBufferSize = 60000;
+
+    enum class Period { Month, Year };
+
+    BatchOddsImport(NvChannel& channel, Host& host, store::RecordStore& store);
+
+    void setOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }
+    // The number of entries of the main window's race list (the progress bar's maximum).
+    void setRaceListCount(std::function<int()> raceListCount) { m_raceListCount = std::move(raceListCount); }
+
+    // The race-day list was rebuilt: `labels` newest first. Selects the first day not
+    // after today (none: the index past the end) and loads its day table.
+    void setDateList(std::vector<std::string> labels);
+    // The main window shows this window with its selected day (empty when none).
+    void showFor(std::string_view mainDayLabel);
+    // A day was picked in the list.
+    void selectDay(int index);
+
+    // "オッズ取込(単日)".
+    void importDay();
+    // "オッズ取込(月単位)", "オッズ取込(年単位)".
+    void importPeriod(Period period);
+    // "データ取込中止" (asks first).
+    void cancel();
+
+    // "RAデータ更新": the selected day's race cards into the 96 slots. A missing day file
+    // leaves the table as it was.
+    void loadDayTable();
+
+    const std::vector<std::string>& dateItems() const noexcept { return m_dateItems; }
+    // Index into dateItems(); dateItems().size() when nothing valid is selected.
+    int selectedIndex() const noexcept { return m_selected; }
+    std::string selectedLabel() const;
+    const std::array<std::string, kDaySlots>& dayTable() const noexcept { return m_dayTable; }
+    const std::string& errorLabel() const noexcept { return m_errorLabel; }
+    const std::string& progressLabel() const noexcept { return m_progressLabel; }
+    const ProgressBar& progressBar() const noexcept { return m_bar; }
+    bool batchRunning() const noexcept { return m_batch; }
+    bool quietErrors() const noexcept { return m_quiet; }
+    int racesTried() const noexcept { return m_racesTried; }
+    int racesWithError() const noexcept { return m_racesWithError; }
+
+private:
+    bool hasSelection() const noexcept;
+    void changed();
+    void runDay();
+    // One request of one race. The file is replaced only by a read that ran to its end.
+    void fetchOdds(std::string_view spec, std::string_view key, store::StoreKind kind);
+    bool readLoop(store::StoreKind kind, std::vector<std::string>& buffer);
+    void closeStep();
+    void endWithFileError(const std::string& platformMessage);
+
+    NvChannel& m_channel;
+    Host& m_host;
+    store::RecordStore& m_store;
+    std::function<void()> m_onChange;
+    std::function<int()> m_raceListCount;
+
+    std::vector<std::string> m_dateItems;
+    int m_selected = 0;
+    std::array<std::string, kDaySlots> m_dayTable;
+
+    std::string m_errorLabel;
+    std::string m_progressLabel;
+    ProgressBar m_bar;
+
+    bool m_batch = false;
+    bool m_quiet = false;
+    bool m_raceError = false;
+    int m_racesTried = 0;
+    int m_racesWithError = 0;
+    std::string m_raceLabel;
+    std::vector<std::string> m_o1Buffer;
+    std::vector<std::string> m_o2Buffer;
+};
+
+} // namespace tidemark::acquisition

@@ -1,0 +1,224 @@
+#include "acquisition/realtime_fetch.h"
+
+#include <exception>
+
+#include "acquisition/record_bytes.h"
+#include "records/keiba_func_nv.h"
+#include "service/error_log.h"
+#include "service/nv_message.h"
+#include "text/cp932.h"
+#include "text/file_io.h"
+#include "text/number_format.h"
+#include "text/text_functions.h"
+
+namespace tidemark::acquisition {
+
+namespace {
+
+using text::sj;
+
+// "大井 1": the two-character track name and the race number of a race card.
+std::string trackAndRace(std::string_view ra)
+{
+    return KeibaFuncNV::TrackName(record::trackCode(ra), 2) + text::rightNumber(record::raceNumberText(ra));
+}
+
+} // namespace
+
+RealtimeFetch::RealtimeFetch(NvChannel& channel, Host& host, store::RecordStore& store,
+                             std::filesystem::path programFolder)
+    : m_channel(channel), m_host(host), m_store(store), m_programFolder(std::move(programFolder))
+{
+}
+
+void RealtimeFetch::setLabel(std::string text)
+{
+    m_dlLabel = std::move(text);
+    if (m_onLabel)
+        m_onLabel();
+}
+
+void RealtimeFetch::showError(std::string text)
+{
+    setLabel(std::move(text));
+    ErrorLog(m_programFolder).append(m_dlLabel, m_host.now());
+}
+
+RealtimeFetch::Outcome RealtimeFetch::fetchOdds(const FetchSelection& selection,
+                                                const std::function<void()>& reloadDay)
+{
+    if (!selection.daySelected || !selection.raceSelected)
+        return Outcome::NotRun;
+    const std::string key(record::raceKey(selection.raceRa));
+    if (text::readInt(key) <= 0)
+        return Outcome::NotRun;
+    {
+        NvChannel::Claim claim(m_channel);
+        if (!claim) {
+            m_host.beep();
+            m_host.information(busyRefusalText());
+            return Outcome::NotRun;
+        }
+        m_channel.clearCancel();
+        if (selection.numbersPending) {
+            m_host.beep();
+            m_host.message(sj("本レースは枠順が決まったデータが未取得です。"));
+            return Outcome::Refused;
+        }
+        const std::string name = trackAndRace(selection.raceRa);
+        const std::string progress = name + sj("オッズ取得中");
+        const std::string prefix = name + sj("R:ｵｯｽﾞ取得エラー：");
+        try {
+            m_o1Buffer.clear();
+            // A cancelled or broken read holds only part of the series; writing it
+            // would replace the whole stored series with that part.
+            if (runStep({"0B41", key, progress, prefix, Reader::Odds, false}) && !m_o1Buffer.empty())
+                m_store.storeOdds(store::StoreKind::O1, m_o1Buffer);
+            m_o2Buffer.clear();
+            if (runStep({"0B42", key, progress, prefix, Reader::Odds, false}) && !m_o2Buffer.empty())
+                m_store.storeOdds(store::StoreKind::O2, m_o2Buffer);
+        } catch (const text::FileError& e) {
+            m_host.message(text::fromUtf8(e.what()));
+            return Outcome::FileError;
+        }
+    }
+    if (reloadDay)
+        reloadDay();
+    return Outcome::Done;
+}
+
+RealtimeFetch::Outcome RealtimeFetch::fetchResults(const FetchSelection& selection, bool silent,
+                                                   const std::function<void()>& afterResults)
+{
+    if (!selection.daySelected)
+        return Outcome::NotRun;
+    const std::string key(record::dayKey(selection.slot0Ra));
+    if (text::readInt(key) <= 0)
+        return Outcome::NotRun;
+    {
+        NvChannel::Claim claim(m_channel);
+        if (!claim) {
+            // A timer tick during another acquisition is skipped; the next tick fetches.
+            if (!silent) {
+                m_host.beep();
+                m_host.information(busyRefusalText());
+            }
+            return Outcome::NotRun;
+        }
+        m_channel.clearCancel();
+        const std::string name = trackAndRace(selection.raceSelected ? std::string_view(selection.raceRa) : "");
+        try {
+            runStep({"0B12", key, sj("払戻データ取得中"), name + sj("R:払戻データ取得エラー："), Reader::Results, silent});
+        } catch (const text::FileError& e) {
+            m_host.message(text::fromUtf8(e.what()));
+            return Outcome::FileError;
+        }
+    }
+    if (afterResults)
+        afterResults();
+    return Outcome::Done;
+}
+
+bool RealtimeFetch::runStep(const Step& step)
+{
+    setLabel(step.progress);
+    m_host.processEvents();
+
+    std::exception_ptr failure;
+    bool complete = false;
+    try {
+        const int r = m_channel.link().NVRTOpen(step.spec, step.key);
+        if (r != 0) {
+            if (!step.silent)
+                m_host.beep();
+            showError(step.errorPrefix + nvMessage(NvOperation::NVRTOpen, r));
+        } else {
+            complete = readLoop(step);
+        }
+        if (step.reader == Reader::Odds)
+            closeStep(step);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // Whatever happened above, the transfer is closed.
+    try {
+        setLabel({});
+        m_host.processEvents();
+        closeStep(step);
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    return complete;
+}
+
+bool RealtimeFetch::readLoop(const Step& step)
+{
+    std::string rec;
+    std::string fileName;
+    for (;;) {
+        m_host.processEvents();
+        if (m_channel.cancelRequested())
+            return false;
+        rec.clear();
+        const int n = m_channel.link().NVRead(rec, kReadBufferSize, fileName);
+        if (n > 0) {
+            route(step.reader, text::bytesAt(rec, 1, static_cast<std::size_t>(n)));
+        } else if (n == 0) {
+            return true;
+        } else if (n < -3) {
+            if (step.reader == Reader::Odds)
+                m_host.beep();
+            showError(nvMessage(NvOperation::NVRead, n));
+            return false;
+        }
+        // -1 (next file), -2 and -3 (not ready): call again.
+    }
+}
+
+void RealtimeFetch::route(Reader reader, std::string_view rec)
+{
+    const std::string_view kind = record::kind(rec);
+    if (record::raceNumber(rec) <= 0)
+        return;
+    switch (reader) {
+    case Reader::Odds: {
+        const bool o1 = kind == "O1";
+        if (!o1 && kind != "O2")
+            return;
+        const std::string_view dataKind = record::dataKind(rec);
+        if (dataKind == "0" || dataKind == "9")
+            return;
+        // Kept as delivered: the odds writer sets the data kind to "0" itself.
+        (o1 ? m_o1Buffer : m_o2Buffer).emplace_back(record::withoutLineEnd(rec));
+        return;
+    }
+    case Reader::Results:
+        if (kind == "RA") {
+            m_store.storeRa(rec, store::Origin::ResultsFetch);
+        } else if (kind == "SE") {
+            const std::int64_t horse = record::horseNumber(rec);
+            if (horse >= 1 && horse <= 18)
+                m_store.storeSe(rec, store::Origin::ResultsFetch);
+        } else if (kind == "HR") {
+            m_store.storeHr(rec, store::Origin::ResultsFetch);
+        }
+        return;
+    }
+}
+
+void RealtimeFetch::closeStep(const Step& step)
+{
+    const int r = m_channel.link().NVClose();
+    if (r != 0) {
+        if (step.reader == Reader::Odds)
+            m_host.beep();
+        showError(nvMessage(NvOperation::NVClose, r));
+    } else if (step.reader == Reader::Results && !step.silent) {
+        m_host.beep();
+    }
+}
+
+} // namespace tidemark::acquisition

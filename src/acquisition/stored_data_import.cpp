@@ -1,0 +1,381 @@
+#include "acquisition/stored_data_import.h"
+
+#include <exception>
+
+#include "acquisition/record_bytes.h"
+#include "records/keiba_func_nv.h"
+#include "service/nv_message.h"
+#include "settings/settings_keys.h"
+#include "text/cp932.h"
+#include "text/file_io.h"
+#include "text/number_format.h"
+
+namespace tidemark::acquisition {
+
+namespace {
+
+using text::sj;
+
+constexpr const char* kDateLabelPattern = "yyyy\"年\"mm\"月\"dd\"日\"";
+// The service offers stored data from this date on.
+constexpr std::string_view kFirstServiceDate = "20100201";
+constexpr std::string_view kNoTimeStamp = "00000000000000";
+
+std::string num(std::int64_t v) { return text::formatInt(v); }
+
+std::string dateLabel(const text::DateTime& t) { return text::formatDateTime(sj(kDateLabelPattern), t); }
+
+} // namespace
+
+StoredDataImport::StoredDataImport(NvChannel& channel, Host& host, store::RecordStore& store,
+                                   IniFile& settings)
+    : m_channel(channel), m_host(host), m_store(store), m_settings(settings)
+{
+}
+
+StoredDataImport::~StoredDataImport()
+{
+    // The window must not go while its transfer is open (requestClose sees to that);
+    // should it happen anyway, the transfer is stopped and closed so that the service
+    // stays usable for the next one.
+    m_host.stopTimer(TimerId::TimerNVStatus);
+    if (m_phase != Phase::Idle) {
+        m_channel.link().NVCancel();
+        m_channel.link().NVClose();
+        m_host.setBusyCursor(false);
+    }
+    if (m_holdsChannel)
+        m_channel.release();
+}
+
+void StoredDataImport::changed()
+{
+    if (m_onChange)
+        m_onChange();
+}
+
+void StoredDataImport::setPicker(const text::DateTime& t)
+{
+    m_picker = t;
+    m_getDateLabel = dateLabel(t);
+}
+
+void StoredDataImport::open()
+{
+    const text::DateTime now = m_host.now();
+    std::string stored = settings::readLastTime(m_settings, now);
+    auto moment = text::parseSlashDateTime(stored);
+    // A hand-edited value that is no moment falls back to the default.
+    if (!moment)
+        moment = text::parseSlashDateTime(settings::lastTimeDefault(now));
+    setPicker(moment ? *moment : now.addDays(-366));
+    changed();
+}
+
+void StoredDataImport::setDate(int year, int month, int day)
+{
+    if (!text::isValidDate(year, month, day))
+        return;
+    text::DateTime t = m_picker;
+    t.year = year;
+    t.month = month;
+    t.day = day;
+    setPicker(t);
+    changed();
+}
+
+void StoredDataImport::start()
+{
+    if (m_phase != Phase::Idle || m_channel.busy()) {
+        m_host.beep();
+        m_host.information(busyRefusalText());
+        return;
+    }
+    if (text::formatDateTime("yyyymmdd", m_picker) < kFirstServiceDate) {
+        m_host.beep();
+        m_host.information(sj("取得開始日付は2010年2月1日以降を指定してください。それ以前のデータは提供されておりません。"));
+        return;
+    }
+    m_host.information(text::formatDateTime(sj("yyyy\"年\"mm\"月\"dd\"日\"hh\"時\"nn\"分\"ss\"秒\""), m_picker) +
+                       sj("以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり他のアプリケーションを操作することは極力避けてください。"));
+    // The box pumps events: check again before opening.
+    if (m_phase != Phase::Idle || !m_channel.tryClaim()) {
+        m_host.beep();
+        m_host.information(busyRefusalText());
+        return;
+    }
+    m_holdsChannel = true;
+    openTransfer();
+}
+
+void StoredDataImport::openTransfer()
+{
+    m_host.stopTimer(TimerId::TimerNVStatus);
+    m_cancel = false;
+    m_closeRequested = false;
+    m_downloadBar.position = 0;
+    m_readBar.position = 0;
+
+    const std::string fromTime = text::formatDateTime("yyyymmddhhnnss", m_picker);
+    m_startDate = text::readInt(std::string_view(fromTime).substr(0, 8));
+    m_host.setBusyCursor(true);
+
+    m_readCount = 0;
+    m_downloadCount = 0;
+    m_timeStamp.clear();
+    m_filesRead = 0;
+    m_phase = Phase::Downloading; // the transfer is open from here on
+    changed();
+
+    const int r = m_channel.link().NVOpen("RACE", fromTime, 1, m_readCount, m_downloadCount, m_timeStamp);
+    if (r == -1 || (r == 0 && m_readCount <= 0)) {
+        m_host.beep();
+        m_host.information(sj("最新のデータがありません。"));
+        closeStep();
+        return;
+    }
+    if (r != 0) {
+        m_host.beep();
+        m_host.information(sj("NVOpenエラー:") + nvMessage(NvOperation::NVOpen, r));
+        closeStep();
+        return;
+    }
+
+    m_progressLabel = sj("NVOpen正常:") + nvMessage(NvOperation::NVOpen, 0);
+    changed();
+    m_progressLabel = sj("ReadCount:") + num(m_readCount) + sj(", DownloadCount:") + num(m_downloadCount);
+    changed();
+    if (m_downloadCount > 0) {
+        m_progressLabel = sj("ダウンロード中・・・");
+        m_downloadBar.maximum = m_downloadCount;
+        changed();
+        m_host.startTimer(TimerId::TimerNVStatus, kStatusIntervalMs, [this] { statusTick(); });
+        return;
+    }
+    m_downloadBar = {100, 100};
+    readLoop();
+}
+
+void StoredDataImport::statusTick()
+{
+    if (m_phase != Phase::Downloading) {
+        m_host.stopTimer(TimerId::TimerNVStatus);
+        return;
+    }
+    const int s = m_channel.link().NVStatus();
+    if (s < 0) {
+        // Stopped before the box: the box pumps events and the timer would tick on.
+        m_host.stopTimer(TimerId::TimerNVStatus);
+        m_host.beep();
+        m_host.information(sj("JVStatusエラー:") + nvMessage(NvOperation::NVStatus, s));
+        closeStep();
+        return;
+    }
+    if (s > m_downloadCount)
+        return;
+    if (s == m_downloadCount)
+        m_host.stopTimer(TimerId::TimerNVStatus);
+    m_progressLabel = sj("ダウンロード中．．．(") + num(s) + "/" + num(m_downloadCount) + ")";
+    m_downloadBar.position = s;
+    changed();
+    if (s == m_downloadCount)
+        readLoop();
+}
+
+void StoredDataImport::readLoop()
+{
+    m_phase = Phase::Reading;
+    m_progressLabel = sj("データ読込み中．．．(0/") + num(m_readCount) + ")";
+    m_readBar = {m_readCount, 0};
+    m_filesRead = 0;
+    changed();
+
+    std::string buffer;
+    std::string fileName;
+    try {
+        for (;;) {
+            m_host.processEvents();
+            if (m_cancel)
+                break;
+            buffer.clear();
+            const int n = m_channel.link().NVGets(buffer, kGetsBufferSize, fileName);
+            if (n > 0) {
+                route(text::bytesAt(buffer, 1, static_cast<std::size_t>(n)));
+            } else if (n == -1) {
+                ++m_filesRead;
+                m_readBar.position = m_filesRead;
+                m_progressLabel = sj("データ読込み中．．．(") + num(m_filesRead) + "/" + num(m_readCount) + ")";
+                m_mkDataLabel.clear();
+                changed();
+            } else if (n == -2 || n == -3) {
+                continue;
+            } else if (n < -3) {
+                m_host.beep();
+                m_host.information(sj("NVReadエラー:") + nvMessage(NvOperation::NVRead, n));
+                break;
+            } else {
+                finishRead();
+                break;
+            }
+        }
+    } catch (const std::exception& e) {
+        // Platform file errors, and anything else that ends the read: the transfer is
+        // closed before the message.
+        failWithFileError(e.what());
+        return;
+    }
+    closeStep();
+}
+
+void StoredDataImport::route(std::string_view rec)
+{
+    const std::string_view kind = record::kind(rec);
+    const bool isRa = kind == "RA";
+    const bool isSe = kind == "SE";
+    const bool isHr = kind == "HR";
+    if (!isRa && !isSe && !isHr)
+        return;
+
+    // A difference of the numbers yyyymmdd: ten "days" back within the month, and no
+    // day of the previous month once the start is past the 10th.
+    const bool inDateRange = text::readInt(record::dayKey(rec)) >= m_startDate - 10;
+    const std::int64_t race = record::raceNumber(rec);
+    if (!inDateRange || race <= 0)
+        return;
+
+    const std::string track = KeibaFuncNV::TrackName(record::trackCode(rec), 2);
+    const std::string dayText = std::string(record::year(rec)) + sj("年") + std::string(record::month(rec)) +
+                                sj("月") + std::string(record::day(rec)) + sj("日");
+    const std::string raceText = std::string(record::raceNumberText(rec)) + "R";
+
+    if (isRa) {
+        const std::int64_t runners = text::readInt(text::bytesAt(rec, 882, 2));
+        if (runners < 1 || runners > 18)
+            return;
+        if (m_store.storeRa(rec, store::Origin::Import) != store::StoreOutcome::Stored)
+            return;
+        m_mkDataLabel = sj("開催:") + dayText + track + raceText;
+    } else if (isSe) {
+        const std::int64_t horse = record::horseNumber(rec);
+        if (horse < 1 || horse > 18)
+            return;
+        if (m_store.storeSe(rec, store::Origin::Import) != store::StoreOutcome::Stored)
+            return;
+        m_mkDataLabel = sj("馬毎:") + track + raceText + "/" +
+                        KeibaFuncNV::CircledNumber(record::horseNumberText(rec)) +
+                        std::string(text::bytesAt(rec, 41, 18));
+    } else {
+        if (m_store.storeHr(rec, store::Origin::Import) != store::StoreOutcome::Stored)
+            return;
+        m_mkDataLabel = sj("払戻:") + dayText + track + raceText;
+    }
+    changed();
+}
+
+void StoredDataImport::finishRead()
+{
+    m_progressLabel = sj("データ読込み完了(") + num(m_filesRead) + "/" + num(m_readCount) + ")";
+    m_downloadBar.position = 0;
+    m_readBar.position = 0;
+    changed();
+    const std::string_view stamp = text::trim(m_timeStamp);
+    if (!stamp.empty() && stamp != kNoTimeStamp) {
+        if (auto moment = text::parseCompactDateTime(stamp)) {
+            setPicker(*moment);
+            settings::writeLastTime(m_settings, text::formatDateTime("yyyy/mm/dd hh:nn:ss", *moment));
+        }
+    }
+    m_progressLabel = sj("データ作成が完了しました。");
+    changed();
+}
+
+void StoredDataImport::closeStep()
+{
+    m_host.stopTimer(TimerId::TimerNVStatus);
+    const int r = m_channel.link().NVClose();
+    m_host.setBusyCursor(false);
+    m_phase = Phase::Idle;
+    if (m_holdsChannel) {
+        m_channel.release();
+        m_holdsChannel = false;
+    }
+    changed();
+    m_host.beep();
+    if (r != 0)
+        m_host.information(sj("NVCloseエラー:") + nvMessage(NvOperation::NVClose, r));
+    if (m_closeRequested) {
+        m_closeRequested = false;
+        if (m_onCloseReady)
+            m_onCloseReady();
+    }
+}
+
+void StoredDataImport::failWithFileError(const std::string& platformMessage)
+{
+    const bool closeRequested = m_closeRequested;
+    m_closeRequested = false;
+    closeStep();
+    m_host.message(text::fromUtf8(platformMessage));
+    if (closeRequested && m_onCloseReady)
+        m_onCloseReady();
+}
+
+void StoredDataImport::cancel()
+{
+    // No ticks while the box is up: a tick could start the read inside the box.
+    const bool wasDownloading = m_phase == Phase::Downloading;
+    if (wasDownloading)
+        m_host.stopTimer(TimerId::TimerNVStatus);
+    if (!m_host.confirm(sj("データ取込を中止します。実行しますか？"))) {
+        if (wasDownloading && m_phase == Phase::Downloading)
+            m_host.startTimer(TimerId::TimerNVStatus, kStatusIntervalMs, [this] { statusTick(); });
+        return;
+    }
+    m_host.stopTimer(TimerId::TimerNVStatus);
+    // Only our own transfer is cancelled; with nothing open there is nothing to stop.
+    if (m_phase != Phase::Idle)
+        m_channel.link().NVCancel();
+    m_cancel = true;
+    m_host.beep();
+    m_host.information(sj("NVCancel:キャンセルされました"));
+    m_progressLabel = sj("NVCancel:キャンセルされました");
+    changed();
+    // A read stops at its next turn and closes; a download wait has no loop to do it.
+    if (m_phase == Phase::Downloading)
+        closeStep();
+}
+
+void StoredDataImport::serviceSettings()
+{
+    if (m_phase != Phase::Idle || m_channel.busy()) {
+        m_host.beep();
+        m_host.information(busyRefusalText());
+        return;
+    }
+    const int r = m_channel.link().NVSetUIProperties();
+    if (r != 0) {
+        m_host.beep();
+        m_host.information(sj("NVSetUIPropertiesエラー：") + nvMessage(NvOperation::NVSetUIProperties, r));
+    }
+}
+
+bool StoredDataImport::requestClose()
+{
+    switch (m_phase) {
+    case Phase::Idle:
+        return true;
+    case Phase::Downloading:
+        m_host.stopTimer(TimerId::TimerNVStatus);
+        m_channel.link().NVCancel();
+        m_cancel = true;
+        closeStep();
+        return true;
+    case Phase::Reading:
+        m_cancel = true;
+        m_closeRequested = true;
+        return false;
+    }
+    return true;
+}
+
+} // namespace tidemark::acquisition

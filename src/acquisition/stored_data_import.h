@@ -1,0 +1,113 @@
+#pragma once
+// The stored-data import: downloads through the service's stored-data channel every
+// race card (RA), runner (SE) and payout (HR) record published since a chosen moment
+// and files them into the day files of the store. It is the state and the behaviour
+// of the "データ取込" window; the window shows the texts and bars kept here and hands
+// every click and tick of TimerNVStatus to the methods below.
+//
+// Phases: idle → (start) downloading (TimerNVStatus polls NVStatus every 10 ms) →
+// reading (NVGets until the end, pumping events between records) → closed → idle.
+// A download count of 0 goes straight to reading. Every transfer that was opened is
+// closed, also after a service error, a cancel or a file error.
+
+#include <functional>
+#include <string>
+
+#include "acquisition/nv_channel.h"
+#include "host/host.h"
+#include "settings/ini_file.h"
+#include "store/record_store.h"
+#include "text/date_time.h"
+
+namespace tidemark::acquisition {
+
+struct ProgressBar {
+    int maximum = 100;
+    int position = 0;
+    bool operator==(const ProgressBar&) const = default;
+};
+
+class StoredDataImport {
+public:
+    enum class Phase { Idle, Downloading, Reading };
+
+    static constexpr int kStatusIntervalMs = 10;
+    static constexpr int kGetsBufferSize = 110000;
+
+    StoredDataImport(NvChannel& channel, Host& host, store::RecordStore& store, IniFile& settings);
+    StoredDataImport(const StoredDataImport&) = delete;
+    StoredDataImport& operator=(const StoredDataImport&) = delete;
+    ~StoredDataImport();
+
+    // Runs after every change of a text, a bar, the picker or the phase.
+    void setOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }
+    // Runs when a close of the window that had to wait for the running read may go on.
+    void setOnCloseReady(std::function<void()> onCloseReady) { m_onCloseReady = std::move(onCloseReady); }
+
+    // Window opened: the picker takes NvDataGet/LastTime (default now minus 366 days).
+    void open();
+    // The calendar picked a date; the time of day stays.
+    void setDate(int year, int month, int day);
+    // "データ取込".
+    void start();
+    // TimerNVStatus tick.
+    void statusTick();
+    // "データ取込中止" (asks first).
+    void cancel();
+    // "UmaConn設定": the service's own settings dialog.
+    void serviceSettings();
+    // The window asks to close. True when it may close now; otherwise a read is running,
+    // it has been told to stop, and onCloseReady runs once its transfer is closed.
+    bool requestClose();
+
+    const text::DateTime& picker() const noexcept { return m_picker; }
+    // The picker's date as 'yyyy"年"mm"月"dd"日"'.
+    const std::string& getDateLabel() const noexcept { return m_getDateLabel; }
+    const std::string& progressLabel() const noexcept { return m_progressLabel; }
+    const std::string& mkDataLabel() const noexcept { return m_mkDataLabel; }
+    const ProgressBar& downloadBar() const noexcept { return m_downloadBar; }
+    const ProgressBar& readBar() const noexcept { return m_readBar; }
+    Phase phase() const noexcept { return m_phase; }
+
+    int readCount() const noexcept { return m_readCount; }
+    int downloadCount() const noexcept { return m_downloadCount; }
+    int filesRead() const noexcept { return m_filesRead; }
+
+private:
+    void setPicker(const text::DateTime& t);
+    void changed();
+    // Opens the transfer after the user's go-ahead; false when it ended at once.
+    void openTransfer();
+    void readLoop();
+    void route(std::string_view recordBytes);
+    void finishRead();
+    void closeStep();
+    // Ends the transfer after a platform file error and shows it.
+    void failWithFileError(const std::string& platformMessage);
+
+    NvChannel& m_channel;
+    Host& m_host;
+    store::RecordStore& m_store;
+    IniFile& m_settings;
+    std::function<void()> m_onChange;
+    std::function<void()> m_onCloseReady;
+
+    text::DateTime m_picker;
+    std::string m_getDateLabel;
+    std::string m_progressLabel;
+    std::string m_mkDataLabel;
+    ProgressBar m_downloadBar;
+    ProgressBar m_readBar;
+
+    Phase m_phase = Phase::Idle;
+    bool m_holdsChannel = false;
+    bool m_cancel = false;
+    bool m_closeRequested = false;
+    int m_readCount = 0;
+    int m_downloadCount = 0;
+    std::string m_timeStamp;
+    std::int64_t m_startDate = 0;
+    int m_filesRead = 0;
+};
+
+} // namespace tidemark::acquisition
