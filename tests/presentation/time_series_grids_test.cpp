@@ -2,8 +2,10 @@
 
 #include "analysis/race_store_fixture.h"
 #include "presentation/main_panel_model.h"
+#include "presentation/three_point_grids.h"
 #include "presentation/time_series_grids.h"
 #include "support/recording_host.h"
+#include "text/number_format.h"
 
 using namespace tidemark;
 using namespace tidemark::presentation;
@@ -336,8 +338,14 @@ struct TimeSeriesSteps : RaceViewSteps {
     ChartSelections charts;
     std::vector<ChartList> redrawn;
 
-    void raceViewsCleared() override { emptyTimeSeriesGrids(*grids); }
+    void raceViewsCleared() override
+    {
+        emptyPerHorseGrids(*grids);
+        emptyTimeSeriesGrids(*grids);
+    }
+    void threePointAnalysis() override { runThreePointAnalysis(*panel); }
     void timeSeriesHeaders() override { writeTimeSeriesHeaders(*panel, *grids); }
+    void perHorseRows() override { writePerHorseRows(*panel, *grids); }
     void timeSeriesTables() override
     {
         redrawn.clear();
@@ -383,6 +391,8 @@ TEST_F(PanelGrids, OpeningARaceFillsTheTablesAndAnotherRaceReplacesThem)
     EXPECT_EQ(grids[GridId::StringGrid7].cell(1, 67), "   4.4");
     EXPECT_EQ(grids[GridId::StringGrid27].cell(12, 6), "10:10");
     EXPECT_EQ(grids[GridId::StringGrid27].cell(12, 9), "   6.00");
+    EXPECT_EQ(grids[GridId::StringGrid27].cell(12, 1), "12"); // the per-horse rows came first
+    EXPECT_EQ(grids[GridId::StringGrid28].rowCount(), 13);
     EXPECT_EQ(steps.charts.CheckListBox1.count(), 12);
     EXPECT_EQ(steps.redrawn.size(), 11u);
 
@@ -393,6 +403,7 @@ TEST_F(PanelGrids, OpeningARaceFillsTheTablesAndAnotherRaceReplacesThem)
     EXPECT_EQ(grids[GridId::StringGrid4].cell(1, 0), "");
     EXPECT_EQ(grids[GridId::StringGrid7].cell(1, 67), "");
     EXPECT_EQ(text::toUtf8(grids[GridId::StringGrid12].cell(0, 10)), " 9(単)");
+    EXPECT_EQ(grids[GridId::StringGrid27].rowCount(), 10);
     EXPECT_EQ(grids[GridId::StringGrid27].cell(9, 6), "");
     EXPECT_EQ(steps.charts.CheckListBox9.count(), 9);
 
@@ -401,4 +412,17 @@ TEST_F(PanelGrids, OpeningARaceFillsTheTablesAndAnotherRaceReplacesThem)
     grids[GridId::StringGrid4].setCell(1, 2, "mark");
     model.TimeComboClick(0);
     EXPECT_EQ(grids[GridId::StringGrid4].cell(1, 2), "mark");
+}
+
+TEST(SeriesCellTexts, OddsTextsMatchTheProgramsFixedFormat)
+{
+    // Every odds a field can hold, sampled across each width, against "%W.1f".
+    for (int width : {4, 5, 6}) {
+        for (std::int64_t tenths = 1; tenths <= 999999; tenths += (tenths < 2000 ? 1 : 997)) {
+            analysis::SeriesOdds odds{analysis::SeriesOdds::Kind::Price, static_cast<double>(tenths) / 10.0, 0.0};
+            ASSERT_EQ(seriesOddsText(odds, width), text::formatFixed(odds.odds, width, 1)) << tenths;
+        }
+    }
+    EXPECT_EQ(voteTotalText(12345678901), "12,345,678,901");
+    EXPECT_EQ(voteTotalText(0), "          0");
 }
