@@ -17,7 +17,9 @@
 
 #include "gui/grid_table_model.h"
 #include "gui/grid_view.h"
+#include "gui/odds_browse_page.h"
 #include "gui/qt_host.h"
+#include "gui/results_page.h"
 #include "gui/race_panel.h"
 #include "gui/time_dialogs.h"
 #include "gui/version_form.h"
@@ -87,6 +89,14 @@ void TMainForm::statusLabelChanged()
 void TMainForm::momentViewChanged()
 {
     m_racePanel->labelsChanged();
+    const presentation::SelectedMomentView& v = m_model.momentView();
+    const std::pair<const char*, const std::string*> texts[] = {
+        {"HensaLabel", &v.HensaLabel}, {"SelTimeLabel", &v.SelTimeLabel}, {"WKUMCTLabel", &v.WKUMCTLabel}};
+    for (const auto& [name, text] : texts)
+        if (QLabel* l = m_momentLabels.value(QString::fromLatin1(name)))
+            l->setText(qs(*text));
+    if (m_browse)
+        m_browse->refresh();
 }
 
 void TMainForm::buildMenus()
@@ -278,11 +288,20 @@ void TMainForm::placeGrids()
         {"TabSheet13d", {GridId::StringGrid19}},
         {"TabSheet32", {GridId::StringGrid25}},
     };
+    // Labels the moment analysis writes above a page's grids.
+    const std::map<std::string_view, const char*> pageLabels = {
+        {"TabSheet2", "HensaLabel"}, {"TabSheet52", "SelTimeLabel"}, {"TabSheet32", "WKUMCTLabel"}};
     for (const Placement& p : placements) {
         QWidget* page = m_pages.value(QString::fromLatin1(p.page));
         auto* lay = new QVBoxLayout(page);
         lay->setContentsMargins(0, 0, 0, 0);
         lay->setSpacing(2);
+        if (auto it = pageLabels.find(p.page); it != pageLabels.end()) {
+            auto* l = new QLabel(page);
+            l->setObjectName(QString::fromLatin1(it->second));
+            lay->addWidget(l);
+            m_momentLabels.insert(l->objectName(), l);
+        }
         for (GridId id : p.grids) {
             auto* model = new GridTableModel(id, m_model.grids()[id], this);
             auto* view = new GridView(*model, page);
@@ -291,6 +310,12 @@ void TMainForm::placeGrids()
             lay->addWidget(view, 1);
         }
     }
+
+    auto* resultsLayout = new QVBoxLayout(m_pages.value(QStringLiteral("TabSheet3")));
+    resultsLayout->addWidget(new ResultsPage(m_model.results(), m_pages.value(QStringLiteral("TabSheet3"))));
+    m_browse = new OddsBrowsePage(m_model.momentView(), m_pages.value(QStringLiteral("TabSheet40")),
+                                  m_pages.value(QStringLiteral("TabSheet41")),
+                                  m_pages.value(QStringLiteral("TabSheet57")));
 }
 
 void TMainForm::showEvent(QShowEvent* e)

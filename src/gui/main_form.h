@@ -23,6 +23,7 @@ class QtHost;
 class RaceHeaderPanel;
 class RacePanel;
 class GridTableModel;
+class OddsBrowsePage;
 
 class TMainForm : public QMainWindow, private MainWindowObserver {
     Q_OBJECT
@@ -68,6 +69,8 @@ private:
     RaceHeaderPanel* m_header = nullptr;
     RacePanel* m_racePanel = nullptr;
     std::map<int, GridTableModel*> m_gridModels;
+    QHash<QString, QLabel*> m_momentLabels;
+    OddsBrowsePage* m_browse = nullptr;
 };
 
 } // namespace tidemark::gui

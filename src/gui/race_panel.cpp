@@ -68,6 +68,7 @@ RaceHeaderPanel::RaceHeaderPanel(QWidget* parent) : QWidget(parent)
     for (int i = 0; i < 4; ++i) {
         votesLabel[static_cast<std::size_t>(i)] = namedLabel(votes[i], this);
         votesLabel[static_cast<std::size_t>(i)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        votesLabel[static_cast<std::size_t>(i)]->setMinimumWidth(150);
         grid->addWidget(votesLabel[static_cast<std::size_t>(i)], i, 3);
     }
     grid->setColumnStretch(1, 1);
