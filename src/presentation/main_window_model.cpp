@@ -2,6 +2,7 @@
 
 #include "presentation/main_window_texts.h"
 #include "presentation/three_point_grids.h"
+#include "presentation/time_series_grids.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
@@ -169,6 +170,7 @@ void MainWindowModel::resultsTimerTick()
 void MainWindowModel::raceViewsCleared()
 {
     presentation::emptyPerHorseGrids(m_grids);
+    presentation::emptyTimeSeriesGrids(m_grids);
     m_momentView.browse.clear();
     if (m_observer)
         m_observer->momentViewChanged();
@@ -179,9 +181,19 @@ void MainWindowModel::threePointAnalysis()
     presentation::runThreePointAnalysis(m_panel);
 }
 
+void MainWindowModel::timeSeriesHeaders()
+{
+    presentation::writeTimeSeriesHeaders(m_panel, m_grids);
+}
+
 void MainWindowModel::perHorseRows()
 {
     presentation::writePerHorseRows(m_panel, m_grids);
+}
+
+void MainWindowModel::timeSeriesTables()
+{
+    presentation::runTimeSeriesTables(m_panel, m_grids, m_charts, m_chartRedraw);
 }
 
 void MainWindowModel::resultsLabels()

@@ -12,6 +12,7 @@
 #include "acquisition/realtime_fetch.h"
 #include "acquisition/results_timer.h"
 #include "host/host.h"
+#include "presentation/chart_selections.h"
 #include "presentation/grid_layouts.h"
 #include "presentation/main_panel_model.h"
 #include "presentation/results_panel_model.h"
@@ -91,6 +92,10 @@ public:
     const std::string& DLlabel() const { return m_fetch.dlLabel(); }
 
     presentation::GridSet& grids() { return m_grids; }
+    // Check lists and horse selectors of the chart pages, rebuilt at every race opening.
+    const presentation::ChartSelections& chartSelections() const { return m_charts; }
+    // The change handler of a chart list (redraws its chart); none until the charts exist.
+    void setChartRedraw(presentation::ChartRedraw redraw) { m_chartRedraw = std::move(redraw); }
     const presentation::SelectedMomentView& momentView() const { return m_momentView; }
     ResultsPanelModel& results() { return m_results; }
     acquisition::NvChannel& channel() { return m_channel; }
@@ -112,7 +117,9 @@ private:
     void resultsTimerTick() override;
     void raceViewsCleared() override;
     void threePointAnalysis() override;
+    void timeSeriesHeaders() override;
     void perHorseRows() override;
+    void timeSeriesTables() override;
     void resultsLabels() override;
     void momentSelectionStarting() override;
     void selectedMomentAnalysis(const analysis::SelectedSnapshot& snapshot) override;
@@ -123,6 +130,8 @@ private:
     ErrorLog m_errorLog;
     MainPanelModel m_panel;
     presentation::GridSet m_grids;
+    presentation::ChartSelections m_charts;
+    presentation::ChartRedraw m_chartRedraw;
     presentation::SelectedMomentView m_momentView;
     ResultsPanelModel m_results;
     acquisition::NvChannel m_channel;

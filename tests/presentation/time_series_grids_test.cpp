@@ -2,8 +2,9 @@
 
 #include "analysis/race_store_fixture.h"
 #include "presentation/main_panel_model.h"
-#include "presentation/three_point_grids.h"
+#include "presentation/main_window_model.h"
 #include "presentation/time_series_grids.h"
+#include "service/null_nv_link.h"
 #include "support/recording_host.h"
 #include "text/number_format.h"
 
@@ -307,76 +308,39 @@ TEST(ChartSelectionLists, RaceOpeningTicksEveryHorseAndRunsEachHandler)
     EXPECT_EQ(charts.RadioGroup6.itemIndex, -1);
 }
 
-// --- through the main panel -----------------------------------------------------------
+// --- through the main window ---------------------------------------------------------
 
-namespace {
-
-struct TimeSeriesSteps : RaceViewSteps {
-    MainPanelModel* panel = nullptr;
-    GridSet* grids = nullptr;
-    ChartSelections charts;
-    std::vector<ChartList> redrawn;
-
-    void raceViewsCleared() override
-    {
-        emptyPerHorseGrids(*grids);
-        emptyTimeSeriesGrids(*grids);
-    }
-    void threePointAnalysis() override { runThreePointAnalysis(*panel); }
-    void timeSeriesHeaders() override { writeTimeSeriesHeaders(*panel, *grids); }
-    void perHorseRows() override { writePerHorseRows(*panel, *grids); }
-    void timeSeriesTables() override
-    {
-        redrawn.clear();
-        runTimeSeriesTables(*panel, *grids, charts, [this](ChartList l) { redrawn.push_back(l); });
-    }
-};
-
-struct PanelGrids : ::testing::Test {
-    RaceStore store;
-    RecordingHost host;
-    IniFile ini{store.dir / "Tidemark2NV.ini"};
-    MainPanelModel model{host, store.dir.path(), ini};
-    GridSet grids;
-    TimeSeriesSteps steps;
-
-    PanelGrids()
-    {
-        layOutAllGrids(grids);
-        steps.panel = &model;
-        steps.grids = &grids;
-        model.setSteps(&steps);
-        store.dayFile({raceCard(1, 12, "1040").line(), raceCard(2, 9, "1110").line()});
-        store.fullRunners(2, 12);
-        store.writeLines(store.o1File(1), {o1At("01151000").win(12, 7.5, 3).place(12, 2.0, 3.0, 2).line(),
-                                              o1At("01151010").win(12, 9.0, 4).place(12, 1.5, 2.0, 1).line()});
-        store.writeLines(store.o2File(1), {o2At("01151010").quinella(66, 4.4, 1).line()});
-    }
-};
-
-} // namespace
-
-TEST_F(PanelGrids, OpeningARaceFillsTheTablesAndAnotherRaceReplacesThem)
+TEST(MainWindowTimeSeries, RaceOpeningFillsTablesAndChartListsAndAMomentLeavesThem)
 {
-    model.buildDateList();
-    model.DateComboChange(0);
-    ASSERT_EQ(model.DatList().itemIndex, 0);
+    RaceStore store;
+    store.dayFile({raceCard(1, 12, "1040").line(), raceCard(2, 9, "1110").line()});
+    store.fullRunners(2, 12);
+    store.writeLines(store.o1File(1), {o1At("01151000").win(12, 7.5, 3).place(12, 2.0, 3.0, 2).line(),
+                                          o1At("01151010").win(12, 9.0, 4).place(12, 1.5, 2.0, 1).line()});
+    store.writeLines(store.o2File(1), {o2At("01151010").quinella(66, 4.4, 1).line()});
+    RecordingHost host;
+    NullNvLink link;
+    MainWindowModel window(host, link, store.dir.path());
+    std::vector<ChartList> redrawn;
+    window.setChartRedraw([&redrawn](ChartList l) { redrawn.push_back(l); });
+    window.panel().buildDateList();
+    window.panel().DateComboChange(0);
 
+    GridSet& grids = window.grids();
     EXPECT_EQ(grids[GridId::StringGrid4].rowCount(), 3);
     EXPECT_EQ(grids[GridId::StringGrid4].colCount(), 14);
     EXPECT_EQ(grids[GridId::StringGrid4].cell(2, 13), "  9.0");
     EXPECT_EQ(grids[GridId::StringGrid13].cell(1, 13), " 2");
-    EXPECT_EQ(grids[GridId::StringGrid7].rowCount(), 2);
     EXPECT_EQ(grids[GridId::StringGrid7].cell(1, 67), "   4.4");
+    // The per-horse rows come first, then the ratio columns of the same rows.
+    EXPECT_EQ(grids[GridId::StringGrid27].cell(12, 1), "12");
     EXPECT_EQ(grids[GridId::StringGrid27].cell(12, 6), "10:10");
     EXPECT_EQ(grids[GridId::StringGrid27].cell(12, 9), "   6.00");
-    EXPECT_EQ(grids[GridId::StringGrid27].cell(12, 1), "12"); // the per-horse rows came first
-    EXPECT_EQ(grids[GridId::StringGrid28].rowCount(), 13);
-    EXPECT_EQ(steps.charts.CheckListBox1.count(), 12);
-    EXPECT_EQ(steps.redrawn.size(), 11u);
+    EXPECT_EQ(window.chartSelections().CheckListBox1.count(), 12);
+    EXPECT_EQ(redrawn.size(), 11u);
 
-    // Race 2 has no odds files: its grids keep the header row and one empty data row.
-    model.DatListClick(1);
+    // Race 2 has no odds files: header row and one empty data row, headers of its 9 horses.
+    window.panel().DatListClick(1);
     EXPECT_EQ(grids[GridId::StringGrid4].rowCount(), 2);
     EXPECT_EQ(grids[GridId::StringGrid4].colCount(), 11);
     EXPECT_EQ(grids[GridId::StringGrid4].cell(1, 0), "");
@@ -384,24 +348,11 @@ TEST_F(PanelGrids, OpeningARaceFillsTheTablesAndAnotherRaceReplacesThem)
     EXPECT_EQ(text::toUtf8(grids[GridId::StringGrid12].cell(0, 10)), " 9(単)");
     EXPECT_EQ(grids[GridId::StringGrid27].rowCount(), 10);
     EXPECT_EQ(grids[GridId::StringGrid27].cell(9, 6), "");
-    EXPECT_EQ(steps.charts.CheckListBox9.count(), 9);
+    EXPECT_EQ(window.chartSelections().RadioGroup9.items.size(), 9u);
 
     // A moment selection leaves the tables alone.
-    model.DatListClick(0);
+    window.panel().DatListClick(0);
     grids[GridId::StringGrid4].setCell(1, 2, "mark");
-    model.TimeComboClick(0);
+    window.panel().TimeComboClick(0);
     EXPECT_EQ(grids[GridId::StringGrid4].cell(1, 2), "mark");
-}
-
-TEST(SeriesCellTexts, OddsTextsMatchTheProgramsFixedFormat)
-{
-    // Every odds a field can hold, sampled across each width, against "%W.1f".
-    for (int width : {4, 5, 6}) {
-        for (std::int64_t tenths = 1; tenths <= 999999; tenths += (tenths < 2000 ? 1 : 997)) {
-            analysis::SeriesOdds odds{analysis::SeriesOdds::Kind::Price, static_cast<double>(tenths) / 10.0, 0.0};
-            ASSERT_EQ(seriesOddsText(odds, width), text::formatFixed(odds.odds, width, 1)) << tenths;
-        }
-    }
-    EXPECT_EQ(voteTotalText(12345678901), "12,345,678,901");
-    EXPECT_EQ(voteTotalText(0), "          0");
 }
