@@ -59,13 +59,6 @@ std::string cancelText(SeriesOdds::Kind kind)
     return {};
 }
 
-std::string valueText(const SeriesOdds& odds, double value, int width)
-{
-    if (odds.kind == SeriesOdds::Kind::Price)
-        return text::formatFixed(value, width, 1);
-    return cancelText(odds.kind);
-}
-
 // Odds are whole tenths, so "%W.1f" is their digits with a point before the last one;
 // written without the general formatter, which dominates a long series otherwise.
 std::string tenthsText(double odds, int width)
@@ -96,7 +89,12 @@ std::string seriesOddsText(const SeriesOdds& odds, int width)
     return cancelText(odds.kind);
 }
 
-std::string seriesShareText(const SeriesOdds& odds, int width) { return valueText(odds, odds.share, width); }
+std::string seriesShareText(const SeriesOdds& odds, int width)
+{
+    if (odds.kind == SeriesOdds::Kind::Price)
+        return text::formatFixed(odds.share, width, 1);
+    return cancelText(odds.kind);
+}
 
 std::string o1PopularityText(const SeriesPopularity& popularity)
 {
