@@ -93,10 +93,8 @@ std::string clipboardText(const CopyTable& table, const ClipboardTitles& titles,
 
 class ClipboardExportObserver {
 public:
+    virtual ~ClipboardExportObserver() = default;
     virtual void label1Changed() = 0; // the notice was shown or hidden
-
-protected:
-    ~ClipboardExportObserver() = default;
 };
 
 class ClipboardExport {

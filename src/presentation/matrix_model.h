@@ -70,12 +70,10 @@ int thresholdIndexOf(GridId grid); // -1 for grids without a threshold
 // What the view repaints after a change made by the program or a handler.
 class MatrixModelObserver {
 public:
+    virtual ~MatrixModelObserver() = default;
     virtual void thresholdTextChanged(int /*index*/) {} // restore() set an edit box text
     virtual void switchesChanged() {}                   // radio groups or menu items
     // Grids are reported by their own TextGridObserver.
-
-protected:
-    ~MatrixModelObserver() = default;
 };
 
 class MatrixModel {
