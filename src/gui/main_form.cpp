@@ -15,11 +15,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "gui/grid_table_model.h"
-#include "gui/grid_view.h"
-#include "gui/odds_browse_page.h"
+#include "gui/main_pages.h"
 #include "gui/qt_host.h"
-#include "gui/results_page.h"
 #include "gui/race_panel.h"
 #include "gui/time_dialogs.h"
 #include "gui/version_form.h"
@@ -60,7 +57,26 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
     analysis->setContentsMargins(0, 0, 0, 0);
     analysis->setSpacing(0);
     m_header->setParent(Panel1);
-    analysis->addWidget(m_header);
+    // The header, with the copy button and its notice at its right.
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(0, 0, 0, 0);
+    top->addWidget(m_header, 1);
+    auto* copyBox = new QVBoxLayout;
+    auto* clip = new QPushButton(qs(presentation::ClipboardExport::ClipBtn1Caption()), Panel1);
+    clip->setObjectName(QStringLiteral("ClipBtn1"));
+    clip->setStatusTip(qs(presentation::ClipboardExport::ClipBtn1Hint()));
+    clip->setToolTip(clip->statusTip());
+    connect(clip, &QPushButton::clicked, this,
+            [this] { m_model.clipboard().ClipBtn1Click(m_mainPages->activePage()); });
+    m_copyNotice = new QLabel(qs(presentation::ClipboardExport::Label1Caption()), Panel1);
+    m_copyNotice->setObjectName(QStringLiteral("Label1"));
+    m_copyNotice->setStyleSheet(QStringLiteral("color:#FF0000; background:#000000; font-weight:bold; padding:2px;"));
+    m_copyNotice->hide();
+    copyBox->addWidget(clip);
+    copyBox->addWidget(m_copyNotice);
+    copyBox->addStretch(1);
+    top->addLayout(copyBox);
+    analysis->addLayout(top);
     PageControl1 = new QTabWidget(Panel1);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     analysis->addWidget(PageControl1, 1);
@@ -89,14 +105,8 @@ void TMainForm::statusLabelChanged()
 void TMainForm::momentViewChanged()
 {
     m_racePanel->labelsChanged();
-    const presentation::SelectedMomentView& v = m_model.momentView();
-    const std::pair<const char*, const std::string*> texts[] = {
-        {"HensaLabel", &v.HensaLabel}, {"SelTimeLabel", &v.SelTimeLabel}, {"WKUMCTLabel", &v.WKUMCTLabel}};
-    for (const auto& [name, text] : texts)
-        if (QLabel* l = m_momentLabels.value(QString::fromLatin1(name)))
-            l->setText(qs(*text));
-    if (m_browse)
-        m_browse->refresh();
+    if (m_mainPages)
+        m_mainPages->refreshMomentView();
 }
 
 void TMainForm::buildMenus()
@@ -196,126 +206,18 @@ QWidget* TMainForm::buildLeftPanel()
 
 void TMainForm::buildPages()
 {
-    struct Sub {
-        const char* name;
-        const char* caption;
-    };
-    struct Page {
-        const char* name;
-        const char* caption;
-        const char* inner;                  // nested page control, or nullptr
-        std::initializer_list<Sub> subs;
-    };
-    const Page pages[] = {
-        {"TabSheet2", "出馬表", nullptr, {}},
-        {"TabSheet33", "３系列オッズ表", "PageControl12",
-         {{"TabSheet34", "単勝"}, {"TabSheet35", "複勝(低)"}, {"TabSheet37", "複勝(高)"}, {"TabSheet36", "馬連(疑似)"}}},
-        {"TabSheet50", "異常オッズ発見", "PageControl6", {{"TabSheet51", "単複比較"}, {"TabSheet52", "時差比較"}}},
-        {"TabSheet38", "券種別オッズ比較", nullptr, {}},
-        {"TabSheet10", "断層表", "PageControl2",
-         {{"TabSheet19", "単勝"}, {"TabSheet23", "複勝(低)"}, {"TabSheet24", "複勝(高)"}, {"TabSheet25", "馬連"}}},
-        {"TabSheet31", "馬連マトリクス", nullptr, {}},
-        {"TabSheet26", "時系列ｵｯｽﾞ表", "PageControl10",
-         {{"TabSheet26a", "単勝"}, {"TabSheet26b", "複勝"}, {"TabSheet26c", "枠連"}, {"TabSheet26d", "馬連"}}},
-        {"TabSheet12", "時系列人気表", "PageControl4",
-         {{"TabSheet12a", "単勝"}, {"TabSheet12b", "複勝"}, {"TabSheet12c", "枠連"}, {"TabSheet12d", "馬連"}}},
-        {"TabSheet13", "時系列得票表", "PageControl5",
-         {{"TabSheet13a", "単勝"}, {"TabSheet13b", "複勝"}, {"TabSheet13c", "枠連"}, {"TabSheet13d", "馬連"}}},
-        {"TabSheet32", "馬連・枠連", nullptr, {}},
-        {"TabSheet42", "グラフ", nullptr, {}},
-        {"TabSheet39", "オッズ閲覧", "PageControl13",
-         {{"TabSheet40", "単複枠"}, {"TabSheet41", "馬連"}, {"TabSheet57", "人気順"}}},
-        {"TabSheet3", "成績結果", nullptr, {}},
-        {"TabSheet1", "オッズ閲覧", nullptr, {}},
-    };
-    for (const Page& p : pages) {
-        auto* w = new QWidget(PageControl1);
-        w->setObjectName(QString::fromLatin1(p.name));
-        m_pages.insert(w->objectName(), w);
-        if (p.inner) {
-            auto* lay = new QVBoxLayout(w);
-            lay->setContentsMargins(0, 0, 0, 0);
-            auto* inner = new QTabWidget(w);
-            inner->setObjectName(QString::fromLatin1(p.inner));
-            m_pages.insert(inner->objectName(), inner);
-            for (const Sub& s : p.subs) {
-                auto* sw = new QWidget(inner);
-                sw->setObjectName(QString::fromLatin1(s.name));
-                m_pages.insert(sw->objectName(), sw);
-                inner->addTab(sw, u(s.caption));
-            }
-            lay->addWidget(inner);
-        }
-        PageControl1->addTab(w, u(p.caption));
-    }
-    // TabSheet1 only holds the buttons the program clicks itself; its tab never shows.
-    PageControl1->setTabVisible(PageControl1->count() - 1, false);
-    placeGrids();
+    m_mainPages = new MainPages(m_model, PageControl1);
+    m_model.clipboard().setObserver(this);
 }
 
-void TMainForm::placeGrids()
+QWidget* TMainForm::page(const QString& name) const
 {
-    using presentation::GridId;
-    struct Placement {
-        const char* page;
-        std::initializer_list<GridId> grids; // top to bottom
-    };
-    const Placement placements[] = {
-        {"TabSheet2", {GridId::StringGrid2}},
-        {"TabSheet34", {GridId::StringGrid26}},
-        {"TabSheet35", {GridId::StringGrid8}},
-        {"TabSheet37", {GridId::StringGrid9}},
-        {"TabSheet36", {GridId::StringGrid10}},
-        {"TabSheet51", {GridId::StringGrid27, GridId::StringGrid28}},
-        {"TabSheet52", {GridId::StringGrid29, GridId::StringGrid30}},
-        {"TabSheet38", {GridId::StringGrid11}},
-        {"TabSheet19", {GridId::StringGrid20}},
-        {"TabSheet23", {GridId::StringGrid21}},
-        {"TabSheet24", {GridId::StringGrid22}},
-        {"TabSheet25", {GridId::StringGrid23}},
-        {"TabSheet31", {GridId::StringGrid24}},
-        {"TabSheet26a", {GridId::StringGrid4}},
-        {"TabSheet26b", {GridId::StringGrid5}},
-        {"TabSheet26c", {GridId::StringGrid6}},
-        {"TabSheet26d", {GridId::StringGrid7}},
-        {"TabSheet12a", {GridId::StringGrid12}},
-        {"TabSheet12b", {GridId::StringGrid13}},
-        {"TabSheet12c", {GridId::StringGrid14}},
-        {"TabSheet12d", {GridId::StringGrid15}},
-        {"TabSheet13a", {GridId::StringGrid16}},
-        {"TabSheet13b", {GridId::StringGrid17}},
-        {"TabSheet13c", {GridId::StringGrid18}},
-        {"TabSheet13d", {GridId::StringGrid19}},
-        {"TabSheet32", {GridId::StringGrid25}},
-    };
-    // Labels the moment analysis writes above a page's grids.
-    const std::map<std::string_view, const char*> pageLabels = {
-        {"TabSheet2", "HensaLabel"}, {"TabSheet52", "SelTimeLabel"}, {"TabSheet32", "WKUMCTLabel"}};
-    for (const Placement& p : placements) {
-        QWidget* page = m_pages.value(QString::fromLatin1(p.page));
-        auto* lay = new QVBoxLayout(page);
-        lay->setContentsMargins(0, 0, 0, 0);
-        lay->setSpacing(2);
-        if (auto it = pageLabels.find(p.page); it != pageLabels.end()) {
-            auto* l = new QLabel(page);
-            l->setObjectName(QString::fromLatin1(it->second));
-            lay->addWidget(l);
-            m_momentLabels.insert(l->objectName(), l);
-        }
-        for (GridId id : p.grids) {
-            auto* model = new GridTableModel(id, m_model.grids()[id], this);
-            auto* view = new GridView(*model, page);
-            { const std::string_view n = presentation::gridName(id); view->setObjectName(QString::fromLatin1(n.data(), static_cast<qsizetype>(n.size()))); }
-            m_gridModels[static_cast<int>(id)] = model;
-            lay->addWidget(view, 1);
-        }
-    }
+    return m_mainPages ? m_mainPages->page(name) : nullptr;
+}
 
-    auto* resultsLayout = new QVBoxLayout(m_pages.value(QStringLiteral("TabSheet3")));
-    resultsLayout->addWidget(new ResultsPage(m_model.results(), m_pages.value(QStringLiteral("TabSheet3"))));
-    m_browse = new OddsBrowsePage(m_model.momentView(), m_pages.value(QStringLiteral("TabSheet40")),
-                                  m_pages.value(QStringLiteral("TabSheet41")),
-                                  m_pages.value(QStringLiteral("TabSheet57")));
+void TMainForm::label1Changed()
+{
+    m_copyNotice->setVisible(m_model.clipboard().Label1Visible());
 }
 
 void TMainForm::showEvent(QShowEvent* e)

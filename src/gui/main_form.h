@@ -22,10 +22,9 @@ namespace tidemark::gui {
 class QtHost;
 class RaceHeaderPanel;
 class RacePanel;
-class GridTableModel;
-class OddsBrowsePage;
+class MainPages;
 
-class TMainForm : public QMainWindow, private MainWindowObserver {
+class TMainForm : public QMainWindow, private MainWindowObserver, private presentation::ClipboardExportObserver {
     Q_OBJECT
 public:
     TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent = nullptr);
@@ -43,7 +42,7 @@ public:
     QLabel* DLlabel = nullptr;
 
     // Named pages and nested page controls of PageControl1 ("TabSheet2", "PageControl12" …).
-    QWidget* page(const QString& name) const { return m_pages.value(name); }
+    QWidget* page(const QString& name) const;
 
     QAction* maeuriMenu = nullptr;
     QAction* stdevSample = nullptr;
@@ -57,7 +56,7 @@ private:
     QWidget* buildButtonBar();
     QWidget* buildLeftPanel();
     void buildPages();
-    void placeGrids();
+    void label1Changed() override;
     void statusLabelChanged() override;
     void momentViewChanged() override;
     void VersionBtnClick();
@@ -65,12 +64,10 @@ private:
     MainWindowModel& m_model;
     QtHost& m_host;
     bool m_shown = false;
-    QHash<QString, QWidget*> m_pages;
     RaceHeaderPanel* m_header = nullptr;
     RacePanel* m_racePanel = nullptr;
-    std::map<int, GridTableModel*> m_gridModels;
-    QHash<QString, QLabel*> m_momentLabels;
-    OddsBrowsePage* m_browse = nullptr;
+    MainPages* m_mainPages = nullptr;
+    QLabel* m_copyNotice = nullptr;
 };
 
 } // namespace tidemark::gui

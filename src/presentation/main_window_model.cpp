@@ -40,6 +40,7 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
                   [this] {
                       return presentation::clipboardTitles(m_panel.labels(), m_momentView, m_matrix.basisText());
                   })
+    , m_sorting(m_grids)
 {
     presentation::layOutAllGrids(m_grids);
     m_panel.setSteps(this);
@@ -58,6 +59,8 @@ void MainWindowModel::create()
     text::ensureDirectory(csvFolder());
     // The view settings: every switch follows its stored value as if the user had set it.
     m_matrix.restore();
+    for (int i = 0; i < 4; ++i)
+        m_render.setGapThreshold(i, m_matrix.threshold(i));
 }
 
 std::string MainWindowModel::serviceId() const
@@ -144,7 +147,10 @@ acquisition::FetchSelection MainWindowModel::fetchSelection() const
 
 void MainWindowModel::fetchResults(bool silent)
 {
-    m_fetch.fetchResults(fetchSelection(), silent, [this] { m_results.HrReadBtnClick(); });
+    m_fetch.fetchResults(fetchSelection(), silent, [this] {
+        m_results.HrReadBtnClick();
+        payoutsChanged();
+    });
 }
 
 void MainWindowModel::KekkaGetBtnClick()
@@ -160,11 +166,37 @@ void MainWindowModel::SokuhoOddsBtnClick()
 void MainWindowModel::payoutTablesCleared()
 {
     m_results.payoutTablesCleared();
+    m_render.setRace(nullptr, {});
 }
 
 void MainWindowModel::importPayouts()
 {
     m_results.HrReadBtnClick();
+    payoutsChanged();
+}
+
+// The colouring marks the winning pairs of the open race.
+void MainWindowModel::payoutsChanged()
+{
+    m_render.setRace(m_panel.currentSlot(), m_results.currentPayouts());
+}
+
+void MainWindowModel::sortFlagsReset()
+{
+    m_sorting.sortFlagsReset();
+    m_grids[presentation::GridId::StringGrid2].clearSelection();
+}
+
+void MainWindowModel::SEditChange(int index, const std::string& text)
+{
+    switch (index) {
+    case 0: m_matrix.SEdit1Change(text); break;
+    case 1: m_matrix.SEdit2Change(text); break;
+    case 2: m_matrix.SEdit3Change(text); break;
+    case 3: m_matrix.SEdit4Change(text); break;
+    default: return;
+    }
+    m_render.setGapThreshold(index, m_matrix.threshold(index));
 }
 
 void MainWindowModel::resultsTimerTick()
@@ -204,6 +236,7 @@ void MainWindowModel::timeSeriesTables()
 void MainWindowModel::resultsLabels()
 {
     m_results.showRaceResults();
+    payoutsChanged();
 }
 
 void MainWindowModel::momentSelectionStarting()

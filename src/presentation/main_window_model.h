@@ -14,7 +14,9 @@
 #include "host/host.h"
 #include "presentation/chart_selections.h"
 #include "presentation/grid_layouts.h"
+#include "presentation/cell_rendering.h"
 #include "presentation/clipboard_export.h"
+#include "presentation/grid_sorting.h"
 #include "presentation/main_panel_model.h"
 #include "presentation/matrix_model.h"
 #include "presentation/results_panel_model.h"
@@ -102,6 +104,10 @@ public:
     ResultsPanelModel& results() { return m_results; }
     presentation::MatrixModel& matrix() { return m_matrix; }
     presentation::ClipboardExport& clipboard() { return m_clipboard; }
+    const presentation::RenderContext& render() const { return m_render; }
+    presentation::GridSorting& sorting() { return m_sorting; }
+    // The gap threshold boxes of "断層表": stored and used by the colouring at once.
+    void SEditChange(int index, const std::string& text);
     acquisition::NvChannel& channel() { return m_channel; }
     store::RecordStore& recordStore() { return m_store; }
 
@@ -125,6 +131,8 @@ private:
     void perHorseRows() override;
     void timeSeriesTables() override;
     void resultsLabels() override;
+    void sortFlagsReset() override;
+    void payoutsChanged();
     void momentSelectionStarting() override;
     void selectedMomentAnalysis(const analysis::SelectedSnapshot& snapshot) override;
 
@@ -144,6 +152,8 @@ private:
     acquisition::ResultsTimer m_resultsTimer;
     presentation::MatrixModel m_matrix;
     presentation::ClipboardExport m_clipboard;
+    presentation::RenderContext m_render;
+    presentation::GridSorting m_sorting;
     MainWindowObserver* m_observer = nullptr;
     std::string m_version;
     bool m_maeuri = false;

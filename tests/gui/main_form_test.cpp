@@ -101,19 +101,20 @@ TEST(MainForm, MenusButtonsPagesAndPlacement)
         f.show();
         EXPECT_EQ(link.inits, 1);
         // A picture of the window for whoever reviews the layout.
-        if (const char* shot = std::getenv("TIDEMARK_SCREENSHOT"))
+        if (const char* shot = std::getenv("TIDEMARK_SCREENSHOT")) {
             EXPECT_TRUE(f.grab().save(QString::fromLocal8Bit(shot)));
+        }
         f.hide();
         f.show();
         EXPECT_EQ(link.inits, 1); // only the first show initialises the service
         f.move(40, 50);
-        f.resize(800, 600);
+        f.resize(1000, 700);
         f.close();
     }
     MainWindowModel again(host, link, dir.path());
     WindowPlacement p = again.placement();
-    EXPECT_EQ(p.width, 800);
-    EXPECT_EQ(p.height, 600);
+    EXPECT_EQ(p.width, 1000);
+    EXPECT_EQ(p.height, 700);
 }
 
 // Acts on the dialog once it is shown modally, then presses its OK button.
@@ -162,8 +163,9 @@ TEST(TimeDialogs, OkWritesTheirKeysAndRefusesPointsOutOfOrder)
         boxes[1]->setValue(40); // second before first: refused, the dialog stays
         pressOk(d);
         EXPECT_TRUE(d.isVisible());
-        if (const char* shot = std::getenv("TIDEMARK_SCREENSHOT_DIALOG"))
+        if (const char* shot = std::getenv("TIDEMARK_SCREENSHOT_DIALOG")) {
             EXPECT_TRUE(d.grab().save(QString::fromLocal8Bit(shot)));
+        }
     });
     showTimeAddForm(nullptr, ini, host);
     EXPECT_EQ(host.beeps, 1);
