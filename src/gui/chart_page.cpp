@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 #include "gui/qt_host.h"
 
@@ -57,6 +58,17 @@ constexpr std::array<Tab, 5> kShareTabs{{{ChartId::Chart6, ChartList::CheckListB
 
 // At most this many time labels under a chart; the rest are left out so they stay legible.
 constexpr int kMaxTimeLabels = 40;
+
+// A round step (1, 2 or 5 times a power of ten) for about five grid lines over `range`.
+double tickStep(double range)
+{
+    const double raw = std::max(range, 1.0) / 5.0;
+    const double decade = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0})
+        if (m * decade >= raw)
+            return m * decade;
+    return 10.0 * decade;
+}
 
 } // namespace
 
@@ -456,6 +468,8 @@ void ChartPage::showAxis(ChartId id)
         } else {
             auto* a = new QValueAxis(w.chart);
             a->setLabelFormat(QStringLiteral("%.0f"));
+            a->setTickType(QValueAxis::TicksDynamic);
+            a->setTickAnchor(0.0);
             w.valueAxis = a;
         }
         w.valueAxisLogarithmic = axis.logarithmic;
@@ -467,6 +481,8 @@ void ChartPage::showAxis(ChartId id)
     }
     w.valueAxis->setTitleText(qs(axis.title));
     w.valueAxis->setRange(axis.minimum, axis.maximum);
+    if (auto* linear = qobject_cast<QValueAxis*>(w.valueAxis))
+        linear->setTickInterval(tickStep(axis.maximum - axis.minimum));
 }
 
 QChartView* ChartPage::chartView(ChartId id) const { return m_charts[slot(id)].view; }
