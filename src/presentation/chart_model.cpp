@@ -239,13 +239,17 @@ void ChartModel::setSnapshots(const analysis::SnapshotList& o1Snapshots)
 
 ChartRedraw ChartModel::redrawHandler()
 {
-    return [this](ChartList list) { redraw(list); };
+    // The caller has just rebuilt that list: the view shows it before its chart.
+    return [this](ChartList list) {
+        notifySelections();
+        redraw(list);
+    };
 }
 
 void ChartModel::fill(const analysis::SnapshotList& o1Snapshots, int runnerCount)
 {
     setSnapshots(o1Snapshots);
-    resetChartSelections(m_selections, runnerCount, redrawHandler());
+    resetChartSelections(m_selections, runnerCount, [this](ChartList list) { redraw(list); });
     notifySelections();
 }
 

@@ -181,8 +181,9 @@ TEST_F(ChartModelTest, LegendShowsTheRunnersOnlyAndClearAllKeepsIt)
              ChartId::Chart8, ChartId::Chart12}) {
         for (int h = 1; h <= 18; ++h) {
             EXPECT_EQ(series(m, c, h).inLegend, h <= 10) << chartName(c) << " horse " << h;
-            if (h > 10)
+            if (h > 10) {
                 EXPECT_TRUE(series(m, c, h).points.empty());
+            }
         }
     }
     EXPECT_EQ(m.selections().CheckListBox1.items.at(9), sj("10番"));
@@ -255,6 +256,31 @@ TEST_F(ChartModelTest, DifferenceChartInBothModes)
     // The automatic bottom reaches the lowest difference; the top is the slider.
     EXPECT_LE(m.chart(ChartId::Chart12).axis.minimum, -3.0);
     EXPECT_DOUBLE_EQ(m.chart(ChartId::Chart12).axis.maximum, 50.0);
+}
+
+// The main window may rebuild the lists through the time-series step instead of fill().
+TEST_F(ChartModelTest, ListsRebuiltByTheCallerDrawTheSameLines)
+{
+    struct Counter : ChartObserver {
+        int selections = 0;
+        int charts = 0;
+        void selectionsChanged() override { ++selections; }
+        void chartChanged(ChartId) override { ++charts; }
+    } counter;
+    ChartModel filled(host, ini);
+    filled.fill(tenHorseSeries(), 10);
+    ChartModel stepped(host, ini);
+    stepped.setObserver(&counter);
+    stepped.setSnapshots(tenHorseSeries());
+    resetChartSelections(stepped.selections(), 10, stepped.redrawHandler());
+    for (ChartId c : kAllCharts) {
+        for (std::size_t i = 0; i < filled.chart(c).series.size(); ++i) {
+            EXPECT_EQ(stepped.chart(c).series[i].points, filled.chart(c).series[i].points) << chartName(c);
+            EXPECT_EQ(stepped.chart(c).series[i].inLegend, filled.chart(c).series[i].inLegend) << chartName(c);
+        }
+    }
+    EXPECT_EQ(counter.selections, 11); // the view sees each rebuilt list
+    EXPECT_EQ(counter.charts, 11);
 }
 
 TEST_F(ChartModelTest, EmptyAndNoSnapshots)
