@@ -1,6 +1,7 @@
 #include "presentation/time_series_grids.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -30,22 +31,45 @@ private:
     std::vector<std::unique_ptr<TextGrid::Batch>> m_batches;
 };
 
+// Converted once: a long series writes these into thousands of cells.
+const std::string& cancelledBeforeText()
+{
+    static const std::string t = text::sj("発売前取消");
+    return t;
+}
+const std::string& cancelledAfterText()
+{
+    static const std::string t = text::sj("発売後取消");
+    return t;
+}
+const std::string& noOrderText()
+{
+    static const std::string t = text::sj("　");
+    return t;
+}
+
 std::string cancelText(SeriesOdds::Kind kind)
 {
     switch (kind) {
-    case SeriesOdds::Kind::CancelledBefore: return text::sj("発売前取消");
-    case SeriesOdds::Kind::CancelledAfter: return text::sj("発売後取消");
+    case SeriesOdds::Kind::CancelledBefore: return cancelledBeforeText();
+    case SeriesOdds::Kind::CancelledAfter: return cancelledAfterText();
     case SeriesOdds::Kind::None:
     case SeriesOdds::Kind::Price: break;
     }
     return {};
 }
 
-std::string valueText(const SeriesOdds& odds, double value, int width)
+// Odds are whole tenths, so "%W.1f" is their digits with a point before the last one;
+// written without the general formatter, which dominates a long series otherwise.
+std::string tenthsText(double odds, int width)
 {
-    if (odds.kind == SeriesOdds::Kind::Price)
-        return text::formatFixed(value, width, 1);
-    return cancelText(odds.kind);
+    const long long tenths = std::llround(odds * 10.0);
+    std::string s = std::to_string(tenths / 10);
+    s += '.';
+    s += static_cast<char>('0' + tenths % 10);
+    if (static_cast<int>(s.size()) < width)
+        s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
+    return s;
 }
 
 void resetRows(TextGrid& grid, int rows)
@@ -58,14 +82,24 @@ int clampRunners(int runnerCount) { return std::clamp(runnerCount, 0, analysis::
 
 } // namespace
 
-std::string seriesOddsText(const SeriesOdds& odds, int width) { return valueText(odds, odds.odds, width); }
+std::string seriesOddsText(const SeriesOdds& odds, int width)
+{
+    if (odds.kind == SeriesOdds::Kind::Price)
+        return tenthsText(odds.odds, width);
+    return cancelText(odds.kind);
+}
 
-std::string seriesShareText(const SeriesOdds& odds, int width) { return valueText(odds, odds.share, width); }
+std::string seriesShareText(const SeriesOdds& odds, int width)
+{
+    if (odds.kind == SeriesOdds::Kind::Price)
+        return text::formatFixed(odds.share, width, 1);
+    return cancelText(odds.kind);
+}
 
 std::string o1PopularityText(const SeriesPopularity& popularity)
 {
     switch (popularity.kind) {
-    case SeriesPopularity::Kind::NoOrder: return text::sj("　");
+    case SeriesPopularity::Kind::NoOrder: return noOrderText();
     case SeriesPopularity::Kind::Unpriced: return {};
     case SeriesPopularity::Kind::Order: return text::formatInt(popularity.order, 2);
     }

