@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "gui/chart_page.h"
 #include "gui/grid_style_provider.h"
 #include "gui/grid_table_model.h"
 #include "gui/grid_view.h"
@@ -196,6 +197,9 @@ void MainPages::placeGrids()
         page->layout()->addWidget(view);
         static_cast<QVBoxLayout*>(page->layout())->setStretchFactor(view, 1);
     }
+
+    QWidget* graph = m_pages.value(QStringLiteral("TabSheet42"));
+    graph->layout()->addWidget(new ChartPage(m_model.chartModel(), graph));
 
     QWidget* results = m_pages.value(QStringLiteral("TabSheet3"));
     results->layout()->addWidget(new ResultsPage(m_model.results(), results));

@@ -30,6 +30,7 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
     , m_ini(IniFile::pathForExecutable(m_programFolder / exeName))
     , m_errorLog(m_programFolder)
     , m_panel(m_host, m_programFolder, m_ini)
+    , m_chartModel(m_host, m_ini)
     , m_results(m_host, m_panel)
     , m_channel(m_link)
     , m_store(store::StoreLayout(m_programFolder))
@@ -208,6 +209,7 @@ void MainWindowModel::raceViewsCleared()
 {
     presentation::emptyPerHorseGrids(m_grids);
     presentation::emptyTimeSeriesGrids(m_grids);
+    m_chartModel.empty();
     m_momentView.browse.clear();
     if (m_observer)
         m_observer->momentViewChanged();
@@ -230,7 +232,14 @@ void MainWindowModel::perHorseRows()
 
 void MainWindowModel::timeSeriesTables()
 {
-    presentation::runTimeSeriesTables(m_panel, m_grids, m_charts, m_chartRedraw);
+    m_chartModel.setSnapshots(m_panel.series().o1Snapshots);
+    presentation::ChartRedraw charts = m_chartModel.redrawHandler();
+    presentation::runTimeSeriesTables(m_panel, m_grids, m_chartModel.selections(),
+                                      [this, charts](presentation::ChartList list) {
+                                          charts(list);
+                                          if (m_chartRedraw)
+                                              m_chartRedraw(list);
+                                      });
 }
 
 void MainWindowModel::resultsLabels()

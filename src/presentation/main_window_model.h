@@ -15,6 +15,7 @@
 #include "presentation/chart_selections.h"
 #include "presentation/grid_layouts.h"
 #include "presentation/cell_rendering.h"
+#include "presentation/chart_model.h"
 #include "presentation/clipboard_export.h"
 #include "presentation/grid_sorting.h"
 #include "presentation/main_panel_model.h"
@@ -97,7 +98,8 @@ public:
 
     presentation::GridSet& grids() { return m_grids; }
     // Check lists and horse selectors of the chart pages, rebuilt at every race opening.
-    const presentation::ChartSelections& chartSelections() const { return m_charts; }
+    const presentation::ChartSelections& chartSelections() const { return m_chartModel.selections(); }
+    presentation::ChartModel& chartModel() { return m_chartModel; }
     // The change handler of a chart list (redraws its chart); none until the charts exist.
     void setChartRedraw(presentation::ChartRedraw redraw) { m_chartRedraw = std::move(redraw); }
     const presentation::SelectedMomentView& momentView() const { return m_momentView; }
@@ -142,7 +144,7 @@ private:
     ErrorLog m_errorLog;
     MainPanelModel m_panel;
     presentation::GridSet m_grids;
-    presentation::ChartSelections m_charts;
+    presentation::ChartModel m_chartModel;
     presentation::ChartRedraw m_chartRedraw;
     presentation::SelectedMomentView m_momentView;
     ResultsPanelModel m_results;
