@@ -1,7 +1,10 @@
 // Renders the user manual: the Japanese HTML source with its pictures, laid out on A4
 // pages by Qt's own text engine and written as PDF.
 //
-//   tidemark_manual SOURCE.html PICTURE_FOLDER OUTPUT.pdf
+//   tidemark_manual SOURCE.html PICTURE_FOLDER OUTPUT.pdf [PREVIEW_FOLDER]
+//
+// The pages are laid out once and drawn both into the PDF and, when a preview folder is
+// given, into one PNG per page, so what the preview shows is what the PDF holds.
 //
 // Every <img src="name.png"> of the source is taken from PICTURE_FOLDER; a picture that
 // is missing fails the run, so a manual never ships with empty frames.
@@ -12,6 +15,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
+#include <QPainter>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QRegularExpression>
@@ -27,12 +31,34 @@ void fail(const QString& what)
     std::fprintf(stderr, "tidemark_manual: %s\n", what.toLocal8Bit().constData());
 }
 
+// A4 with 15 mm margins, a footer line for the page number; lengths in layout pixels (96 dpi).
+constexpr double kDpi = 96.0;
+constexpr double kMm = kDpi / 25.4;
+constexpr double kMarginMm = 15.0;
+constexpr double kFooterMm = 8.0;
+const QSizeF kContent((210.0 - 2 * kMarginMm) * kMm, (297.0 - 2 * kMarginMm - kFooterMm) * kMm);
+
+// Draws page `index` (from 0) of the laid-out document at the painter's origin.
+void drawPage(QPainter& p, QTextDocument& doc, int index, int pages, const QFont& font)
+{
+    p.save();
+    p.translate(0, -index * kContent.height());
+    doc.drawContents(&p, QRectF(QPointF(0, index * kContent.height()), kContent));
+    p.restore();
+    QFont small = font;
+    small.setPointSizeF(8.5);
+    p.setFont(small);
+    p.setPen(QColor(0x55, 0x55, 0x55));
+    p.drawText(QRectF(0, kContent.height(), kContent.width(), kFooterMm * kMm), Qt::AlignCenter,
+               QStringLiteral("%1 / %2").arg(index + 1).arg(pages));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: tidemark_manual SOURCE.html PICTURE_FOLDER OUTPUT.pdf\n");
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: tidemark_manual SOURCE.html PICTURE_FOLDER OUTPUT.pdf [PREVIEW_FOLDER]\n");
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -77,14 +103,38 @@ int main(int argc, char* argv[])
     if (missing > 0)
         return 1;
     doc.setHtml(html);
+    doc.setDocumentMargin(0);
+    doc.setPageSize(kContent);
+    const int pages = doc.pageCount();
 
-    QPdfWriter writer(outPath);
-    writer.setTitle(QStringLiteral("Tidemark２ for 地方競馬 使用解説書"));
-    writer.setCreator(QStringLiteral("Tidemark2NV"));
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
-                                     QPageLayout::Millimeter));
-    writer.setResolution(300);
-    doc.print(&writer);
+    {
+        QPdfWriter writer(outPath);
+        writer.setTitle(QStringLiteral("Tidemark２ for 地方競馬 使用解説書"));
+        writer.setCreator(QStringLiteral("Tidemark2NV"));
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter));
+        writer.setResolution(300);
+        QPainter p(&writer);
+        p.scale(300 / kDpi, 300 / kDpi);
+        for (int i = 0; i < pages; ++i) {
+            if (i > 0)
+                writer.newPage();
+            drawPage(p, doc, i, pages, font);
+        }
+    }
+    if (argc == 5) {
+        const QDir preview(QString::fromLocal8Bit(argv[4]));
+        QDir().mkpath(preview.path());
+        for (int i = 0; i < pages; ++i) {
+            QImage page(qRound(210 * kMm), qRound(297 * kMm), QImage::Format_RGB32);
+            page.fill(Qt::white);
+            QPainter p(&page);
+            p.translate(kMarginMm * kMm, kMarginMm * kMm);
+            drawPage(p, doc, i, pages, font);
+            p.end();
+            page.save(preview.filePath(QStringLiteral("page_%1.png").arg(i + 1, 2, 10, QLatin1Char('0'))));
+        }
+    }
     if (!QFile::exists(outPath) || QFile(outPath).size() == 0) {
         fail(QStringLiteral("cannot write ") + outPath);
         return 1;
