@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "acquisition/stored_data_import.h"
 #include "gui/main_form.h"
 #include "gui/qt_host.h"
+#include "gui/time_dialogs.h"
 #include "gui/version_form.h"
 #include "nvsim/sim_nv_link.h"
 #include "presentation/main_window_model.h"
@@ -94,6 +96,21 @@ void save(QWidget& w, const QString& folder, const char* name)
     }
 }
 
+// Photographs a modal dialog once it is up, then closes it.
+void whenModal(const QString& folder, const char* name)
+{
+    QTimer::singleShot(0, [folder, name] {
+        QWidget* d = QApplication::activeModalWidget();
+        if (d == nullptr) {
+            std::fprintf(stderr, "tidemark_screenshots: no dialog for %s\n", name);
+            ++failures;
+            return;
+        }
+        save(*d, folder, name);
+        d->close();
+    });
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -150,6 +167,15 @@ int main(int argc, char* argv[])
     gui::VersionForm version(QString::fromUtf8(model.versionText().c_str()));
     version.show();
     save(version, out, "version_window.png");
+
+    // The three dialogs of the options menu, on a settings file of their own.
+    IniFile dialogSettings(folder / "dialogs.ini");
+    whenModal(out, "dialog_first_time.png");
+    gui::showFirstTimeForm(nullptr, dialogSettings, host);
+    whenModal(out, "dialog_oz_get_time.png");
+    gui::showOzGetTimeForm(nullptr, dialogSettings, host);
+    whenModal(out, "dialog_time_add.png");
+    gui::showTimeAddForm(nullptr, dialogSettings, host);
 
     for (int size : {48, 128, 256}) {
         const QString name = QStringLiteral("%1/tidemark2nv_%2.png").arg(out).arg(size);
