@@ -20,6 +20,8 @@
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextFrameFormat>
 #include <QUrl>
 
 #include <cstdio>
@@ -31,25 +33,31 @@ void fail(const QString& what)
     std::fprintf(stderr, "tidemark_manual: %s\n", what.toLocal8Bit().constData());
 }
 
-// A4 with 15 mm margins, a footer line for the page number; lengths in layout pixels (96 dpi).
+// A4: 15 mm beside the text, 11 mm above and below the drawn page, which keeps its own
+// margins inside (4 mm above, 4 mm and the page-number footer below), so that the text
+// layout moves a line that would cross a page's end onto the next page. Lengths in layout
+// pixels (96 dpi).
 constexpr double kDpi = 96.0;
 constexpr double kMm = kDpi / 25.4;
-constexpr double kMarginMm = 15.0;
+constexpr double kSideMm = 15.0;
+constexpr double kEdgeMm = 11.0;
+constexpr double kInnerTopMm = 4.0;
 constexpr double kFooterMm = 8.0;
-const QSizeF kContent((210.0 - 2 * kMarginMm) * kMm, (297.0 - 2 * kMarginMm - kFooterMm) * kMm);
+constexpr double kInnerBottomMm = 4.0 + kFooterMm;
+const QSizeF kPage((210.0 - 2 * kSideMm) * kMm, (297.0 - 2 * kEdgeMm) * kMm);
 
 // Draws page `index` (from 0) of the laid-out document at the painter's origin.
 void drawPage(QPainter& p, QTextDocument& doc, int index, int pages, const QFont& font)
 {
     p.save();
-    p.translate(0, -index * kContent.height());
-    doc.drawContents(&p, QRectF(QPointF(0, index * kContent.height()), kContent));
+    p.translate(0, -index * kPage.height());
+    doc.drawContents(&p, QRectF(QPointF(0, index * kPage.height()), kPage));
     p.restore();
     QFont small = font;
     small.setPointSizeF(8.5);
     p.setFont(small);
     p.setPen(QColor(0x55, 0x55, 0x55));
-    p.drawText(QRectF(0, kContent.height(), kContent.width(), kFooterMm * kMm), Qt::AlignCenter,
+    p.drawText(QRectF(0, kPage.height() - kFooterMm * kMm, kPage.width(), kFooterMm * kMm), Qt::AlignCenter,
                QStringLiteral("%1 / %2").arg(index + 1).arg(pages));
 }
 
@@ -103,8 +111,13 @@ int main(int argc, char* argv[])
     if (missing > 0)
         return 1;
     doc.setHtml(html);
-    doc.setDocumentMargin(0);
-    doc.setPageSize(kContent);
+    QTextFrameFormat frame = doc.rootFrame()->frameFormat();
+    frame.setLeftMargin(0);
+    frame.setRightMargin(0);
+    frame.setTopMargin(kInnerTopMm * kMm);
+    frame.setBottomMargin(kInnerBottomMm * kMm);
+    doc.rootFrame()->setFrameFormat(frame);
+    doc.setPageSize(kPage);
     const int pages = doc.pageCount();
 
     {
@@ -112,7 +125,7 @@ int main(int argc, char* argv[])
         writer.setTitle(QStringLiteral("Tidemark２ for 地方競馬 使用解説書"));
         writer.setCreator(QStringLiteral("Tidemark2NV"));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                         QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter));
+                                         QMarginsF(kSideMm, kEdgeMm, kSideMm, kEdgeMm), QPageLayout::Millimeter));
         writer.setResolution(300);
         QPainter p(&writer);
         p.scale(300 / kDpi, 300 / kDpi);
@@ -129,7 +142,7 @@ int main(int argc, char* argv[])
             QImage page(qRound(210 * kMm), qRound(297 * kMm), QImage::Format_RGB32);
             page.fill(Qt::white);
             QPainter p(&page);
-            p.translate(kMarginMm * kMm, kMarginMm * kMm);
+            p.translate(kSideMm * kMm, kEdgeMm * kMm);
             drawPage(p, doc, i, pages, font);
             p.end();
             page.save(preview.filePath(QStringLiteral("page_%1.png").arg(i + 1, 2, 10, QLatin1Char('0'))));
