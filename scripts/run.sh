@@ -5,6 +5,9 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake --preset release >/dev/null
 cmake --build --preset release --target Tidemark2NV
+# The manual beside the program (screenshots taken off-screen, then the PDF); the program
+# starts without it and says so when its help is asked for.
+cmake --build --preset release --target manual || echo "The manual Tidemark2NV.pdf could not be made; starting without it."
 exe=build/release/bin/Tidemark2NV
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display found: starting the program inside a virtual X display (xvfb-run)."

@@ -1,0 +1,187 @@
+// Takes the pictures of the manual and the README off-screen: one simulated day imported
+// through the engines into a scratch program folder, then the main window on a race with
+// results, page by page, the version window and the program icon.
+//
+//   tidemark_screenshots OUTPUT_FOLDER
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "acquisition/batch_odds_import.h"
+#include "acquisition/nv_channel.h"
+#include "acquisition/stored_data_import.h"
+#include "gui/main_form.h"
+#include "gui/qt_host.h"
+#include "gui/time_dialogs.h"
+#include "gui/version_form.h"
+#include "nvsim/sim_nv_link.h"
+#include "presentation/main_window_model.h"
+#include "settings/settings_keys.h"
+#include "store/record_store.h"
+#include "text/cp932.h"
+
+namespace {
+
+using namespace tidemark;
+
+// A host that answers every box silently and lets the caller tick the timers.
+class QuietHost final : public Host {
+public:
+    void information(std::string_view) override {}
+    bool confirm(std::string_view) override { return true; }
+    void message(std::string_view) override {}
+    void beep() override {}
+    void processEvents() override {}
+    void setBusyCursor(bool) override {}
+    void startTimer(TimerId id, int, std::function<void()> onTick) override { m_timers[id] = std::move(onTick); }
+    void stopTimer(TimerId id) override { m_timers.erase(id); }
+    bool openWithDefault(const std::string&) override { return true; }
+    void drawTransientText(int, int, std::string_view) override {}
+    void setClipboardText(std::string_view) override {}
+    text::DateTime now() const override { return {2024, 1, 15, 12, 0, 0}; }
+
+    bool fire(TimerId id)
+    {
+        auto it = m_timers.find(id);
+        if (it == m_timers.end())
+            return false;
+        auto tick = it->second; // a tick may stop its own timer
+        tick();
+        return true;
+    }
+
+private:
+    std::map<TimerId, std::function<void()>> m_timers;
+};
+
+bool importDay(const std::filesystem::path& folder, QuietHost& host, nvsim::SimNvLink& sim)
+{
+    IniFile ini(folder / "Tidemark2NV.ini");
+    store::RecordStore store{store::StoreLayout(folder)};
+    acquisition::NvChannel channel(sim);
+    settings::writeLastTime(ini, "2024/01/11 00:00:00");
+    {
+        acquisition::StoredDataImport import(channel, host, store, ini);
+        import.open();
+        import.start();
+        for (int i = 0; i < 100000 && import.phase() == acquisition::StoredDataImport::Phase::Downloading; ++i)
+            host.fire(TimerId::TimerNVStatus);
+        if (import.phase() != acquisition::StoredDataImport::Phase::Idle)
+            return false;
+    }
+    acquisition::BatchOddsImport batch(channel, host, store);
+    batch.setDateList(store.layout().dayLabels());
+    batch.showFor(text::sj("2024年01月12日"));
+    batch.importDay();
+    return true;
+}
+
+int failures = 0;
+
+void save(QWidget& w, const QString& folder, const char* name)
+{
+    QApplication::processEvents();
+    if (!w.grab().save(folder + QLatin1Char('/') + QLatin1String(name))) {
+        std::fprintf(stderr, "tidemark_screenshots: cannot write %s\n", name);
+        ++failures;
+    }
+}
+
+// Photographs a modal dialog once it is up, then closes it.
+void whenModal(const QString& folder, const char* name)
+{
+    QTimer::singleShot(0, [folder, name] {
+        QWidget* d = QApplication::activeModalWidget();
+        if (d == nullptr) {
+            std::fprintf(stderr, "tidemark_screenshots: no dialog for %s\n", name);
+            ++failures;
+            return;
+        }
+        save(*d, folder, name);
+        d->close();
+    });
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tidemark_screenshots OUTPUT_FOLDER\n");
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    QTemporaryDir scratch;
+    const std::filesystem::path folder = scratch.path().toStdString();
+
+    QuietHost host;
+    nvsim::SimConfig config;
+    config.seed = 4242;
+    config.firstDay = text::DateTime{2024, 1, 12};
+    config.lastDay = text::DateTime{2024, 1, 12};
+    config.downloadSpeed = 50;
+    nvsim::SimNvLink sim(config, [&host] { return host.now(); });
+    if (sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15") != 0 || !importDay(folder, host, sim)) {
+        std::fprintf(stderr, "tidemark_screenshots: the simulated day could not be imported\n");
+        return 1;
+    }
+
+    MainWindowModel model(host, sim, folder);
+    model.create();
+    gui::QtHost qtHost;
+    gui::TMainForm f(model, qtHost);
+    f.resize(1180, 760);
+    f.show();
+    if (f.DateCombo->count() == 0) {
+        std::fprintf(stderr, "tidemark_screenshots: no race day in the list\n");
+        return 1;
+    }
+    model.panel().DateComboChange(0);
+    // The day's main race: late on the card, with a full field and its result.
+    const int races = f.DatList->count();
+    if (races > 10)
+        model.panel().DatListClick(10);
+    QApplication::processEvents();
+
+    save(f, out, "main_window.png");
+    for (int page = 0; page < f.PageControl1->count(); ++page) {
+        if (!f.PageControl1->isTabVisible(page))
+            continue;
+        f.PageControl1->setCurrentIndex(page);
+        save(f, out, QStringLiteral("page_%1.png").arg(page, 2, 10, QLatin1Char('0')).toLatin1().constData());
+    }
+    f.PageControl1->setCurrentIndex(0);
+
+    gui::VersionForm version(QString::fromUtf8(model.versionText().c_str()));
+    version.show();
+    save(version, out, "version_window.png");
+
+    // The three dialogs of the options menu, on a settings file of their own.
+    IniFile dialogSettings(folder / "dialogs.ini");
+    whenModal(out, "dialog_first_time.png");
+    gui::showFirstTimeForm(nullptr, dialogSettings, host);
+    whenModal(out, "dialog_oz_get_time.png");
+    gui::showOzGetTimeForm(nullptr, dialogSettings, host);
+    whenModal(out, "dialog_time_add.png");
+    gui::showTimeAddForm(nullptr, dialogSettings, host);
+
+    for (int size : {48, 128, 256}) {
+        const QString name = QStringLiteral("%1/tidemark2nv_%2.png").arg(out).arg(size);
+        if (!gui::programPicture(size).save(name))
+            ++failures;
+    }
+    f.close();
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,46 @@
+#include "gui/program_folder.h"
+
+#include <unistd.h>
+
+#include <system_error>
+
+namespace tidemark::gui {
+
+namespace fs = std::filesystem;
+
+bool isWritableFolder(const fs::path& folder)
+{
+    std::error_code ec;
+    return fs::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+fs::path chooseProgramFolder(const fs::path& exeFolder, const fs::path& userDataFolder)
+{
+    std::error_code ec;
+    const bool installed = fs::exists(exeFolder / kInstalledMarker, ec);
+    if ((installed || !isWritableFolder(exeFolder)) && !userDataFolder.empty())
+        return userDataFolder;
+    return exeFolder;
+}
+
+void linkInstalledManual(const fs::path& exeFolder, const fs::path& programFolder, const char* manualName)
+{
+    std::error_code ec;
+    if (fs::equivalent(exeFolder, programFolder, ec))
+        return;
+    const fs::path installed = exeFolder / manualName;
+    if (!fs::is_regular_file(installed, ec))
+        return;
+    const fs::path link = programFolder / manualName;
+    const fs::file_status st = fs::symlink_status(link, ec);
+    if (fs::is_symlink(st)) {
+        if (fs::read_symlink(link, ec) == installed && !ec)
+            return;
+        fs::remove(link, ec);
+    } else if (fs::exists(st)) {
+        return; // the user's own copy
+    }
+    fs::create_symlink(installed, link, ec);
+}
+
+} // namespace tidemark::gui
