@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<std::pair<std::string, std::string>> keys = {
         {"locate", "top"}, {"Time", "First"}, {"Time", "AutoRdataGet"}, {"MaeUri", "Ignore"},
-        {"NvDataGet", "LastTime"}, {"Graph", "Ymax1"}, {"", ""}, {"Time", ""},
+        {"NvDataGet", "LastTime"}, {"Graph", "Ymax1"}, {"Text", "Quoted"},
     };
     std::string_view wanted = fuzz::partOr(parts, 1);
     while (!wanted.empty() && keys.size() < 40) {
@@ -38,12 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         wanted.remove_prefix(std::min(end + 1, wanted.size()));
     }
 
-    std::vector<std::string> values;
     for (const auto& [section, key] : keys) {
-        values.push_back(ini.readString(section, key, "def"));
-        (void)ini.readRaw(section, key, "");
-        (void)ini.readInteger(section, key, -7);
-        (void)ini.readBool(section, key, true);
+        // Section and key names are the program's own; one that could not stand in the
+        // file (empty, a line break, "=" or "]") is refused as a programming error.
+        try {
+            (void)ini.readString(section, key, "def");
+            (void)ini.readRaw(section, key, "");
+            (void)ini.readInteger(section, key, -7);
+            (void)ini.readBool(section, key, true);
+        } catch (const std::invalid_argument&) {
+        }
     }
     (void)analysis::readSeriesOptions(ini);
     (void)settings::readLastTime(ini, {2024, 1, 15, 12, 0, 0});
