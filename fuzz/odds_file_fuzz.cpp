@@ -1,0 +1,76 @@
+// The odds-file loader over arbitrary files: a race card (part 0), its .nvO1 file
+// (part 1) and its .nvO2 file (part 2), then a settings byte (part 3). The series is
+// opened as the main window opens a race, the three time points analysed, the latest
+// moment loaded and analysed, and the export's reader run over the same files.
+
+#include "analysis/race_calendar.h"
+#include "analysis/selected_moment.h"
+#include "analysis/selected_snapshot.h"
+#include "analysis/snapshot_series.h"
+#include "analysis/three_point_analysis.h"
+#include "fuzz_support.h"
+#include "results/specific_time_export.h"
+#include "text/cp932.h"
+#include "text/file_io.h"
+
+#include <cstddef>
+#include <cstdint>
+
+using namespace tidemark;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static fuzz::Scratch scratch;
+    const auto parts = fuzz::splitParts(data, size);
+    const std::filesystem::path& folder = scratch.fresh();
+
+    const std::string ra(fuzz::partOr(parts, 0));
+    analysis::RaceOddsFiles files{folder / "race.nvO1", folder / "race.nvO2"};
+    text::writeFileAtomic(files.o1, fuzz::partOr(parts, 1));
+    if (parts.size() > 2)
+        text::writeFileAtomic(files.o2, parts[2]);
+    const std::string_view flags = fuzz::partOr(parts, 3);
+    const unsigned f = flags.empty() ? 0u : static_cast<unsigned char>(flags[0]);
+
+    analysis::SeriesOptions options;
+    options.ignoreFirstTime = (f & 1) == 0;
+    options.firstTime = static_cast<int>(f) * 7;
+    options.timePoints.ignoreAdvanceSale = (f & 2) != 0;
+    options.timePoints.notUse = (f & 4) != 0;
+    options.timePoints.firstMinutes = static_cast<int>(f % 90);
+
+    analysis::DayTable table;
+    table.raceCount = 1;
+    analysis::RaceSlot& slot = table.slots[0];
+    slot.raRecord = ra;
+    analysis::deriveRaceRecords(table);
+
+    analysis::SnapshotSeries series =
+        analysis::openRaceSeries(files, ra, text::bytesAt(ra, 16, 4), options);
+    analysis::ThreePointTable three;
+    analysis::computeThreePoints(three, series.chosenO1, series.chosenO2, slot.record.runnerCount);
+
+    if (!series.o1Snapshots.empty()) {
+        const std::string key =
+            analysis::momentKeyOfTimeText(analysis::timeListText(series.o1Snapshots.back()));
+        const analysis::SelectedSnapshot selected = analysis::loadSelectedSnapshot(slot, files, key);
+        if (selected.outcome == analysis::SelectedSnapshot::Outcome::Ready)
+            analysis::analyseSelectedMoment(slot, selected.pricedHorses, analysis::stdDevKindOf(static_cast<int>(f % 3)),
+                                            series.o1Snapshots, key);
+    }
+
+    std::vector<std::string> lines;
+    for (const auto& file : {files.o1, files.o2}) {
+        if (!results::loadSnapshotLines(file, lines))
+            continue;
+        const std::string target = results::targetMoment(ra, {});
+        if (const auto k = results::chooseSnapshot(lines, target)) {
+            for (results::TicketFile t : results::kTicketFiles) {
+                (void)results::onSale(t, lines[*k]);
+                (void)results::dataLine(t, results::ExportItem::Odds, ra, lines[*k]);
+                (void)results::dataLine(t, results::ExportItem::Popularity, ra, lines[*k]);
+            }
+        }
+    }
+    return 0;
+}
