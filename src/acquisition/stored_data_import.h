@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "acquisition/nv_channel.h"
 #include "host/host.h"
@@ -80,6 +81,15 @@ private:
     void openTransfer();
     void readLoop();
     void route(std::string_view recordBytes);
+    store::StoreOutcome storeRecord(std::string_view kind, std::string_view recordBytes);
+    // The read loop files its records through a store batch, written at the safe
+    // points: the end of each of the service's files, before every box, on a cancel,
+    // at the end and on every error. A file error while writing the batch replaces no
+    // file; the records since the last write are then stored again one by one, which
+    // leaves exactly what record-by-record writes would have left, and rethrown.
+    void beginStoreBatch();
+    void writeStoreBatch();
+    void endStoreBatch();
     void finishRead();
     void closeStep();
     // Ends the transfer after a platform file error and shows it.
@@ -108,6 +118,9 @@ private:
     std::string m_timeStamp;
     std::int64_t m_startDate = 0;
     int m_filesRead = 0;
+    bool m_batchOpen = false;
+    std::vector<std::string> m_unwritten; // records stored in the batch since it was last written
+    std::string m_deferredError;          // a file error at a safe point reached from an event
 };
 
 } // namespace tidemark::acquisition

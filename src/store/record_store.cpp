@@ -165,6 +165,39 @@ void RecordStore::flush()
         throw *first;
 }
 
+void RecordStore::flushAllOrNone()
+{
+    std::map<fs::path, DayFile> files;
+    files.swap(m_files);
+    std::vector<std::pair<fs::path, fs::path>> prepared; // temporary file, target
+    try {
+        for (auto& [file, day] : files) {
+            if (!day.pending)
+                continue;
+            std::string bytes = joinLines(day.lines);
+            if (day.onDisk && day.diskBytes == bytes)
+                continue;
+            text::ensureDirectory(file.parent_path());
+            prepared.emplace_back(text::prepareFileAtomic(file, bytes), file);
+        }
+    } catch (const text::FileError&) {
+        for (const auto& [tmp, file] : prepared)
+            text::discardPrepared(tmp);
+        throw;
+    }
+    std::optional<text::FileError> first;
+    for (const auto& [tmp, file] : prepared) {
+        try {
+            text::commitFileAtomic(tmp, file);
+        } catch (const text::FileError& e) {
+            if (!first)
+                first = e;
+        }
+    }
+    if (first)
+        throw *first;
+}
+
 void RecordStore::startUpdate()
 {
     // Outside a batch every update reads the file afresh.

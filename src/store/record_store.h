@@ -133,6 +133,12 @@ public:
     static constexpr std::size_t kBatchFiles = 32;
     void beginBatch() noexcept { ++m_batchDepth; }
     void flush();
+    // Writes what the batch holds all or none: every changed file goes to its
+    // temporary file first, and only once all of them are on disk are they renamed
+    // over the old ones. On a file error before the renames no file is replaced, the
+    // batch is emptied and the error thrown: a caller that kept the records can store
+    // them again one by one and so stop at exactly the record that cannot be written.
+    void flushAllOrNone();
     void endBatch();
     bool inBatch() const noexcept { return m_batchDepth > 0; }
 

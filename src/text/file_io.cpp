@@ -71,7 +71,7 @@ std::string readFile(const std::filesystem::path& path)
     return out;
 }
 
-void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes)
+std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::string_view bytes)
 {
     std::filesystem::path tmp = path;
     tmp += ".tmp~";
@@ -109,11 +109,23 @@ void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes)
         ::unlink(tmp.c_str());
         fail(path, EISDIR);
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    return tmp;
+}
+
+void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path)
+{
+    if (::rename(prepared.c_str(), path.c_str()) != 0) {
         int e = errno;
-        ::unlink(tmp.c_str());
+        ::unlink(prepared.c_str());
         fail(path, e);
     }
+}
+
+void discardPrepared(const std::filesystem::path& prepared) noexcept { ::unlink(prepared.c_str()); }
+
+void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes)
+{
+    commitFileAtomic(prepareFileAtomic(path, bytes), path);
 }
 
 void ensureDirectory(const std::filesystem::path& path)

@@ -29,6 +29,14 @@ bool tryReadFile(const std::filesystem::path& path, std::string& out);
 // unchanged and no temporary file is left behind.
 void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
+// writeFileAtomic in two steps, for replacing several files all or none: prepare
+// writes `bytes` to the temporary file beside `path`, flushed to disk, and returns
+// it (throws FileError, leaving nothing behind); commit renames it over `path`
+// (throws FileError, the temporary file removed); discard removes it unused.
+std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path);
+void discardPrepared(const std::filesystem::path& prepared) noexcept;
+
 // Creates a folder (and its parents) when missing. Throws FileError.
 void ensureDirectory(const std::filesystem::path& path);
 
