@@ -141,7 +141,7 @@ void BM_StoreDaySingleWrites(benchmark::State& state)
     state.counters["records_per_s"] =
         benchmark::Counter(static_cast<double>(recs.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_StoreDaySingleWrites)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_StoreDaySingleWrites)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_StoreDayBatch(benchmark::State& state)
 {
@@ -158,7 +158,7 @@ void BM_StoreDayBatch(benchmark::State& state)
     state.counters["records_per_s"] =
         benchmark::Counter(static_cast<double>(recs.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_StoreDayBatch)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StoreDayBatch)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 nvsim::SimConfig worldConfig(int days)
 {
@@ -206,7 +206,7 @@ void BM_StoredDataImport30Days(benchmark::State& state)
     state.counters["records_per_s"] =
         benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_StoredDataImport30Days)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StoredDataImport30Days)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same transfer with every record stored on its own (the write path before the
 // batches), over 2 days to keep the run short.
@@ -241,7 +241,7 @@ void BM_StoredDataSingleWrites2Days(benchmark::State& state)
     state.counters["records_per_s"] =
         benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_StoredDataSingleWrites2Days)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_StoredDataSingleWrites2Days)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_BatchOddsImportDay(benchmark::State& state)
 {
@@ -282,6 +282,6 @@ void BM_BatchOddsImportDay(benchmark::State& state)
     state.counters["races"] = static_cast<double>(most);
     state.counters["races_tried"] = batch.racesTried();
 }
-BENCHMARK(BM_BatchOddsImportDay)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BatchOddsImportDay)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

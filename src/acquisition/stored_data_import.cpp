@@ -1,6 +1,8 @@
 #include "acquisition/stored_data_import.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 #include <utility>
 
 #include "acquisition/record_bytes.h"
@@ -213,8 +215,10 @@ void StoredDataImport::readLoop()
             if (n > 0) {
                 route(text::bytesAt(buffer, 1, static_cast<std::size_t>(n)));
             } else if (n == -1) {
-                // A file of the service ends: what it held goes to disk.
-                writeStoreBatch();
+                // A file of the service ends: a safe point to write the batch, done
+                // once it holds many day files (each write is flushed to disk).
+                if (m_store.batchFiles() >= kWriteAtFiles)
+                    writeStoreBatch();
                 ++m_filesRead;
                 m_readBar.position = m_filesRead;
                 m_progressLabel = sj("データ読込み中．．．(") + num(m_filesRead) + "/" + num(m_readCount) + ")";
@@ -262,21 +266,49 @@ void StoredDataImport::writeStoreBatch()
 {
     if (!m_batchOpen)
         return;
-    try {
-        m_store.flushAllOrNone();
-        m_unwritten.clear();
-    } catch (const text::FileError&) {
-        // No file was replaced. Stored again one at a time, the records stop at the
-        // one that cannot be written and that error is the one reported.
-        std::vector<std::string> records;
-        records.swap(m_unwritten);
-        m_batchOpen = false;
-        m_store.endBatch();
-        for (const std::string& rec : records)
-            storeRecord(record::kind(rec), rec);
-        // Written after all (the fault has passed): the read goes on in a batch.
-        beginStoreBatch();
+    std::vector<std::string> records;
+    records.swap(m_unwritten);
+    std::vector<std::string> tail; // from the first record of a file that could not be written
+    for (;;) {
+        try {
+            m_store.flushAllOrNone();
+            break;
+        } catch (const text::FileError&) {
+            // No file was replaced. Stored one at a time, the records would have been
+            // written up to the first one of that file: those before it are stored
+            // again and written together, the rest one at a time below.
+            const std::filesystem::path failed = m_store.failedFile();
+            const auto first = std::find_if(records.begin(), records.end(), [&](const std::string& rec) {
+                return fileOfRecord(rec) == failed;
+            });
+            if (first == records.end())
+                throw;
+            tail.insert(tail.begin(), std::make_move_iterator(first), std::make_move_iterator(records.end()));
+            records.erase(first, records.end());
+            for (const std::string& rec : records)
+                storeRecord(record::kind(rec), rec);
+            m_unwritten.clear();
+        }
     }
+    if (tail.empty())
+        return;
+    // Record by record from the first one of the failed file: the error comes from
+    // exactly the record a record-by-record import would have stopped at.
+    m_batchOpen = false;
+    m_store.endBatch();
+    for (const std::string& rec : tail)
+        storeRecord(record::kind(rec), rec);
+    // Written after all (the fault has passed): the read goes on in a batch.
+    beginStoreBatch();
+}
+
+std::filesystem::path StoredDataImport::fileOfRecord(std::string_view rec) const
+{
+    const std::string_view kind = record::kind(rec);
+    const store::StoreKind k = kind == "RA" ? store::StoreKind::RA
+                             : kind == "SE" ? store::StoreKind::SE
+                                            : store::StoreKind::HR;
+    return m_store.layout().fileOf(k, rec).value_or(std::filesystem::path());
 }
 
 void StoredDataImport::endStoreBatch()

@@ -169,18 +169,29 @@ void RecordStore::flushAllOrNone()
 {
     std::map<fs::path, DayFile> files;
     files.swap(m_files);
+    m_failedFile.clear();
     std::vector<std::pair<fs::path, fs::path>> prepared; // temporary file, target
+    const fs::path* current = nullptr;
     try {
+        // All files written first and flushed after: the file system then commits
+        // them to disk together instead of once per file.
         for (auto& [file, day] : files) {
             if (!day.pending)
                 continue;
             std::string bytes = joinLines(day.lines);
             if (day.onDisk && day.diskBytes == bytes)
                 continue;
+            current = &file;
             text::ensureDirectory(file.parent_path());
-            prepared.emplace_back(text::prepareFileAtomic(file, bytes), file);
+            prepared.emplace_back(text::prepareFileAtomic(file, bytes, false), file);
+        }
+        for (const auto& [tmp, file] : prepared) {
+            current = &file;
+            text::flushPrepared(tmp, file);
         }
     } catch (const text::FileError&) {
+        if (current)
+            m_failedFile = *current;
         for (const auto& [tmp, file] : prepared)
             text::discardPrepared(tmp);
         throw;
@@ -190,8 +201,10 @@ void RecordStore::flushAllOrNone()
         try {
             text::commitFileAtomic(tmp, file);
         } catch (const text::FileError& e) {
-            if (!first)
+            if (!first) {
                 first = e;
+                m_failedFile = file;
+            }
         }
     }
     if (first)

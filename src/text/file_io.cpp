@@ -71,7 +71,7 @@ std::string readFile(const std::filesystem::path& path)
     return out;
 }
 
-std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::string_view bytes)
+std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::string_view bytes, bool flushToDisk)
 {
     std::filesystem::path tmp = path;
     tmp += ".tmp~";
@@ -93,7 +93,7 @@ std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) {
+    if (flushToDisk && ::fsync(fd) != 0) {
         int e = errno;
         ::close(fd);
         ::unlink(tmp.c_str());
@@ -110,6 +110,19 @@ std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::
         fail(path, EISDIR);
     }
     return tmp;
+}
+
+void flushPrepared(const std::filesystem::path& prepared, const std::filesystem::path& path)
+{
+    int fd = ::open(prepared.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        fail(path, errno);
+    if (::fsync(fd) != 0) {
+        int e = errno;
+        ::close(fd);
+        fail(path, e);
+    }
+    ::close(fd);
 }
 
 void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path)
