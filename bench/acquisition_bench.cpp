@@ -210,10 +210,10 @@ BENCHMARK(BM_StoredDataImport30Days)->Unit(benchmark::kMillisecond)->UseRealTime
 
 // The same transfer with every record stored on its own (the write path before the
 // batches), over 2 days to keep the run short.
-void BM_StoredDataSingleWrites2Days(benchmark::State& state)
+void BM_StoredDataSingleWrites1Day(benchmark::State& state)
 {
     QuietHost host;
-    nvsim::SimNvLink sim(worldConfig(2), [&host] { return host.clock; });
+    nvsim::SimNvLink sim(worldConfig(1), [&host] { return host.clock; });
     sim.NVInit("UNKNOWN");
     long records = 0;
     for (auto _ : state) {
@@ -241,20 +241,21 @@ void BM_StoredDataSingleWrites2Days(benchmark::State& state)
     state.counters["records_per_s"] =
         benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_StoredDataSingleWrites2Days)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_StoredDataSingleWrites1Day)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_BatchOddsImportDay(benchmark::State& state)
 {
     QuietHost host;
     nvsim::SimNvLink sim(worldConfig(30), [&host] { return host.clock; });
     sim.NVInit("UNKNOWN");
-    // The day of the world with the most races (36 when three tracks race).
+    // The day of the world whose race count is nearest to 36 (three tracks of 12).
     text::DateTime day{2024, 5, 1};
     std::size_t most = 0;
     for (int d = 1; d <= 29; ++d) {
         const text::DateTime t{2024, 5, d};
         const std::size_t n = sim.world().racesOn(t).size();
-        if (n > most) {
+        auto off = [](std::size_t races) { return races > 36 ? races - 36 : 36 - races; };
+        if (most == 0 || off(n) < off(most)) {
             most = n;
             day = t;
         }

@@ -24,6 +24,7 @@
 #include "text/number_format.h"
 #include "records/pair_index.h"
 #include "records/record_builder.h"
+#include "text/cp932.h"
 #include "text/file_io.h"
 
 using namespace tidemark;
@@ -49,7 +50,7 @@ std::vector<std::string> o1Series(int snapshots = kSnapshots, int race = 1, std:
     for (int i = 0; i < snapshots; ++i) {
         records::O1Builder b;
         b.creationDate("20240115").date(2024, 1, 15).track(track).meeting(11).day(2).race(race);
-        b.announcement(1, 15, 8 + i / 60, i % 60);
+        b.announcement(1, 15, 8 + i / 60, i % 60).winSale('7').placeSale('7').bracketSale('7');
         for (int h = 1; h <= kRunners; ++h)
             b.win(h, 1.5 + h + (i % 7) * 0.3, 0).place(h, 1.1 + h * 0.2, 1.5 + h * 0.3, 0);
         for (int k = 1; k <= 36; ++k)
@@ -66,7 +67,7 @@ std::vector<std::string> o2Series(int snapshots = kSnapshots, int race = 1, std:
     for (int i = 0; i < snapshots; ++i) {
         records::O2Builder b;
         b.creationDate("20240115").date(2024, 1, 15).track(track).meeting(11).day(2).race(race);
-        b.announcement(1, 15, 8 + i / 60, i % 60);
+        b.announcement(1, 15, 8 + i / 60, i % 60).quinellaSale('7');
         for (int k = 1; k <= 153; ++k)
             b.quinella(k, 2.0 + k * 0.7 + (i % 3), k);
         lines.push_back(b.line());
@@ -237,15 +238,15 @@ struct OpeningSteps : Steps {
 void BM_BuildDateList(benchmark::State& state)
 {
     const fs::path folder = freshFolder("tidemark_bench_dates");
-    // Ten years of race days, one race card each.
-    int files = 0;
-    for (int y = 2015; y < 2025 && files < 3650; ++y)
-        for (int m = 1; m <= 12 && files < 3650; ++m)
-            for (int d = 1; d <= 28 && files < 3650; ++d, ++files) {
-                records::RaBuilder card;
-                card.date(y, m, d).track("44").meeting(1).day(1).race(1).runners(12);
-                put(folder / "Data" / (*store::dayLabelOfDate(dateText(y, m, d)) + ".nvRA"), crlf({card.line()}));
-            }
+    // Ten years of days, one race card each.
+    constexpr int files = 3650;
+    const text::DateTime first{2015, 1, 1};
+    for (int i = 0; i < files; ++i) {
+        const text::DateTime t = first.addDays(i);
+        records::RaBuilder card;
+        card.date(t.year, t.month, t.day).track("44").meeting(1).day(1).race(1).runners(12);
+        put(folder / "Data" / (*store::dayLabelOfDate(dateText(t.year, t.month, t.day)) + ".nvRA"), crlf({card.line()}));
+    }
     QuietHost host;
     IniFile ini(folder / "Tidemark2NV.ini");
     MainPanelModel panel(host, folder, ini);
