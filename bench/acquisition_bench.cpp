@@ -205,6 +205,7 @@ void BM_StoredDataImport30Days(benchmark::State& state)
     state.counters["records"] = static_cast<double>(records);
     state.counters["records_per_s"] =
         benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsIterationInvariantRate);
+    fs::remove_all(fs::temp_directory_path() / "tidemark_bench_import");
 }
 BENCHMARK(BM_StoredDataImport30Days)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -282,6 +283,7 @@ void BM_BatchOddsImportDay(benchmark::State& state)
     }
     state.counters["races"] = static_cast<double>(most);
     state.counters["races_tried"] = batch.racesTried();
+    fs::remove_all(folder);
 }
 BENCHMARK(BM_BatchOddsImportDay)->Unit(benchmark::kMillisecond)->UseRealTime();
 

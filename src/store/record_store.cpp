@@ -173,8 +173,8 @@ void RecordStore::flushAllOrNone()
     std::vector<std::pair<fs::path, fs::path>> prepared; // temporary file, target
     const fs::path* current = nullptr;
     try {
-        // All files written first and flushed after: the file system then commits
-        // them to disk together instead of once per file.
+        // Every file is on disk before the first rename, so that a failure of any of
+        // them leaves all old files in place.
         for (auto& [file, day] : files) {
             if (!day.pending)
                 continue;

@@ -32,8 +32,7 @@ void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 // writeFileAtomic in steps, for replacing several files all or none: prepare writes
 // `bytes` to the temporary file beside `path` and returns it (throws FileError,
 // leaving nothing behind); unless it was flushed to disk there, flushPrepared does
-// that before the commit (writing all files first and flushing them after lets the
-// file system commit them together); commit renames it over `path` (throws
+// that before the commit; commit renames it over `path` (throws
 // FileError, the temporary file removed); discard removes it unused.
 std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                                         bool flushToDisk = true);
