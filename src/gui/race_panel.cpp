@@ -63,11 +63,13 @@ RaceHeaderPanel::RaceHeaderPanel(QWidget* parent) : QWidget(parent)
         grid->addWidget(TitleLabel[static_cast<std::size_t>(i)], i, 1);
     }
     CurJikokuLabel = namedLabel("CurJikokuLabel", this);
+    CurJikokuLabel->setMinimumWidth(60);
     grid->addWidget(CurJikokuLabel, 0, 2);
     const char* votes[4] = {"ThyokeiLabel", "FhyokeiLabel", "WhyokeiLabel", "UhyokeiLabel"};
     for (int i = 0; i < 4; ++i) {
         votesLabel[static_cast<std::size_t>(i)] = namedLabel(votes[i], this);
         votesLabel[static_cast<std::size_t>(i)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        votesLabel[static_cast<std::size_t>(i)]->setMinimumWidth(150);
         grid->addWidget(votesLabel[static_cast<std::size_t>(i)], i, 3);
     }
     grid->setColumnStretch(1, 1);
@@ -150,9 +152,9 @@ QWidget* RacePanel::buildRaceBox()
     connect(up, &QPushButton::clicked, this, [this] { run([&] { m_model.B4RBtnClick(); }); });
     connect(down, &QPushButton::clicked, this, [this] { run([&] { m_model.AfRBtnClick(); }); });
     connect(next, &QPushButton::clicked, this, [this] { run([&] { m_model.NextRaceBtnClick(); }); });
-    connect(DatList, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_updating && row >= 0)
-            run([&] { m_model.DatListClick(row); });
+    connect(DatList, &QListWidget::currentRowChanged, this, [this](int index) {
+        if (!m_updating && index >= 0)
+            run([&] { m_model.DatListClick(index); });
     });
     return box;
 }
