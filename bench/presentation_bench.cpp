@@ -1,8 +1,13 @@
-// A moment selection of a full race: 18 runners, 600 snapshots of the series; the cell
-// styles of a full quinella time series; a click sort of a three-point grid.
+// The engine side of the main window on a realistic store: the date list of ten years
+// of days, a day of 96 races, a race of 18 runners opened with 150 + 150 and 600 + 600
+// snapshots (and the floor of that: reading both odds files and formatting every
+// time-series cell once), a moment selection, the specific-time CSV export of a day
+// and the fill of a 300 x 155 grid;
+// the cell styles of a full quinella time series; a click sort of a three-point grid.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,11 +18,18 @@
 #include "presentation/grid_sorting.h"
 #include "presentation/main_panel_model.h"
 #include "presentation/selected_moment_grids.h"
+#include "presentation/text_grid.h"
+#include "presentation/three_point_grids.h"
+#include "records/odds_field.h"
+#include "records/record_view.h"
+#include "results/specific_time_export.h"
+#include "store/store_layout.h"
+#include "text/number_format.h"
 #include "presentation/time_series_grids.h"
 #include "records/pair_index.h"
 #include "records/record_builder.h"
+#include "text/cp932.h"
 #include "text/file_io.h"
-#include "text/number_format.h"
 
 using namespace tidemark;
 using namespace tidemark::presentation;
@@ -36,13 +48,13 @@ std::string crlf(const std::vector<std::string>& lines)
 }
 
 // Snapshot i at 08:00 + i minutes; every horse, bracket pair and quinella pair priced.
-std::vector<std::string> o1Series()
+std::vector<std::string> o1Series(int snapshots = kSnapshots, int race = 1, std::string_view track = "44")
 {
     std::vector<std::string> lines;
-    for (int i = 0; i < kSnapshots; ++i) {
+    for (int i = 0; i < snapshots; ++i) {
         records::O1Builder b;
-        b.creationDate("20240115").date(2024, 1, 15).track("44").meeting(11).day(2).race(1);
-        b.announcement(1, 15, 8 + i / 60, i % 60);
+        b.creationDate("20240115").date(2024, 1, 15).track(track).meeting(11).day(2).race(race);
+        b.announcement(1, 15, 8 + i / 60, i % 60).winSale('7').placeSale('7').bracketSale('7');
         for (int h = 1; h <= kRunners; ++h)
             b.win(h, 1.5 + h + (i % 7) * 0.3, 0).place(h, 1.1 + h * 0.2, 1.5 + h * 0.3, 0);
         for (int k = 1; k <= 36; ++k)
@@ -53,13 +65,13 @@ std::vector<std::string> o1Series()
     return lines;
 }
 
-std::vector<std::string> o2Series()
+std::vector<std::string> o2Series(int snapshots = kSnapshots, int race = 1, std::string_view track = "44")
 {
     std::vector<std::string> lines;
-    for (int i = 0; i < kSnapshots; ++i) {
+    for (int i = 0; i < snapshots; ++i) {
         records::O2Builder b;
-        b.creationDate("20240115").date(2024, 1, 15).track("44").meeting(11).day(2).race(1);
-        b.announcement(1, 15, 8 + i / 60, i % 60);
+        b.creationDate("20240115").date(2024, 1, 15).track(track).meeting(11).day(2).race(race);
+        b.announcement(1, 15, 8 + i / 60, i % 60).quinellaSale('7');
         for (int k = 1; k <= 153; ++k)
             b.quinella(k, 2.0 + k * 0.7 + (i % 3), k);
         lines.push_back(b.line());
@@ -230,5 +242,239 @@ void BM_SortThreePointGrid(benchmark::State& state)
         sorting.StringGrid26MouseDown(0, 8);
 }
 BENCHMARK(BM_SortThreePointGrid)->Unit(benchmark::kMicrosecond);
+
+// --- a realistic store -------------------------------------------------------------
+
+namespace fs = std::filesystem;
+
+constexpr const char* kTracks[] = {"30", "35", "36", "42", "43", "44", "45", "46"};
+
+// Plain writes: the benchmarks measure reading, not how the store was filled.
+void put(const fs::path& file, const std::string& bytes)
+{
+    fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+fs::path freshFolder(const char* name)
+{
+    const fs::path folder = fs::temp_directory_path() / name;
+    fs::remove_all(folder);
+    fs::create_directories(folder / "Data");
+    return folder;
+}
+
+std::string dateText(int y, int m, int d)
+{
+    return text::formatZeroPad(y, 4) + text::formatZeroPad(m, 2) + text::formatZeroPad(d, 2);
+}
+
+// The day files of `tracks` tracks of 12 races each, `runners` runners a race, payouts.
+void writeDay(const store::StoreLayout& layout, int y, int m, int d, int tracks, int runners)
+{
+    const std::string label = *store::dayLabelOfDate(dateText(y, m, d));
+    std::vector<std::string> ra;
+    std::vector<std::string> hr;
+    for (int t = 0; t < tracks; ++t) {
+        std::vector<std::string> se(216, std::string(records::kSeLineLength, ' '));
+        for (int race = 1; race <= 12; ++race) {
+            records::RaBuilder card;
+            card.date(y, m, d).track(kTracks[t]).meeting(11).day(2).race(race).runners(runners);
+            card.startTime(text::formatZeroPad(10 + race, 2) + "00");
+            ra.push_back(card.line());
+            for (int h = 1; h <= runners; ++h) {
+                records::SeBuilder b;
+                b.date(y, m, d).track(kTracks[t]).meeting(11).day(2).race(race).horse(h);
+                b.bracket(records::BracketOfHorse(runners, h));
+                se[static_cast<std::size_t>((race - 1) * 18 + h - 1)] = b.line();
+            }
+            records::HrBuilder pay;
+            pay.date(y, m, d).track(kTracks[t]).meeting(11).day(2).race(race).win(1, 3, 450, 2);
+            hr.push_back(pay.line());
+        }
+        put(layout.seFile(label, kTracks[t]), crlf(se));
+    }
+    put(layout.raFile(label), crlf(ra));
+    put(layout.hrFile(label), crlf(hr));
+}
+
+// Every grid, list and label of a race opening that the engine has: the three-point
+// analysis with its per-horse rows and the moment analysis of the newest snapshot.
+struct OpeningSteps : Steps {
+    void threePointAnalysis() override { runThreePointAnalysis(*panel); }
+    void perHorseRows() override { writePerHorseRows(*panel, grids); }
+};
+
+void BM_BuildDateList(benchmark::State& state)
+{
+    const fs::path folder = freshFolder("tidemark_bench_dates");
+    // Ten years of days, one race card each.
+    constexpr int files = 3650;
+    const text::DateTime first{2015, 1, 1};
+    for (int i = 0; i < files; ++i) {
+        const text::DateTime t = first.addDays(i);
+        records::RaBuilder card;
+        card.date(t.year, t.month, t.day).track("44").meeting(1).day(1).race(1).runners(12);
+        put(folder / "Data" / (*store::dayLabelOfDate(dateText(t.year, t.month, t.day)) + ".nvRA"), crlf({card.line()}));
+    }
+    QuietHost host;
+    IniFile ini(folder / "Tidemark2NV.ini");
+    MainPanelModel panel(host, folder, ini);
+    for (auto _ : state) {
+        panel.buildDateList();
+        benchmark::DoNotOptimize(panel.DateCombo().count());
+    }
+    if (panel.DateCombo().count() != files)
+        state.SkipWithError("not every day listed");
+    state.counters["days"] = files;
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_BuildDateList)->Unit(benchmark::kMillisecond);
+
+void BM_LoadDay96Races(benchmark::State& state)
+{
+    const fs::path folder = freshFolder("tidemark_bench_day");
+    writeDay(store::StoreLayout(folder), 2024, 1, 15, 8, 16);
+    QuietHost host;
+    IniFile ini(folder / "Tidemark2NV.ini");
+    MainPanelModel panel(host, folder, ini);
+    OpeningSteps steps;
+    steps.panel = &panel;
+    layOutAllGrids(steps.grids);
+    panel.setSteps(&steps);
+    panel.buildDateList();
+    panel.DateComboChange(0);
+    for (auto _ : state)
+        panel.loadDay();
+    if (panel.DatList().count() != 96)
+        state.SkipWithError("the day does not list 96 races");
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_LoadDay96Races)->Unit(benchmark::kMillisecond);
+
+// A day of one track whose race 1 has `snapshots` + `snapshots` odds announcements.
+fs::path raceFolder(const char* name, int snapshots)
+{
+    const fs::path folder = freshFolder(name);
+    const store::StoreLayout layout(folder);
+    writeDay(layout, 2024, 1, 15, 1, kRunners);
+    const std::string key(text::bytesAt(o1Series(1, 1, kTracks[0]).front(), 12, 16));
+    put(layout.oddsFile(store::StoreKind::O1, key), crlf(o1Series(snapshots, 1, kTracks[0])));
+    put(layout.oddsFile(store::StoreKind::O2, key), crlf(o2Series(snapshots, 1, kTracks[0])));
+    return folder;
+}
+
+void BM_OpenRace(benchmark::State& state)
+{
+    const int snapshots = static_cast<int>(state.range(0));
+    const fs::path folder = raceFolder("tidemark_bench_open", snapshots);
+    QuietHost host;
+    IniFile ini(folder / "Tidemark2NV.ini");
+    MainPanelModel panel(host, folder, ini);
+    OpeningSteps steps;
+    steps.panel = &panel;
+    layOutAllGrids(steps.grids);
+    panel.setSteps(&steps);
+    panel.buildDateList();
+    panel.DateComboChange(0);
+    if (panel.TimeCombo().count() != snapshots) {
+        state.SkipWithError("the race did not open");
+        return;
+    }
+    for (auto _ : state)
+        panel.openRace();
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_OpenRace)->Arg(150)->Arg(600)->Unit(benchmark::kMillisecond);
+
+// The floor of a race opening: both odds files read and every time-series cell (win,
+// place low and high, bracket quinella, quinella of every snapshot) formatted once.
+void BM_OpenRaceFloor(benchmark::State& state)
+{
+    const int snapshots = static_cast<int>(state.range(0));
+    const fs::path folder = raceFolder("tidemark_bench_floor", snapshots);
+    const store::StoreLayout layout(folder);
+    const std::string key(text::bytesAt(o1Series(1, 1, kTracks[0]).front(), 12, 16));
+    const fs::path o1File = layout.oddsFile(store::StoreKind::O1, key);
+    const fs::path o2File = layout.oddsFile(store::StoreKind::O2, key);
+    constexpr std::size_t kCellsPerSnapshot = 3 * kRunners + 36 + 153;
+    std::vector<std::string> cells(static_cast<std::size_t>(snapshots) * kCellsPerSnapshot, std::string(8, ' '));
+    auto cell = [&](std::size_t i, const records::OddsField& f) { cells[i] = text::formatFixed(f.value(), 6, 1); };
+    for (auto _ : state) {
+        const std::string o1 = text::readFile(o1File);
+        const std::string o2 = text::readFile(o2File);
+        std::size_t i = 0;
+        for (std::size_t at = 0; at + records::kO1LineLength <= o1.size(); at += records::kO1LineLength + 2) {
+            const records::O1View v(std::string_view(o1).substr(at, records::kO1LineLength));
+            for (int h = 1; h <= kRunners; ++h) {
+                cell(i++, v.win(h));
+                cell(i++, v.placeLow(h));
+                cell(i++, v.placeHigh(h));
+            }
+            for (int k = 1; k <= 36; ++k)
+                cell(i++, v.bracketQuinella(k));
+        }
+        for (std::size_t at = 0; at + records::kO2LineLength <= o2.size(); at += records::kO2LineLength + 2) {
+            const records::O2View v(std::string_view(o2).substr(at, records::kO2LineLength));
+            for (int k = 1; k <= 153; ++k)
+                cell(i++, v.quinella(k));
+        }
+        benchmark::DoNotOptimize(cells[i - 1]);
+    }
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_OpenRaceFloor)->Arg(150)->Arg(600)->Unit(benchmark::kMillisecond);
+
+void BM_SpecificTimeExport(benchmark::State& state)
+{
+    const fs::path folder = freshFolder("tidemark_bench_export");
+    const store::StoreLayout layout(folder);
+    layout.createFolders();
+    writeDay(layout, 2024, 1, 15, 8, kRunners);
+    results::ExportDay day;
+    for (int t = 0; t < 8; ++t)
+        for (int race = 1; race <= 12; ++race) {
+            const auto o1 = o1Series(300, race, kTracks[t]);
+            const std::string key(text::bytesAt(o1.front(), 12, 16));
+            put(layout.oddsFile(store::StoreKind::O1, key), crlf(o1));
+            put(layout.oddsFile(store::StoreKind::O2, key), crlf(o2Series(300, race, kTracks[t])));
+            records::RaBuilder card;
+            card.date(2024, 1, 15).track(kTracks[t]).meeting(11).day(2).race(race).runners(kRunners);
+            card.startTime(text::formatZeroPad(10 + race, 2) + "00");
+            day.slotRaceCards.push_back(card.line());
+        }
+    day.listedRaces = day.slotRaceCards.size();
+    results::ExportChoice choice;
+    choice.moment.hour = 11;
+    choice.moment.minute = 30;
+    QuietHost host;
+    results::ExportResult result;
+    for (auto _ : state)
+        result = results::runSpecificTimeExport(layout, day, choice, host);
+    if (!result.succeeded() || result.dataLines[0] != 96)
+        state.SkipWithError("the export did not write 96 races");
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_SpecificTimeExport)->Unit(benchmark::kMillisecond);
+
+void BM_GridFill300x155(benchmark::State& state)
+{
+    constexpr int kRows = 300;
+    constexpr int kCols = 155;
+    std::vector<std::string> texts;
+    texts.reserve(kRows * kCols);
+    for (int i = 0; i < kRows * kCols; ++i)
+        texts.push_back(text::formatFixed(1.0 + (i % 997) * 0.1, 6, 1));
+    TextGrid grid(kRows, kCols);
+    for (auto _ : state) {
+        TextGrid::Batch batch(grid);
+        for (int r = 0; r < kRows; ++r)
+            for (int c = 0; c < kCols; ++c)
+                grid.setCell(r, c, texts[static_cast<std::size_t>(r * kCols + c)]);
+    }
+    benchmark::DoNotOptimize(grid.cell(kRows - 1, kCols - 1));
+}
+BENCHMARK(BM_GridFill300x155)->Unit(benchmark::kMillisecond);
 
 } // namespace

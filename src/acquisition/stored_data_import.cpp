@@ -1,6 +1,9 @@
 #include "acquisition/stored_data_import.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
+#include <utility>
 
 #include "acquisition/record_bytes.h"
 #include "records/keiba_func_nv.h"
@@ -39,6 +42,11 @@ StoredDataImport::~StoredDataImport()
     // should it happen anyway, the transfer is stopped and closed so that the service
     // stays usable for the next one.
     m_host.stopTimer(TimerId::TimerNVStatus);
+    try {
+        endStoreBatch();
+    } catch (...) {
+        // Nobody is left to tell.
+    }
     if (m_phase != Phase::Idle) {
         m_channel.link().NVCancel();
         m_channel.link().NVClose();
@@ -198,16 +206,25 @@ void StoredDataImport::readLoop()
 
     std::string buffer;
     std::string fileName;
+    beginStoreBatch();
     try {
         for (;;) {
             m_host.processEvents();
-            if (m_cancel)
+            if (!m_deferredError.empty())
+                throw text::FileError(std::exchange(m_deferredError, {}));
+            if (m_cancel) {
+                endStoreBatch();
                 break;
+            }
             buffer.clear();
             const int n = m_channel.link().NVGets(buffer, kGetsBufferSize, fileName);
             if (n > 0) {
                 route(text::bytesAt(buffer, 1, static_cast<std::size_t>(n)));
             } else if (n == -1) {
+                // A file of the service ends: a safe point to write the batch, done
+                // once it holds many day files (each write is flushed to disk).
+                if (m_store.batchFiles() >= kWriteAtFiles)
+                    writeStoreBatch();
                 ++m_filesRead;
                 m_readBar.position = m_filesRead;
                 m_progressLabel = sj("データ読込み中．．．(") + num(m_filesRead) + "/" + num(m_readCount) + ")";
@@ -216,21 +233,112 @@ void StoredDataImport::readLoop()
             } else if (n == -2 || n == -3) {
                 continue;
             } else if (n < -3) {
+                endStoreBatch();
                 m_host.beep();
                 m_host.information(sj("NVReadエラー:") + nvMessage(NvOperation::NVRead, n));
                 break;
             } else {
+                // Everything on disk before the next start moves past these files.
+                endStoreBatch();
                 finishRead();
                 break;
             }
         }
     } catch (const std::exception& e) {
-        // Platform file errors, and anything else that ends the read: the transfer is
-        // closed before the message.
-        failWithFileError(e.what());
+        // Platform file errors, and anything else that ends the read: what was read
+        // before is written, and the transfer closed, before the message.
+        const std::string message = e.what();
+        try {
+            endStoreBatch();
+        } catch (const std::exception&) {
+            // The first error is the one shown.
+        }
+        failWithFileError(message);
         return;
     }
     closeStep();
+}
+
+void StoredDataImport::beginStoreBatch()
+{
+    if (m_batchOpen)
+        return;
+    m_store.beginBatch();
+    m_batchOpen = true;
+    m_unwritten.clear();
+}
+
+void StoredDataImport::writeStoreBatch()
+{
+    if (!m_batchOpen)
+        return;
+    std::vector<std::string> records;
+    records.swap(m_unwritten);
+    std::vector<std::string> tail; // from the first record of a file that could not be written
+    for (;;) {
+        try {
+            m_store.flushAllOrNone();
+            break;
+        } catch (const text::FileError&) {
+            // No file was replaced. Stored one at a time, the records would have been
+            // written up to the first one of that file: those before it are stored
+            // again and written together, the rest one at a time below.
+            const std::filesystem::path failed = m_store.failedFile();
+            const auto first = std::find_if(records.begin(), records.end(), [&](const std::string& rec) {
+                return fileOfRecord(rec) == failed;
+            });
+            if (first == records.end())
+                throw;
+            tail.insert(tail.begin(), std::make_move_iterator(first), std::make_move_iterator(records.end()));
+            records.erase(first, records.end());
+            for (const std::string& rec : records)
+                storeRecord(record::kind(rec), rec);
+            m_unwritten.clear();
+        }
+    }
+    if (tail.empty())
+        return;
+    // Record by record from the first one of the failed file: the error comes from
+    // exactly the record a record-by-record import would have stopped at.
+    m_batchOpen = false;
+    m_store.endBatch();
+    for (const std::string& rec : tail)
+        storeRecord(record::kind(rec), rec);
+    // Written after all (the fault has passed): the read goes on in a batch.
+    beginStoreBatch();
+}
+
+std::filesystem::path StoredDataImport::fileOfRecord(std::string_view rec) const
+{
+    const std::string_view kind = record::kind(rec);
+    const store::StoreKind k = kind == "RA" ? store::StoreKind::RA
+                             : kind == "SE" ? store::StoreKind::SE
+                                            : store::StoreKind::HR;
+    return m_store.layout().fileOf(k, rec).value_or(std::filesystem::path());
+}
+
+void StoredDataImport::endStoreBatch()
+{
+    if (!m_batchOpen)
+        return;
+    writeStoreBatch();
+    m_batchOpen = false;
+    m_unwritten.clear();
+    m_store.endBatch();
+}
+
+store::StoreOutcome StoredDataImport::storeRecord(std::string_view kind, std::string_view rec)
+{
+    store::StoreOutcome o = store::StoreOutcome::WrongKind;
+    if (kind == "RA")
+        o = m_store.storeRa(rec, store::Origin::Import);
+    else if (kind == "SE")
+        o = m_store.storeSe(rec, store::Origin::Import);
+    else if (kind == "HR")
+        o = m_store.storeHr(rec, store::Origin::Import);
+    if (o == store::StoreOutcome::Stored && m_batchOpen)
+        m_unwritten.emplace_back(rec);
+    return o;
 }
 
 void StoredDataImport::route(std::string_view rec)
@@ -258,20 +366,20 @@ void StoredDataImport::route(std::string_view rec)
         const std::int64_t runners = text::readInt(text::bytesAt(rec, 882, 2));
         if (runners < 1 || runners > 18)
             return;
-        if (m_store.storeRa(rec, store::Origin::Import) != store::StoreOutcome::Stored)
+        if (storeRecord(kind, rec) != store::StoreOutcome::Stored)
             return;
         m_mkDataLabel = sj("開催:") + dayText + track + raceText;
     } else if (isSe) {
         const std::int64_t horse = record::horseNumber(rec);
         if (horse < 1 || horse > 18)
             return;
-        if (m_store.storeSe(rec, store::Origin::Import) != store::StoreOutcome::Stored)
+        if (storeRecord(kind, rec) != store::StoreOutcome::Stored)
             return;
         m_mkDataLabel = sj("馬毎:") + track + raceText + "/" +
                         KeibaFuncNV::CircledNumber(record::horseNumberText(rec)) +
                         std::string(text::bytesAt(rec, 41, 18));
     } else {
-        if (m_store.storeHr(rec, store::Origin::Import) != store::StoreOutcome::Stored)
+        if (storeRecord(kind, rec) != store::StoreOutcome::Stored)
             return;
         m_mkDataLabel = sj("払戻:") + dayText + track + raceText;
     }
@@ -332,6 +440,15 @@ void StoredDataImport::cancel()
     const bool wasDownloading = m_phase == Phase::Downloading;
     if (wasDownloading)
         m_host.stopTimer(TimerId::TimerNVStatus);
+    // The box pumps events and the program may be closed from it: what the running
+    // read holds goes to disk first. Its file error ends the read at its next turn.
+    if (m_phase == Phase::Reading) {
+        try {
+            writeStoreBatch();
+        } catch (const std::exception& e) {
+            m_deferredError = e.what();
+        }
+    }
     if (!m_host.confirm(sj("データ取込を中止します。実行しますか？"))) {
         if (wasDownloading && m_phase == Phase::Downloading)
             m_host.startTimer(TimerId::TimerNVStatus, kStatusIntervalMs, [this] { statusTick(); });

@@ -10,8 +10,11 @@
 // A download count of 0 goes straight to reading. Every transfer that was opened is
 // closed, also after a service error, a cancel or a file error.
 
+#include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "acquisition/nv_channel.h"
 #include "host/host.h"
@@ -33,6 +36,9 @@ public:
 
     static constexpr int kStatusIntervalMs = 10;
     static constexpr int kGetsBufferSize = 110000;
+    // At the end of a service file the store batch is written once it holds this many
+    // day files (well below the store's own limit, so a batch is written all or none).
+    static constexpr std::size_t kWriteAtFiles = store::RecordStore::kBatchFiles / 2;
 
     StoredDataImport(NvChannel& channel, Host& host, store::RecordStore& store, IniFile& settings);
     StoredDataImport(const StoredDataImport&) = delete;
@@ -82,6 +88,17 @@ private:
     void openTransfer();
     void readLoop();
     void route(std::string_view recordBytes);
+    store::StoreOutcome storeRecord(std::string_view kind, std::string_view recordBytes);
+    // The read loop files its records through a store batch, written at safe points:
+    // the end of a service file (once the batch holds kWriteAtFiles files), before
+    // every box, on a cancel, at the end (before LastTime moves on) and on every error.
+    // A file error while writing the batch replaces no file; the records before the
+    // first one of the failed file are then written, the rest stored one by one, which
+    // leaves exactly what record-by-record writes would have left, and rethrown.
+    void beginStoreBatch();
+    void writeStoreBatch();
+    void endStoreBatch();
+    std::filesystem::path fileOfRecord(std::string_view recordBytes) const;
     void finishRead();
     void closeStep();
     // Ends the transfer after a platform file error and shows it.
@@ -110,6 +127,9 @@ private:
     std::string m_timeStamp;
     std::int64_t m_startDate = 0;
     int m_filesRead = 0;
+    bool m_batchOpen = false;
+    std::vector<std::string> m_unwritten; // records stored in the batch since it was last written
+    std::string m_deferredError;          // a file error at a safe point reached from an event
 };
 
 } // namespace tidemark::acquisition

@@ -165,6 +165,52 @@ void RecordStore::flush()
         throw *first;
 }
 
+void RecordStore::flushAllOrNone()
+{
+    std::map<fs::path, DayFile> files;
+    files.swap(m_files);
+    m_failedFile.clear();
+    std::vector<std::pair<fs::path, fs::path>> prepared; // temporary file, target
+    const fs::path* current = nullptr;
+    try {
+        // Every file is on disk before the first rename, so that a failure of any of
+        // them leaves all old files in place.
+        for (auto& [file, day] : files) {
+            if (!day.pending)
+                continue;
+            std::string bytes = joinLines(day.lines);
+            if (day.onDisk && day.diskBytes == bytes)
+                continue;
+            current = &file;
+            text::ensureDirectory(file.parent_path());
+            prepared.emplace_back(text::prepareFileAtomic(file, bytes, false), file);
+        }
+        for (const auto& [tmp, file] : prepared) {
+            current = &file;
+            text::flushPrepared(tmp, file);
+        }
+    } catch (const text::FileError&) {
+        if (current)
+            m_failedFile = *current;
+        for (const auto& [tmp, file] : prepared)
+            text::discardPrepared(tmp);
+        throw;
+    }
+    std::optional<text::FileError> first;
+    for (const auto& [tmp, file] : prepared) {
+        try {
+            text::commitFileAtomic(tmp, file);
+        } catch (const text::FileError& e) {
+            if (!first) {
+                first = e;
+                m_failedFile = file;
+            }
+        }
+    }
+    if (first)
+        throw *first;
+}
+
 void RecordStore::startUpdate()
 {
     // Outside a batch every update reads the file afresh.

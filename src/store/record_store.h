@@ -133,6 +133,16 @@ public:
     static constexpr std::size_t kBatchFiles = 32;
     void beginBatch() noexcept { ++m_batchDepth; }
     void flush();
+    // Writes what the batch holds all or none: every changed file goes to its
+    // temporary file first, and only once all of them are on disk are they renamed
+    // over the old ones. On a file error before the renames no file is replaced, the
+    // batch is emptied, failedFile() names the file and the error is thrown: a caller
+    // that kept the records can store those before the first one of that file again
+    // and so stop at exactly the record that cannot be written.
+    void flushAllOrNone();
+    const std::filesystem::path& failedFile() const noexcept { return m_failedFile; }
+    // Day files the open batch holds.
+    std::size_t batchFiles() const noexcept { return m_files.size(); }
     void endBatch();
     bool inBatch() const noexcept { return m_batchDepth > 0; }
 
@@ -153,6 +163,7 @@ private:
     StoreLayout m_layout;
     std::map<std::filesystem::path, DayFile> m_files;
     int m_batchDepth = 0;
+    std::filesystem::path m_failedFile;
 };
 
 // A batch for the life of a scope, e.g. one import's read loop. commit() ends it and

@@ -71,7 +71,7 @@ std::string readFile(const std::filesystem::path& path)
     return out;
 }
 
-void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes)
+std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::string_view bytes, bool flushToDisk)
 {
     std::filesystem::path tmp = path;
     tmp += ".tmp~";
@@ -93,7 +93,7 @@ void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes)
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) {
+    if (flushToDisk && ::fsync(fd) != 0) {
         int e = errno;
         ::close(fd);
         ::unlink(tmp.c_str());
@@ -109,11 +109,36 @@ void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes)
         ::unlink(tmp.c_str());
         fail(path, EISDIR);
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    return tmp;
+}
+
+void flushPrepared(const std::filesystem::path& prepared, const std::filesystem::path& path)
+{
+    int fd = ::open(prepared.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        fail(path, errno);
+    if (::fsync(fd) != 0) {
         int e = errno;
-        ::unlink(tmp.c_str());
+        ::close(fd);
         fail(path, e);
     }
+    ::close(fd);
+}
+
+void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path)
+{
+    if (::rename(prepared.c_str(), path.c_str()) != 0) {
+        int e = errno;
+        ::unlink(prepared.c_str());
+        fail(path, e);
+    }
+}
+
+void discardPrepared(const std::filesystem::path& prepared) noexcept { ::unlink(prepared.c_str()); }
+
+void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes)
+{
+    commitFileAtomic(prepareFileAtomic(path, bytes), path);
 }
 
 void ensureDirectory(const std::filesystem::path& path)

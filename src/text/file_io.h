@@ -29,6 +29,17 @@ bool tryReadFile(const std::filesystem::path& path, std::string& out);
 // unchanged and no temporary file is left behind.
 void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
+// writeFileAtomic in steps, for replacing several files all or none: prepare writes
+// `bytes` to the temporary file beside `path` and returns it (throws FileError,
+// leaving nothing behind); unless it was flushed to disk there, flushPrepared does
+// that before the commit; commit renames it over `path` (throws
+// FileError, the temporary file removed); discard removes it unused.
+std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::string_view bytes,
+                                        bool flushToDisk = true);
+void flushPrepared(const std::filesystem::path& prepared, const std::filesystem::path& path);
+void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path);
+void discardPrepared(const std::filesystem::path& prepared) noexcept;
+
 // Creates a folder (and its parents) when missing. Throws FileError.
 void ensureDirectory(const std::filesystem::path& path);
 

@@ -113,6 +113,36 @@ TEST(RecordStoreBatch, AFileErrorStillWritesTheOtherFiles)
     EXPECT_NO_THROW(store.flush());
 }
 
+TEST(RecordStoreBatch, AllOrNoneReplacesNoFileWhenOneCannotBeWritten)
+{
+    TempDir dir;
+    RecordStore store{StoreLayout(dir.path())};
+    store.layout().createFolders();
+    const fs::path ra = store.layout().raFile(sj("2024年01月15日"));
+    store.storeRa(raceCard("44", 1).line(), Origin::Import);
+    const auto before = snapshot(dir.path());
+    fs::path blocked = store.layout().hrFile(sj("2024年01月15日"));
+    blocked += ".tmp~";
+    fs::create_directories(blocked);
+
+    store.beginBatch();
+    store.storeRa(raceCard("44", 2).line(), Origin::Import);
+    store.storeSe(runner("44", 2, 1).line(), Origin::Import);
+    store.storeHr(payout("44", 2).line(), Origin::Import);
+    EXPECT_THROW(store.flushAllOrNone(), text::FileError);
+    // Neither the race card nor the runner went in, and no temporary file is left.
+    EXPECT_EQ(snapshot(dir.path()), before);
+    EXPECT_NO_THROW(store.flush()); // the batch was emptied
+
+    fs::remove(blocked);
+    store.storeRa(raceCard("44", 2).line(), Origin::Import);
+    store.storeHr(payout("44", 2).line(), Origin::Import);
+    store.flushAllOrNone();
+    EXPECT_EQ(readDayRaces(ra).size(), 2u);
+    EXPECT_TRUE(fs::exists(store.layout().hrFile(sj("2024年01月15日"))));
+    store.endBatch();
+}
+
 TEST(RecordStoreBatch, ScopedBatchesNestAndWriteWhenLeft)
 {
     TempDir dir;
