@@ -48,8 +48,8 @@ TOzGetForm::TOzGetForm(OzGetModel& model, QWidget* parent) : QDialog(parent, kCl
     DateCombo = new QComboBox(this);
     DateCombo->setObjectName(QStringLiteral("DateCombo"));
     DateCombo->setMaxVisibleItems(OzGetModel::kDateComboDropDownCount);
-    DateCombo->setMinimumContentsLength(14);
-    DateCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // Wide enough for a whole day label and the drop-down arrow.
+    DateCombo->setFixedWidth(DateCombo->fontMetrics().horizontalAdvance(QStringLiteral("2024年01月15日")) + 52);
     ButtonStart = button(OzGetModel::buttonStartCaption(), "ButtonStart", this);
     DLmonthBtn = button(OzGetModel::dlMonthBtnCaption(), "DLmonthBtn", this);
     DLyearBtn = button(OzGetModel::dlYearBtnCaption(), "DLyearBtn", this);
@@ -61,28 +61,31 @@ TOzGetForm::TOzGetForm(OzGetModel& model, QWidget* parent) : QDialog(parent, kCl
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setTextVisible(false);
 
+    // The day and what to import on the left, the cancel button on the right, the last
+    // error under them across the window.
     auto* controls = new QGridLayout;
     controls->setHorizontalSpacing(4);
-    controls->setVerticalSpacing(6);
+    controls->setVerticalSpacing(3);
     controls->addWidget(DateCombo, 0, 0);
     controls->addWidget(ButtonStart, 0, 1);
-    controls->addWidget(DLmonthBtn, 0, 2);
-    controls->addWidget(DLyearBtn, 0, 3);
-    controls->addWidget(ErrorLabel, 1, 0, 1, 3);
-    controls->addWidget(ButtonCancel, 1, 3);
-    controls->setColumnStretch(0, 1);
+    controls->addWidget(ButtonCancel, 0, 3);
+    controls->addWidget(DLmonthBtn, 1, 0);
+    controls->addWidget(DLyearBtn, 1, 1);
+    controls->addWidget(ErrorLabel, 2, 0, 1, 4);
+    controls->setColumnStretch(2, 1);
 
     auto* bottom = new QFrame(this);
     bottom->setObjectName(QStringLiteral("Panel1"));
     bottom->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     auto* b = new QVBoxLayout(bottom);
-    b->setContentsMargins(6, 3, 6, 4);
-    b->setSpacing(3);
+    b->setContentsMargins(6, 2, 6, 3);
+    b->setSpacing(2);
     b->addWidget(ProgressLabel);
     b->addWidget(ProgressBar1);
 
     auto* v = new QVBoxLayout(this);
-    v->setContentsMargins(6, 6, 6, 6);
+    v->setContentsMargins(6, 5, 6, 5);
+    v->setSpacing(3);
     v->addLayout(controls);
     v->addStretch(1);
     v->addWidget(bottom);
@@ -139,6 +142,7 @@ void TOzGetForm::refresh()
         DateCombo->setCurrentIndex(m_model.DateComboIndex());
     }
     ErrorLabel->setText(qs(m_model.ErrorLabel()));
+    ErrorLabel->setToolTip(ErrorLabel->text()); // a long service message is cut at the window's edge
     ProgressLabel->setText(qs(m_model.ProgressLabel()));
     const acquisition::ProgressBar& bar = m_model.ProgressBar1();
     // A maximum of 0 (an empty race list) would turn the bar into a busy indicator.
