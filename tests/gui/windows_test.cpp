@@ -169,8 +169,11 @@ TEST_F(WindowsTest, GetDataFormFollowsTheDownloadTimerAndTheRead)
     // The last poll runs the read inside the tick; the read shows what it stores.
     QStringList mkData;
     host.onProcessEvents = [&] {
-        if (!form.MkDataLabel->text().isEmpty())
+        if (!form.MkDataLabel->text().isEmpty()) {
+            if (mkData.isEmpty())
+                picture(form, "TGetDataForm-reading");
             mkData << form.MkDataLabel->text();
+        }
     };
     ASSERT_TRUE(host.fire(TimerId::TimerNVStatus));
     ASSERT_TRUE(host.fire(TimerId::TimerNVStatus));
