@@ -219,6 +219,26 @@ TEST_F(WindowsTest, GetDataFormStaysOpenUntilTheRunningReadHasStopped)
     EXPECT_EQ(rebuilds, 1);
 }
 
+TEST_F(WindowsTest, GetDataFormClosedDuringTheDownloadStopsTheTransferAtOnce)
+{
+    int rebuilds = 0;
+    GetDataModel model(channel, host, store, settings, [&] { ++rebuilds; });
+    TGetDataForm form(model);
+    form.show();
+    link.readCount = 2;
+    link.downloadCount = 5;
+    form.ButtonStart->click();
+    ASSERT_TRUE(host.timerRunning(TimerId::TimerNVStatus));
+
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(host.timerRunning(TimerId::TimerNVStatus));
+    EXPECT_EQ(link.cancels, 1);
+    EXPECT_FALSE(link.open);
+    EXPECT_FALSE(channel.busy());
+    EXPECT_EQ(rebuilds, 1);
+}
+
 TEST_F(WindowsTest, GetDataFormRunsAnImportFromTheSimulatedService)
 {
     nvsim::SimConfig config;
