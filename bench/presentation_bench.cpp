@@ -10,6 +10,7 @@
 #include "host/host.h"
 #include "presentation/main_panel_model.h"
 #include "presentation/selected_moment_grids.h"
+#include "presentation/time_series_grids.h"
 #include "records/pair_index.h"
 #include "records/record_builder.h"
 #include "text/file_io.h"
@@ -157,5 +158,25 @@ void BM_TimeComboClick(benchmark::State& state)
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_TimeComboClick)->Unit(benchmark::kMillisecond);
+
+// The time-series step of a race opening: the twelve series grids, the win/place ratio
+// search and its two tables, and the chart selections.
+void BM_TimeSeriesTables(benchmark::State& state)
+{
+    analysis::SnapshotSeries series;
+    series.o1Snapshots = o1Series();
+    series.o2Snapshots = o2Series();
+    GridSet grids;
+    layOutAllGrids(grids);
+    ChartSelections charts;
+    for (auto _ : state) {
+        emptyTimeSeriesGrids(grids);
+        writeTimeSeriesHeaders(grids, kRunners);
+        writeTimeSeriesTables(grids, series, kRunners);
+        resetChartSelections(charts, kRunners);
+        benchmark::DoNotOptimize(grids[GridId::StringGrid19].cell(kSnapshots, 154));
+    }
+}
+BENCHMARK(BM_TimeSeriesTables)->Unit(benchmark::kMillisecond);
 
 } // namespace

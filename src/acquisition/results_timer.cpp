@@ -38,6 +38,12 @@ void ResultsTimer::dayLoaded(std::string_view dayLabel, std::string_view slot0Ra
     m_running = true;
 }
 
+void ResultsTimer::Timer4Timer(std::string_view slot0Ra)
+{
+    m_firstPost = std::string(text::bytesAt(slot0Ra, 874, 4));
+    Timer4Timer();
+}
+
 void ResultsTimer::Timer4Timer()
 {
     const std::string now = text::formatDateTime("hhnn", m_host.now());

@@ -25,6 +25,8 @@ public:
 
     // Timer4 tick.
     void Timer4Timer();
+    // A tick of a timer started elsewhere: the loaded day's first post comes from slot 0.
+    void Timer4Timer(std::string_view slot0Ra);
 
     bool running() const noexcept { return m_running; }
     int intervalMinutes() const noexcept { return m_intervalMinutes; }

@@ -15,7 +15,11 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "gui/grid_table_model.h"
+#include "gui/grid_view.h"
+#include "gui/odds_browse_page.h"
 #include "gui/qt_host.h"
+#include "gui/results_page.h"
 #include "gui/race_panel.h"
 #include "gui/time_dialogs.h"
 #include "gui/version_form.h"
@@ -40,6 +44,7 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
     resize(p.width, p.height);
 
     buildMenus();
+    m_model.setObserver(this);
 
     auto* central = new QWidget(this);
     auto* v = new QVBoxLayout(central);
@@ -70,7 +75,29 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
     statusBar()->setSizeGripEnabled(true);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    m_model.setObserver(nullptr);
+}
+
+void TMainForm::statusLabelChanged()
+{
+    DLlabel->setText(qs(m_model.DLlabel()));
+    DLlabel->repaint();
+}
+
+void TMainForm::momentViewChanged()
+{
+    m_racePanel->labelsChanged();
+    const presentation::SelectedMomentView& v = m_model.momentView();
+    const std::pair<const char*, const std::string*> texts[] = {
+        {"HensaLabel", &v.HensaLabel}, {"SelTimeLabel", &v.SelTimeLabel}, {"WKUMCTLabel", &v.WKUMCTLabel}};
+    for (const auto& [name, text] : texts)
+        if (QLabel* l = m_momentLabels.value(QString::fromLatin1(name)))
+            l->setText(qs(*text));
+    if (m_browse)
+        m_browse->refresh();
+}
 
 void TMainForm::buildMenus()
 {
@@ -144,8 +171,10 @@ QWidget* TMainForm::buildButtonBar()
             [this] { m_model.HelpContentsItemClick(); });
     connect(add("VersionBtn", texts::kBtnVersion, nullptr), &QPushButton::clicked, this,
             &TMainForm::VersionBtnClick);
-    add("KekkaGetBtn", texts::kBtnKekkaGet, texts::kHintKekkaGet);
-    add("SokuhoOddsBtn", texts::kBtnSokuhoOdds, texts::kHintSokuhoOdds);
+    connect(add("KekkaGetBtn", texts::kBtnKekkaGet, texts::kHintKekkaGet), &QPushButton::clicked, this,
+            [this] { m_model.KekkaGetBtnClick(); });
+    connect(add("SokuhoOddsBtn", texts::kBtnSokuhoOdds, texts::kHintSokuhoOdds), &QPushButton::clicked, this,
+            [this] { m_model.SokuhoOddsBtnClick(); });
     h->addStretch(1);
     return bar;
 }
@@ -221,6 +250,72 @@ void TMainForm::buildPages()
     }
     // TabSheet1 only holds the buttons the program clicks itself; its tab never shows.
     PageControl1->setTabVisible(PageControl1->count() - 1, false);
+    placeGrids();
+}
+
+void TMainForm::placeGrids()
+{
+    using presentation::GridId;
+    struct Placement {
+        const char* page;
+        std::initializer_list<GridId> grids; // top to bottom
+    };
+    const Placement placements[] = {
+        {"TabSheet2", {GridId::StringGrid2}},
+        {"TabSheet34", {GridId::StringGrid26}},
+        {"TabSheet35", {GridId::StringGrid8}},
+        {"TabSheet37", {GridId::StringGrid9}},
+        {"TabSheet36", {GridId::StringGrid10}},
+        {"TabSheet51", {GridId::StringGrid27, GridId::StringGrid28}},
+        {"TabSheet52", {GridId::StringGrid29, GridId::StringGrid30}},
+        {"TabSheet38", {GridId::StringGrid11}},
+        {"TabSheet19", {GridId::StringGrid20}},
+        {"TabSheet23", {GridId::StringGrid21}},
+        {"TabSheet24", {GridId::StringGrid22}},
+        {"TabSheet25", {GridId::StringGrid23}},
+        {"TabSheet31", {GridId::StringGrid24}},
+        {"TabSheet26a", {GridId::StringGrid4}},
+        {"TabSheet26b", {GridId::StringGrid5}},
+        {"TabSheet26c", {GridId::StringGrid6}},
+        {"TabSheet26d", {GridId::StringGrid7}},
+        {"TabSheet12a", {GridId::StringGrid12}},
+        {"TabSheet12b", {GridId::StringGrid13}},
+        {"TabSheet12c", {GridId::StringGrid14}},
+        {"TabSheet12d", {GridId::StringGrid15}},
+        {"TabSheet13a", {GridId::StringGrid16}},
+        {"TabSheet13b", {GridId::StringGrid17}},
+        {"TabSheet13c", {GridId::StringGrid18}},
+        {"TabSheet13d", {GridId::StringGrid19}},
+        {"TabSheet32", {GridId::StringGrid25}},
+    };
+    // Labels the moment analysis writes above a page's grids.
+    const std::map<std::string_view, const char*> pageLabels = {
+        {"TabSheet2", "HensaLabel"}, {"TabSheet52", "SelTimeLabel"}, {"TabSheet32", "WKUMCTLabel"}};
+    for (const Placement& p : placements) {
+        QWidget* page = m_pages.value(QString::fromLatin1(p.page));
+        auto* lay = new QVBoxLayout(page);
+        lay->setContentsMargins(0, 0, 0, 0);
+        lay->setSpacing(2);
+        if (auto it = pageLabels.find(p.page); it != pageLabels.end()) {
+            auto* l = new QLabel(page);
+            l->setObjectName(QString::fromLatin1(it->second));
+            lay->addWidget(l);
+            m_momentLabels.insert(l->objectName(), l);
+        }
+        for (GridId id : p.grids) {
+            auto* model = new GridTableModel(id, m_model.grids()[id], this);
+            auto* view = new GridView(*model, page);
+            { const std::string_view n = presentation::gridName(id); view->setObjectName(QString::fromLatin1(n.data(), static_cast<qsizetype>(n.size()))); }
+            m_gridModels[static_cast<int>(id)] = model;
+            lay->addWidget(view, 1);
+        }
+    }
+
+    auto* resultsLayout = new QVBoxLayout(m_pages.value(QStringLiteral("TabSheet3")));
+    resultsLayout->addWidget(new ResultsPage(m_model.results(), m_pages.value(QStringLiteral("TabSheet3"))));
+    m_browse = new OddsBrowsePage(m_model.momentView(), m_pages.value(QStringLiteral("TabSheet40")),
+                                  m_pages.value(QStringLiteral("TabSheet41")),
+                                  m_pages.value(QStringLiteral("TabSheet57")));
 }
 
 void TMainForm::showEvent(QShowEvent* e)

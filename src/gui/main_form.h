@@ -22,8 +22,10 @@ namespace tidemark::gui {
 class QtHost;
 class RaceHeaderPanel;
 class RacePanel;
+class GridTableModel;
+class OddsBrowsePage;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, private MainWindowObserver {
     Q_OBJECT
 public:
     TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent = nullptr);
@@ -55,6 +57,9 @@ private:
     QWidget* buildButtonBar();
     QWidget* buildLeftPanel();
     void buildPages();
+    void placeGrids();
+    void statusLabelChanged() override;
+    void momentViewChanged() override;
     void VersionBtnClick();
 
     MainWindowModel& m_model;
@@ -63,6 +68,9 @@ private:
     QHash<QString, QWidget*> m_pages;
     RaceHeaderPanel* m_header = nullptr;
     RacePanel* m_racePanel = nullptr;
+    std::map<int, GridTableModel*> m_gridModels;
+    QHash<QString, QLabel*> m_momentLabels;
+    OddsBrowsePage* m_browse = nullptr;
 };
 
 } // namespace tidemark::gui

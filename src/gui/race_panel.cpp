@@ -63,11 +63,13 @@ RaceHeaderPanel::RaceHeaderPanel(QWidget* parent) : QWidget(parent)
         grid->addWidget(TitleLabel[static_cast<std::size_t>(i)], i, 1);
     }
     CurJikokuLabel = namedLabel("CurJikokuLabel", this);
+    CurJikokuLabel->setMinimumWidth(60);
     grid->addWidget(CurJikokuLabel, 0, 2);
     const char* votes[4] = {"ThyokeiLabel", "FhyokeiLabel", "WhyokeiLabel", "UhyokeiLabel"};
     for (int i = 0; i < 4; ++i) {
         votesLabel[static_cast<std::size_t>(i)] = namedLabel(votes[i], this);
         votesLabel[static_cast<std::size_t>(i)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        votesLabel[static_cast<std::size_t>(i)]->setMinimumWidth(150);
         grid->addWidget(votesLabel[static_cast<std::size_t>(i)], i, 3);
     }
     grid->setColumnStretch(1, 1);

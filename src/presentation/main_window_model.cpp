@@ -1,6 +1,8 @@
 #include "presentation/main_window_model.h"
 
 #include "presentation/main_window_texts.h"
+#include "presentation/three_point_grids.h"
+#include "presentation/time_series_grids.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
@@ -28,7 +30,18 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
     , m_ini(IniFile::pathForExecutable(m_programFolder / exeName))
     , m_errorLog(m_programFolder)
     , m_panel(m_host, m_programFolder, m_ini)
+    , m_results(m_host, m_panel)
+    , m_channel(m_link)
+    , m_store(store::StoreLayout(m_programFolder))
+    , m_fetch(m_channel, m_host, m_store, m_programFolder)
+    , m_resultsTimer(m_host, m_ini, [this] { fetchResults(true); })
 {
+    presentation::layOutAllGrids(m_grids);
+    m_panel.setSteps(this);
+    m_fetch.setOnLabel([this] {
+        if (m_observer)
+            m_observer->statusLabelChanged();
+    });
 }
 
 void MainWindowModel::create()
@@ -109,6 +122,98 @@ void MainWindowModel::HelpContentsItemClick()
     }
     m_host.beep();
     m_host.information(sj(texts::kMsgManualMissing));
+}
+
+acquisition::FetchSelection MainWindowModel::fetchSelection() const
+{
+    acquisition::FetchSelection sel;
+    sel.daySelected = !m_panel.DateCombo().text().empty();
+    sel.slot0Ra = m_panel.dayTable().slots.front().raRecord;
+    if (const analysis::RaceSlot* slot = m_panel.currentSlot()) {
+        sel.raceSelected = true;
+        sel.raceRa = slot->raRecord;
+        sel.numbersPending = slot->record.numbersPending;
+    }
+    return sel;
+}
+
+void MainWindowModel::fetchResults(bool silent)
+{
+    m_fetch.fetchResults(fetchSelection(), silent, [this] { m_results.HrReadBtnClick(); });
+}
+
+void MainWindowModel::KekkaGetBtnClick()
+{
+    fetchResults(false);
+}
+
+void MainWindowModel::SokuhoOddsBtnClick()
+{
+    m_fetch.fetchOdds(fetchSelection(), [this] { m_panel.loadDay(); });
+}
+
+void MainWindowModel::payoutTablesCleared()
+{
+    m_results.payoutTablesCleared();
+}
+
+void MainWindowModel::importPayouts()
+{
+    m_results.HrReadBtnClick();
+}
+
+void MainWindowModel::resultsTimerTick()
+{
+    m_resultsTimer.Timer4Timer(m_panel.dayTable().slots.front().raRecord);
+}
+
+void MainWindowModel::raceViewsCleared()
+{
+    presentation::emptyPerHorseGrids(m_grids);
+    presentation::emptyTimeSeriesGrids(m_grids);
+    m_momentView.browse.clear();
+    if (m_observer)
+        m_observer->momentViewChanged();
+}
+
+void MainWindowModel::threePointAnalysis()
+{
+    presentation::runThreePointAnalysis(m_panel);
+}
+
+void MainWindowModel::timeSeriesHeaders()
+{
+    presentation::writeTimeSeriesHeaders(m_panel, m_grids);
+}
+
+void MainWindowModel::perHorseRows()
+{
+    presentation::writePerHorseRows(m_panel, m_grids);
+}
+
+void MainWindowModel::timeSeriesTables()
+{
+    presentation::runTimeSeriesTables(m_panel, m_grids, m_charts, m_chartRedraw);
+}
+
+void MainWindowModel::resultsLabels()
+{
+    m_results.showRaceResults();
+}
+
+void MainWindowModel::momentSelectionStarting()
+{
+    presentation::beginMomentSelection(m_grids, m_momentView, m_panel.TimeCombo().text());
+}
+
+void MainWindowModel::selectedMomentAnalysis(const analysis::SelectedSnapshot& snapshot)
+{
+    presentation::SelectedMomentOptions options;
+    options.stdDev = analysis::stdDevKindOf(m_stdDevKind);
+    options.RadioGroup3 = presentation::diffRatioModeOf(settings::BakenshuHikakuSaHi.read(m_ini));
+    presentation::runSelectedMoment(m_panel, m_grids, m_momentView, snapshot, options);
+    if (m_observer)
+        m_observer->momentViewChanged();
 }
 
 } // namespace tidemark

@@ -8,8 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/nv_channel.h"
+#include "acquisition/realtime_fetch.h"
+#include "acquisition/results_timer.h"
 #include "host/host.h"
+#include "presentation/chart_selections.h"
+#include "presentation/grid_layouts.h"
 #include "presentation/main_panel_model.h"
+#include "presentation/results_panel_model.h"
+#include "presentation/selected_moment_grids.h"
+#include "store/record_store.h"
 #include "service/error_log.h"
 #include "service/nv_link.h"
 #include "settings/ini_file.h"
@@ -27,7 +35,15 @@ struct WindowPlacement {
 // component is installed, in which case the program ends.
 bool checkServiceInstalled(const NvLinkFactory& factory, Host& host);
 
-class MainWindowModel {
+// What the main window shows besides itself tells it what changed.
+class MainWindowObserver {
+public:
+    virtual ~MainWindowObserver() = default;
+    virtual void momentViewChanged() {} // labels and lists of the selected moment
+    virtual void statusLabelChanged() {} // DLlabel
+};
+
+class MainWindowModel : private RaceViewSteps {
 public:
     // programFolder: folder of the executable; the settings file is exeName + ".ini" in it.
     MainWindowModel(Host& host, NvLink& link, std::filesystem::path programFolder,
@@ -67,6 +83,24 @@ public:
     // "リスト作成": the race-day list, rebuilt after the service started and after an import.
     void MakeDataListBtnClick();
 
+    void setObserver(MainWindowObserver* observer) { m_observer = observer; }
+
+    // "結果情報": the day's results from the service, then the payouts shown.
+    void KekkaGetBtnClick();
+    // "ｵｯｽﾞ取得": the selected race's odds series from the service, then the day reloaded.
+    void SokuhoOddsBtnClick();
+    const std::string& DLlabel() const { return m_fetch.dlLabel(); }
+
+    presentation::GridSet& grids() { return m_grids; }
+    // Check lists and horse selectors of the chart pages, rebuilt at every race opening.
+    const presentation::ChartSelections& chartSelections() const { return m_charts; }
+    // The change handler of a chart list (redraws its chart); none until the charts exist.
+    void setChartRedraw(presentation::ChartRedraw redraw) { m_chartRedraw = std::move(redraw); }
+    const presentation::SelectedMomentView& momentView() const { return m_momentView; }
+    ResultsPanelModel& results() { return m_results; }
+    acquisition::NvChannel& channel() { return m_channel; }
+    store::RecordStore& recordStore() { return m_store; }
+
     IniFile& settings() { return m_ini; }
     ErrorLog& errorLog() { return m_errorLog; }
     NvLink& link() { return m_link; }
@@ -77,8 +111,34 @@ private:
     NvLink& m_link;
     std::filesystem::path m_programFolder;
     IniFile m_ini;
+    // RaceViewSteps: the views that follow the day load and the race opening.
+    void payoutTablesCleared() override;
+    void importPayouts() override;
+    void resultsTimerTick() override;
+    void raceViewsCleared() override;
+    void threePointAnalysis() override;
+    void timeSeriesHeaders() override;
+    void perHorseRows() override;
+    void timeSeriesTables() override;
+    void resultsLabels() override;
+    void momentSelectionStarting() override;
+    void selectedMomentAnalysis(const analysis::SelectedSnapshot& snapshot) override;
+
+    acquisition::FetchSelection fetchSelection() const;
+    void fetchResults(bool silent);
+
     ErrorLog m_errorLog;
     MainPanelModel m_panel;
+    presentation::GridSet m_grids;
+    presentation::ChartSelections m_charts;
+    presentation::ChartRedraw m_chartRedraw;
+    presentation::SelectedMomentView m_momentView;
+    ResultsPanelModel m_results;
+    acquisition::NvChannel m_channel;
+    store::RecordStore m_store;
+    acquisition::RealtimeFetch m_fetch;
+    acquisition::ResultsTimer m_resultsTimer;
+    MainWindowObserver* m_observer = nullptr;
     std::string m_version;
     bool m_maeuri = false;
     int m_stdDevKind = 0;

@@ -1,0 +1,107 @@
+// The main window over a day imported from the simulated service: the whole way from the
+// service to the painted grids.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QTabWidget>
+
+#include <cstdlib>
+
+#include "acquisition/batch_odds_import.h"
+#include "acquisition/nv_channel.h"
+#include "acquisition/stored_data_import.h"
+#include "gui/main_form.h"
+#include "gui/qt_host.h"
+#include "gui_test_app.h"
+#include "nvsim/sim_nv_link.h"
+#include "presentation/main_window_model.h"
+#include "settings/settings_keys.h"
+#include "store/record_store.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
+#include "text/cp932.h"
+
+namespace tidemark::gui {
+namespace {
+
+using tidemark::testing::RecordingHost;
+
+// Imports the race cards and the odds of 12 January 2024 into the program folder.
+void importDay(const std::filesystem::path& folder, RecordingHost& host, nvsim::SimNvLink& sim)
+{
+    IniFile ini(folder / "Tidemark2NV.ini");
+    store::RecordStore store{store::StoreLayout(folder)};
+    acquisition::NvChannel channel(sim);
+    settings::writeLastTime(ini, "2024/01/11 00:00:00");
+    {
+        acquisition::StoredDataImport import(channel, host, store, ini);
+        import.open();
+        import.start();
+        for (int i = 0; i < 100000 && import.phase() == acquisition::StoredDataImport::Phase::Downloading; ++i)
+            host.fire(TimerId::TimerNVStatus);
+        ASSERT_EQ(import.phase(), acquisition::StoredDataImport::Phase::Idle);
+    }
+    acquisition::BatchOddsImport batch(channel, host, store);
+    batch.setDateList(store.layout().dayLabels());
+    batch.showFor(text::sj("2024年01月12日"));
+    batch.importDay();
+}
+
+void save(QWidget& w, const char* name)
+{
+    if (const char* dir = std::getenv("TIDEMARK_SCREENSHOT_DIR"))
+        EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name)));
+}
+
+TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
+{
+    tidemark::testing::guiApp();
+    tidemark::testing::TempDir dir;
+    RecordingHost host;
+    host.clock = {2024, 1, 15, 12, 0, 0};
+    nvsim::SimConfig config;
+    config.seed = 4242;
+    config.firstDay = text::DateTime{2024, 1, 12};
+    config.lastDay = text::DateTime{2024, 1, 12};
+    config.downloadSpeed = 50;
+    nvsim::SimNvLink sim(config, [&host] { return host.clock; });
+    ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
+    importDay(dir.path(), host, sim);
+
+    MainWindowModel model(host, sim, dir.path());
+    model.create();
+    QtHost qtHost;
+    TMainForm f(model, qtHost);
+    f.resize(1180, 760);
+    f.show();
+    ASSERT_EQ(f.DateCombo->count(), 1);
+    EXPECT_EQ(f.DateCombo->itemText(0), QString::fromUtf8("2024年01月12日"));
+
+    model.panel().DateComboChange(0);
+    ASSERT_GT(f.DatList->count(), 0);
+    EXPECT_EQ(f.DatList->currentRow(), 0);
+    ASSERT_GT(f.TimeCombo->count(), 0);
+    EXPECT_EQ(f.TimeCombo->currentRow(), f.TimeCombo->count() - 1); // the latest snapshot
+
+    const analysis::RaceSlot* slot = model.panel().currentSlot();
+    ASSERT_NE(slot, nullptr);
+    const int runners = slot->record.runnerCount;
+    ASSERT_GT(runners, 0);
+    const presentation::TextGrid& card = model.grids()[presentation::GridId::StringGrid2];
+    EXPECT_EQ(card.rowCount(), runners + 1);
+    EXPECT_FALSE(text::trim(card.cell(1, 1)).empty()); // a horse on the first row
+    EXPECT_TRUE(host.boxes.empty() || host.boxes.size() == 2u); // the two imports' completion boxes at most
+    save(f, "main_race_card.png");
+
+    for (int page : {1, 3, 9, 11, 12}) {
+        f.PageControl1->setCurrentIndex(page);
+        save(f, ("main_page_" + std::to_string(page) + ".png").c_str());
+    }
+    f.close();
+}
+
+} // namespace
+} // namespace tidemark::gui
