@@ -152,9 +152,9 @@ QWidget* RacePanel::buildRaceBox()
     connect(up, &QPushButton::clicked, this, [this] { run([&] { m_model.B4RBtnClick(); }); });
     connect(down, &QPushButton::clicked, this, [this] { run([&] { m_model.AfRBtnClick(); }); });
     connect(next, &QPushButton::clicked, this, [this] { run([&] { m_model.NextRaceBtnClick(); }); });
-    connect(DatList, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_updating && row >= 0)
-            run([&] { m_model.DatListClick(row); });
+    connect(DatList, &QListWidget::currentRowChanged, this, [this](int index) {
+        if (!m_updating && index >= 0)
+            run([&] { m_model.DatListClick(index); });
     });
     return box;
 }

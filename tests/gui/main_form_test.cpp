@@ -101,8 +101,9 @@ TEST(MainForm, MenusButtonsPagesAndPlacement)
         f.show();
         EXPECT_EQ(link.inits, 1);
         // A picture of the window for whoever reviews the layout.
-        if (const char* shot = std::getenv("TIDEMARK_SCREENSHOT"))
+        if (const char* shot = std::getenv("TIDEMARK_SCREENSHOT")) {
             EXPECT_TRUE(f.grab().save(QString::fromLocal8Bit(shot)));
+        }
         f.hide();
         f.show();
         EXPECT_EQ(link.inits, 1); // only the first show initialises the service
@@ -162,8 +163,9 @@ TEST(TimeDialogs, OkWritesTheirKeysAndRefusesPointsOutOfOrder)
         boxes[1]->setValue(40); // second before first: refused, the dialog stays
         pressOk(d);
         EXPECT_TRUE(d.isVisible());
-        if (const char* shot = std::getenv("TIDEMARK_SCREENSHOT_DIALOG"))
+        if (const char* shot = std::getenv("TIDEMARK_SCREENSHOT_DIALOG")) {
             EXPECT_TRUE(d.grab().save(QString::fromLocal8Bit(shot)));
+        }
     });
     showTimeAddForm(nullptr, ini, host);
     EXPECT_EQ(host.beeps, 1);

@@ -52,8 +52,9 @@ void importDay(const std::filesystem::path& folder, RecordingHost& host, nvsim::
 
 void save(QWidget& w, const char* name)
 {
-    if (const char* dir = std::getenv("TIDEMARK_SCREENSHOT_DIR"))
+    if (const char* dir = std::getenv("TIDEMARK_SCREENSHOT_DIR")) {
         EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name)));
+    }
 }
 
 TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
