@@ -1,4 +1,5 @@
-// A moment selection of a full race: 18 runners, 600 snapshots of the series.
+// A moment selection of a full race: 18 runners, 600 snapshots of the series; the cell
+// styles of a full quinella time series; a click sort of a three-point grid.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -8,12 +9,15 @@
 #include "analysis/selected_moment.h"
 #include "analysis/selected_snapshot.h"
 #include "host/host.h"
+#include "presentation/cell_rendering.h"
+#include "presentation/grid_sorting.h"
 #include "presentation/main_panel_model.h"
 #include "presentation/selected_moment_grids.h"
 #include "presentation/time_series_grids.h"
 #include "records/pair_index.h"
 #include "records/record_builder.h"
 #include "text/file_io.h"
+#include "text/number_format.h"
 
 using namespace tidemark;
 using namespace tidemark::presentation;
@@ -178,5 +182,53 @@ void BM_TimeSeriesTables(benchmark::State& state)
     }
 }
 BENCHMARK(BM_TimeSeriesTables)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+// --- cell styles and sorting ---------------------------------------------------------------
+
+namespace {
+
+// Every cell of the quinella time series (601 rows x 155 columns), as a full repaint
+// after a race switch would ask for them.
+void BM_StyleQuinellaSeries(benchmark::State& state)
+{
+    GridSet grids;
+    layOutAllGrids(grids);
+    TextGrid& g = grids[GridId::StringGrid7];
+    g.setSize(kSnapshots + 1, 155);
+    for (int r = 1; r <= kSnapshots; ++r)
+        for (int c = 1; c < 155; ++c)
+            g.setCell(r, c, text::formatFixed(1.0 + (r * c) % 500 / 10.0, 7, 1));
+    RenderContext render;
+    StyleContext context;
+    context.render = &render;
+    for (auto _ : state) {
+        int red = 0;
+        for (int r = 0; r <= kSnapshots; ++r)
+            for (int c = 0; c < 155; ++c)
+                red += styleFor(GridId::StringGrid7, g, r, c, context).textColour == colours::red;
+        benchmark::DoNotOptimize(red);
+    }
+    state.SetItemsProcessed(state.iterations() * (kSnapshots + 1) * 155);
+}
+BENCHMARK(BM_StyleQuinellaSeries)->Unit(benchmark::kMillisecond);
+
+// A click on a popularity column of a three-point grid of 18 horses.
+void BM_SortThreePointGrid(benchmark::State& state)
+{
+    GridSet grids;
+    layOutAllGrids(grids);
+    TextGrid& g = grids[GridId::StringGrid26];
+    g.setRowCount(kRunners + 1);
+    for (int h = 1; h <= kRunners; ++h) {
+        g.setCell(h, 1, text::formatInt(h, 2));
+        g.setCell(h, 8, text::formatInt((h * 7) % kRunners + 1, 2));
+    }
+    GridSorting sorting(grids);
+    for (auto _ : state)
+        sorting.StringGrid26MouseDown(0, 8);
+}
+BENCHMARK(BM_SortThreePointGrid)->Unit(benchmark::kMicrosecond);
 
 } // namespace

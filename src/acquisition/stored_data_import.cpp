@@ -84,6 +84,12 @@ void StoredDataImport::setDate(int year, int month, int day)
     changed();
 }
 
+void StoredDataImport::setStart(const text::DateTime& moment)
+{
+    setPicker(moment);
+    changed();
+}
+
 void StoredDataImport::start()
 {
     if (m_phase != Phase::Idle || m_channel.busy()) {

@@ -48,6 +48,8 @@ public:
     void open();
     // The calendar picked a date; the time of day stays.
     void setDate(int year, int month, int day);
+    // A whole start moment, date and time of day (the headless tool's --since).
+    void setStart(const text::DateTime& moment);
     // "データ取込".
     void start();
     // TimerNVStatus tick.

@@ -1,7 +1,5 @@
 #include "presentation/cell_style.h"
 
-#include "presentation/text_grid.h"
-
 namespace tidemark::presentation {
 
 std::string Rgb::hex() const
@@ -11,21 +9,6 @@ std::string Rgb::hex() const
     for (int shift = 20; shift >= 0; shift -= 4)
         out += digits[(value >> shift) & 0xF];
     return out;
-}
-
-CellStyle styleFor(GridId id, const TextGrid& grid, int row, int col, const StyleContext& context)
-{
-    CellStyle style;
-    if (grid.isFixed(row, col)) {
-        style.background = colours::silver;
-        return style;
-    }
-    // The race card takes its colours from the race model and never shows a selected row.
-    if (context.selected && id != GridId::StringGrid2) {
-        style.background = colours::highlight;
-        style.textColour = colours::highlightText;
-    }
-    return style;
 }
 
 } // namespace tidemark::presentation

@@ -104,10 +104,15 @@ struct CellStyle {
     }
 };
 
-// What, besides the grid and the cell, a style may depend on. Grows as the colour rules
-// of the grid families land (race model, thresholds, winning pairs).
+struct RenderContext; // presentation/cell_rendering.h
+
+// What, besides the grid and the cell, a style depends on: whether the view shows the
+// cell selected, and the open race with its payouts and the gap thresholds.
 struct StyleContext {
     bool selected = false;
+    // Filled by the main window once per race and moment; none paints as with no race
+    // open (no winners, default thresholds, the race card from its own cell texts).
+    const RenderContext* render = nullptr;
 };
 
 // Character height in pixels of a font of `points` at 96 dots per inch, rounded as the
@@ -117,10 +122,10 @@ constexpr int pointsToPixels(int points)
     return (points * 96 + 36) / 72;
 }
 
-// The style of cell (row, col) of grid `id`. Every cell starts from the grid's own font,
-// not bold, black text, centred at the top without margins; fixed cells are silver and
-// the others white; a selected data cell of a grid that shows its selection is drawn in
-// the highlight colours.
+// The style of cell (row, col) of grid `id`: the colour, weight, size, alignment and
+// drawn-text rules of every grid family (presentation/cell_rendering.cpp). A selected
+// data cell keeps its colours and gets a thin outline, except on the race card, which
+// never shows a selected row.
 CellStyle styleFor(GridId id, const TextGrid& grid, int row, int col, const StyleContext& context);
 
 } // namespace tidemark::presentation

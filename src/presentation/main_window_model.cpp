@@ -35,6 +35,11 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
     , m_store(store::StoreLayout(m_programFolder))
     , m_fetch(m_channel, m_host, m_store, m_programFolder)
     , m_resultsTimer(m_host, m_ini, [this] { fetchResults(true); })
+    , m_matrix(m_ini, m_grids, [this] { return m_panel.currentSlot(); })
+    , m_clipboard(m_host, m_grids,
+                  [this] {
+                      return presentation::clipboardTitles(m_panel.labels(), m_momentView, m_matrix.basisText());
+                  })
 {
     presentation::layOutAllGrids(m_grids);
     m_panel.setSteps(this);
@@ -51,7 +56,8 @@ void MainWindowModel::create()
     // The store is one folder, "Data", however the texts spell it.
     text::ensureDirectory(dataFolder());
     text::ensureDirectory(csvFolder());
-    m_stdDevKind = settings::StdDevKind.read(m_ini) == 0 ? 0 : 1;
+    // The view settings: every switch follows its stored value as if the user had set it.
+    m_matrix.restore();
 }
 
 std::string MainWindowModel::serviceId() const
@@ -107,8 +113,7 @@ void MainWindowModel::maeuriMenuClick()
 
 void MainWindowModel::STDEVClick(int kind)
 {
-    m_stdDevKind = kind == 0 ? 0 : 1;
-    settings::StdDevKind.write(m_ini, m_stdDevKind);
+    m_matrix.STDEVClick(kind);
 }
 
 void MainWindowModel::HelpContentsItemClick()
@@ -208,10 +213,8 @@ void MainWindowModel::momentSelectionStarting()
 
 void MainWindowModel::selectedMomentAnalysis(const analysis::SelectedSnapshot& snapshot)
 {
-    presentation::SelectedMomentOptions options;
-    options.stdDev = analysis::stdDevKindOf(m_stdDevKind);
-    options.RadioGroup3 = presentation::diffRatioModeOf(settings::BakenshuHikakuSaHi.read(m_ini));
-    presentation::runSelectedMoment(m_panel, m_grids, m_momentView, snapshot, options);
+    presentation::runSelectedMoment(m_panel, m_grids, m_momentView, snapshot, m_matrix.momentOptions(),
+                                    m_matrix.matrixRefresh());
     if (m_observer)
         m_observer->momentViewChanged();
 }

@@ -14,7 +14,9 @@
 #include "host/host.h"
 #include "presentation/chart_selections.h"
 #include "presentation/grid_layouts.h"
+#include "presentation/clipboard_export.h"
 #include "presentation/main_panel_model.h"
+#include "presentation/matrix_model.h"
 #include "presentation/results_panel_model.h"
 #include "presentation/selected_moment_grids.h"
 #include "store/record_store.h"
@@ -65,7 +67,7 @@ public:
 
     // StdDev/kind: 0 sample, anything else population.
     void STDEVClick(int kind);
-    int stdDevKind() const { return m_stdDevKind; }
+    int stdDevKind() const { return m_matrix.STDEVChecked() ? 0 : 1; }
 
     // Opens the manual beside the executable, or says it is missing.
     void HelpContentsItemClick();
@@ -98,6 +100,8 @@ public:
     void setChartRedraw(presentation::ChartRedraw redraw) { m_chartRedraw = std::move(redraw); }
     const presentation::SelectedMomentView& momentView() const { return m_momentView; }
     ResultsPanelModel& results() { return m_results; }
+    presentation::MatrixModel& matrix() { return m_matrix; }
+    presentation::ClipboardExport& clipboard() { return m_clipboard; }
     acquisition::NvChannel& channel() { return m_channel; }
     store::RecordStore& recordStore() { return m_store; }
 
@@ -138,10 +142,11 @@ private:
     store::RecordStore m_store;
     acquisition::RealtimeFetch m_fetch;
     acquisition::ResultsTimer m_resultsTimer;
+    presentation::MatrixModel m_matrix;
+    presentation::ClipboardExport m_clipboard;
     MainWindowObserver* m_observer = nullptr;
     std::string m_version;
     bool m_maeuri = false;
-    int m_stdDevKind = 0;
 };
 
 } // namespace tidemark

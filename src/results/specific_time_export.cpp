@@ -346,6 +346,12 @@ bool loadSnapshotLines(const std::filesystem::path& file, std::vector<std::strin
 ExportResult runSpecificTimeExport(const store::StoreLayout& layout, const ExportDay& day,
                                    const ExportChoice& choice, Host& host)
 {
+    return runSpecificTimeExport(layout, day, choice, host, layout.csvFolder());
+}
+
+ExportResult runSpecificTimeExport(const store::StoreLayout& layout, const ExportDay& day,
+                                   const ExportChoice& choice, Host& host, const std::filesystem::path& outFolder)
+{
     ExportResult result;
     // The files are named after slot 0's date; without one there is nothing to name them
     // after (no day loaded), and a name of blanks would be no file a user could find.
@@ -387,7 +393,7 @@ ExportResult runSpecificTimeExport(const store::StoreLayout& layout, const Expor
 
         // The folder is made at start-up; one removed since is made again rather than
         // failing the export.
-        text::ensureDirectory(layout.csvFolder());
+        text::ensureDirectory(outFolder);
         for (TicketFile file : kTicketFiles) {
             const auto& lines = lists[fileIndex(file)];
             std::string bytes;
@@ -396,7 +402,7 @@ ExportResult runSpecificTimeExport(const store::StoreLayout& layout, const Expor
                 bytes += "\r\n";
             }
             const std::filesystem::path path =
-                layout.csvFolder() / (fileStem(file, day.slotRaceCards.front(), choice.item) + ".CSV");
+                outFolder / (fileStem(file, day.slotRaceCards.front(), choice.item) + ".CSV");
             text::writeFileAtomic(path, bytes);
             result.written.push_back(path);
             result.dataLines[fileIndex(file)] = static_cast<int>(lines.size()) - 1;

@@ -126,6 +126,10 @@ struct ExportResult {
 // written before it stay. Shows nothing itself: the window reports the result.
 ExportResult runSpecificTimeExport(const store::StoreLayout& layout, const ExportDay& day,
                                    const ExportChoice& choice, Host& host);
+// The same, the four files written into outFolder (made when missing) instead; the
+// odds are still read from the layout's store.
+ExportResult runSpecificTimeExport(const store::StoreLayout& layout, const ExportDay& day,
+                                   const ExportChoice& choice, Host& host, const std::filesystem::path& outFolder);
 
 // The message shown when the day gives no race to name the files after.
 const std::string& noRaceDayMessage();

@@ -521,7 +521,7 @@ TEST(TextGrid, NotificationsAreMergedInsideABatch)
 
 // ---- default cell style -----------------------------------------------------------------
 
-TEST(CellStyle, DefaultStyleIsSilverFixedCellsAndWhiteData)
+TEST(CellStyle, WithoutRaceHeadersAreSilverAndSelectionIsFramed)
 {
     GridSet grids;
     layOutAllGrids(grids);
@@ -530,7 +530,7 @@ TEST(CellStyle, DefaultStyleIsSilverFixedCellsAndWhiteData)
     EXPECT_EQ(header.background, colours::silver);
     EXPECT_EQ(header.align, HAlign::Center);
     EXPECT_EQ(styleFor(GridId::StringGrid4, series, 1, 0, {}).background, colours::silver); // time column
-    const CellStyle data = styleFor(GridId::StringGrid4, series, 1, 1, {});
+    const CellStyle data = styleFor(GridId::StringGrid26, grids[GridId::StringGrid26], 1, 4, {});
     EXPECT_EQ(data.background, colours::white);
     EXPECT_EQ(data.textColour, colours::black);
     EXPECT_FALSE(data.bold);
@@ -540,11 +540,12 @@ TEST(CellStyle, DefaultStyleIsSilverFixedCellsAndWhiteData)
 
     StyleContext selected;
     selected.selected = true;
-    EXPECT_EQ(styleFor(GridId::StringGrid26, grids[GridId::StringGrid26], 1, 4, selected).background,
-        colours::highlight);
-    // The race card never shows its selected row.
-    EXPECT_EQ(styleFor(GridId::StringGrid2, grids[GridId::StringGrid2], 1, 4, selected).background, colours::white);
-    EXPECT_EQ(styleFor(GridId::StringGrid2, grids[GridId::StringGrid2], 1, 1, {}).background, colours::silver);
+    // A selected row keeps its colours and is framed.
+    const CellStyle picked = styleFor(GridId::StringGrid26, grids[GridId::StringGrid26], 1, 4, selected);
+    EXPECT_EQ(picked.background, colours::white);
+    EXPECT_EQ(picked.lineCount, 2);
+    // The race card never shows its selected row: only its own bottom line.
+    EXPECT_EQ(styleFor(GridId::StringGrid2, grids[GridId::StringGrid2], 1, 4, selected).lineCount, 1);
 }
 
 TEST(CellStyle, ColoursAndPixelSizes)

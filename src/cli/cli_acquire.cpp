@@ -1,0 +1,171 @@
+// The commands that talk to the data service: the stored-data import, the batch odds
+// import and the results fetch, each the engine's own acquisition run to its end.
+
+#include "cli/cli_session.h"
+
+#include <algorithm>
+
+#include "acquisition/batch_odds_import.h"
+#include "acquisition/nv_channel.h"
+#include "acquisition/realtime_fetch.h"
+#include "acquisition/stored_data_import.h"
+#include "analysis/race_calendar.h"
+#include "store/record_store.h"
+#include "text/cp932.h"
+#include "text/date_time.h"
+#include "text/number_format.h"
+
+namespace tidemark::cli {
+
+namespace {
+
+using text::sj;
+
+bool allDigits(std::string_view s)
+{
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The store folders, as the program makes them at start.
+void prepareStore(Session& s) { s.layout().createFolders(); }
+
+} // namespace
+
+ExitCode commandImport(Session& s)
+{
+    std::optional<text::DateTime> since;
+    if (const std::string* v = s.inv().option("--since")) {
+        since = text::parseSlashDateTime(*v);
+        if (!since)
+            throw CommandError(ExitCode::Usage, "malformed --since " + *v + " (\"yyyy/mm/dd hh:nn:ss\")");
+    }
+    prepareStore(s);
+    acquisition::NvChannel channel(s.link());
+    store::RecordStore store{s.layout()};
+    acquisition::StoredDataImport import(channel, s.host(), store, s.ini());
+    import.setOnChange([&] { s.host().progress(import.progressLabel()); });
+    import.open();
+    if (since)
+        import.setStart(*since);
+    const int boxes = s.host().messageBoxes();
+    import.start();
+    s.host().runTimer(TimerId::TimerNVStatus);
+
+    failOnFileBox(s, boxes);
+    if (import.progressLabel() == sj("データ作成が完了しました。"))
+        return ExitCode::Ok;
+    // Nothing newer than the start is no failure: the store is up to date.
+    const auto& texts = s.host().boxTexts();
+    if (std::find(texts.begin(), texts.end(), sj("最新のデータがありません。")) != texts.end())
+        return ExitCode::Ok;
+    throw CommandError(ExitCode::Service, "the import did not complete (see above); LastTime is unchanged");
+}
+
+ExitCode commandOdds(Session& s)
+{
+    const std::string* month = s.inv().option("--month");
+    const std::string* year = s.inv().option("--year");
+    const int ways = (s.inv().positional.empty() ? 0 : 1) + (month ? 1 : 0) + (year ? 1 : 0);
+    if (ways != 1)
+        throw CommandError(ExitCode::Usage, "odds takes one of DAY, --month YYYYMM or --year YYYY");
+
+    std::string wanted; // yyyymm or yyyy of a period
+    if (month) {
+        std::int32_t m = 0;
+        if (month->size() != 6 || !allDigits(*month) || !text::tryParseInt32(month->substr(4), m) || m < 1 || m > 12)
+            throw CommandError(ExitCode::Usage, "malformed --month " + *month + " (YYYYMM)");
+        wanted = *month;
+    } else if (year) {
+        if (year->size() != 4 || !allDigits(*year))
+            throw CommandError(ExitCode::Usage, "malformed --year " + *year + " (YYYY)");
+        wanted = *year;
+    }
+
+    int index = 0;
+    if (!s.inv().positional.empty()) {
+        index = s.loadDay(s.inv().positional[0]);
+    } else {
+        s.panel().buildDateList();
+        const auto& items = s.panel().DateCombo().items;
+        const auto it = std::find_if(items.begin(), items.end(), [&](const std::string& label) {
+            const auto date = store::dateOfDayLabel(label);
+            return date && date->starts_with(wanted);
+        });
+        if (it == items.end())
+            throw CommandError(ExitCode::NotFound, "no stored day in " + wanted + " (see days)");
+        index = static_cast<int>(it - items.begin());
+    }
+
+    prepareStore(s);
+    acquisition::NvChannel channel(s.link());
+    store::RecordStore store{s.layout()};
+    acquisition::BatchOddsImport batch(channel, s.host(), store);
+    // The progress maximum is the number of races the race list would show.
+    batch.setRaceListCount([&batch] {
+        const auto& slots = batch.dayTable();
+        return static_cast<int>(std::count_if(slots.begin(), slots.end(),
+                                              [](const std::string& ra) { return analysis::isListedRace(ra); }));
+    });
+    int serviceErrors = 0;
+    std::string lastError;
+    batch.setOnChange([&] {
+        s.host().progress(batch.progressLabel());
+        if (!batch.errorLabel().empty() && batch.errorLabel() != lastError) {
+            lastError = batch.errorLabel();
+            ++serviceErrors;
+            s.host().note(text::toUtf8(lastError));
+        }
+    });
+    batch.setDateList(s.panel().DateCombo().items);
+    batch.selectDay(index);
+    const int boxes = s.host().messageBoxes();
+    if (month)
+        batch.importPeriod(acquisition::BatchOddsImport::Period::Month);
+    else if (year)
+        batch.importPeriod(acquisition::BatchOddsImport::Period::Year);
+    else
+        batch.importDay();
+
+    failOnFileBox(s, boxes);
+    if (serviceErrors > 0)
+        throw CommandError(ExitCode::Service, "the data service failed for " + std::to_string(serviceErrors) +
+                                                  " request(s); the odds files of those races were kept as they were");
+    return ExitCode::Ok;
+}
+
+ExitCode commandResults(Session& s)
+{
+    s.loadDay(s.inv().positional[0]);
+    acquisition::FetchSelection selection;
+    selection.daySelected = true;
+    selection.slot0Ra = s.panel().dayTable().slots.front().raRecord;
+
+    prepareStore(s);
+    acquisition::NvChannel channel(s.link());
+    store::RecordStore store{s.layout()};
+    acquisition::RealtimeFetch fetch(channel, s.host(), store, s.home());
+    // The first text of the status label is the progress; any later one is an error.
+    int labels = 0;
+    int errors = 0;
+    fetch.setOnLabel([&] {
+        if (fetch.dlLabel().empty())
+            return;
+        if (labels++ > 0)
+            ++errors;
+        s.host().note(text::toUtf8(fetch.dlLabel()));
+    });
+    switch (fetch.fetchResults(selection, false, {})) {
+    case acquisition::RealtimeFetch::Outcome::NotRun:
+    case acquisition::RealtimeFetch::Outcome::Refused:
+        throw CommandError(ExitCode::NotFound, "the day " + s.inv().positional[0] + " has no race card to fetch results for");
+    case acquisition::RealtimeFetch::Outcome::FileError:
+        throw CommandError(ExitCode::File, text::toUtf8(s.host().boxTexts().back()));
+    case acquisition::RealtimeFetch::Outcome::Done:
+        break;
+    }
+    if (errors > 0)
+        throw CommandError(ExitCode::Service, "the results fetch failed (see ErrorLog.txt)");
+    return ExitCode::Ok;
+}
+
+} // namespace tidemark::cli

@@ -1,0 +1,365 @@
+#include "cli/cli_app.h"
+
+#include <algorithm>
+#include <array>
+#include <exception>
+#include <ostream>
+#include <set>
+
+#include "cli/cli_session.h"
+#include "nvsim/sim_nv_link_factory.h"
+#include "presentation/main_window_texts.h"
+#include "records/record_view.h"
+#include "text/cp932.h"
+#include "text/file_io.h"
+#include "text/number_format.h"
+
+namespace tidemark::cli {
+
+namespace {
+
+struct CommandInfo {
+    const char* name;
+    ExitCode (*run)(Session&);
+    int minPositional;
+    int maxPositional;
+    std::set<std::string> options; // besides --home, --encoding and --help
+    const char* help;
+};
+
+const std::array<CommandInfo, 7>& commands()
+{
+    static const std::array<CommandInfo, 7> table{{
+        {"import", commandImport, 0, 0, {"--since"},
+         "tidemark2nv import [--since \"yyyy/mm/dd hh:nn:ss\"]\n"
+         "  The stored-data import: race cards, runners and payouts published since the\n"
+         "  moment (default: NvDataGet/LastTime of the settings, as the window uses it)\n"
+         "  into the day files; LastTime moves on when the import ends. Progress on stderr.\n"},
+        {"odds", commandOdds, 0, 1, {"--month", "--year"},
+         "tidemark2nv odds DAY | odds --month YYYYMM | odds --year YYYY\n"
+         "  The batch odds import: the odds series of every race of the stored day, or of\n"
+         "  every stored day of the month or year, into the races' odds files.\n"},
+        {"results", commandResults, 1, 1, {},
+         "tidemark2nv results DAY\n"
+         "  The results fetch of the stored day: race cards, runners and payouts updated.\n"},
+        {"days", commandDays, 0, 0, {},
+         "tidemark2nv days\n"
+         "  The stored days, newest first, as the date list shows them.\n"},
+        {"races", commandRaces, 1, 1, {},
+         "tidemark2nv races DAY\n"
+         "  The race list of the day, numbered from 1: number, tab, the list's text.\n"},
+        {"times", commandTimes, 2, 2, {},
+         "tidemark2nv times DAY RACE\n"
+         "  The snapshot list of the race (\"mm/dd hh:nn\"), as the time list shows it.\n"},
+        {"csv", commandCsv, 1, 1, {"--kind", "--time", "--minutes", "--what", "--out"},
+         "tidemark2nv csv DAY --kind 0|1|2 [--time hhmm] [--minutes N] [--what odds|popularity]\n"
+         "                [--out DIR]\n"
+         "  The specific-time export: the four CSV files (TAN, FUK, WAK, UMA) the window\n"
+         "  writes, into DIR (default: CSV in the program folder); their paths on stdout.\n"
+         "  --kind 0 a clock time on the race day, 1 the same time on the day before,\n"
+         "         2 N minutes before each race's post time\n"
+         "  --time hhmm for kinds 0 and 1, --minutes N (3-59) for kind 2, --what the values;\n"
+         "  defaults: the last choice of the window (settings section CSVTime).\n"},
+    }};
+    return table;
+}
+
+const CommandInfo* findCommand(std::string_view name)
+{
+    for (const CommandInfo& c : commands())
+        if (name == c.name)
+            return &c;
+    return nullptr;
+}
+
+const std::set<std::string> kValueOptions{"--home", "--encoding", "--since", "--month", "--year",
+                                          "--kind", "--time",     "--minutes", "--what", "--out"};
+
+Invocation parse(const std::vector<std::string>& args)
+{
+    Invocation inv;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            inv.help = true;
+        } else if (a.size() > 2 && a.starts_with("--")) {
+            std::string name = a;
+            std::string value;
+            bool inlineValue = false;
+            if (const auto eq = a.find('='); eq != std::string::npos) {
+                name = a.substr(0, eq);
+                value = a.substr(eq + 1);
+                inlineValue = true;
+            }
+            if (!kValueOptions.contains(name))
+                throw CommandError(ExitCode::Usage, "unknown option " + name);
+            if (!inlineValue) {
+                if (i + 1 >= args.size())
+                    throw CommandError(ExitCode::Usage, "option " + name + " needs a value");
+                value = args[++i];
+            }
+            if (inv.options.contains(name))
+                throw CommandError(ExitCode::Usage, "option " + name + " given twice");
+            inv.options[name] = value;
+        } else if (inv.command.empty()) {
+            inv.command = a;
+        } else {
+            inv.positional.push_back(a);
+        }
+    }
+    if (const std::string* enc = inv.option("--encoding")) {
+        if (*enc == "cp932")
+            inv.cp932 = true;
+        else if (*enc != "utf8" && *enc != "utf-8")
+            throw CommandError(ExitCode::Usage, "--encoding must be utf8 or cp932, not " + *enc);
+    }
+    return inv;
+}
+
+bool allDigits(std::string_view s)
+{
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
+
+const std::string* Invocation::option(const std::string& name) const
+{
+    const auto it = options.find(name);
+    return it == options.end() ? nullptr : &it->second;
+}
+
+std::string usageText()
+{
+    std::string text =
+        "tidemark2nv - the headless companion of Tidemark2NV: import, fetch, inspect and export\n"
+        "\n"
+        "usage: tidemark2nv [--home DIR] [--encoding utf8|cp932] COMMAND [ARGS...]\n"
+        "       tidemark2nv COMMAND --help\n"
+        "\n"
+        "  --home DIR        the program folder (default: the folder of this executable);\n"
+        "                    its Tidemark2NV.ini, its Data store and its data service are used\n"
+        "  --encoding E      texts on stdout in UTF-8 (default) or CP932, byte for byte as\n"
+        "                    the program holds them\n"
+        "  DAY               yyyymmdd or the day label (2024年01月15日)\n"
+        "  RACE              the position in the race list (from 1) or track-code:race-number (44:11)\n"
+        "\n"
+        "commands:\n\n";
+    for (const CommandInfo& c : commands()) {
+        const std::string help = c.help;
+        for (std::size_t start = 0; start < help.size();) {
+            const std::size_t end = help.find('\n', start);
+            text += "  " + help.substr(start, end - start + 1);
+            start = end + 1;
+        }
+        text += "\n";
+    }
+    text +=
+        "exit codes:\n"
+        "  0  done\n"
+        "  1  an unexpected failure of the tool\n"
+        "  2  unknown command or option, missing or malformed argument (a time, a number)\n"
+        "  3  the program folder does not exist\n"
+        "  4  unknown day or race, or nothing stored to work on\n"
+        "  5  the data service answered with an error\n"
+        "  6  a file could not be read or written\n";
+    return text;
+}
+
+Session::Session(const Invocation& inv, Environment& env, std::filesystem::path home)
+    : m_inv(inv)
+    , m_env(env)
+    , m_home(std::move(home))
+    , m_host(env.err, env.clock, env.realTime)
+    , m_ini(IniFile::pathForExecutable(m_home / "Tidemark2NV"))
+    , m_layout(m_home)
+    , m_panel(m_host, m_home, m_ini)
+{
+}
+
+void Session::emit(std::string_view cp932)
+{
+    if (m_inv.cp932)
+        m_env.out << cp932;
+    else
+        m_env.out << text::toUtf8(cp932);
+}
+
+void failOnFileBox(Session& s, int boxesBefore)
+{
+    // The panel shows a platform file error in a message box and ends the operation.
+    if (s.host().messageBoxes() > boxesBefore)
+        throw CommandError(ExitCode::File, text::toUtf8(s.host().boxTexts().back()));
+}
+
+int Session::loadDay(const std::string& dayArg)
+{
+    std::string label;
+    if (allDigits(dayArg)) {
+        const auto l = store::dayLabelOfDate(dayArg);
+        if (!l)
+            throw CommandError(ExitCode::Usage, "malformed day " + dayArg + " (yyyymmdd or 2024年01月15日)");
+        label = *l;
+    } else {
+        label = text::fromUtf8(dayArg);
+    }
+    m_panel.buildDateList();
+    const auto& items = m_panel.DateCombo().items;
+    const auto it = std::find(items.begin(), items.end(), label);
+    if (it == items.end())
+        throw CommandError(ExitCode::NotFound, "unknown day " + dayArg + ": no such day is stored (see days)");
+    const int index = static_cast<int>(it - items.begin());
+    const int boxes = m_host.messageBoxes();
+    m_panel.DateComboChange(index);
+    failOnFileBox(*this, boxes);
+    return index;
+}
+
+int Session::openRace(const std::string& raceArg)
+{
+    const auto& entries = m_panel.raceEntries();
+    int index = -1;
+    if (allDigits(raceArg)) {
+        std::int32_t n = 0;
+        if (text::tryParseInt32(raceArg, n) && n >= 1 && n <= static_cast<std::int32_t>(entries.size()))
+            index = n - 1;
+    } else if (const auto colon = raceArg.find(':'); colon != std::string::npos) {
+        const std::string track = raceArg.substr(0, colon);
+        const std::string race = raceArg.substr(colon + 1);
+        std::int32_t raceNo = 0;
+        if (!allDigits(track) || track.size() > 2 || !allDigits(race) || !text::tryParseInt32(race, raceNo))
+            throw CommandError(ExitCode::Usage, "malformed race " + raceArg + " (a position or track-code:race-number)");
+        const std::string code = text::formatZeroPad(text::readInt(track), 2);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const std::string& ra = m_panel.dayTable().slots[static_cast<std::size_t>(entries[i].slot)].raRecord;
+            const records::RecordView view(ra);
+            if (view.trackCode() == code && view.raceNumber() == raceNo) {
+                index = static_cast<int>(i);
+                break;
+            }
+        }
+    } else {
+        throw CommandError(ExitCode::Usage, "malformed race " + raceArg + " (a position or track-code:race-number)");
+    }
+    if (index < 0)
+        throw CommandError(ExitCode::NotFound, "unknown race " + raceArg + " on " +
+                                                   text::toUtf8(m_panel.DateCombo().text()) + " (see races)");
+    const int boxes = m_host.messageBoxes();
+    m_host.clearTransientText();
+    m_panel.DatListClick(index);
+    failOnFileBox(*this, boxes);
+    return index;
+}
+
+NvLink& Session::link()
+{
+    if (m_link)
+        return *m_link;
+    // The simulated component is the data service on every platform here.
+    Clock clock = [this] { return m_host.now(); };
+    m_factory = std::make_unique<nvsim::SimNvLinkFactory>(m_home, clock);
+    if (!m_factory->installed())
+        throw CommandError(ExitCode::Service, text::toUtf8(text::sj(texts::kMsgInstallUmaConn)));
+    m_link = m_factory->create();
+    const int r = m_link->NVInit(std::string(texts::kServiceIdPrefix) + texts::kVersion);
+    if (r != 0)
+        throw CommandError(ExitCode::Service, text::toUtf8(text::sj(texts::kMsgNvInitError)) + std::to_string(r));
+    return *m_link;
+}
+
+// --- inspection ----------------------------------------------------------------------
+
+ExitCode commandDays(Session& s)
+{
+    s.panel().buildDateList();
+    for (const std::string& label : s.panel().DateCombo().items) {
+        s.emit(label);
+        s.emit("\n");
+    }
+    return ExitCode::Ok;
+}
+
+ExitCode commandRaces(Session& s)
+{
+    s.loadDay(s.inv().positional[0]);
+    const auto& items = s.panel().DatList().items;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        s.emit(std::to_string(i + 1) + "\t");
+        s.emit(items[i]);
+        s.emit("\n");
+    }
+    return ExitCode::Ok;
+}
+
+ExitCode commandTimes(Session& s)
+{
+    s.loadDay(s.inv().positional[0]);
+    s.openRace(s.inv().positional[1]);
+    for (const std::string& item : s.panel().TimeCombo().items) {
+        s.emit(item);
+        s.emit("\n");
+    }
+    // A race without odds: what the window writes on its surface.
+    if (!s.host().transientText().empty())
+        s.host().note(text::toUtf8(s.host().transientText()));
+    return ExitCode::Ok;
+}
+
+// --- dispatch --------------------------------------------------------------------------
+
+ExitCode run(const std::vector<std::string>& args, Environment& env)
+{
+    try {
+        const Invocation inv = parse(args);
+        if (inv.command.empty() || inv.command == "help") {
+            if (!inv.help && inv.command.empty())
+                throw CommandError(ExitCode::Usage, "no command given (see --help)");
+            if (!inv.positional.empty()) {
+                const CommandInfo* c = findCommand(inv.positional[0]);
+                if (!c)
+                    throw CommandError(ExitCode::Usage, "unknown command " + inv.positional[0] + " (see --help)");
+                env.out << c->help;
+            } else {
+                env.out << usageText();
+            }
+            return ExitCode::Ok;
+        }
+        const CommandInfo* c = findCommand(inv.command);
+        if (!c)
+            throw CommandError(ExitCode::Usage, "unknown command " + inv.command + " (see --help)");
+        if (inv.help) {
+            env.out << c->help;
+            return ExitCode::Ok;
+        }
+        for (const auto& [name, value] : inv.options)
+            if (name != "--home" && name != "--encoding" && !c->options.contains(name))
+                throw CommandError(ExitCode::Usage, std::string(c->name) + " takes no option " + name);
+        const int n = static_cast<int>(inv.positional.size());
+        if (n < c->minPositional)
+            throw CommandError(ExitCode::Usage, std::string("missing argument of ") + c->name + "; usage: " +
+                                                    std::string(c->help).substr(0, std::string(c->help).find('\n')));
+        if (n > c->maxPositional)
+            throw CommandError(ExitCode::Usage, std::string("too many arguments for ") + c->name + ": " + inv.positional.back());
+
+        std::filesystem::path home = env.defaultHome;
+        if (const std::string* h = inv.option("--home"))
+            home = *h;
+        std::error_code ec;
+        if (home.empty() || !std::filesystem::is_directory(home, ec))
+            throw CommandError(ExitCode::NoProgramFolder, "program folder " + home.string() + " does not exist");
+
+        Session session(inv, env, home);
+        return c->run(session);
+    } catch (const CommandError& e) {
+        env.err << "tidemark2nv: " << e.what() << '\n';
+        return e.code();
+    } catch (const text::FileError& e) {
+        env.err << "tidemark2nv: " << e.what() << '\n';
+        return ExitCode::File;
+    } catch (const std::exception& e) {
+        env.err << "tidemark2nv: unexpected failure: " << e.what() << '\n';
+        return ExitCode::Internal;
+    }
+}
+
+} // namespace tidemark::cli

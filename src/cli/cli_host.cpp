@@ -1,0 +1,95 @@
+#include "cli/cli_host.h"
+
+#include <chrono>
+#include <ctime>
+#include <ostream>
+#include <thread>
+
+#include "text/cp932.h"
+
+namespace tidemark::cli {
+
+text::DateTime systemNow()
+{
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return text::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+CliHost::CliHost(std::ostream& err, Clock clock, bool realTime)
+    : m_err(err), m_clock(clock ? std::move(clock) : Clock(systemNow)), m_realTime(realTime)
+{
+}
+
+void CliHost::show(std::string_view cp932)
+{
+    // Boxes break their lines with CR LF; a terminal wants LF.
+    std::string utf8 = text::toUtf8(cp932);
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n')
+            continue;
+        out += utf8[i];
+    }
+    note(out);
+}
+
+void CliHost::information(std::string_view text)
+{
+    m_boxTexts.emplace_back(text);
+    show(text);
+}
+
+void CliHost::message(std::string_view text)
+{
+    // The engine shows a platform file error in a message box; the command that ran
+    // into it reports it as its error line, so it is not shown twice.
+    ++m_messageBoxes;
+    m_boxTexts.emplace_back(text);
+}
+
+bool CliHost::confirm(std::string_view /*text*/) { return true; }
+
+void CliHost::startTimer(TimerId id, int intervalMs, std::function<void()> onTick)
+{
+    m_timers[id] = Timer{intervalMs, std::move(onTick)};
+}
+
+void CliHost::stopTimer(TimerId id) { m_timers.erase(id); }
+
+bool CliHost::timerRunning(TimerId id) const { return m_timers.contains(id); }
+
+void CliHost::runTimer(TimerId id)
+{
+    while (true) {
+        const auto it = m_timers.find(id);
+        if (it == m_timers.end())
+            return;
+        if (m_realTime)
+            std::this_thread::sleep_for(std::chrono::milliseconds(it->second.intervalMs));
+        // The tick may stop or restart the timer: call a copy.
+        const std::function<void()> tick = it->second.onTick;
+        if (tick)
+            tick();
+    }
+}
+
+void CliHost::drawTransientText(int /*x*/, int /*y*/, std::string_view text) { m_transient = std::string(text); }
+
+void CliHost::progress(std::string_view text)
+{
+    if (text.empty() || text == m_lastProgress)
+        return;
+    m_lastProgress = std::string(text);
+    note(text::toUtf8(text));
+}
+
+void CliHost::note(std::string_view utf8)
+{
+    m_err << "tidemark2nv: " << utf8 << '\n';
+    m_err.flush();
+}
+
+} // namespace tidemark::cli

@@ -1,0 +1,77 @@
+#pragma once
+// The host of the headless tool: no windows. Information boxes become lines on the
+// error stream (UTF-8), message boxes are kept for the command to report, a confirmation is always Yes (the command line already is the go-ahead),
+// the busy cursor and the beep do nothing, and timers are kept so that the command
+// that waits on one (the download polling of the stored-data import) can pump it.
+
+#include <functional>
+#include <iosfwd>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+
+namespace tidemark::cli {
+
+using Clock = std::function<text::DateTime()>;
+
+// This machine's local wall clock.
+text::DateTime systemNow();
+
+class CliHost : public Host {
+public:
+    // realTime: wait a timer's interval between its ticks (off in tests).
+    CliHost(std::ostream& err, Clock clock, bool realTime);
+
+    void information(std::string_view text) override;
+    bool confirm(std::string_view text) override;
+    void message(std::string_view text) override;
+    void beep() override {}
+    void processEvents() override {}
+    void setBusyCursor(bool /*busy*/) override {}
+    void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) override;
+    void stopTimer(TimerId id) override;
+    // Nothing is handed to a desktop here.
+    bool openWithDefault(const std::string& /*pathOrUrl*/) override { return false; }
+    // Kept, not shown: only the command that asked about the race says it.
+    void drawTransientText(int x, int y, std::string_view text) override;
+    const std::string& transientText() const { return m_transient; }
+    void clearTransientText() { m_transient.clear(); }
+    void setClipboardText(std::string_view text) override { m_clipboard = std::string(text); }
+    text::DateTime now() const override { return m_clock(); }
+
+    // Ticks the timer until it is stopped.
+    void runTimer(TimerId id);
+    bool timerRunning(TimerId id) const;
+
+    // A progress line (CP932) on the error stream, unless it repeats the last one.
+    void progress(std::string_view text);
+    // A line of the tool's own (UTF-8) on the error stream.
+    void note(std::string_view utf8);
+
+    // Message boxes shown: the engine shows a platform file error in one.
+    int messageBoxes() const { return m_messageBoxes; }
+    // Texts of the information and message boxes, in order (CP932).
+    const std::vector<std::string>& boxTexts() const { return m_boxTexts; }
+
+private:
+    void show(std::string_view cp932);
+
+    struct Timer {
+        int intervalMs = 0;
+        std::function<void()> onTick;
+    };
+
+    std::ostream& m_err;
+    Clock m_clock;
+    bool m_realTime;
+    std::map<TimerId, Timer> m_timers;
+    std::vector<std::string> m_boxTexts;
+    std::string m_lastProgress;
+    std::string m_clipboard;
+    std::string m_transient;
+    int m_messageBoxes = 0;
+};
+
+} // namespace tidemark::cli
