@@ -70,5 +70,46 @@ TEST_F(AcquisitionWindowsTest, BatchWindowImportsTheDayTheMainWindowShows)
               sj("2024年01月16日のデータ作成が完了しました。\r\n対象R:1R/エラー発生Rはありませんでした。"));
 }
 
+TEST_F(AcquisitionWindowsTest, BatchWindowCloseWaitsForTheRunningImport)
+{
+    store.storeRa(ra(1).build(), store::Origin::Import);
+    store.storeRa(ra(2).build(), store::Origin::Import);
+    store.storeRa(ra(1, "44", 2024, 1, 14).build(), store::Origin::Import);
+    OzGetModel window(channel, host, store, [] { return 2; });
+    host.clock = {2024, 1, 15, 9, 0, 0};
+    window.setDateList({label(), label("2024年01月14日")});
+    ASSERT_EQ(window.DateComboIndex(), 0);
+    EXPECT_TRUE(window.FormCloseQuery()); // nothing running
+
+    int closeReady = 0;
+    window.setOnCloseReady([&] { ++closeReady; });
+    bool mayClose = true;
+    int readyAfterNestedClick = -1;
+    link.onCall = [&](const std::string& call) {
+        if (call.rfind("NVRTOpen", 0) != 0 || link.count("NVRTOpen") != 1)
+            return;
+        EXPECT_TRUE(window.importRunning());
+        window.DateComboChange(1); // the day being imported stays selected
+        EXPECT_EQ(window.DateComboIndex(), 0);
+        mayClose = window.FormCloseQuery();
+        window.ButtonStartClick(); // refused: the running import holds the channel
+        readyAfterNestedClick = closeReady;
+    };
+    window.ButtonStartClick();
+
+    EXPECT_FALSE(mayClose);
+    EXPECT_EQ(readyAfterNestedClick, 0);
+    EXPECT_EQ(closeReady, 1);
+    EXPECT_EQ(link.count("NVRTOpen"), 1); // stopped like a cancel
+    EXPECT_FALSE(link.open);
+    EXPECT_FALSE(window.importRunning());
+    EXPECT_EQ(host.boxes.back().text,
+              sj("2024年01月15日のデータ作成がキャンセルされしました。データが不完全でないか確認をお奨めします。"));
+    EXPECT_TRUE(window.FormCloseQuery());
+
+    window.DateComboChange(1);
+    EXPECT_EQ(window.DateComboIndex(), 1);
+}
+
 } // namespace
 } // namespace tidemark::testing
