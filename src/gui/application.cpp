@@ -23,19 +23,6 @@
 #include "text/file_io.h"
 
 namespace tidemark::gui {
-namespace {
-
-// Windows that live from start to end; their contents are built by their own modules.
-std::unique_ptr<QDialog> makeLongLivedWindow(const char* name, const char* caption, int w, int h)
-{
-    auto d = std::make_unique<QDialog>();
-    d->setObjectName(QString::fromLatin1(name));
-    d->setWindowTitle(QString::fromUtf8(caption));
-    d->setFixedSize(w, h);
-    return d;
-}
-
-} // namespace
 
 int runApplication(int argc, char* argv[])
 {
@@ -81,8 +68,6 @@ int runApplication(int argc, char* argv[])
     }
 
     TMainForm mainForm(model, host);
-    auto ozGetForm = makeLongLivedWindow("TOzGetForm", texts::kOzGetCaption, 447, 143);
-    auto tokuteiForm = makeLongLivedWindow("TTokuteiJikokuForm", texts::kTokuteiCaption, 350, 358);
     mainForm.show();
     return app.exec();
 }

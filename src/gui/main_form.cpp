@@ -15,7 +15,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "gui/get_data_form.h"
 #include "gui/main_pages.h"
+#include "gui/oz_get_form.h"
+#include "gui/tokutei_jikoku_form.h"
 #include "gui/qt_host.h"
 #include "gui/race_panel.h"
 #include "gui/time_dialogs.h"
@@ -40,6 +43,8 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
     move(p.left, p.top);
     resize(p.width, p.height);
 
+    m_ozGetForm = new TOzGetForm(m_model.ozGet(), this);
+    m_tokuteiForm = new TTokuteiJikokuForm(m_model.tokutei(), this);
     buildMenus();
     m_model.setObserver(this);
 
@@ -112,7 +117,9 @@ void TMainForm::momentViewChanged()
 void TMainForm::buildMenus()
 {
     QMenu* file = menuBar()->addMenu(u(texts::kMenuFile));
-    file->addAction(u(texts::kMenuTokutei))->setObjectName(QStringLiteral("N9"));
+    file->addAction(u(texts::kMenuTokutei), this, [this] {
+            m_tokuteiForm->execFor(m_model.panel().DateCombo().itemIndex >= 0, m_model.exportDay());
+        })->setObjectName(QStringLiteral("N9"));
     file->addSeparator();
     QAction* exit = file->addAction(u(texts::kMenuExit), this, &QWidget::close);
     exit->setStatusTip(u(texts::kHintExit));
@@ -174,8 +181,10 @@ QWidget* TMainForm::buildButtonBar()
         h->addWidget(b);
         return b;
     };
-    add("JVBtn", texts::kBtnJV, nullptr);
-    add("OzGetBtn", texts::kBtnOzGet, nullptr);
+    connect(add("JVBtn", texts::kBtnJV, nullptr), &QPushButton::clicked, this, &TMainForm::JVBtnClick);
+    connect(add("OzGetBtn", texts::kBtnOzGet, nullptr), &QPushButton::clicked, this, [this] {
+        m_ozGetForm->execFor(m_model.panel().DateCombo().text());
+    });
     connect(add("Closebtn", texts::kBtnClose, nullptr), &QPushButton::clicked, this, &QWidget::close);
     connect(add("HelpBtn", texts::kBtnHelp, nullptr), &QPushButton::clicked, this,
             [this] { m_model.HelpContentsItemClick(); });
@@ -208,6 +217,13 @@ void TMainForm::buildPages()
 {
     m_mainPages = new MainPages(m_model, PageControl1);
     m_model.clipboard().setObserver(this);
+}
+
+// "データ取得": the import window lives while it is open; closing it rebuilds the day list.
+void TMainForm::JVBtnClick()
+{
+    showGetDataForm(this, m_model.channel(), m_model.host(), m_model.recordStore(), m_model.settings(),
+                    [this] { m_model.MakeDataListBtnClick(); });
 }
 
 QWidget* TMainForm::page(const QString& name) const

@@ -23,6 +23,8 @@ class QtHost;
 class RaceHeaderPanel;
 class RacePanel;
 class MainPages;
+class TOzGetForm;
+class TTokuteiJikokuForm;
 
 class TMainForm : public QMainWindow, private MainWindowObserver, private presentation::ClipboardExportObserver {
     Q_OBJECT
@@ -57,6 +59,7 @@ private:
     QWidget* buildLeftPanel();
     void buildPages();
     void label1Changed() override;
+    void JVBtnClick();
     void statusLabelChanged() override;
     void momentViewChanged() override;
     void VersionBtnClick();
@@ -68,6 +71,8 @@ private:
     RacePanel* m_racePanel = nullptr;
     MainPages* m_mainPages = nullptr;
     QLabel* m_copyNotice = nullptr;
+    TOzGetForm* m_ozGetForm = nullptr;          // lives as long as the main window
+    TTokuteiJikokuForm* m_tokuteiForm = nullptr;
 };
 
 } // namespace tidemark::gui

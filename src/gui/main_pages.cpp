@@ -141,18 +141,22 @@ void MainPages::buildTree()
     m_pageControl->setTabVisible(m_pageControl->count() - 1, false);
 
     // The anomaly pages hold one more level of pages each.
-    const std::pair<const char*, std::initializer_list<Sub>> nested[] = {
-        {"TabSheet51", {{"TabSheet53", "単÷複"}, {"TabSheet54", "複÷単"}}},
-        {"TabSheet52", {{"TabSheet55", "単勝"}, {"TabSheet56", "複勝"}}},
+    // An aggregate keeps the backing arrays of its lists alive; a std::pair would not.
+    struct Nested {
+        const char* parent;
+        const char* control;
+        std::initializer_list<Sub> subs;
     };
-    const char* controls[] = {"PageControl7", "PageControl8"};
-    int n = 0;
-    for (const auto& [parentName, subs] : nested) {
-        QWidget* parent = m_pages.value(QString::fromLatin1(parentName));
+    static const Nested nested[] = {
+        {"TabSheet51", "PageControl7", {{"TabSheet53", "単÷複"}, {"TabSheet54", "複÷単"}}},
+        {"TabSheet52", "PageControl8", {{"TabSheet55", "単勝"}, {"TabSheet56", "複勝"}}},
+    };
+    for (const Nested& n : nested) {
+        QWidget* parent = m_pages.value(QString::fromLatin1(n.parent));
         auto* inner = new QTabWidget(parent);
-        inner->setObjectName(QString::fromLatin1(controls[n++]));
+        inner->setObjectName(QString::fromLatin1(n.control));
         m_pages.insert(inner->objectName(), inner);
-        for (const Sub& s : subs) {
+        for (const Sub& s : n.subs) {
             auto* sw = new QWidget(inner);
             sw->setObjectName(QString::fromLatin1(s.name));
             m_pages.insert(sw->objectName(), sw);

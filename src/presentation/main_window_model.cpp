@@ -42,6 +42,8 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
                       return presentation::clipboardTitles(m_panel.labels(), m_momentView, m_matrix.basisText());
                   })
     , m_sorting(m_grids)
+    , m_ozGet(m_channel, m_host, m_store, [this] { return m_panel.DatList().count(); })
+    , m_tokutei(m_host, m_ini, store::StoreLayout(m_programFolder))
 {
     presentation::layOutAllGrids(m_grids);
     m_panel.setSteps(this);
@@ -180,6 +182,21 @@ void MainWindowModel::importPayouts()
 void MainWindowModel::payoutsChanged()
 {
     m_render.setRace(m_panel.currentSlot(), m_results.currentPayouts());
+}
+
+void MainWindowModel::batchDateListChanged(const std::vector<std::string>& labels, int /*selected*/)
+{
+    // The batch window picks its newest day not after today itself.
+    m_ozGet.setDateList(labels);
+}
+
+results::ExportDay MainWindowModel::exportDay() const
+{
+    results::ExportDay day;
+    for (const analysis::RaceSlot& slot : m_panel.dayTable().slots)
+        day.slotRaceCards.push_back(slot.raRecord);
+    day.listedRaces = m_panel.DatList().count();
+    return day;
 }
 
 void MainWindowModel::sortFlagsReset()

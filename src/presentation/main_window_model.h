@@ -20,6 +20,8 @@
 #include "presentation/grid_sorting.h"
 #include "presentation/main_panel_model.h"
 #include "presentation/matrix_model.h"
+#include "presentation/oz_get_model.h"
+#include "presentation/tokutei_jikoku_model.h"
 #include "presentation/results_panel_model.h"
 #include "presentation/selected_moment_grids.h"
 #include "store/record_store.h"
@@ -100,6 +102,12 @@ public:
     // Check lists and horse selectors of the chart pages, rebuilt at every race opening.
     const presentation::ChartSelections& chartSelections() const { return m_chartModel.selections(); }
     presentation::ChartModel& chartModel() { return m_chartModel; }
+    // The two windows that live as long as the main window: the batch odds import and the
+    // specific-time export.
+    presentation::OzGetModel& ozGet() { return m_ozGet; }
+    TokuteiJikokuFormModel& tokutei() { return m_tokutei; }
+    // The day the export window works on: the race cards of the loaded day in slot order.
+    results::ExportDay exportDay() const;
     // The change handler of a chart list (redraws its chart); none until the charts exist.
     void setChartRedraw(presentation::ChartRedraw redraw) { m_chartRedraw = std::move(redraw); }
     const presentation::SelectedMomentView& momentView() const { return m_momentView; }
@@ -134,6 +142,7 @@ private:
     void timeSeriesTables() override;
     void resultsLabels() override;
     void sortFlagsReset() override;
+    void batchDateListChanged(const std::vector<std::string>& labels, int selected) override;
     void payoutsChanged();
     void momentSelectionStarting() override;
     void selectedMomentAnalysis(const analysis::SelectedSnapshot& snapshot) override;
@@ -156,6 +165,8 @@ private:
     presentation::ClipboardExport m_clipboard;
     presentation::RenderContext m_render;
     presentation::GridSorting m_sorting;
+    presentation::OzGetModel m_ozGet;
+    TokuteiJikokuFormModel m_tokutei;
     MainWindowObserver* m_observer = nullptr;
     std::string m_version;
     bool m_maeuri = false;
