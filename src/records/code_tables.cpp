@@ -182,6 +182,19 @@ constexpr TrackRow kCentralOnlyForeignTracks[] = {
 
 } // namespace
 
+std::string trackName(const TrackTable& table, std::string_view code, int form)
+{
+    auto it = table.find(code);
+    switch (form) {
+    case 0:
+        return it == table.end() ? std::string(6, ' ') : it->second.form0;
+    case 2:
+        return it == table.end() ? std::string(4, ' ') : it->second.form2;
+    default:
+        return {};
+    }
+}
+
 std::string lookup(const TextTable& table, std::string_view code, std::string_view fallback)
 {
     auto it = table.find(code);

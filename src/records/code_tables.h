@@ -24,6 +24,9 @@ using TrackTable = std::map<std::string, TrackNames, std::less<>>;
 // The text of `code`, or `fallback` when the table does not list it.
 std::string lookup(const TextTable& table, std::string_view code, std::string_view fallback);
 std::string lookup(const NumberTable& table, std::int64_t value, std::string_view fallback);
+// The track name of `code` in form 0 (6 bytes) or 2 (4 bytes), blanks of that width for a code
+// the table does not list, empty for any other form.
+std::string trackName(const TrackTable& table, std::string_view code, int form);
 
 // Default texts shared by both code sets: four full-width blanks for a race kind, two
 // full-width and one half-width blank for a grade, "－" for a number outside 1-18.

@@ -13,16 +13,7 @@ namespace tables = records::code_tables;
 
 std::string TrackName(std::string_view code, int form)
 {
-    const auto& t = tables::centralTracks();
-    auto it = t.find(code);
-    switch (form) {
-    case 0:
-        return it == t.end() ? std::string(6, ' ') : it->second.form0;
-    case 2:
-        return it == t.end() ? std::string(4, ' ') : it->second.form2;
-    default:
-        return {};
-    }
+    return tables::trackName(tables::centralTracks(), code, form);
 }
 
 std::string RaceKindText(std::string_view code, int form)

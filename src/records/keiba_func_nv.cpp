@@ -12,16 +12,7 @@ namespace tables = records::code_tables;
 
 std::string TrackName(std::string_view code, int form)
 {
-    const auto& t = tables::localTracks();
-    auto it = t.find(code);
-    switch (form) {
-    case 0:
-        return it == t.end() ? std::string(6, ' ') : it->second.form0;
-    case 2:
-        return it == t.end() ? std::string(4, ' ') : it->second.form2;
-    default:
-        return {};
-    }
+    return tables::trackName(tables::localTracks(), code, form);
 }
 
 bool IsBaneiTrack(std::string_view trackCode) noexcept
