@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <algorithm>
 #include <limits>
 
 namespace tidemark::text {
@@ -12,7 +13,8 @@ namespace {
 // fraction part (exactly `decimals` long).
 void roundDecimal(double value, int decimals, std::string& intPart, std::string& fracPart)
 {
-    char buf[64];
+    // The fixed text of the largest double has 309 digits before the point.
+    char buf[512];
     auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed);
     std::string digits(buf, res.ptr);
     std::size_t dot = digits.find('.');
@@ -78,9 +80,86 @@ std::string groupThousands(const std::string& ip)
     return r;
 }
 
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+constexpr std::uint64_t kIntPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000,
+    1000000000};
+
+// |value| rounded to `decimals` decimals as roundDecimal rounds it, times 10^decimals,
+// without going through the decimal text: exact whenever the scaled value lies below
+// 1e9 and not within 1e-6 of a half (the text and the binary value then round alike,
+// their difference being a few units of 1e-7 at most). false leaves the case to
+// roundDecimal.
+bool quickScaled(double value, int decimals, std::uint64_t& scaled)
+{
+    if (decimals < 0 || decimals > 9)
+        return false;
+    const double x = std::fabs(value) * kPowersOfTen[decimals];
+    if (!(x < 1e9))
+        return false;
+    const double whole = std::floor(x);
+    const double fraction = x - whole; // exact below 2^53
+    if (std::fabs(fraction - 0.5) <= 1e-6)
+        return false;
+    scaled = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    return true;
+}
+
+// Writes the "%W.Df" text of a scaled value into `out` (at least 32 bytes); returns the length.
+std::size_t writeScaled(char* out, bool negative, std::uint64_t scaled, int width, int decimals)
+{
+    char digits[24];
+    std::size_t n = 0;
+    const std::size_t d = static_cast<std::size_t>(decimals);
+    do {
+        digits[n++] = static_cast<char>('0' + scaled % 10);
+        scaled /= 10;
+    } while (scaled > 0 || n <= d); // at least one digit before the point
+    const std::size_t length = n + (d > 0 ? 1 : 0) + (negative ? 1 : 0);
+    const std::size_t pad = width > 0 && length < static_cast<std::size_t>(width)
+                                ? static_cast<std::size_t>(width) - length
+                                : 0;
+    char* p = out;
+    for (std::size_t i = 0; i < pad; ++i)
+        *p++ = ' ';
+    if (negative)
+        *p++ = '-';
+    while (n > d)
+        *p++ = digits[--n];
+    if (d > 0) {
+        *p++ = '.';
+        while (n > 0)
+            *p++ = digits[--n];
+    }
+    return static_cast<std::size_t>(p - out);
+}
+
 } // namespace
 
+std::size_t formatFixedTo(char* out, std::size_t size, double value, int width, int decimals)
+{
+    std::uint64_t scaled = 0;
+    if (std::isfinite(value) && width >= 0 && width <= 20 && size >= 32 && quickScaled(value, decimals, scaled))
+        return writeScaled(out, value < 0 && scaled != 0, scaled, width, decimals);
+    const std::string s = formatFixed(value, width, decimals);
+    const std::size_t n = std::min(s.size(), size);
+    s.copy(out, n);
+    return n;
+}
+
 std::string formatFixed(double value, int width, int decimals)
+{
+    if (std::isnan(value))
+        return alignRight("NAN", width);
+    if (std::isinf(value))
+        return alignRight(value < 0 ? "-INF" : "INF", width);
+    if (std::uint64_t scaled = 0; width >= 0 && width <= 20 && quickScaled(value, decimals, scaled)) {
+        char buf[32];
+        return std::string(buf, writeScaled(buf, value < 0 && scaled != 0, scaled, width, decimals));
+    }
+    return formatFixedSlowly(value, width, decimals);
+}
+
+std::string formatFixedSlowly(double value, int width, int decimals)
 {
     if (std::isnan(value))
         return alignRight("NAN", width);
