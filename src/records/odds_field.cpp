@@ -23,6 +23,21 @@ bool allOf(std::string_view s, char c) noexcept
 
 OddsField OddsField::parse(std::string_view field) noexcept
 {
+    // Nearly every field is digits only: read them in one pass. Anything else (and a
+    // number too long for the quick sum) takes the full rules below.
+    if (!field.empty() && field.size() <= 18) {
+        std::int64_t quick = 0;
+        bool digits = true;
+        for (char c : field) {
+            if (c < '0' || c > '9') {
+                digits = false;
+                break;
+            }
+            quick = quick * 10 + (c - '0');
+        }
+        if (digits)
+            return fromTenths(quick);
+    }
     // Markers fill the whole width: a shorter run of '-' is damage, not a cancellation.
     if (allOf(field, '-'))
         return cancelledBeforeSale();
