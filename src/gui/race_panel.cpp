@@ -26,9 +26,27 @@ QLabel* namedLabel(const char* name, QWidget* parent)
 void fill(QListWidget* list, const ListState& state)
 {
     QSignalBlocker block(list);
-    list->clear();
-    for (const std::string& item : state.items)
-        list->addItem(qs(item));
+    // The items are kept and only their texts set: a moment selection changes nothing but
+    // the current row of a list of hundreds of snapshots, a race switch mostly the texts.
+    const int n = state.count();
+    if (n == 0)
+        list->clear();
+    while (list->count() > n)
+        delete list->takeItem(list->count() - 1);
+    const int kept = list->count();
+    for (int i = 0; i < kept; ++i) {
+        QListWidgetItem* item = list->item(i);
+        const QString text = qs(state.items[static_cast<std::size_t>(i)]);
+        if (item->text() != text)
+            item->setText(text);
+    }
+    if (kept < n) {
+        QStringList added;
+        added.reserve(n - kept);
+        for (int i = kept; i < n; ++i)
+            added.append(qs(state.items[static_cast<std::size_t>(i)]));
+        list->addItems(added);
+    }
     list->setCurrentRow(state.itemIndex);
     if (state.itemIndex >= 0)
         list->scrollToItem(list->item(state.itemIndex));

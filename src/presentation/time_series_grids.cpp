@@ -56,7 +56,8 @@ using CellBuffer = std::array<char, 32>;
 // written without the general formatter, which dominates a long series otherwise.
 std::string_view tenthsText(CellBuffer& buf, double odds, int width)
 {
-    unsigned long long tenths = static_cast<unsigned long long>(std::llround(odds * 10.0));
+    // Priced odds are tenths / 10 and above 0: adding a half and cutting rounds them back.
+    unsigned long long tenths = static_cast<unsigned long long>(odds * 10.0 + 0.5);
     char digits[24];
     std::size_t n = 0;
     do {
@@ -137,10 +138,16 @@ std::string_view quinellaPopularityView(CellBuffer& buf, const SeriesPopularity&
     return {};
 }
 
+// Rows 1.. empty and `rows` rows; only the rows that stay are emptied.
 void resetRows(TextGrid& grid, int rows)
 {
-    grid.clearRows(1);
-    grid.setRowCount(rows);
+    if (rows < grid.rowCount()) {
+        grid.setRowCount(rows);
+        grid.clearRows(1);
+    } else {
+        grid.clearRows(1);
+        grid.setRowCount(rows);
+    }
 }
 
 int clampRunners(int runnerCount) { return std::clamp(runnerCount, 0, analysis::kMaxHorses); }
