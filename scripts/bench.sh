@@ -15,7 +15,7 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench -j2 >/dev/null
 for exe in build/bench/bin/*_bench; do
   name=$(basename "$exe")
-  "$exe" --benchmark_filter="$FILTER" --benchmark_min_time="$MIN_TIME" \
+  QT_QPA_PLATFORM=offscreen "$exe" --benchmark_filter="$FILTER" --benchmark_min_time="$MIN_TIME" \
     --benchmark_repetitions="$REPS" --benchmark_report_aggregates_only=true \
     --benchmark_out="$out/$name.json" --benchmark_out_format=json >/dev/null 2>&1
 done

@@ -66,23 +66,6 @@ OddsField OddsField::fromOdds(double odds) noexcept
     return fromTenths(std::llround(odds * 10.0));
 }
 
-double OddsField::value() const noexcept
-{
-    switch (m_kind) {
-    case OddsKind::Odds:
-        return static_cast<double>(m_tenths) / 10.0;
-    case OddsKind::NoVotes:
-    case OddsKind::Unreadable:
-        return 0.0;
-    case OddsKind::Blank:
-        return kBlankValue;
-    case OddsKind::CancelledBeforeSale:
-    case OddsKind::CancelledAfterSale:
-        return kCancelledValue;
-    }
-    return 0.0;
-}
-
 std::string OddsField::format(std::size_t width) const
 {
     switch (m_kind) {

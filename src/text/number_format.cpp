@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <algorithm>
 #include <limits>
 
@@ -81,8 +82,6 @@ std::string groupThousands(const std::string& ip)
 }
 
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-constexpr std::uint64_t kIntPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000,
-    1000000000};
 
 // |value| rounded to `decimals` decimals as roundDecimal rounds it, times 10^decimals,
 // without going through the decimal text: exact whenever the scaled value lies below
@@ -104,33 +103,33 @@ bool quickScaled(double value, int decimals, std::uint64_t& scaled)
     return true;
 }
 
-// Writes the "%W.Df" text of a scaled value into `out` (at least 32 bytes); returns the length.
+// Writes the "%W.Df" text of a scaled value (below 2^32, as quickScaled gives them) into
+// `out`, which holds max(width, 12) bytes; returns the length.
 std::size_t writeScaled(char* out, bool negative, std::uint64_t scaled, int width, int decimals)
 {
-    char digits[24];
-    std::size_t n = 0;
-    const std::size_t d = static_cast<std::size_t>(decimals);
+    char buf[24];
+    char* const end = buf + sizeof buf;
+    char* p = end;
+    auto value = static_cast<std::uint32_t>(scaled);
+    for (int i = 0; i < decimals; ++i) {
+        *--p = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    if (decimals > 0)
+        *--p = '.';
     do {
-        digits[n++] = static_cast<char>('0' + scaled % 10);
-        scaled /= 10;
-    } while (scaled > 0 || n <= d); // at least one digit before the point
-    const std::size_t length = n + (d > 0 ? 1 : 0) + (negative ? 1 : 0);
+        *--p = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    if (negative)
+        *--p = '-';
+    const auto length = static_cast<std::size_t>(end - p);
     const std::size_t pad = width > 0 && length < static_cast<std::size_t>(width)
                                 ? static_cast<std::size_t>(width) - length
                                 : 0;
-    char* p = out;
-    for (std::size_t i = 0; i < pad; ++i)
-        *p++ = ' ';
-    if (negative)
-        *p++ = '-';
-    while (n > d)
-        *p++ = digits[--n];
-    if (d > 0) {
-        *p++ = '.';
-        while (n > 0)
-            *p++ = digits[--n];
-    }
-    return static_cast<std::size_t>(p - out);
+    std::memset(out, ' ', pad);
+    std::memcpy(out + pad, p, length);
+    return pad + length;
 }
 
 } // namespace
@@ -138,7 +137,9 @@ std::size_t writeScaled(char* out, bool negative, std::uint64_t scaled, int widt
 std::size_t formatFixedTo(char* out, std::size_t size, double value, int width, int decimals)
 {
     std::uint64_t scaled = 0;
-    if (std::isfinite(value) && width >= 0 && width <= 20 && size >= 32 && quickScaled(value, decimals, scaled))
+    // The quick text is at most twelve characters or the width.
+    if (std::isfinite(value) && width >= 0 && width <= 20 && size >= std::max<std::size_t>(12, static_cast<std::size_t>(width)) &&
+        quickScaled(value, decimals, scaled))
         return writeScaled(out, value < 0 && scaled != 0, scaled, width, decimals);
     const std::string s = formatFixed(value, width, decimals);
     const std::size_t n = std::min(s.size(), size);

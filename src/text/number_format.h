@@ -13,8 +13,8 @@ namespace tidemark::text {
 // "%W.Df": right-aligned in at least `width` characters with `decimals` decimals.
 std::string formatFixed(double value, int width, int decimals);
 // The same text written into `out`, returning its length; a text longer than `size` is
-// cut (32 bytes hold any value below 1e20 at widths up to 20). For filling many cells
-// without a string for each.
+// cut (32 bytes hold any value below 1e20 at widths up to 20; the quick path needs 12
+// bytes or the width). For filling many cells without a string for each.
 std::size_t formatFixedTo(char* out, std::size_t size, double value, int width, int decimals);
 // formatFixed the long way, through the shortest decimal text of the value; the
 // reference the quick path is held to.

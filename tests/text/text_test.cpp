@@ -106,6 +106,9 @@ TEST(NumberFormat, QuickFixedEqualsTheSlowReference)
                     char buf[32];
                     const std::size_t n = formatFixedTo(buf, sizeof buf, signedValue, width, decimals);
                     ASSERT_EQ(std::string(buf, n), slow.substr(0, sizeof buf)) << signedValue;
+                    char small[16];
+                    const std::size_t m = formatFixedTo(small, sizeof small, signedValue, width, decimals);
+                    ASSERT_EQ(std::string(small, m), slow.substr(0, sizeof small)) << signedValue;
                     ++checked;
                 }
     EXPECT_GT(checked, 4000000);
