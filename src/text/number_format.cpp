@@ -104,31 +104,36 @@ bool quickScaled(double value, int decimals, std::uint64_t& scaled)
 }
 
 // Writes the "%W.Df" text of a scaled value (below 2^32, as quickScaled gives them) into
-// `out`, which holds max(width, 12) bytes; returns the length.
+// `out`, which holds max(width, 12) bytes; returns the length. Written from its end,
+// byte by byte: the texts are a handful of bytes, too short for memcpy to pay.
 std::size_t writeScaled(char* out, bool negative, std::uint64_t scaled, int width, int decimals)
 {
-    char buf[24];
-    char* const end = buf + sizeof buf;
-    char* p = end;
     auto value = static_cast<std::uint32_t>(scaled);
-    for (int i = 0; i < decimals; ++i) {
-        *--p = static_cast<char>('0' + value % 10);
-        value /= 10;
-    }
-    if (decimals > 0)
-        *--p = '.';
-    do {
-        *--p = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    if (negative)
-        *--p = '-';
-    const auto length = static_cast<std::size_t>(end - p);
+    const auto d = static_cast<std::size_t>(decimals);
+    std::size_t digits = 1;
+    for (std::uint32_t rest = value / 10; rest > 0; rest /= 10)
+        ++digits;
+    if (digits < d + 1)
+        digits = d + 1; // "0.05": a zero before the point
+    const std::size_t length = digits + (d > 0 ? 1 : 0) + (negative ? 1 : 0);
     const std::size_t pad = width > 0 && length < static_cast<std::size_t>(width)
                                 ? static_cast<std::size_t>(width) - length
                                 : 0;
-    std::memset(out, ' ', pad);
-    std::memcpy(out + pad, p, length);
+    for (std::size_t i = 0; i < pad; ++i)
+        out[i] = ' ';
+    char* p = out + pad + length;
+    for (std::size_t i = 0; i < d; ++i) {
+        *--p = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    if (d > 0)
+        *--p = '.';
+    for (std::size_t i = d; i < digits; ++i) {
+        *--p = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    if (negative)
+        *--p = '-';
     return pad + length;
 }
 
