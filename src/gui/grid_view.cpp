@@ -111,7 +111,8 @@ void GridView::applyLayoutTo(QTableView& view, int rowLimit, int colLimit) const
         columns.setDefaultSectionSize(defaultWidth);
     for (int c = 0, n = std::min(colLimit, grid.colCount()); c < n; ++c) {
         const int width = grid.colWidth(c);
-        view.setColumnHidden(c, width < 0);
+        if (view.isColumnHidden(c) != (width < 0))
+            view.setColumnHidden(c, width < 0);
         if (width >= 0 && columns.sectionSize(c) != width + kGridLine)
             columns.resizeSection(c, width + kGridLine);
     }

@@ -165,6 +165,7 @@ QWidget* RacePanel::buildRaceBox()
     v->addLayout(row);
     DatList = new QListWidget(box);
     DatList->setObjectName(QStringLiteral("DatList"));
+    DatList->setUniformItemSizes(true);
     v->addWidget(DatList, 1);
 
     connect(up, &QPushButton::clicked, this, [this] { run([&] { m_model.B4RBtnClick(); }); });
@@ -220,6 +221,8 @@ QWidget* RacePanel::buildTimeBox()
     v->addLayout(points);
     TimeCombo = new QListWidget(box);
     TimeCombo->setObjectName(QStringLiteral("TimeCombo"));
+    // One line of one font each: the list need not measure hundreds of snapshots.
+    TimeCombo->setUniformItemSizes(true);
     v->addWidget(TimeCombo, 1);
 
     connect(up, &QPushButton::clicked, this, [this] { run([&] { m_model.B4TimeBtnClick(); }); });
