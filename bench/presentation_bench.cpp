@@ -1,8 +1,8 @@
 // The engine side of the main window on a realistic store: the date list of ten years
-// of days, a day of 96 races, a race of 18 runners opened with 150 + 150 and 600 + 600
-// snapshots (and the floor of that: reading both odds files and formatting every
-// time-series cell once), a moment selection, the specific-time CSV export of a day
-// and the fill of a 300 x 155 grid;
+// of days, a day of 96 races, a click on a race of 18 runners with 150 + 150 and
+// 600 + 600 snapshots in the window's model (and the floor of that: reading both odds
+// files and formatting every cell of the time-series grids once), a moment selection,
+// the specific-time CSV export of a day and the fill of a 300 x 155 grid;
 // the cell styles of a full quinella time series; a click sort of a three-point grid.
 #include <benchmark/benchmark.h>
 

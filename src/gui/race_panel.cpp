@@ -48,6 +48,8 @@ void fill(QListWidget* list, const ListState& state)
         list->addItems(added);
     }
     list->setCurrentRow(state.itemIndex);
+    if (state.itemIndex < 0)
+        list->clearSelection(); // a kept item must not stay marked
     if (state.itemIndex >= 0)
         list->scrollToItem(list->item(state.itemIndex));
 }
