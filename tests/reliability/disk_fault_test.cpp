@@ -174,6 +174,42 @@ TEST_F(DiskFaultTest, AnOddsSeriesThatDoesNotFitLeavesThePreviousSeries)
     EXPECT_EQ(text::readFile(m_layout.dataFolder() / "20240116"), "not a folder");
 }
 
+TEST_F(DiskFaultTest, ANewOddsFolderAndTheFileInItAreFlushedInTheirFolders)
+{
+    store::RecordStore store(m_layout);
+    std::vector<std::pair<text::DiskStep, fs::path>> steps;
+    text::setDiskStepHookForTesting([&](text::DiskStep step, const fs::path& p) {
+        steps.emplace_back(step, p);
+        return 0;
+    });
+    std::vector<std::string> series{o1(1, 20).line()};
+    const bool written = store.storeOdds(StoreKind::O1, series).written;
+    text::setDiskStepHookForTesting({});
+    ASSERT_TRUE(written);
+    const fs::path folder = m_layout.dataFolder() / "20240115";
+    const fs::path file = *m_layout.fileOf(StoreKind::O1, series.front());
+    using S = text::DiskStep;
+    const std::vector<std::pair<text::DiskStep, fs::path>> expected{
+        {S::MakeFolder, folder}, {S::SyncFolder, m_layout.dataFolder()}, {S::CreateTemp, file},
+        {S::WriteTemp, file},    {S::SyncTemp, file},                    {S::Rename, file},
+        {S::SyncFolder, folder}};
+    EXPECT_EQ(steps, expected);
+
+    // A folder flush the disk refuses ends the next write with the platform's message;
+    // the file already holds its new series, whole.
+    std::vector<std::string> longer{o1(1, 20).line(), o1(1, 21).line()};
+    text::setDiskStepHookForTesting([](text::DiskStep step, const fs::path&) { return step == S::SyncFolder ? EIO : 0; });
+    try {
+        store.storeOdds(StoreKind::O1, longer);
+        ADD_FAILURE() << "a write whose folder was not flushed was reported done";
+    } catch (const text::FileError& e) {
+        EXPECT_NE(std::string(e.what()).find(text::systemMessage(EIO)), std::string::npos) << e.what();
+    }
+    text::setDiskStepHookForTesting({});
+    EXPECT_EQ(store::readLines(file, StoreKind::O1).size(), 2u);
+    expectStoreWhole(m_layout.dataFolder());
+}
+
 TEST_F(DiskFaultTest, AnExportFileThatCannotBeWrittenStopsTheExportAndKeepsTheFilesBefore)
 {
     store::RecordStore store(m_layout);
