@@ -116,8 +116,7 @@ std::string readFile(const std::filesystem::path& path)
 
 std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::string_view bytes, bool flushToDisk)
 {
-    std::filesystem::path tmp = path;
-    tmp += ".tmp~";
+    const std::filesystem::path tmp = temporaryFileOf(path);
     if (int e = injected(DiskStep::CreateTemp, path))
         fail(path, e);
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -201,6 +200,13 @@ void commitFileAtomic(const std::filesystem::path& prepared, const std::filesyst
 }
 
 void discardPrepared(const std::filesystem::path& prepared) noexcept { ::unlink(prepared.c_str()); }
+
+std::filesystem::path temporaryFileOf(const std::filesystem::path& path)
+{
+    std::filesystem::path tmp = path;
+    tmp += ".tmp~";
+    return tmp;
+}
 
 void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes)
 {

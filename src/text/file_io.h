@@ -42,6 +42,9 @@ std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::
 void flushPrepared(const std::filesystem::path& prepared, const std::filesystem::path& path);
 void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path);
 void discardPrepared(const std::filesystem::path& prepared) noexcept;
+// The temporary file a write of `path` goes through (beside it, "<name>.tmp~"). One
+// left by a crash is never read as data and is replaced by the next write of `path`.
+std::filesystem::path temporaryFileOf(const std::filesystem::path& path);
 
 // Creates a folder (and its parents) when missing. Throws FileError.
 void ensureDirectory(const std::filesystem::path& path);
