@@ -9,8 +9,8 @@
 // tool with a crash point, crash_child/main.cpp), at points spread over all steps of
 // the run, and after random delays (the tool itself).
 //
-//   TIDEMARK_CRASH_KILLS=all | N   crash points per command (default 16; all = every step)
-//   TIDEMARK_CRASH_DELAY_KILLS=N   delay kills per command (default 4)
+//   TIDEMARK_CRASH_KILLS=all | N   crash points per command (default 40; all = every step)
+//   TIDEMARK_CRASH_DELAY_KILLS=N   delay kills per command (default 8)
 
 #include "support/temp_dir.h"
 #include "text/file_io.h"
@@ -289,7 +289,7 @@ Tally killRepeatedly(CrashRig& rig, const char* name)
 {
     Tally t;
     const long steps = rig.steps();
-    const long points = std::min(steps, envCount("TIDEMARK_CRASH_KILLS", 16, steps));
+    const long points = std::min(steps, envCount("TIDEMARK_CRASH_KILLS", 40, steps));
     std::set<long> at;
     // The first and last steps, and the rest spread evenly: every kind of step is hit
     // because a write's steps are consecutive and the spacing is not a multiple of them.
@@ -303,7 +303,7 @@ Tally killRepeatedly(CrashRig& rig, const char* name)
         t.add(rig.checkAndRerun(e.killed, std::string(name) + ", killed before disk step " + std::to_string(n)));
     }
 
-    const long delays = envCount("TIDEMARK_CRASH_DELAY_KILLS", 4, 1000000);
+    const long delays = envCount("TIDEMARK_CRASH_DELAY_KILLS", 8, 1000000);
     std::mt19937 random(20240112);
     const auto span = std::chrono::duration_cast<std::chrono::microseconds>(rig.duration()).count();
     std::uniform_int_distribution<long> delay(0, std::max(1L, static_cast<long>(span)));
