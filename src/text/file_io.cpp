@@ -183,7 +183,7 @@ void flushPrepared(const std::filesystem::path& prepared, const std::filesystem:
     ::close(fd);
 }
 
-void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path)
+void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path, bool flushFolder)
 {
     if (int e = injected(DiskStep::Rename, path)) {
         ::unlink(prepared.c_str());
@@ -196,8 +196,11 @@ void commitFileAtomic(const std::filesystem::path& prepared, const std::filesyst
     }
     // The file now holds its new bytes; until the folder is flushed, a power cut can
     // still bring back the old entry (or none).
-    syncFolder(path.parent_path(), path);
+    if (flushFolder)
+        syncFolder(path.parent_path(), path);
 }
+
+void flushFolderOf(const std::filesystem::path& path) { syncFolder(path.parent_path(), path); }
 
 void discardPrepared(const std::filesystem::path& prepared) noexcept { ::unlink(prepared.c_str()); }
 
@@ -229,7 +232,7 @@ void ensureDirectory(const std::filesystem::path& path)
     for (const fs::path& p : missing) {
         if (int e = injected(DiskStep::MakeFolder, p))
             fail(p, e);
-        if (::mkdir(p.c_str(), 0755) != 0 && errno != EEXIST)
+        if (::mkdir(p.c_str(), 0777) != 0 && errno != EEXIST)
             fail(p, errno);
         syncFolder(p.parent_path(), p);
     }

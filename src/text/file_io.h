@@ -40,7 +40,13 @@ void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                                         bool flushToDisk = true);
 void flushPrepared(const std::filesystem::path& prepared, const std::filesystem::path& path);
-void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path);
+// flushFolder false leaves the folder flush to the caller (flushFolderOf), for a writer
+// that renames several files into one folder and flushes it once after them.
+void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path,
+                      bool flushFolder = true);
+// Flushes the folder holding `path`, so that a rename into it survives a power cut.
+// Throws FileError naming `path`.
+void flushFolderOf(const std::filesystem::path& path);
 void discardPrepared(const std::filesystem::path& prepared) noexcept;
 // The temporary file a write of `path` goes through (beside it, "<name>.tmp~"). One
 // left by a crash is never read as data and is replaced by the next write of `path`.

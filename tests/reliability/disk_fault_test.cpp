@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
@@ -208,6 +209,41 @@ TEST_F(DiskFaultTest, ANewOddsFolderAndTheFileInItAreFlushedInTheirFolders)
     text::setDiskStepHookForTesting({});
     EXPECT_EQ(store::readLines(file, StoreKind::O1).size(), 2u);
     expectStoreWhole(m_layout.dataFolder());
+}
+
+TEST_F(DiskFaultTest, ABatchFlushesItsFolderOnceAfterAllItsRenames)
+{
+    store::RecordStore store(m_layout);
+    store.beginBatch();
+    store.storeRa(ra(1).line(), Origin::Import);
+    store.storeSe(se(1, 1).line(), Origin::Import);
+    store.storeHr(records::HrBuilder().date(2024, 1, 15).track("44").meeting(1).day(1).race(1).win(1, 1, 150, 1).line(),
+                  Origin::Import);
+    std::vector<text::DiskStep> steps;
+    std::vector<fs::path> flushed;
+    text::setDiskStepHookForTesting([&](text::DiskStep step, const fs::path& p) {
+        steps.push_back(step);
+        if (step == text::DiskStep::SyncFolder)
+            flushed.push_back(p);
+        return 0;
+    });
+    store.flushAllOrNone();
+    store.endBatch();
+    text::setDiskStepHookForTesting({});
+    ASSERT_EQ(std::count(steps.begin(), steps.end(), text::DiskStep::Rename), 3);
+    EXPECT_EQ(flushed, std::vector<fs::path>{m_layout.dataFolder()});
+    EXPECT_EQ(steps.back(), text::DiskStep::SyncFolder) << "the folder is flushed after the last rename";
+    expectStoreWhole(m_layout.dataFolder());
+
+    // A folder flush the disk refuses is the batch's error, and names a file of that folder.
+    store.beginBatch();
+    store.storeRa(ra(2).line(), Origin::Import);
+    text::setDiskStepHookForTesting([](text::DiskStep step, const fs::path&) { return step == text::DiskStep::SyncFolder ? EIO : 0; });
+    EXPECT_THROW(store.flushAllOrNone(), text::FileError);
+    text::setDiskStepHookForTesting({});
+    store.endBatch();
+    EXPECT_EQ(store.failedFile(), raFile());
+    EXPECT_EQ(store::readLines(raFile(), StoreKind::RA).size(), 2u);
 }
 
 TEST_F(DiskFaultTest, AnExportFileThatCannotBeWrittenStopsTheExportAndKeepsTheFilesBefore)
