@@ -4,10 +4,12 @@
 //
 //   tidemark_screenshots OUTPUT_FOLDER
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -176,6 +178,23 @@ int main(int argc, char* argv[])
     gui::showOzGetTimeForm(nullptr, dialogSettings, host);
     whenModal(out, "dialog_time_add.png");
     gui::showTimeAddForm(nullptr, dialogSettings, host);
+
+    // The import and export windows, opened as the user opens them.
+    if (auto* jv = f.findChild<QPushButton*>(QStringLiteral("JVBtn"))) {
+        whenModal(out, "window_get_data.png");
+        jv->click();
+    }
+    if (auto* oz = f.findChild<QPushButton*>(QStringLiteral("OzGetBtn"))) {
+        whenModal(out, "window_oz_get.png");
+        oz->click();
+    }
+    // Closing the import window rebuilds the day list with no day chosen; the export
+    // window wants one.
+    model.panel().DateComboChange(0);
+    if (auto* n9 = f.findChild<QAction*>(QStringLiteral("N9"))) {
+        whenModal(out, "window_tokutei_jikoku.png");
+        n9->trigger();
+    }
 
     for (int size : {48, 128, 256}) {
         const QString name = QStringLiteral("%1/tidemark2nv_%2.png").arg(out).arg(size);

@@ -27,9 +27,9 @@ struct CommandInfo {
     const char* help;
 };
 
-const std::array<CommandInfo, 7>& commands()
+const std::array<CommandInfo, 8>& commands()
 {
-    static const std::array<CommandInfo, 7> table{{
+    static const std::array<CommandInfo, 8> table{{
         {"import", commandImport, 0, 0, {"--since"},
          "tidemark2nv import [--since \"yyyy/mm/dd hh:nn:ss\"]\n"
          "  The stored-data import: race cards, runners and payouts published since the\n"
@@ -60,6 +60,20 @@ const std::array<CommandInfo, 7>& commands()
          "         2 N minutes before each race's post time\n"
          "  --time hhmm for kinds 0 and 1, --minutes N (3-59) for kind 2, --what the values;\n"
          "  defaults: the last choice of the window (settings section CSVTime).\n"},
+        {"table", commandTable, 3, 5, {"--moment"},
+         "tidemark2nv table DAY RACE PAGE [INNER [INNER2]] [--moment \"mm/dd hh:nn\"]\n"
+         "  The text the clipboard button of the window copies on that page: the title lines\n"
+         "  and every row of the page's table, cells separated by TAB, lines ended by CR LF,\n"
+         "  with the race opened and the snapshot of the time list selected (--moment, an\n"
+         "  entry as times lists it; default: the newest, as the window opens the race).\n"
+         "  PAGE and INNER are the captions of the window's tabs; an inner page left out is\n"
+         "  the first one. The pages with a table:\n"
+         "    出馬表, 券種別オッズ比較, 馬連マトリクス\n"
+         "    ３系列オッズ表 単勝|複勝(低)|複勝(高)|馬連(疑似)\n"
+         "    異常オッズ発見 単複比較 単÷複|複÷単, 異常オッズ発見 時差比較 単勝|複勝\n"
+         "    断層表 単勝|複勝(低)|複勝(高)|馬連\n"
+         "    時系列ｵｯｽﾞ表, 時系列人気表, 時系列得票表: 単勝|複勝|枠連|馬連\n"
+         "  (馬連・枠連, グラフ, オッズ閲覧 and 成績結果 have none to copy).\n"},
     }};
     return table;
 }
@@ -73,7 +87,8 @@ const CommandInfo* findCommand(std::string_view name)
 }
 
 const std::set<std::string> kValueOptions{"--home", "--encoding", "--since", "--month", "--year",
-                                          "--kind", "--time",     "--minutes", "--what", "--out"};
+                                          "--kind", "--time",     "--minutes", "--what", "--out",
+                                          "--moment"};
 
 Invocation parse(const std::vector<std::string>& args)
 {
@@ -158,9 +173,11 @@ std::string usageText()
         "exit codes:\n"
         "  0  done\n"
         "  1  an unexpected failure of the tool\n"
-        "  2  unknown command or option, missing or malformed argument (a time, a number)\n"
+        "  2  unknown command or option, missing or malformed argument (a time, a number),\n"
+        "     a page caption that is not a tab of the window or a page without a table\n"
         "  3  the program folder does not exist\n"
-        "  4  unknown day or race, or nothing stored to work on\n"
+        "  4  unknown day or race, a moment not in the race's time list, or nothing stored\n"
+        "     to work on\n"
         "  5  the data service answered with an error\n"
         "  6  a file could not be read or written\n";
     return text;
@@ -192,7 +209,7 @@ void failOnFileBox(Session& s, int boxesBefore)
         throw CommandError(ExitCode::File, text::toUtf8(s.host().boxTexts().back()));
 }
 
-int Session::loadDay(const std::string& dayArg)
+int Session::loadDay(const std::string& dayArg, MainPanelModel& panel)
 {
     std::string label;
     if (allDigits(dayArg)) {
@@ -203,21 +220,21 @@ int Session::loadDay(const std::string& dayArg)
     } else {
         label = text::fromUtf8(dayArg);
     }
-    m_panel.buildDateList();
-    const auto& items = m_panel.DateCombo().items;
+    panel.buildDateList();
+    const auto& items = panel.DateCombo().items;
     const auto it = std::find(items.begin(), items.end(), label);
     if (it == items.end())
         throw CommandError(ExitCode::NotFound, "unknown day " + dayArg + ": no such day is stored (see days)");
     const int index = static_cast<int>(it - items.begin());
     const int boxes = m_host.messageBoxes();
-    m_panel.DateComboChange(index);
+    panel.DateComboChange(index);
     failOnFileBox(*this, boxes);
     return index;
 }
 
-int Session::openRace(const std::string& raceArg)
+int Session::openRace(const std::string& raceArg, MainPanelModel& panel)
 {
-    const auto& entries = m_panel.raceEntries();
+    const auto& entries = panel.raceEntries();
     int index = -1;
     if (allDigits(raceArg)) {
         std::int32_t n = 0;
@@ -231,7 +248,7 @@ int Session::openRace(const std::string& raceArg)
             throw CommandError(ExitCode::Usage, "malformed race " + raceArg + " (a position or track-code:race-number)");
         const std::string code = text::formatZeroPad(text::readInt(track), 2);
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            const std::string& ra = m_panel.dayTable().slots[static_cast<std::size_t>(entries[i].slot)].raRecord;
+            const std::string& ra = panel.dayTable().slots[static_cast<std::size_t>(entries[i].slot)].raRecord;
             const records::RecordView view(ra);
             if (view.trackCode() == code && view.raceNumber() == raceNo) {
                 index = static_cast<int>(i);
@@ -243,10 +260,10 @@ int Session::openRace(const std::string& raceArg)
     }
     if (index < 0)
         throw CommandError(ExitCode::NotFound, "unknown race " + raceArg + " on " +
-                                                   text::toUtf8(m_panel.DateCombo().text()) + " (see races)");
+                                                   text::toUtf8(panel.DateCombo().text()) + " (see races)");
     const int boxes = m_host.messageBoxes();
     m_host.clearTransientText();
-    m_panel.DatListClick(index);
+    panel.DatListClick(index);
     failOnFileBox(*this, boxes);
     return index;
 }

@@ -38,7 +38,9 @@ public:
     void drawTransientText(int x, int y, std::string_view text) override;
     const std::string& transientText() const { return m_transient; }
     void clearTransientText() { m_transient.clear(); }
+    // Kept for the command that copies a table to print it (CP932, as the window holds it).
     void setClipboardText(std::string_view text) override { m_clipboard = std::string(text); }
+    const std::string& clipboardText() const { return m_clipboard; }
     text::DateTime now() const override { return m_clock(); }
 
     // Ticks the timer until it is stopped.

@@ -55,9 +55,12 @@ public:
     void emit(std::string_view cp932);
 
     // The day list built and the day of DAY (yyyymmdd or its label) loaded; its index.
-    int loadDay(const std::string& dayArg);
+    // On the session's panel, or on the panel of a main window model the command made.
+    int loadDay(const std::string& dayArg) { return loadDay(dayArg, m_panel); }
+    int loadDay(const std::string& dayArg, MainPanelModel& panel);
     // The race of RACE (position from 1, or track-code:race-number) opened; its index.
-    int openRace(const std::string& raceArg);
+    int openRace(const std::string& raceArg) { return openRace(raceArg, m_panel); }
+    int openRace(const std::string& raceArg, MainPanelModel& panel);
 
     // The data-service component, started as the window starts it (NVInit).
     NvLink& link();
@@ -82,6 +85,7 @@ ExitCode commandDays(Session& s);
 ExitCode commandRaces(Session& s);
 ExitCode commandTimes(Session& s);
 ExitCode commandCsv(Session& s);
+ExitCode commandTable(Session& s);
 
 // The file error of a day that could not be read, as the window shows it.
 void failOnFileBox(Session& s, int boxesBefore);

@@ -17,6 +17,7 @@
 #include "gui/odds_browse_page.h"
 #include "gui/qt_host.h"
 #include "gui/results_page.h"
+#include "presentation/page_captions.h"
 #include "text/cp932.h"
 
 namespace tidemark::gui {
@@ -28,40 +29,31 @@ QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QString latin(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
-struct Sub {
-    const char* name;
-    const char* caption;
-};
+// PageControl1 in tab order (the order of MainPage), with the object names of the nested
+// page controls and their pages; the captions come from the presentation model.
 struct Page {
     const char* name;
-    const char* caption;
     const char* inner; // nested page control, or nullptr
-    std::initializer_list<Sub> subs;
+    std::initializer_list<const char*> subs;
 };
 
-// PageControl1 in tab order, with the nested page controls.
 const Page kPages[] = {
-    {"TabSheet2", "出馬表", nullptr, {}},
-    {"TabSheet33", "３系列オッズ表", "PageControl12",
-     {{"TabSheet34", "単勝"}, {"TabSheet35", "複勝(低)"}, {"TabSheet37", "複勝(高)"}, {"TabSheet36", "馬連(疑似)"}}},
-    {"TabSheet50", "異常オッズ発見", "PageControl6", {{"TabSheet51", "単複比較"}, {"TabSheet52", "時差比較"}}},
-    {"TabSheet38", "券種別オッズ比較", nullptr, {}},
-    {"TabSheet10", "断層表", "PageControl2",
-     {{"TabSheet19", "単勝"}, {"TabSheet23", "複勝(低)"}, {"TabSheet24", "複勝(高)"}, {"TabSheet25", "馬連"}}},
-    {"TabSheet31", "馬連マトリクス", nullptr, {}},
-    {"TabSheet26", "時系列ｵｯｽﾞ表", "PageControl10",
-     {{"TabSheet26a", "単勝"}, {"TabSheet26b", "複勝"}, {"TabSheet26c", "枠連"}, {"TabSheet26d", "馬連"}}},
-    {"TabSheet12", "時系列人気表", "PageControl4",
-     {{"TabSheet12a", "単勝"}, {"TabSheet12b", "複勝"}, {"TabSheet12c", "枠連"}, {"TabSheet12d", "馬連"}}},
-    {"TabSheet13", "時系列得票表", "PageControl5",
-     {{"TabSheet13a", "単勝"}, {"TabSheet13b", "複勝"}, {"TabSheet13c", "枠連"}, {"TabSheet13d", "馬連"}}},
-    {"TabSheet32", "馬連・枠連", nullptr, {}},
-    {"TabSheet42", "グラフ", nullptr, {}},
-    {"TabSheet39", "オッズ閲覧", "PageControl13",
-     {{"TabSheet40", "単複枠"}, {"TabSheet41", "馬連"}, {"TabSheet57", "人気順"}}},
-    {"TabSheet3", "成績結果", nullptr, {}},
-    {"TabSheet1", "オッズ閲覧", nullptr, {}},
+    {"TabSheet2", nullptr, {}},
+    {"TabSheet33", "PageControl12", {"TabSheet34", "TabSheet35", "TabSheet37", "TabSheet36"}},
+    {"TabSheet50", "PageControl6", {"TabSheet51", "TabSheet52"}},
+    {"TabSheet38", nullptr, {}},
+    {"TabSheet10", "PageControl2", {"TabSheet19", "TabSheet23", "TabSheet24", "TabSheet25"}},
+    {"TabSheet31", nullptr, {}},
+    {"TabSheet26", "PageControl10", {"TabSheet26a", "TabSheet26b", "TabSheet26c", "TabSheet26d"}},
+    {"TabSheet12", "PageControl4", {"TabSheet12a", "TabSheet12b", "TabSheet12c", "TabSheet12d"}},
+    {"TabSheet13", "PageControl5", {"TabSheet13a", "TabSheet13b", "TabSheet13c", "TabSheet13d"}},
+    {"TabSheet32", nullptr, {}},
+    {"TabSheet42", nullptr, {}},
+    {"TabSheet39", "PageControl13", {"TabSheet40", "TabSheet41", "TabSheet57"}},
+    {"TabSheet3", nullptr, {}},
+    {"TabSheet1", nullptr, {}},
 };
+static_assert(std::size(kPages) == presentation::kMainPageCount);
 
 QVBoxLayout* column(QWidget* w)
 {
@@ -117,7 +109,21 @@ MainPages::~MainPages()
 
 void MainPages::buildTree()
 {
-    for (const Page& p : kPages) {
+    auto addPages = [this](QTabWidget* control, std::initializer_list<const char*> names,
+                           const std::vector<std::string>& captions) {
+        std::size_t i = 0;
+        for (const char* name : names) {
+            auto* sw = new QWidget(control);
+            sw->setObjectName(QString::fromLatin1(name));
+            m_pages.insert(sw->objectName(), sw);
+            column(sw);
+            control->addTab(sw, i < captions.size() ? qs(captions[i]) : QString());
+            ++i;
+        }
+    };
+    for (std::size_t i = 0; i < std::size(kPages); ++i) {
+        const Page& p = kPages[i];
+        const auto page = static_cast<presentation::MainPage>(i);
         auto* w = new QWidget(m_pageControl);
         w->setObjectName(QString::fromLatin1(p.name));
         m_pages.insert(w->objectName(), w);
@@ -126,16 +132,10 @@ void MainPages::buildTree()
             auto* inner = new QTabWidget(w);
             inner->setObjectName(QString::fromLatin1(p.inner));
             m_pages.insert(inner->objectName(), inner);
-            for (const Sub& s : p.subs) {
-                auto* sw = new QWidget(inner);
-                sw->setObjectName(QString::fromLatin1(s.name));
-                m_pages.insert(sw->objectName(), sw);
-                column(sw);
-                inner->addTab(sw, u(s.caption));
-            }
+            addPages(inner, p.subs, presentation::innerPageCaptions(page));
             lay->addWidget(inner, 1);
         }
-        m_pageControl->addTab(w, u(p.caption));
+        m_pageControl->addTab(w, qs(presentation::mainPageCaption(page)));
     }
     // TabSheet1 only holds the buttons the program clicks itself; its tab never shows.
     m_pageControl->setTabVisible(m_pageControl->count() - 1, false);
@@ -145,24 +145,19 @@ void MainPages::buildTree()
     struct Nested {
         const char* parent;
         const char* control;
-        std::initializer_list<Sub> subs;
+        std::initializer_list<const char*> subs;
     };
     static const Nested nested[] = {
-        {"TabSheet51", "PageControl7", {{"TabSheet53", "単÷複"}, {"TabSheet54", "複÷単"}}},
-        {"TabSheet52", "PageControl8", {{"TabSheet55", "単勝"}, {"TabSheet56", "複勝"}}},
+        {"TabSheet51", "PageControl7", {"TabSheet53", "TabSheet54"}},
+        {"TabSheet52", "PageControl8", {"TabSheet55", "TabSheet56"}},
     };
-    for (const Nested& n : nested) {
+    for (int k = 0; k < 2; ++k) {
+        const Nested& n = nested[k];
         QWidget* parent = m_pages.value(QString::fromLatin1(n.parent));
         auto* inner = new QTabWidget(parent);
         inner->setObjectName(QString::fromLatin1(n.control));
         m_pages.insert(inner->objectName(), inner);
-        for (const Sub& s : n.subs) {
-            auto* sw = new QWidget(inner);
-            sw->setObjectName(QString::fromLatin1(s.name));
-            m_pages.insert(sw->objectName(), sw);
-            column(sw);
-            inner->addTab(sw, u(s.caption));
-        }
+        addPages(inner, n.subs, presentation::innerInnerPageCaptions(presentation::MainPage::TabSheet50, k));
         parent->layout()->addWidget(inner);
     }
 }

@@ -35,9 +35,19 @@ QLabel* head(QWidget* parent, const char* utf8)
     return l;
 }
 
+// The layout of a page of the page tree; the tree gives each page a column already, and a
+// second layout on the same widget would be refused, leaving its contents unplaced.
+QBoxLayout* pageLayout(QWidget* page)
+{
+    if (auto* box = qobject_cast<QBoxLayout*>(page->layout()))
+        return box;
+    delete page->layout();
+    return new QVBoxLayout(page);
+}
+
 QWidget* scrolled(QWidget* page, QWidget* content)
 {
-    auto* lay = new QVBoxLayout(page);
+    QBoxLayout* lay = pageLayout(page);
     lay->setContentsMargins(0, 0, 0, 0);
     auto* area = new QScrollArea(page);
     area->setWidget(content);
@@ -106,7 +116,8 @@ OddsBrowsePage::OddsBrowsePage(const presentation::SelectedMomentView& view, QWi
     qg->setColumnStretch(18, 1);
 
     // 人気順: five lists, each under the time of its snapshot.
-    auto* pl = new QHBoxLayout(popularityPage);
+    auto* pl = new QHBoxLayout;
+    pageLayout(popularityPage)->addLayout(pl, 1);
     const char* names[5] = {"TanList4", "FLList4", "FHList4", "wkList4", "umList4"};
     const char* times[5] = {"Label105", "Label107", "Label109", "Label111", "Label129"};
     const char* captions[5] = {"単勝", "複勝(低)", "複勝(高)", "枠連", "馬連"};

@@ -60,7 +60,12 @@ void MainWindowModel::create()
     // The store is one folder, "Data", however the texts spell it.
     text::ensureDirectory(dataFolder());
     text::ensureDirectory(csvFolder());
-    // The view settings: every switch follows its stored value as if the user had set it.
+    restoreViewSettings();
+}
+
+void MainWindowModel::restoreViewSettings()
+{
+    // Every switch follows its stored value as if the user had set it.
     m_matrix.restore();
     for (int i = 0; i < 4; ++i)
         m_render.setGapThreshold(i, m_matrix.threshold(i));

@@ -59,6 +59,10 @@ public:
     // Window creation: error-log start-up, the MaeUri tick, the Data and CSV folders.
     // Throws text::FileError when a folder cannot be created (start-up then fails).
     void create();
+    // The view switches and gap thresholds as last stored, the part of create() that
+    // reads only: a reader of the store without a window (the companion tool) calls it
+    // alone, so it writes no log and makes no folder.
+    void restoreViewSettings();
 
     // First show: NVInit with the service id; true when the service is ready and the
     // race-day list may be built.

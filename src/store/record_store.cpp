@@ -197,14 +197,28 @@ void RecordStore::flushAllOrNone()
         throw;
     }
     std::optional<text::FileError> first;
+    auto keepFirst = [&](const text::FileError& e, const fs::path& file) {
+        if (!first) {
+            first = e;
+            m_failedFile = file;
+        }
+    };
+    // Each folder is flushed once, after all its renames (a folder flush costs as much
+    // as a file's).
+    std::map<fs::path, fs::path> folders; // folder, one file renamed into it
     for (const auto& [tmp, file] : prepared) {
         try {
-            text::commitFileAtomic(tmp, file);
+            text::commitFileAtomic(tmp, file, false);
+            folders.emplace(file.parent_path(), file);
         } catch (const text::FileError& e) {
-            if (!first) {
-                first = e;
-                m_failedFile = file;
-            }
+            keepFirst(e, file);
+        }
+    }
+    for (const auto& [folder, file] : folders) {
+        try {
+            text::flushFolderOf(file);
+        } catch (const text::FileError& e) {
+            keepFirst(e, file);
         }
     }
     if (first)

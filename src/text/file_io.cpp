@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+#include <vector>
+
 namespace tidemark::text {
 namespace {
 
@@ -14,7 +17,47 @@ namespace {
     throw FileError(path.string() + ": " + systemMessage(err));
 }
 
+DiskStepHook& diskStepHook()
+{
+    static DiskStepHook hook;
+    return hook;
+}
+
+// The test seam's answer for a step: 0 to go on, else the errno to fail with.
+int injected(DiskStep step, const std::filesystem::path& path)
+{
+    const DiskStepHook& hook = diskStepHook();
+    return hook ? hook(step, path) : 0;
+}
+
+// Flushes a folder's entries (a rename into it, a folder made in it) to disk. A file
+// system that cannot flush folders (EINVAL) or a folder that may not be read keeps
+// the entry as the rename left it: nothing more can be done there, and the write
+// itself succeeded. Any other failure is the disk's and is reported against `path`.
+void syncFolder(const std::filesystem::path& folder, const std::filesystem::path& path)
+{
+    const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : folder;
+    if (int e = injected(DiskStep::SyncFolder, dir))
+        fail(path, e);
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EACCES)
+            return;
+        fail(path, errno);
+    }
+    if (::fsync(fd) != 0) {
+        int e = errno;
+        ::close(fd);
+        if (e == EINVAL || e == ENOTSUP)
+            return;
+        fail(path, e);
+    }
+    ::close(fd);
+}
+
 } // namespace
+
+void setDiskStepHookForTesting(DiskStepHook hook) { diskStepHook() = std::move(hook); }
 
 std::string systemMessage(int err)
 {
@@ -79,13 +122,19 @@ std::string readFile(const std::filesystem::path& path)
 
 std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::string_view bytes, bool flushToDisk)
 {
-    std::filesystem::path tmp = path;
-    tmp += ".tmp~";
+    const std::filesystem::path tmp = temporaryFileOf(path);
+    if (int e = injected(DiskStep::CreateTemp, path))
+        fail(path, e);
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         fail(path, errno);
     const char* p = bytes.data();
     std::size_t left = bytes.size();
+    if (int e = injected(DiskStep::WriteTemp, path)) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        fail(path, e);
+    }
     while (left > 0) {
         ssize_t n = ::write(fd, p, left);
         if (n < 0) {
@@ -98,6 +147,13 @@ std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::
         }
         p += n;
         left -= static_cast<std::size_t>(n);
+    }
+    if (flushToDisk) {
+        if (int e = injected(DiskStep::SyncTemp, path)) {
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            fail(path, e);
+        }
     }
     if (flushToDisk && ::fsync(fd) != 0) {
         int e = errno;
@@ -120,6 +176,8 @@ std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::
 
 void flushPrepared(const std::filesystem::path& prepared, const std::filesystem::path& path)
 {
+    if (int e = injected(DiskStep::SyncTemp, path))
+        fail(path, e);
     int fd = ::open(prepared.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         fail(path, errno);
@@ -131,16 +189,33 @@ void flushPrepared(const std::filesystem::path& prepared, const std::filesystem:
     ::close(fd);
 }
 
-void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path)
+void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path, bool flushFolder)
 {
+    if (int e = injected(DiskStep::Rename, path)) {
+        ::unlink(prepared.c_str());
+        fail(path, e);
+    }
     if (::rename(prepared.c_str(), path.c_str()) != 0) {
         int e = errno;
         ::unlink(prepared.c_str());
         fail(path, e);
     }
+    // The file now holds its new bytes; until the folder is flushed, a power cut can
+    // still bring back the old entry (or none).
+    if (flushFolder)
+        syncFolder(path.parent_path(), path);
 }
 
+void flushFolderOf(const std::filesystem::path& path) { syncFolder(path.parent_path(), path); }
+
 void discardPrepared(const std::filesystem::path& prepared) noexcept { ::unlink(prepared.c_str()); }
+
+std::filesystem::path temporaryFileOf(const std::filesystem::path& path)
+{
+    std::filesystem::path tmp = path;
+    tmp += ".tmp~";
+    return tmp;
+}
 
 void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes)
 {
@@ -149,13 +224,25 @@ void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes)
 
 void ensureDirectory(const std::filesystem::path& path)
 {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
+    if (fs::is_directory(path, ec))
         return;
-    std::filesystem::create_directories(path, ec);
-    if (ec)
-        throw FileError(path.string() + ": " + ec.message());
-    if (!std::filesystem::is_directory(path, ec))
+    // The folders to make, outermost first; each new entry is flushed in its parent.
+    std::vector<fs::path> missing;
+    for (fs::path p = path; !p.empty() && !fs::exists(p, ec); p = p.parent_path()) {
+        missing.insert(missing.begin(), p);
+        if (p == p.parent_path())
+            break;
+    }
+    for (const fs::path& p : missing) {
+        if (int e = injected(DiskStep::MakeFolder, p))
+            fail(p, e);
+        if (::mkdir(p.c_str(), 0777) != 0 && errno != EEXIST)
+            fail(p, errno);
+        syncFolder(p.parent_path(), p);
+    }
+    if (!fs::is_directory(path, ec))
         fail(path, ENOTDIR);
 }
 

@@ -2,9 +2,12 @@
 // Whole-file reads and atomic whole-file writes. The store, the settings file and the
 // error log are always rewritten whole; a crash or a full disk must never leave a
 // half-written file, so a write goes to a temporary file beside the target, is
-// flushed to disk and then renamed over it.
+// flushed to disk and then renamed over it; the folder is flushed after the rename
+// (and the parent of a folder after its creation), so that a power cut cannot undo
+// the rename.
 
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -37,13 +40,39 @@ void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::string_view bytes,
                                         bool flushToDisk = true);
 void flushPrepared(const std::filesystem::path& prepared, const std::filesystem::path& path);
-void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path);
+// flushFolder false leaves the folder flush to the caller (flushFolderOf), for a writer
+// that renames several files into one folder and flushes it once after them.
+void commitFileAtomic(const std::filesystem::path& prepared, const std::filesystem::path& path,
+                      bool flushFolder = true);
+// Flushes the folder holding `path`, so that a rename into it survives a power cut.
+// Throws FileError naming `path`.
+void flushFolderOf(const std::filesystem::path& path);
 void discardPrepared(const std::filesystem::path& prepared) noexcept;
+// The temporary file a write of `path` goes through (beside it, "<name>.tmp~"). One
+// left by a crash is never read as data and is replaced by the next write of `path`.
+std::filesystem::path temporaryFileOf(const std::filesystem::path& path);
 
 // Creates a folder (and its parents) when missing. Throws FileError.
 void ensureDirectory(const std::filesystem::path& path);
 
 // The platform's message for an errno value, as UTF-8.
 std::string systemMessage(int err);
+
+// The disk steps of the writes above, in their order for one file.
+enum class DiskStep {
+    CreateTemp, // open the temporary file beside the target
+    WriteTemp,  // write its bytes
+    SyncTemp,   // flush it to disk
+    Rename,     // rename it over the target
+    SyncFolder, // flush the folder holding the renamed file, or a newly made folder
+    MakeFolder, // create a missing folder
+};
+
+// Test seam for disk-fault and crash tests: called before every step with the path
+// it concerns (the target file; for SyncFolder and MakeFolder the folder). A result
+// other than 0 is an errno value the step then fails with, as the disk would have.
+// No program sets it. Pass an empty function to remove it.
+using DiskStepHook = std::function<int(DiskStep step, const std::filesystem::path& path)>;
+void setDiskStepHookForTesting(DiskStepHook hook);
 
 } // namespace tidemark::text

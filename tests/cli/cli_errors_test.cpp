@@ -47,7 +47,7 @@ TEST(CliCommandLine, HelpListsEveryCommandAndTheExitCodes)
     TempDir home;
     const CliRun help = runCli(home.path(), {"--help"}, false);
     EXPECT_EQ(help.code, ExitCode::Ok);
-    for (const char* command : {"import", "odds", "results", "days", "races", "times", "csv"})
+    for (const char* command : {"import", "odds", "results", "days", "races", "times", "csv", "table"})
         EXPECT_NE(help.out.find(std::string("tidemark2nv ") + command), std::string::npos) << command;
     EXPECT_NE(help.out.find("exit codes:"), std::string::npos);
     EXPECT_NE(help.out.find("  4  unknown day or race"), std::string::npos);

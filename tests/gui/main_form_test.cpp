@@ -97,6 +97,21 @@ TEST(MainForm, MenusButtonsPagesAndPlacement)
         EXPECT_EQ(f.PageControl1->tabText(12), QString::fromUtf8("成績結果"));
         EXPECT_TRUE(f.PageControl1->isTabVisible(11)); // the odds-browse page stays
         EXPECT_FALSE(f.PageControl1->isTabVisible(13)); // TabSheet1 never shows
+        auto tabTexts = [&f](const char* control) {
+            QStringList texts;
+            if (auto* tabs = f.findChild<QTabWidget*>(QString::fromLatin1(control)))
+                for (int i = 0; i < tabs->count(); ++i)
+                    texts << tabs->tabText(i);
+            return texts;
+        };
+        EXPECT_EQ(tabTexts("PageControl12"), QStringList({QString::fromUtf8("単勝"), QString::fromUtf8("複勝(低)"),
+                                                          QString::fromUtf8("複勝(高)"),
+                                                          QString::fromUtf8("馬連(疑似)")}));
+        EXPECT_EQ(tabTexts("PageControl10"), QStringList({QString::fromUtf8("単勝"), QString::fromUtf8("複勝"),
+                                                          QString::fromUtf8("枠連"), QString::fromUtf8("馬連")}));
+        EXPECT_EQ(tabTexts("PageControl7"), QStringList({QString::fromUtf8("単÷複"), QString::fromUtf8("複÷単")}));
+        EXPECT_EQ(tabTexts("PageControl13"), QStringList({QString::fromUtf8("単複枠"), QString::fromUtf8("馬連"),
+                                                          QString::fromUtf8("人気順")}));
 
         f.show();
         EXPECT_EQ(link.inits, 1);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
+#include <QScrollArea>
 #include <QTabWidget>
 
 #include <cstdlib>
@@ -123,6 +124,21 @@ TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
     for (int page : {1, 2, 4, 5, 6, 10, 11, 12}) {
         f.PageControl1->setCurrentIndex(page);
         save(f, ("main_page_" + std::to_string(page) + ".png").c_str());
+    }
+
+    // The odds-browse pages fill their tab: the tree's own column holds their contents.
+    f.PageControl1->setCurrentIndex(11);
+    auto* browse = f.findChild<QTabWidget*>(QStringLiteral("PageControl13"));
+    ASSERT_NE(browse, nullptr);
+    for (int inner = 0; inner < browse->count(); ++inner) {
+        browse->setCurrentIndex(inner);
+        QApplication::processEvents();
+        QWidget* page = browse->widget(inner);
+        QWidget* contents = inner < 2 ? static_cast<QWidget*>(page->findChild<QScrollArea*>())
+                                      : page->findChild<QListWidget*>(QStringLiteral("TanList4"));
+        ASSERT_NE(contents, nullptr) << inner;
+        EXPECT_GT(contents->height(), page->height() / 2) << inner;
+        EXPECT_GT(contents->width(), inner < 2 ? page->width() / 2 : 40) << inner;
     }
     f.close();
 }

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
@@ -172,6 +173,77 @@ TEST_F(DiskFaultTest, AnOddsSeriesThatDoesNotFitLeavesThePreviousSeries)
     std::vector<std::string> nextDay{o1(1, 0).date(2024, 1, 16).line()};
     EXPECT_THROW(store.storeOdds(StoreKind::O1, nextDay), text::FileError);
     EXPECT_EQ(text::readFile(m_layout.dataFolder() / "20240116"), "not a folder");
+}
+
+TEST_F(DiskFaultTest, ANewOddsFolderAndTheFileInItAreFlushedInTheirFolders)
+{
+    store::RecordStore store(m_layout);
+    std::vector<std::pair<text::DiskStep, fs::path>> steps;
+    text::setDiskStepHookForTesting([&](text::DiskStep step, const fs::path& p) {
+        steps.emplace_back(step, p);
+        return 0;
+    });
+    std::vector<std::string> series{o1(1, 20).line()};
+    const bool written = store.storeOdds(StoreKind::O1, series).written;
+    text::setDiskStepHookForTesting({});
+    ASSERT_TRUE(written);
+    const fs::path folder = m_layout.dataFolder() / "20240115";
+    const fs::path file = *m_layout.fileOf(StoreKind::O1, series.front());
+    using S = text::DiskStep;
+    const std::vector<std::pair<text::DiskStep, fs::path>> expected{
+        {S::MakeFolder, folder}, {S::SyncFolder, m_layout.dataFolder()}, {S::CreateTemp, file},
+        {S::WriteTemp, file},    {S::SyncTemp, file},                    {S::Rename, file},
+        {S::SyncFolder, folder}};
+    EXPECT_EQ(steps, expected);
+
+    // A folder flush the disk refuses ends the next write with the platform's message;
+    // the file already holds its new series, whole.
+    std::vector<std::string> longer{o1(1, 20).line(), o1(1, 21).line()};
+    text::setDiskStepHookForTesting([](text::DiskStep step, const fs::path&) { return step == S::SyncFolder ? EIO : 0; });
+    try {
+        store.storeOdds(StoreKind::O1, longer);
+        ADD_FAILURE() << "a write whose folder was not flushed was reported done";
+    } catch (const text::FileError& e) {
+        EXPECT_NE(std::string(e.what()).find(text::systemMessage(EIO)), std::string::npos) << e.what();
+    }
+    text::setDiskStepHookForTesting({});
+    EXPECT_EQ(store::readLines(file, StoreKind::O1).size(), 2u);
+    expectStoreWhole(m_layout.dataFolder());
+}
+
+TEST_F(DiskFaultTest, ABatchFlushesItsFolderOnceAfterAllItsRenames)
+{
+    store::RecordStore store(m_layout);
+    store.beginBatch();
+    store.storeRa(ra(1).line(), Origin::Import);
+    store.storeSe(se(1, 1).line(), Origin::Import);
+    store.storeHr(records::HrBuilder().date(2024, 1, 15).track("44").meeting(1).day(1).race(1).win(1, 1, 150, 1).line(),
+                  Origin::Import);
+    std::vector<text::DiskStep> steps;
+    std::vector<fs::path> flushed;
+    text::setDiskStepHookForTesting([&](text::DiskStep step, const fs::path& p) {
+        steps.push_back(step);
+        if (step == text::DiskStep::SyncFolder)
+            flushed.push_back(p);
+        return 0;
+    });
+    store.flushAllOrNone();
+    store.endBatch();
+    text::setDiskStepHookForTesting({});
+    ASSERT_EQ(std::count(steps.begin(), steps.end(), text::DiskStep::Rename), 3);
+    EXPECT_EQ(flushed, std::vector<fs::path>{m_layout.dataFolder()});
+    EXPECT_EQ(steps.back(), text::DiskStep::SyncFolder) << "the folder is flushed after the last rename";
+    expectStoreWhole(m_layout.dataFolder());
+
+    // A folder flush the disk refuses is the batch's error, and names a file of that folder.
+    store.beginBatch();
+    store.storeRa(ra(2).line(), Origin::Import);
+    text::setDiskStepHookForTesting([](text::DiskStep step, const fs::path&) { return step == text::DiskStep::SyncFolder ? EIO : 0; });
+    EXPECT_THROW(store.flushAllOrNone(), text::FileError);
+    text::setDiskStepHookForTesting({});
+    store.endBatch();
+    EXPECT_EQ(store.failedFile(), raFile());
+    EXPECT_EQ(store::readLines(raFile(), StoreKind::RA).size(), 2u);
 }
 
 TEST_F(DiskFaultTest, AnExportFileThatCannotBeWrittenStopsTheExportAndKeepsTheFilesBefore)
