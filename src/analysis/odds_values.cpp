@@ -23,6 +23,8 @@ records::OddsField recognise(std::string_view text, int width)
 
 } // namespace
 
+records::OddsField readOddsField(std::string_view text, int width) { return recognise(text, width); }
+
 OddsFieldKind classifyOddsField(std::string_view text, int width)
 {
     switch (recognise(text, width).kind()) {

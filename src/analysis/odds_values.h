@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "records/odds_field.h"
+
 namespace tidemark::analysis {
 
 inline constexpr double kOddsCancelled = -1.0; // "----" or "****": horse or pair cancelled
@@ -27,6 +29,10 @@ enum class OddsFieldKind {
 // What an odds field holds, after removing blanks at both ends. A marker counts only
 // when it fills the whole field width ("-----" in a bracket field, "---" does not).
 OddsFieldKind classifyOddsField(std::string_view text, int width);
+
+// The field as read from a record of that width (a shorter text counts as padded with
+// blanks): classifyOddsField and parseOddsField in one reading.
+records::OddsField readOddsField(std::string_view text, int width);
 
 // The value of an odds field: −2.0 empty, −1.0 cancelled, otherwise the digits / 10
 // (0.0 for zeros and for any text that is not a plain number).

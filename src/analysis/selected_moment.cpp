@@ -48,7 +48,7 @@ double seriesPrice(const records::OddsField& field)
     return field.hasNumber() ? static_cast<double>(field.tenths()) / 10.0 : 0.0;
 }
 
-void consider(OddsExtremes& e, double price, const std::string& time)
+void consider(OddsExtremes& e, double price, std::string_view time)
 {
     if (!e.counted) {
         e.counted = true;
@@ -311,8 +311,14 @@ TimeDifferences timeDifferences(const RaceRecord& r, const SnapshotList& o1Snaps
         const records::O1View s{std::string_view(line)};
         if (s.announcementTime() == key)
             continue;
-        const std::string time =
-            std::string(text::bytesAt(line, 32, 2)) + ":" + std::string(text::bytesAt(line, 34, 2));
+        // "hh:nn" of the snapshot, copied into the extremes only where one moves.
+        char hhnn[8];
+        const std::string_view hh = text::bytesAt(line, 32, 2);
+        const std::string_view nn = text::bytesAt(line, 34, 2);
+        hh.copy(hhnn, hh.size());
+        hhnn[hh.size()] = ':';
+        nn.copy(hhnn + hh.size() + 1, nn.size());
+        const std::string_view time(hhnn, hh.size() + 1 + nn.size());
         for (int h : horses) {
             const double w = seriesPrice(s.win(h));
             const double l = seriesPrice(s.placeLow(h));

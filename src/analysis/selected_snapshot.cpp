@@ -5,6 +5,7 @@
 #include "analysis/odds_values.h"
 #include "records/record_view.h"
 #include "text/cp932.h"
+#include "text/file_io.h"
 
 namespace tidemark::analysis {
 
@@ -19,7 +20,29 @@ std::string asRecord(std::string_view line, std::size_t size)
     return r;
 }
 
-int findMoment(const SnapshotList& lines, std::string_view key)
+// The lines of an odds file as readOddsLines splits them, as views into `bytes`: a
+// moment needs one line of each file, not a string for every line.
+bool readLineViews(const std::filesystem::path& file, std::string& bytes, std::vector<std::string_view>& lines)
+{
+    lines.clear();
+    if (file.empty() || !text::tryReadFile(file, bytes))
+        return false;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string_view line(bytes.data() + start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (!line.empty())
+            lines.push_back(line);
+        start = end + 1;
+    }
+    return true;
+}
+
+int findMoment(const std::vector<std::string_view>& lines, std::string_view key)
 {
     for (std::size_t i = 0; i < lines.size(); ++i)
         if (announcementTime(lines[i]) == key)
@@ -78,8 +101,9 @@ SelectedSnapshot loadSelectedSnapshot(RaceSlot& slot, const RaceOddsFiles& files
     slot.record.o1Time.clear();
     slot.record.o2Time.clear();
 
-    SnapshotList o1;
-    if (!readOddsLines(files.o1, o1)) {
+    std::string bytes;
+    std::vector<std::string_view> o1;
+    if (!readLineViews(files.o1, bytes, o1)) {
         result.outcome = SelectedSnapshot::Outcome::NoWinPlaceOdds;
         return result;
     }
@@ -93,8 +117,9 @@ SelectedSnapshot loadSelectedSnapshot(RaceSlot& slot, const RaceOddsFiles& files
     }
 
     // An O2 file without records is as good as none.
-    SnapshotList o2;
-    if (readOddsLines(files.o2, o2) && !o2.empty()) {
+    std::string o2Bytes;
+    std::vector<std::string_view> o2;
+    if (readLineViews(files.o2, o2Bytes, o2) && !o2.empty()) {
         int m = findMoment(o2, key);
         if (m < 0)
             m = std::min(k, static_cast<int>(o2.size()) - 1);

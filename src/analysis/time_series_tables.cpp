@@ -19,25 +19,41 @@ constexpr std::size_t kQuinellaPopularityWidth = 3;
 
 std::size_t width(int w) { return static_cast<std::size_t>(w); }
 
+// readInt of a record field; fields are nearly always digits only, read in one pass.
+std::int64_t fieldInt(std::string_view field)
+{
+    if (field.empty() || field.size() > 18)
+        return text::readInt(field);
+    std::int64_t value = 0;
+    for (char c : field) {
+        if (c < '0' || c > '9')
+            return text::readInt(field);
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 } // namespace
 
 SeriesOdds seriesOdds(std::string_view field, int fieldWidth, double shareNumerator)
 {
     SeriesOdds out;
-    switch (classifyOddsField(field, fieldWidth)) {
-    case OddsFieldKind::Empty:
-    case OddsFieldKind::Other:
+    const records::OddsField f = readOddsField(field, fieldWidth);
+    switch (f.kind()) {
+    case records::OddsKind::Blank:
+    case records::OddsKind::Unreadable:
         return out;
-    case OddsFieldKind::CancelledBefore:
+    case records::OddsKind::CancelledBeforeSale:
         out.kind = SeriesOdds::Kind::CancelledBefore;
         return out;
-    case OddsFieldKind::CancelledAfter:
+    case records::OddsKind::CancelledAfterSale:
         out.kind = SeriesOdds::Kind::CancelledAfter;
         return out;
-    case OddsFieldKind::Price:
+    case records::OddsKind::Odds:
+    case records::OddsKind::NoVotes:
         break;
     }
-    const double odds = parseOddsField(field, fieldWidth);
+    const double odds = f.value();
     if (odds > 0.0) {
         out.kind = SeriesOdds::Kind::Price;
         out.odds = odds;
@@ -52,11 +68,11 @@ SeriesPopularity seriesPopularity(std::string_view popularityField, std::string_
     const std::string_view p = text::trim(popularityField);
     if (p.empty())
         return out;
-    const std::int64_t order = text::readInt(p);
+    const std::int64_t order = fieldInt(p);
     if (order == 0)
         return out;
     // The order beside a field of zeros or a cancellation is a leftover of the record, not a rank.
-    if (text::readInt(oddsField) > 0) {
+    if (fieldInt(oddsField) > 0) {
         out.kind = SeriesPopularity::Kind::Order;
         out.order = static_cast<int>(std::clamp<std::int64_t>(order, -999, 999));
     } else {
@@ -67,8 +83,14 @@ SeriesPopularity seriesPopularity(std::string_view popularityField, std::string_
 
 O1SeriesRow readO1SeriesRow(std::string_view snapshot, int runnerCount)
 {
-    const records::O1View v(snapshot);
     O1SeriesRow row;
+    readO1SeriesRow(row, snapshot, runnerCount);
+    return row;
+}
+
+void readO1SeriesRow(O1SeriesRow& row, std::string_view snapshot, int runnerCount)
+{
+    const records::O1View v(snapshot);
     row.time = hourMinuteText(snapshot);
     row.winVotes = v.winVotes();
     row.placeVotes = v.placeVotes();
@@ -87,6 +109,11 @@ O1SeriesRow readO1SeriesRow(std::string_view snapshot, int runnerCount)
         row.placePopularity[i] =
             seriesPopularity(v.bytes(records::placePopularityPos(h), kPlacePopularityWidth), low);
     }
+    for (int h = runners + 1; h <= kMaxHorses; ++h) {
+        const auto i = static_cast<std::size_t>(h);
+        row.win[i] = row.placeLow[i] = row.placeHigh[i] = SeriesOdds{};
+        row.winPopularity[i] = row.placePopularity[i] = SeriesPopularity{};
+    }
     for (int k = 1; k <= kBracketPairs; ++k) {
         const auto i = static_cast<std::size_t>(k);
         const std::string_view odds = v.bytes(records::bracketOddsPos(k), width(kBracketFieldWidth));
@@ -94,13 +121,18 @@ O1SeriesRow readO1SeriesRow(std::string_view snapshot, int runnerCount)
         row.bracketPopularity[i] =
             seriesPopularity(v.bytes(records::bracketPopularityPos(k), kBracketPopularityWidth), odds);
     }
-    return row;
 }
 
 O2SeriesRow readO2SeriesRow(std::string_view snapshot)
 {
-    const records::O2View v(snapshot);
     O2SeriesRow row;
+    readO2SeriesRow(row, snapshot);
+    return row;
+}
+
+void readO2SeriesRow(O2SeriesRow& row, std::string_view snapshot)
+{
+    const records::O2View v(snapshot);
     row.time = hourMinuteText(snapshot);
     row.quinellaVotes = v.quinellaVotes();
     for (int k = 1; k <= kQuinellaPairs; ++k) {
@@ -110,7 +142,6 @@ O2SeriesRow readO2SeriesRow(std::string_view snapshot)
         row.quinellaPopularity[i] =
             seriesPopularity(v.bytes(records::quinellaPopularityPos(k), kQuinellaPopularityWidth), odds);
     }
-    return row;
 }
 
 } // namespace tidemark::analysis

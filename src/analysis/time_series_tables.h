@@ -76,5 +76,8 @@ SeriesPopularity seriesPopularity(std::string_view popularityField, std::string_
 // A snapshot line read for the tables; `runnerCount` is clamped to 0..18.
 O1SeriesRow readO1SeriesRow(std::string_view snapshot, int runnerCount);
 O2SeriesRow readO2SeriesRow(std::string_view snapshot);
+// The same into a row read before (every element is written), for a whole series.
+void readO1SeriesRow(O1SeriesRow& row, std::string_view snapshot, int runnerCount);
+void readO2SeriesRow(O2SeriesRow& row, std::string_view snapshot);
 
 } // namespace tidemark::analysis

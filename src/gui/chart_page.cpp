@@ -1,5 +1,9 @@
 #include "gui/chart_page.h"
 
+#include <QEvent>
+
+#include <utility>
+
 #include <QButtonGroup>
 #include <QCategoryAxis>
 #include <QChart>
@@ -314,6 +318,7 @@ QChartView* ChartPage::buildChart(ChartId id)
     }
 
     w.view = new QChartView(w.chart);
+    w.view->installEventFilter(this);
     w.view->setObjectName(QString::fromLatin1(presentation::chartName(id)) + QStringLiteral("View"));
     w.view->setRenderHint(QPainter::Antialiasing);
     w.view->setMinimumSize(320, 240);
@@ -327,13 +332,43 @@ void ChartPage::refresh()
     selectionsChanged();
     controlsChanged();
     for (ChartId id : presentation::kAllCharts) {
+        m_pending[slot(id)] = 0;
         showAxis(id);
         showSeries(id);
     }
 }
 
-void ChartPage::chartChanged(ChartId id) { showSeries(id); }
-void ChartPage::axisChanged(ChartId id) { showAxis(id); }
+void ChartPage::chartChanged(ChartId id) { chartPending(id, kSeriesPending); }
+void ChartPage::axisChanged(ChartId id) { chartPending(id, kAxisPending); }
+
+void ChartPage::chartPending(ChartId id, unsigned char what)
+{
+    m_pending[slot(id)] |= what;
+    const ChartWidgets& w = m_charts[slot(id)];
+    if (w.view && w.view->isVisible())
+        flush(id);
+}
+
+void ChartPage::flush(ChartId id) const
+{
+    // The widgets follow the model; bringing them up to date changes nothing a reader sees
+    // of the page itself.
+    auto* self = const_cast<ChartPage*>(this);
+    const unsigned char what = std::exchange(self->m_pending[slot(id)], 0);
+    if (what & kAxisPending)
+        self->showAxis(id);
+    if (what & kSeriesPending)
+        self->showSeries(id);
+}
+
+bool ChartPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show)
+        for (ChartId id : presentation::kAllCharts)
+            if (m_charts[slot(id)].view == watched && m_pending[slot(id)] != 0)
+                flush(id);
+    return QWidget::eventFilter(watched, event);
+}
 
 void ChartPage::selectionsChanged()
 {
@@ -485,11 +520,21 @@ void ChartPage::showAxis(ChartId id)
         linear->setTickInterval(tickStep(axis.maximum - axis.minimum));
 }
 
-QChartView* ChartPage::chartView(ChartId id) const { return m_charts[slot(id)].view; }
-QChart* ChartPage::chart(ChartId id) const { return m_charts[slot(id)].chart; }
+QChartView* ChartPage::chartView(ChartId id) const
+{
+    flush(id);
+    return m_charts[slot(id)].view;
+}
+
+QChart* ChartPage::chart(ChartId id) const
+{
+    flush(id);
+    return m_charts[slot(id)].chart;
+}
 
 QLineSeries* ChartPage::lineSeries(ChartId id, int i) const
 {
+    flush(id);
     const ChartWidgets& w = m_charts[slot(id)];
     if (i < 0 || i >= static_cast<int>(w.lines.size()))
         return nullptr;

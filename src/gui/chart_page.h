@@ -86,6 +86,14 @@ private:
     QWidget* buildHorseGroup(presentation::ChartList list);
     QChartView* buildChart(presentation::ChartId chart);
 
+    // A chart that is not on screen is brought up to date when it is shown or read
+    // through the accessors: a race opening changes every chart several times, and
+    // laying out eleven charts of hundreds of points each is most of a race switch.
+    enum Pending : unsigned char { kSeriesPending = 1, kAxisPending = 2 };
+    void chartPending(presentation::ChartId chart, unsigned char what);
+    void flush(presentation::ChartId chart) const;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     void showSeries(presentation::ChartId chart);
     void showAxis(presentation::ChartId chart);
     void showTimeAxis(ChartWidgets& w);
@@ -101,6 +109,7 @@ private:
     std::array<QGroupBox*, 3> m_axisBoxes{};
     QButtonGroup* m_modeGroup = nullptr;
     bool m_updating = false; // the view is writing the model's state into its widgets
+    std::array<unsigned char, 11> m_pending{};
 };
 
 } // namespace tidemark::gui

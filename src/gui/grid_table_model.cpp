@@ -86,8 +86,10 @@ presentation::CellStyle GridTableModel::styleAt(int row, int col, bool selected)
 
 void GridTableModel::resetCache()
 {
+    // Only the marks are reset: a stale text is replaced when its cell is next shown, and
+    // the strings of a grid refilled at every race opening are not freed and made again.
     const std::size_t n = static_cast<std::size_t>(m_grid.rowCount()) * static_cast<std::size_t>(m_grid.colCount());
-    m_text.assign(n, QString());
+    m_text.resize(n);
     m_fresh.assign(n, 0);
 }
 

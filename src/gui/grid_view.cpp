@@ -101,12 +101,18 @@ void GridView::applyLayoutTo(QTableView& view, int rowLimit, int colLimit) const
     const TextGrid& grid = m_model.textGrid();
     QHeaderView& columns = *view.horizontalHeader();
     QHeaderView& rows = *view.verticalHeader();
+    // Setting a default size resizes every section again, even to the size it has: only
+    // on a change (a grid of 600 rows is laid out at every race opening).
     const int defaultHeight = grid.defaultRowHeight() + kGridLine;
-    rows.setDefaultSectionSize(defaultHeight);
-    columns.setDefaultSectionSize(std::max(grid.defaultColWidth(), 0) + kGridLine);
+    if (rows.defaultSectionSize() != defaultHeight)
+        rows.setDefaultSectionSize(defaultHeight);
+    const int defaultWidth = std::max(grid.defaultColWidth(), 0) + kGridLine;
+    if (columns.defaultSectionSize() != defaultWidth)
+        columns.setDefaultSectionSize(defaultWidth);
     for (int c = 0, n = std::min(colLimit, grid.colCount()); c < n; ++c) {
         const int width = grid.colWidth(c);
-        view.setColumnHidden(c, width < 0);
+        if (view.isColumnHidden(c) != (width < 0))
+            view.setColumnHidden(c, width < 0);
         if (width >= 0 && columns.sectionSize(c) != width + kGridLine)
             columns.resizeSection(c, width + kGridLine);
     }

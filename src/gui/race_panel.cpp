@@ -26,10 +26,30 @@ QLabel* namedLabel(const char* name, QWidget* parent)
 void fill(QListWidget* list, const ListState& state)
 {
     QSignalBlocker block(list);
-    list->clear();
-    for (const std::string& item : state.items)
-        list->addItem(qs(item));
+    // The items are kept and only their texts set: a moment selection changes nothing but
+    // the current row of a list of hundreds of snapshots, a race switch mostly the texts.
+    const int n = state.count();
+    if (n == 0)
+        list->clear();
+    while (list->count() > n)
+        delete list->takeItem(list->count() - 1);
+    const int kept = list->count();
+    for (int i = 0; i < kept; ++i) {
+        QListWidgetItem* item = list->item(i);
+        const QString text = qs(state.items[static_cast<std::size_t>(i)]);
+        if (item->text() != text)
+            item->setText(text);
+    }
+    if (kept < n) {
+        QStringList added;
+        added.reserve(n - kept);
+        for (int i = kept; i < n; ++i)
+            added.append(qs(state.items[static_cast<std::size_t>(i)]));
+        list->addItems(added);
+    }
     list->setCurrentRow(state.itemIndex);
+    if (state.itemIndex < 0)
+        list->clearSelection(); // a kept item must not stay marked
     if (state.itemIndex >= 0)
         list->scrollToItem(list->item(state.itemIndex));
 }
@@ -147,6 +167,7 @@ QWidget* RacePanel::buildRaceBox()
     v->addLayout(row);
     DatList = new QListWidget(box);
     DatList->setObjectName(QStringLiteral("DatList"));
+    DatList->setUniformItemSizes(true);
     v->addWidget(DatList, 1);
 
     connect(up, &QPushButton::clicked, this, [this] { run([&] { m_model.B4RBtnClick(); }); });
@@ -202,6 +223,8 @@ QWidget* RacePanel::buildTimeBox()
     v->addLayout(points);
     TimeCombo = new QListWidget(box);
     TimeCombo->setObjectName(QStringLiteral("TimeCombo"));
+    // One line of one font each: the list need not measure hundreds of snapshots.
+    TimeCombo->setUniformItemSizes(true);
     v->addWidget(TimeCombo, 1);
 
     connect(up, &QPushButton::clicked, this, [this] { run([&] { m_model.B4TimeBtnClick(); }); });

@@ -91,9 +91,17 @@ bool usable(std::string_view field, int width)
 // The value of a usable field in units of 1 (a damaged field reads as 0).
 std::optional<double> fieldOdds(std::string_view field, int width)
 {
-    if (!usable(field, width))
-        return std::nullopt;
-    return std::max(0.0, analysis::parseOddsField(field, width));
+    // One reading of the field gives both what usable() asks and the value.
+    const records::OddsField f = analysis::readOddsField(field, width);
+    switch (f.kind()) {
+    case records::OddsKind::Blank:
+    case records::OddsKind::CancelledBeforeSale:
+    case records::OddsKind::CancelledAfterSale: return std::nullopt;
+    case records::OddsKind::Odds:
+    case records::OddsKind::NoVotes:
+    case records::OddsKind::Unreadable: break;
+    }
+    return std::max(0.0, f.value());
 }
 
 enum class Field { Win, PlaceLow, PlaceHigh };
@@ -288,6 +296,7 @@ void ChartModel::refillHorseChart(ChartId id, const CheckListState& list)
         s.inLegend = true;
         if (!list.checked[static_cast<std::size_t>(i - 1)])
             continue;
+        s.points.reserve(m_snapshots.size());
         for (std::size_t j = 0; j < m_snapshots.size(); ++j) {
             const O1View v(m_snapshots[j]);
             if (const std::optional<double> y = plotted(horseOdds(v, plan.field, i), plan.shareNumerator))
@@ -315,6 +324,7 @@ void ChartModel::refillBracketChart(ChartId id, const CheckListState& list)
         s.inLegend = true;
         if (!list.checked[static_cast<std::size_t>(k - 1)])
             continue;
+        s.points.reserve(m_snapshots.size());
         for (std::size_t j = 0; j < m_snapshots.size(); ++j) {
             const O1View v(m_snapshots[j]);
             const std::optional<double> odds = fieldOdds(v.bracketField(k), analysis::kBracketFieldWidth);

@@ -77,7 +77,7 @@ void TextGrid::setCell(int row, int col, std::string text)
     if (target == text)
         return;
     target = std::move(text);
-    cellsChanged({row, col, row, col});
+    cellChanged(row, col);
 }
 
 void TextGrid::clear()

@@ -70,6 +70,18 @@ public:
     // Reading outside the grid gives an empty text; writing outside it is ignored.
     const std::string& cell(int row, int col) const;
     void setCell(int row, int col, std::string text);
+    // The same for a text that is not a string yet: copied into the cell's own storage,
+    // so refilling a grid reuses the cells' memory.
+    void writeCell(int row, int col, std::string_view text)
+    {
+        if (!contains(row, col))
+            return;
+        std::string& target = m_cells[index(row, col)];
+        if (target == text)
+            return;
+        target.assign(text);
+        cellChanged(row, col);
+    }
     bool contains(int row, int col) const { return row >= 0 && col >= 0 && row < m_rows && col < m_cols; }
 
     // Empties every cell, header included, keeping the shape.
@@ -154,6 +166,14 @@ private:
     }
     void endBatch();
     void cellsChanged(CellRange range);
+    void cellChanged(int row, int col)
+    {
+        // Inside a batch most cells fall within what is already pending.
+        if (m_batchDepth > 0 && row >= m_pendingCells.top && row <= m_pendingCells.bottom &&
+            col >= m_pendingCells.left && col <= m_pendingCells.right)
+            return;
+        cellsChanged({row, col, row, col});
+    }
     void shapeAboutToChange();
     void shapeChanged();
     void layoutChanged();

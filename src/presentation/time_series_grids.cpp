@@ -1,6 +1,7 @@
 #include "presentation/time_series_grids.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -48,7 +49,33 @@ const std::string& noOrderText()
     return t;
 }
 
-std::string cancelText(SeriesOdds::Kind kind)
+// Room for any cell text of the series grids.
+using CellBuffer = std::array<char, 32>;
+
+// Odds are whole tenths, so "%W.1f" is their digits with a point before the last one;
+// written without the general formatter, which dominates a long series otherwise.
+std::string_view tenthsText(CellBuffer& buf, double odds, int width)
+{
+    // Priced odds are tenths / 10 and above 0: adding a half and cutting rounds them back.
+    unsigned long long tenths = static_cast<unsigned long long>(odds * 10.0 + 0.5);
+    char digits[24];
+    std::size_t n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + tenths % 10);
+        tenths /= 10;
+    } while (tenths > 0 || n < 2);
+    const std::size_t length = n + 1;
+    std::size_t at = 0;
+    for (std::size_t pad = length; pad < static_cast<std::size_t>(width); ++pad)
+        buf[at++] = ' ';
+    while (n > 1)
+        buf[at++] = digits[--n];
+    buf[at++] = '.';
+    buf[at++] = digits[0];
+    return {buf.data(), at};
+}
+
+std::string_view cancelView(SeriesOdds::Kind kind)
 {
     switch (kind) {
     case SeriesOdds::Kind::CancelledBefore: return cancelledBeforeText();
@@ -59,23 +86,68 @@ std::string cancelText(SeriesOdds::Kind kind)
     return {};
 }
 
-// Odds are whole tenths, so "%W.1f" is their digits with a point before the last one;
-// written without the general formatter, which dominates a long series otherwise.
-std::string tenthsText(double odds, int width)
+std::string_view oddsView(CellBuffer& buf, const SeriesOdds& odds, int width)
 {
-    const long long tenths = std::llround(odds * 10.0);
-    std::string s = std::to_string(tenths / 10);
-    s += '.';
-    s += static_cast<char>('0' + tenths % 10);
-    if (static_cast<int>(s.size()) < width)
-        s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
-    return s;
+    if (odds.kind == SeriesOdds::Kind::Price)
+        return tenthsText(buf, odds.odds, width);
+    return cancelView(odds.kind);
 }
 
+std::string_view shareView(CellBuffer& buf, const SeriesOdds& odds, int width)
+{
+    if (odds.kind == SeriesOdds::Kind::Price)
+        return {buf.data(), text::formatFixedTo(buf.data(), buf.size(), odds.share, width, 1)};
+    return cancelView(odds.kind);
+}
+
+// "%Wd" of a popularity order (within -999..999).
+std::string_view orderView(CellBuffer& buf, int order, int width)
+{
+    char digits[8];
+    std::size_t n = 0;
+    unsigned value = static_cast<unsigned>(order < 0 ? -order : order);
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    const std::size_t length = n + (order < 0 ? 1 : 0);
+    std::size_t at = 0;
+    for (std::size_t pad = length; pad < static_cast<std::size_t>(width); ++pad)
+        buf[at++] = ' ';
+    if (order < 0)
+        buf[at++] = '-';
+    while (n > 0)
+        buf[at++] = digits[--n];
+    return {buf.data(), at};
+}
+
+std::string_view o1PopularityView(CellBuffer& buf, const SeriesPopularity& popularity)
+{
+    switch (popularity.kind) {
+    case SeriesPopularity::Kind::NoOrder: return noOrderText();
+    case SeriesPopularity::Kind::Unpriced: return {};
+    case SeriesPopularity::Kind::Order: return orderView(buf, popularity.order, 2);
+    }
+    return {};
+}
+
+std::string_view quinellaPopularityView(CellBuffer& buf, const SeriesPopularity& popularity)
+{
+    if (popularity.kind == SeriesPopularity::Kind::Order)
+        return orderView(buf, popularity.order, 3);
+    return {};
+}
+
+// Rows 1.. empty and `rows` rows; only the rows that stay are emptied.
 void resetRows(TextGrid& grid, int rows)
 {
-    grid.clearRows(1);
-    grid.setRowCount(rows);
+    if (rows < grid.rowCount()) {
+        grid.setRowCount(rows);
+        grid.clearRows(1);
+    } else {
+        grid.clearRows(1);
+        grid.setRowCount(rows);
+    }
 }
 
 int clampRunners(int runnerCount) { return std::clamp(runnerCount, 0, analysis::kMaxHorses); }
@@ -84,36 +156,26 @@ int clampRunners(int runnerCount) { return std::clamp(runnerCount, 0, analysis::
 
 std::string seriesOddsText(const SeriesOdds& odds, int width)
 {
-    if (odds.kind == SeriesOdds::Kind::Price)
-        return tenthsText(odds.odds, width);
-    return cancelText(odds.kind);
+    CellBuffer buf;
+    return std::string(oddsView(buf, odds, width));
 }
 
 std::string seriesShareText(const SeriesOdds& odds, int width)
 {
-    if (odds.kind == SeriesOdds::Kind::Price)
-        return text::formatFixed(odds.share, width, 1);
-    return cancelText(odds.kind);
+    CellBuffer buf;
+    return std::string(shareView(buf, odds, width));
 }
 
 std::string o1PopularityText(const SeriesPopularity& popularity)
 {
-    switch (popularity.kind) {
-    case SeriesPopularity::Kind::NoOrder: return noOrderText();
-    case SeriesPopularity::Kind::Unpriced: return {};
-    case SeriesPopularity::Kind::Order: return text::formatInt(popularity.order, 2);
-    }
-    return {};
+    CellBuffer buf;
+    return std::string(o1PopularityView(buf, popularity));
 }
 
 std::string quinellaPopularityText(const SeriesPopularity& popularity)
 {
-    switch (popularity.kind) {
-    case SeriesPopularity::Kind::NoOrder:
-    case SeriesPopularity::Kind::Unpriced: return {};
-    case SeriesPopularity::Kind::Order: return text::formatInt(popularity.order, 3);
-    }
-    return {};
+    CellBuffer buf;
+    return std::string(quinellaPopularityView(buf, popularity));
 }
 
 std::string voteTotalText(std::int64_t votes) { return text::formatGrouped(static_cast<double>(votes), 11, 0); }
@@ -165,37 +227,38 @@ void writeO1SeriesTables(GridSet& grids, const analysis::SnapshotList& o1Snapsho
     for (TextGrid* g : {&placeOdds, &placeShare})
         g->setColCount(2 * n + 2);
 
+    CellBuffer buf;
+    analysis::O1SeriesRow row;
     for (int r = 1; r < rows; ++r) {
-        const analysis::O1SeriesRow row =
-            analysis::readO1SeriesRow(o1Snapshots[static_cast<std::size_t>(r - 1)], n);
+        analysis::readO1SeriesRow(row, o1Snapshots[static_cast<std::size_t>(r - 1)], n);
         for (TextGrid* g : all)
-            g->setCell(r, 0, row.time);
+            g->writeCell(r, 0, row.time);
         const std::string winVotes = voteTotalText(row.winVotes);
         const std::string placeVotes = voteTotalText(row.placeVotes);
         const std::string bracketVotes = voteTotalText(row.bracketVotes);
         for (TextGrid* g : {&winOdds, &winPop, &winShare})
-            g->setCell(r, 1, winVotes);
+            g->writeCell(r, 1, winVotes);
         for (TextGrid* g : {&placeOdds, &placePop, &placeShare})
-            g->setCell(r, 1, placeVotes);
+            g->writeCell(r, 1, placeVotes);
         for (TextGrid* g : {&bracketOdds, &bracketPop, &bracketShare})
-            g->setCell(r, 1, bracketVotes);
+            g->writeCell(r, 1, bracketVotes);
 
         for (int h = 1; h <= n; ++h) {
             const auto i = static_cast<std::size_t>(h);
-            winOdds.setCell(r, h + 1, seriesOddsText(row.win[i], kWinWidth));
-            winShare.setCell(r, h + 1, seriesShareText(row.win[i], kWinWidth));
-            winPop.setCell(r, h + 1, o1PopularityText(row.winPopularity[i]));
-            placeOdds.setCell(r, 2 * h, seriesOddsText(row.placeLow[i], kPlaceWidth));
-            placeOdds.setCell(r, 2 * h + 1, seriesOddsText(row.placeHigh[i], kPlaceWidth));
-            placeShare.setCell(r, 2 * h, seriesShareText(row.placeLow[i], kPlaceWidth));
-            placeShare.setCell(r, 2 * h + 1, seriesShareText(row.placeHigh[i], kPlaceWidth));
-            placePop.setCell(r, h + 1, o1PopularityText(row.placePopularity[i]));
+            winOdds.writeCell(r, h + 1, oddsView(buf, row.win[i], kWinWidth));
+            winShare.writeCell(r, h + 1, shareView(buf, row.win[i], kWinWidth));
+            winPop.writeCell(r, h + 1, o1PopularityView(buf, row.winPopularity[i]));
+            placeOdds.writeCell(r, 2 * h, oddsView(buf, row.placeLow[i], kPlaceWidth));
+            placeOdds.writeCell(r, 2 * h + 1, oddsView(buf, row.placeHigh[i], kPlaceWidth));
+            placeShare.writeCell(r, 2 * h, shareView(buf, row.placeLow[i], kPlaceWidth));
+            placeShare.writeCell(r, 2 * h + 1, shareView(buf, row.placeHigh[i], kPlaceWidth));
+            placePop.writeCell(r, h + 1, o1PopularityView(buf, row.placePopularity[i]));
         }
         for (int k = 1; k <= analysis::kBracketPairs; ++k) {
             const auto i = static_cast<std::size_t>(k);
-            bracketOdds.setCell(r, k + 1, seriesOddsText(row.bracket[i], kBracketWidth));
-            bracketShare.setCell(r, k + 1, seriesShareText(row.bracket[i], kBracketWidth));
-            bracketPop.setCell(r, k + 1, o1PopularityText(row.bracketPopularity[i]));
+            bracketOdds.writeCell(r, k + 1, oddsView(buf, row.bracket[i], kBracketWidth));
+            bracketShare.writeCell(r, k + 1, shareView(buf, row.bracket[i], kBracketWidth));
+            bracketPop.writeCell(r, k + 1, o1PopularityView(buf, row.bracketPopularity[i]));
         }
     }
 }
@@ -216,18 +279,20 @@ void writeO2SeriesTables(GridSet& grids, const analysis::SnapshotList& o2Snapsho
     if (o2Snapshots.empty())
         return;
 
+    CellBuffer buf;
+    analysis::O2SeriesRow row;
     for (int r = 1; r < rows; ++r) {
-        const analysis::O2SeriesRow row = analysis::readO2SeriesRow(o2Snapshots[static_cast<std::size_t>(r - 1)]);
+        analysis::readO2SeriesRow(row, o2Snapshots[static_cast<std::size_t>(r - 1)]);
         const std::string votes = voteTotalText(row.quinellaVotes);
         for (TextGrid* g : all) {
-            g->setCell(r, 0, row.time);
-            g->setCell(r, 1, votes);
+            g->writeCell(r, 0, row.time);
+            g->writeCell(r, 1, votes);
         }
         for (int k = 1; k <= analysis::kQuinellaPairs; ++k) {
             const auto i = static_cast<std::size_t>(k);
-            odds.setCell(r, k + 1, seriesOddsText(row.quinella[i], kQuinellaWidth));
-            share.setCell(r, k + 1, seriesShareText(row.quinella[i], kQuinellaWidth));
-            pop.setCell(r, k + 1, quinellaPopularityText(row.quinellaPopularity[i]));
+            odds.writeCell(r, k + 1, oddsView(buf, row.quinella[i], kQuinellaWidth));
+            share.writeCell(r, k + 1, shareView(buf, row.quinella[i], kQuinellaWidth));
+            pop.writeCell(r, k + 1, quinellaPopularityView(buf, row.quinellaPopularity[i]));
         }
     }
 }

@@ -23,6 +23,21 @@ bool allOf(std::string_view s, char c) noexcept
 
 OddsField OddsField::parse(std::string_view field) noexcept
 {
+    // Nearly every field is digits only: read them in one pass. Anything else (and a
+    // number too long for the quick sum) takes the full rules below.
+    if (!field.empty() && field.size() <= 18) {
+        std::int64_t quick = 0;
+        bool digits = true;
+        for (char c : field) {
+            if (c < '0' || c > '9') {
+                digits = false;
+                break;
+            }
+            quick = quick * 10 + (c - '0');
+        }
+        if (digits)
+            return fromTenths(quick);
+    }
     // Markers fill the whole width: a shorter run of '-' is damage, not a cancellation.
     if (allOf(field, '-'))
         return cancelledBeforeSale();
@@ -49,23 +64,6 @@ OddsField OddsField::fromOdds(double odds) noexcept
     if (odds >= 1e15)
         return fromTenths(std::numeric_limits<std::int64_t>::max() / 2);
     return fromTenths(std::llround(odds * 10.0));
-}
-
-double OddsField::value() const noexcept
-{
-    switch (m_kind) {
-    case OddsKind::Odds:
-        return static_cast<double>(m_tenths) / 10.0;
-    case OddsKind::NoVotes:
-    case OddsKind::Unreadable:
-        return 0.0;
-    case OddsKind::Blank:
-        return kBlankValue;
-    case OddsKind::CancelledBeforeSale:
-    case OddsKind::CancelledAfterSale:
-        return kCancelledValue;
-    }
-    return 0.0;
 }
 
 std::string OddsField::format(std::size_t width) const

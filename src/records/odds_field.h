@@ -56,7 +56,18 @@ public:
 
     // The race model's convention: odds in units of 1 (tenths / 10); 0.0 for no votes
     // and unreadable fields; -1.0 for either cancellation; -2.0 for a blank slot.
-    double value() const noexcept;
+    constexpr double value() const noexcept
+    {
+        switch (m_kind) {
+        case OddsKind::Odds: return static_cast<double>(m_tenths) / 10.0;
+        case OddsKind::NoVotes:
+        case OddsKind::Unreadable: return 0.0;
+        case OddsKind::Blank: return kBlankValue;
+        case OddsKind::CancelledBeforeSale:
+        case OddsKind::CancelledAfterSale: return kCancelledValue;
+        }
+        return 0.0;
+    }
 
     constexpr bool isBlank() const noexcept { return m_kind == OddsKind::Blank; }
     constexpr bool isCancelled() const noexcept

@@ -1,5 +1,7 @@
 #include "results/specific_time_export.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -150,7 +152,10 @@ std::string targetMoment(std::string_view raceCard, const MomentChoice& moment)
     return {};
 }
 
-std::optional<std::size_t> chooseSnapshot(std::span<const std::string> lines, std::string_view target)
+namespace {
+
+template <typename Line>
+std::optional<std::size_t> chooseSnapshotOf(std::span<const Line> lines, std::string_view target)
 {
     if (target.size() != 8 || !allDigits(target))
         return std::nullopt;
@@ -160,7 +165,7 @@ std::optional<std::size_t> chooseSnapshot(std::span<const std::string> lines, st
     int best = kFarthestMinutes + 1;
     std::optional<std::size_t> chosen;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const records::OddsRecordView snap(lines[i]);
+        const records::OddsRecordView snap{std::string_view(lines[i])};
         if (snap.bytes(28, 4) != targetDay)
             continue;
         const int minutes = snap.announcementHour() * 60 + snap.announcementMinute();
@@ -171,6 +176,18 @@ std::optional<std::size_t> chooseSnapshot(std::span<const std::string> lines, st
         }
     }
     return chosen;
+}
+
+} // namespace
+
+std::optional<std::size_t> chooseSnapshot(std::span<const std::string> lines, std::string_view target)
+{
+    return chooseSnapshotOf(lines, target);
+}
+
+std::optional<std::size_t> chooseSnapshot(std::span<const std::string_view> lines, std::string_view target)
+{
+    return chooseSnapshotOf(lines, target);
 }
 
 std::string fileStem(TicketFile file, std::string_view slot0RaceCard, ExportItem item)
@@ -321,6 +338,36 @@ std::string dataLine(TicketFile file, ExportItem item, std::string_view raceCard
     return joinCells(cells);
 }
 
+bool loadSnapshotLines(const std::filesystem::path& file, std::string& bytes, std::vector<std::string_view>& lines)
+{
+    lines.clear();
+    if (!text::tryReadFile(file, bytes))
+        return false;
+    // CR LF, a lone LF or a lone CR ends a line; neither byte occurs inside a CP932
+    // character. Lines are long, so the ends are found with memchr.
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    const char* cr = static_cast<const char*>(std::memchr(begin, '\r', bytes.size()));
+    const char* lf = static_cast<const char*>(std::memchr(begin, '\n', bytes.size()));
+    const char* start = begin;
+    while (cr || lf) {
+        const char* stop = !cr ? lf : !lf ? cr : std::min(cr, lf);
+        lines.emplace_back(start, static_cast<std::size_t>(stop - start));
+        const char* next = stop + 1;
+        if (*stop == '\r' && next < end && *next == '\n')
+            ++next;
+        start = next;
+        const auto rest = static_cast<std::size_t>(end - start);
+        if (cr && cr < start)
+            cr = static_cast<const char*>(std::memchr(start, '\r', rest));
+        if (lf && lf < start)
+            lf = static_cast<const char*>(std::memchr(start, '\n', rest));
+    }
+    if (start < end)
+        lines.emplace_back(start, static_cast<std::size_t>(end - start));
+    return true;
+}
+
 bool loadSnapshotLines(const std::filesystem::path& file, std::vector<std::string>& lines)
 {
     lines.clear();
@@ -367,22 +414,23 @@ ExportResult runSpecificTimeExport(const store::StoreLayout& layout, const Expor
 
     try {
         const std::size_t races = std::min(day.listedRaces, day.slotRaceCards.size());
-        std::vector<std::string> loader;
+        std::string fileBytes;
+        std::vector<std::string_view> loader;
         for (std::size_t s = 0; s < races; ++s) {
             const std::string& raceCard = day.slotRaceCards[s];
             const std::string target = targetMoment(raceCard, choice.moment);
 
             const auto o1File = layout.fileOf(store::StoreKind::O1, raceCard);
-            if (o1File && loadSnapshotLines(*o1File, loader)) {
-                if (const auto k = chooseSnapshot(loader, target)) {
+            if (o1File && loadSnapshotLines(*o1File, fileBytes, loader)) {
+                if (const auto k = chooseSnapshot(std::span<const std::string_view>(loader), target)) {
                     for (TicketFile file : {TicketFile::Win, TicketFile::Place, TicketFile::BracketQuinella})
                         if (onSale(file, loader[*k]))
                             lists[fileIndex(file)].push_back(dataLine(file, choice.item, raceCard, loader[*k]));
                 }
             }
             const auto o2File = layout.fileOf(store::StoreKind::O2, raceCard);
-            if (o2File && loadSnapshotLines(*o2File, loader)) {
-                if (const auto k = chooseSnapshot(loader, target)) {
+            if (o2File && loadSnapshotLines(*o2File, fileBytes, loader)) {
+                if (const auto k = chooseSnapshot(std::span<const std::string_view>(loader), target)) {
                     if (onSale(TicketFile::Quinella, loader[*k]))
                         lists[fileIndex(TicketFile::Quinella)].push_back(
                             dataLine(TicketFile::Quinella, choice.item, raceCard, loader[*k]));

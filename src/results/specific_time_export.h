@@ -74,6 +74,7 @@ std::string targetMoment(std::string_view raceCard, const MomentChoice& moment);
 // on the target's day count, the first of equally near ones wins, and one more than 999
 // minutes away is never taken. nullopt when none qualifies or the target is empty.
 std::optional<std::size_t> chooseSnapshot(std::span<const std::string> lines, std::string_view target);
+std::optional<std::size_t> chooseSnapshot(std::span<const std::string_view> lines, std::string_view target);
 
 // File name without ".CSV", e.g. "TAN20240115OZ"; empty when the race card's date (bytes
 // 12–19) is not eight digits, so no broken name is ever made from it.
@@ -104,6 +105,8 @@ std::string popularityCell(std::string_view field);
 // CR LF or LF). A missing file gives false. Throws text::FileError when it exists but
 // cannot be read.
 bool loadSnapshotLines(const std::filesystem::path& file, std::vector<std::string>& lines);
+// The same lines as views into `bytes`, which holds the file afterwards.
+bool loadSnapshotLines(const std::filesystem::path& file, std::string& bytes, std::vector<std::string_view>& lines);
 
 enum class ExportFailure {
     None,

@@ -85,23 +85,29 @@ bool tryReadFile(const std::filesystem::path& path, std::string& out)
         ::close(fd);
         fail(path, EISDIR);
     }
-    out.clear();
-    if (st.st_size > 0)
-        out.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[65536];
+    // Read straight into the string: its size as the file's, then grown while more comes
+    // (a file that is still being written) and cut to what was read.
+    std::size_t size = 0;
+    std::size_t room = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    room += 1; // one byte more shows the end without a second read in most cases
+    out.resize(room);
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (size == out.size())
+            out.resize(out.size() * 2 + 65536);
+        ssize_t n = ::read(fd, out.data() + size, out.size() - size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             int e = errno;
             ::close(fd);
+            out.clear();
             fail(path, e);
         }
         if (n == 0)
             break;
-        out.append(buf, static_cast<std::size_t>(n));
+        size += static_cast<std::size_t>(n);
     }
+    out.resize(size);
     ::close(fd);
     return true;
 }

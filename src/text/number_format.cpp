@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <algorithm>
 #include <limits>
 
 namespace tidemark::text {
@@ -12,7 +14,8 @@ namespace {
 // fraction part (exactly `decimals` long).
 void roundDecimal(double value, int decimals, std::string& intPart, std::string& fracPart)
 {
-    char buf[64];
+    // The fixed text of the largest double has 309 digits before the point.
+    char buf[512];
     auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed);
     std::string digits(buf, res.ptr);
     std::size_t dot = digits.find('.');
@@ -78,9 +81,91 @@ std::string groupThousands(const std::string& ip)
     return r;
 }
 
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+
+// |value| rounded to `decimals` decimals as roundDecimal rounds it, times 10^decimals,
+// without going through the decimal text: exact whenever the scaled value lies below
+// 1e9 and not within 1e-6 of a half (the text and the binary value then round alike,
+// their difference being a few units of 1e-7 at most). false leaves the case to
+// roundDecimal.
+bool quickScaled(double value, int decimals, std::uint64_t& scaled)
+{
+    if (decimals < 0 || decimals > 9)
+        return false;
+    const double x = std::fabs(value) * kPowersOfTen[decimals];
+    if (!(x < 1e9))
+        return false;
+    const double whole = std::floor(x);
+    const double fraction = x - whole; // exact below 2^53
+    if (std::fabs(fraction - 0.5) <= 1e-6)
+        return false;
+    scaled = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    return true;
+}
+
+// Writes the "%W.Df" text of a scaled value (below 2^32, as quickScaled gives them) into
+// `out`, which holds max(width, 12) bytes; returns the length. Written from its end,
+// byte by byte: the texts are a handful of bytes, too short for memcpy to pay.
+std::size_t writeScaled(char* out, bool negative, std::uint64_t scaled, int width, int decimals)
+{
+    auto value = static_cast<std::uint32_t>(scaled);
+    const auto d = static_cast<std::size_t>(decimals);
+    std::size_t digits = 1;
+    for (std::uint32_t rest = value / 10; rest > 0; rest /= 10)
+        ++digits;
+    if (digits < d + 1)
+        digits = d + 1; // "0.05": a zero before the point
+    const std::size_t length = digits + (d > 0 ? 1 : 0) + (negative ? 1 : 0);
+    const std::size_t pad = width > 0 && length < static_cast<std::size_t>(width)
+                                ? static_cast<std::size_t>(width) - length
+                                : 0;
+    for (std::size_t i = 0; i < pad; ++i)
+        out[i] = ' ';
+    char* p = out + pad + length;
+    for (std::size_t i = 0; i < d; ++i) {
+        *--p = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    if (d > 0)
+        *--p = '.';
+    for (std::size_t i = d; i < digits; ++i) {
+        *--p = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    if (negative)
+        *--p = '-';
+    return pad + length;
+}
+
 } // namespace
 
+std::size_t formatFixedTo(char* out, std::size_t size, double value, int width, int decimals)
+{
+    std::uint64_t scaled = 0;
+    // The quick text is at most twelve characters or the width.
+    if (std::isfinite(value) && width >= 0 && width <= 20 && size >= std::max<std::size_t>(12, static_cast<std::size_t>(width)) &&
+        quickScaled(value, decimals, scaled))
+        return writeScaled(out, value < 0 && scaled != 0, scaled, width, decimals);
+    const std::string s = formatFixed(value, width, decimals);
+    const std::size_t n = std::min(s.size(), size);
+    s.copy(out, n);
+    return n;
+}
+
 std::string formatFixed(double value, int width, int decimals)
+{
+    if (std::isnan(value))
+        return alignRight("NAN", width);
+    if (std::isinf(value))
+        return alignRight(value < 0 ? "-INF" : "INF", width);
+    if (std::uint64_t scaled = 0; width >= 0 && width <= 20 && quickScaled(value, decimals, scaled)) {
+        char buf[32];
+        return std::string(buf, writeScaled(buf, value < 0 && scaled != 0, scaled, width, decimals));
+    }
+    return formatFixedSlowly(value, width, decimals);
+}
+
+std::string formatFixedSlowly(double value, int width, int decimals)
 {
     if (std::isnan(value))
         return alignRight("NAN", width);

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <set>
+
 #include "analysis/anomaly_search.h"
 #include "analysis/race_store_fixture.h"
 #include "analysis/time_series_tables.h"
 #include "records/record_builder.h"
+#include "records/record_view.h"
 
 using namespace tidemark;
 using namespace tidemark::analysis;
@@ -108,4 +112,68 @@ TEST(RatioSearch, EqualRatiosFallBackOnOddsThenTimeAndSameTextsCountOnce)
     EXPECT_EQ(found[1].winOverPlace[0].key(), "   4.00000 12.0  3.010:10");
     EXPECT_EQ(found[1].winOverPlace[1].key(), "   4.00000  8.0  2.010:05");
     EXPECT_EQ(found[1].winOverPlace[2].key(), "   4.00000  8.0  2.010:00");
+}
+
+namespace {
+
+// The search as it was first written: every moment's key in an ordered set, the three
+// largest kept. The search keeps only three moments as it goes and must find the same.
+std::vector<RatioMoment> referenceLargest(const SnapshotList& series, int horse, bool winOverPlace)
+{
+    std::set<RatioMoment> moments;
+    for (const std::string& line : series) {
+        const records::O1View v(line);
+        const std::int64_t w = v.number(records::winOddsPos(horse), 4);
+        const std::int64_t l = v.number(records::placeLowPos(horse), 4);
+        if (w <= 0 || l <= 0)
+            continue;
+        if (winOverPlace)
+            moments.emplace(w, l, v.announcementHhmm());
+        else
+            moments.emplace(l, w, v.announcementHhmm());
+    }
+    std::vector<RatioMoment> out;
+    for (auto it = moments.rbegin(); it != moments.rend() && out.size() < 3; ++it)
+        out.push_back(*it);
+    return out;
+}
+
+} // namespace
+
+TEST(RatioSearch, KeepsTheSameThreeAsSortingEveryMoment)
+{
+    std::uint32_t state = 12345;
+    const auto next = [&state](std::uint32_t n) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % n;
+    };
+    for (int round = 0; round < 40; ++round) {
+        SnapshotList series;
+        const int snapshots = 1 + static_cast<int>(next(120));
+        // Few distinct odds and times: equal ratios, equal keys and repeated times are common.
+        const std::uint32_t spread = round % 2 == 0 ? 6 : 9999;
+        for (int i = 0; i < snapshots; ++i) {
+            const int minute = static_cast<int>(next(30));
+            const std::string key = "0115" + std::string(minute < 10 ? "100" : "10") + std::to_string(minute);
+            records::O1Builder b = o1At(key);
+            for (int h = 1; h <= 18; ++h) {
+                const auto odds = [&](std::uint32_t roll) {
+                    if (roll == 0)
+                        return OddsField::noVotes();
+                    if (roll == 1)
+                        return OddsField::cancelledBeforeSale();
+                    return OddsField::fromTenths(1 + static_cast<std::int64_t>(next(spread)) * (spread < 10 ? 10 : 1));
+                };
+                const OddsField low = odds(next(12));
+                b.win(h, odds(next(12)), 1).place(h, low, low, 1);
+            }
+            series.push_back(b.line());
+        }
+        const auto found = searchWinPlaceRatios(series, 18);
+        for (int h = 1; h <= 18; ++h) {
+            const auto& horse = found[static_cast<std::size_t>(h)];
+            ASSERT_EQ(keys(horse.winOverPlace), keys(referenceLargest(series, h, true))) << "round " << round;
+            ASSERT_EQ(keys(horse.placeOverWin), keys(referenceLargest(series, h, false))) << "round " << round;
+        }
+    }
 }

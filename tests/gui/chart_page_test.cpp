@@ -175,3 +175,42 @@ TEST_F(ChartPageTest, RendersOffScreen)
 
 } // namespace
 } // namespace tidemark::gui
+
+namespace tidemark::gui {
+namespace {
+
+// Charts off screen are brought up to date when they come into view: a race opened
+// while another page is in front shows its own lines on the chart page, not the last
+// race's, and a chart brought to the front follows the model.
+TEST_F(ChartPageTest, ChartsOffScreenCatchUpWhenShown)
+{
+    ChartModel model(host, ini);
+    ChartPage page(model);
+    page.resize(900, 600);
+    page.show();
+    QChartView* view = nullptr;
+    for (QChartView* v : page.findChildren<QChartView*>())
+        if (v->chart()->objectName() == QStringLiteral("Chart2"))
+            view = v;
+    ASSERT_NE(view, nullptr);
+    ASSERT_FALSE(view->isVisible()); // the win chart is the tab in front
+    const auto firstLine = [view] { return qobject_cast<QLineSeries*>(view->chart()->series().at(0)); };
+
+    model.fill(drifting(), 10);
+    EXPECT_EQ(firstLine()->count(), 0); // not laid out while hidden
+    // The bracket quinella tab in front: its chart shows the model's points.
+    for (QWidget* w = view; w && w != &page; w = w->parentWidget())
+        if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr))
+            if (tabs->indexOf(w) >= 0)
+                tabs->setCurrentWidget(w);
+    ASSERT_TRUE(view->isVisible());
+    EXPECT_EQ(firstLine()->count(), static_cast<int>(model.chart(ChartId::Chart2).series[0].points.size()));
+    EXPECT_GT(firstLine()->count(), 0);
+
+    // Shown, it follows every change at once.
+    model.ClearAllClick(ChartList::CheckListBox7);
+    EXPECT_EQ(firstLine()->count(), 0);
+}
+
+} // namespace
+} // namespace tidemark::gui

@@ -98,6 +98,29 @@ TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
     EXPECT_TRUE(host.boxes.empty() || host.boxes.size() == 2u); // the two imports' completion boxes at most
     save(f, "main_race_card.png");
 
+    // The lists keep their items from race to race and moment to moment: what they show
+    // is still exactly the model's lists and selections.
+    const auto listShows = [](const QListWidget& list, const ListState& state) {
+        if (list.count() != state.count() || list.currentRow() != state.itemIndex)
+            return false;
+        for (int i = 0; i < state.count(); ++i)
+            if (list.item(i)->text() != QString::fromUtf8(text::toUtf8(state.items[static_cast<std::size_t>(i)])))
+                return false;
+        return list.selectedItems().size() == (state.itemIndex >= 0 ? 1 : 0);
+    };
+    ASSERT_GT(f.DatList->count(), 1);
+    {
+        model.panel().DatListClick(1);
+        EXPECT_TRUE(listShows(*f.DatList, model.panel().DatList()));
+        EXPECT_TRUE(listShows(*f.TimeCombo, model.panel().TimeCombo()));
+        model.panel().TimeComboClick(0);
+        EXPECT_TRUE(listShows(*f.TimeCombo, model.panel().TimeCombo()));
+        model.panel().DatListClick(0);
+        EXPECT_TRUE(listShows(*f.DatList, model.panel().DatList()));
+        EXPECT_TRUE(listShows(*f.TimeCombo, model.panel().TimeCombo()));
+        EXPECT_EQ(f.TimeCombo->currentRow(), f.TimeCombo->count() - 1);
+    }
+
     for (int page : {1, 2, 4, 5, 6, 10, 11, 12}) {
         f.PageControl1->setCurrentIndex(page);
         save(f, ("main_page_" + std::to_string(page) + ".png").c_str());

@@ -356,3 +356,133 @@ TEST(MainWindowTimeSeries, RaceOpeningFillsTablesAndChartListsAndAMomentLeavesTh
     window.panel().TimeComboClick(0);
     EXPECT_EQ(grids[GridId::StringGrid4].cell(1, 2), "mark");
 }
+
+namespace {
+
+// The cell texts as first written: from the rows the analysis reads, with the general
+// formatters. The grids are filled another way and must hold the same bytes.
+std::string referenceOdds(const analysis::SeriesOdds& o, int width, bool share)
+{
+    switch (o.kind) {
+    case analysis::SeriesOdds::Kind::None: return {};
+    case analysis::SeriesOdds::Kind::CancelledBefore: return sj("発売前取消");
+    case analysis::SeriesOdds::Kind::CancelledAfter: return sj("発売後取消");
+    case analysis::SeriesOdds::Kind::Price: break;
+    }
+    return text::formatFixedSlowly(share ? o.share : o.odds, width, 1);
+}
+
+std::string referenceO1Popularity(const analysis::SeriesPopularity& p)
+{
+    switch (p.kind) {
+    case analysis::SeriesPopularity::Kind::NoOrder: return sj("　");
+    case analysis::SeriesPopularity::Kind::Unpriced: return {};
+    case analysis::SeriesPopularity::Kind::Order: break;
+    }
+    return text::formatInt(p.order, 2);
+}
+
+std::string referenceQuinellaPopularity(const analysis::SeriesPopularity& p)
+{
+    return p.kind == analysis::SeriesPopularity::Kind::Order ? text::formatInt(p.order, 3) : std::string();
+}
+
+// Fields of every kind, odds over the whole width of each field, popularity orders
+// present, missing and beside unpriced odds.
+struct RandomFields {
+    std::uint32_t state = 2024;
+    std::uint32_t next(std::uint32_t n)
+    {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % n;
+    }
+    OddsField odds(std::int64_t maxTenths)
+    {
+        switch (next(14)) {
+        case 0: return OddsField::noVotes();
+        case 1: return OddsField::cancelledBeforeSale();
+        case 2: return OddsField::cancelledAfterSale();
+        case 3: return OddsField::blank();
+        case 4: return OddsField::unreadable();
+        case 5: return OddsField::fromTenths(maxTenths - static_cast<std::int64_t>(next(3)));
+        default: return OddsField::fromTenths(1 + static_cast<std::int64_t>(next(static_cast<std::uint32_t>(maxTenths))));
+        }
+    }
+    int order(int max) { return next(5) == 0 ? 0 : 1 + static_cast<int>(next(static_cast<std::uint32_t>(max))); }
+};
+
+} // namespace
+
+TEST_F(SeriesGrids, EveryCellEqualsTheStraightforwardFormatting)
+{
+    RandomFields random;
+    analysis::O1SeriesRow reused;
+    for (int runners : {18, 7, 12}) {
+        analysis::SnapshotSeries series;
+        const int snapshots = runners == 7 ? 3 : 140;
+        for (int i = 0; i < snapshots; ++i) {
+            records::O1Builder b = o1At(minuteKey(i));
+            for (int h = 1; h <= runners; ++h) {
+                b.win(h, random.odds(9999), random.order(18));
+                b.place(h, random.odds(9999), random.odds(9999), random.order(18));
+            }
+            for (int k = 1; k <= 36; ++k)
+                b.bracketQuinella(k, random.odds(99999), random.order(36));
+            b.winVotes(random.next(2000000000)).placeVotes(random.next(1000)).bracketVotes(0);
+            series.o1Snapshots.push_back(b.line());
+            records::O2Builder q = o2At(minuteKey(i));
+            for (int k = 1; k <= 153; ++k)
+                q.quinella(k, random.odds(999999), random.order(153));
+            q.quinellaVotes(random.next(2000000000));
+            series.o2Snapshots.push_back(q.line());
+        }
+        open(series, runners);
+
+        for (int r = 1; r <= snapshots; ++r) {
+            const std::string& line = series.o1Snapshots[static_cast<std::size_t>(r - 1)];
+            const analysis::O1SeriesRow row = analysis::readO1SeriesRow(line, runners);
+            // A row read into one used before (by a larger field) equals a fresh one.
+            analysis::readO1SeriesRow(reused, line, runners);
+            ASSERT_EQ(reused.win, row.win);
+            ASSERT_EQ(reused.placeHigh, row.placeHigh);
+            ASSERT_EQ(reused.placePopularity, row.placePopularity);
+            ASSERT_EQ(reused.bracketPopularity, row.bracketPopularity);
+            for (GridId id : {GridId::StringGrid4, GridId::StringGrid5, GridId::StringGrid6, GridId::StringGrid12,
+                     GridId::StringGrid13, GridId::StringGrid14, GridId::StringGrid16, GridId::StringGrid17,
+                     GridId::StringGrid18})
+                ASSERT_EQ(at(id, r, 0), row.time);
+            ASSERT_EQ(at(GridId::StringGrid4, r, 1), text::formatGrouped(static_cast<double>(row.winVotes), 11, 0));
+            ASSERT_EQ(at(GridId::StringGrid17, r, 1), text::formatGrouped(static_cast<double>(row.placeVotes), 11, 0));
+            ASSERT_EQ(at(GridId::StringGrid14, r, 1), text::formatGrouped(static_cast<double>(row.bracketVotes), 11, 0));
+            for (int h = 1; h <= runners; ++h) {
+                const auto i = static_cast<std::size_t>(h);
+                ASSERT_EQ(at(GridId::StringGrid4, r, h + 1), referenceOdds(row.win[i], 5, false)) << r << " " << h;
+                ASSERT_EQ(at(GridId::StringGrid16, r, h + 1), referenceOdds(row.win[i], 5, true)) << r << " " << h;
+                ASSERT_EQ(at(GridId::StringGrid12, r, h + 1), referenceO1Popularity(row.winPopularity[i]));
+                ASSERT_EQ(at(GridId::StringGrid5, r, 2 * h), referenceOdds(row.placeLow[i], 4, false));
+                ASSERT_EQ(at(GridId::StringGrid5, r, 2 * h + 1), referenceOdds(row.placeHigh[i], 4, false));
+                ASSERT_EQ(at(GridId::StringGrid17, r, 2 * h), referenceOdds(row.placeLow[i], 4, true));
+                ASSERT_EQ(at(GridId::StringGrid17, r, 2 * h + 1), referenceOdds(row.placeHigh[i], 4, true));
+                ASSERT_EQ(at(GridId::StringGrid13, r, h + 1), referenceO1Popularity(row.placePopularity[i]));
+            }
+            for (int k = 1; k <= 36; ++k) {
+                const auto i = static_cast<std::size_t>(k);
+                ASSERT_EQ(at(GridId::StringGrid6, r, k + 1), referenceOdds(row.bracket[i], 5, false));
+                ASSERT_EQ(at(GridId::StringGrid18, r, k + 1), referenceOdds(row.bracket[i], 5, true));
+                ASSERT_EQ(at(GridId::StringGrid14, r, k + 1), referenceO1Popularity(row.bracketPopularity[i]));
+            }
+            const analysis::O2SeriesRow q =
+                analysis::readO2SeriesRow(series.o2Snapshots[static_cast<std::size_t>(r - 1)]);
+            ASSERT_EQ(at(GridId::StringGrid7, r, 0), q.time);
+            ASSERT_EQ(at(GridId::StringGrid19, r, 1), text::formatGrouped(static_cast<double>(q.quinellaVotes), 11, 0));
+            for (int k = 1; k <= 153; ++k) {
+                const auto i = static_cast<std::size_t>(k);
+                ASSERT_EQ(at(GridId::StringGrid7, r, k + 1), referenceOdds(q.quinella[i], 6, false)) << r << " " << k;
+                ASSERT_EQ(at(GridId::StringGrid19, r, k + 1), referenceOdds(q.quinella[i], 6, true)) << r << " " << k;
+                ASSERT_EQ(at(GridId::StringGrid15, r, k + 1), referenceQuinellaPopularity(q.quinellaPopularity[i]));
+            }
+        }
+        EXPECT_EQ(grids[GridId::StringGrid7].rowCount(), snapshots + 1);
+        EXPECT_EQ(grids[GridId::StringGrid4].colCount(), runners + 2);
+    }
+}

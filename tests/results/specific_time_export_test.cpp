@@ -371,6 +371,24 @@ TEST(LoadSnapshotLines, LineEndsAndMissingFile)
     text::writeFileAtomic(dir / "a.nvO1", "one\r\ntwo\nthree\rfour");
     ASSERT_TRUE(loadSnapshotLines(dir / "a.nvO1", lines));
     EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three", "four"}));
+
+    // The export reads views of the lines; they split every ending alike, also runs of
+    // ends, a CR before a CR LF, an end at the very end and a file of long lines.
+    std::string bytes;
+    std::vector<std::string_view> views;
+    std::string longLines;
+    for (int i = 0; i < 300; ++i)
+        longLines += std::string(2041, static_cast<char>('a' + i % 26)) + (i % 3 == 0 ? "\n" : "\r\n");
+    for (const std::string& content : {std::string("one\r\ntwo\nthree\rfour"), std::string("\n\n\r\r\nx\r"),
+             std::string("a\r\n"), std::string(""), std::string("\r"), longLines}) {
+        text::writeFileAtomic(dir / "b.nvO1", content);
+        ASSERT_TRUE(loadSnapshotLines(dir / "b.nvO1", lines));
+        ASSERT_TRUE(loadSnapshotLines(dir / "b.nvO1", bytes, views));
+        EXPECT_EQ(bytes, content);
+        EXPECT_EQ(std::vector<std::string>(views.begin(), views.end()), lines);
+        EXPECT_EQ(chooseSnapshot(std::span<const std::string_view>(views), "01150930"), chooseSnapshot(lines, "01150930"));
+    }
+    EXPECT_FALSE(loadSnapshotLines(dir / "none.nvO1", bytes, views));
 }
 
 } // namespace

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "support/temp_dir.h"
 #include "text/cp932.h"
 #include "text/date_time.h"
@@ -67,6 +72,51 @@ TEST(NumberFormat, HalfwayRoundsAwayFromZero)
     EXPECT_EQ(formatFixed(-0.04, 5, 1), "  0.0");
     EXPECT_EQ(formatFixed(1234.5, 5, 1), "1234.5");
     EXPECT_EQ(formatFixed(3.0, 0, 0), "3");
+}
+
+// The quick path of formatFixed must give the text of the slow one for every value the
+// program formats: shares and ratios of every odds in tenths, halves, values just beside
+// a half, negatives, large values and random doubles.
+TEST(NumberFormat, QuickFixedEqualsTheSlowReference)
+{
+    std::vector<double> values{0.0, -0.0, 0.05, 0.15, 0.25, 0.35, 0.45, 1.005, 2.675, 9.95, 99.95, 999.95,
+        0.049999999999, 0.050000000001, 1e-9, 5e-7, 123456789.5, 999999999.4, 1e9, 1e12 + 0.5, 1e17, 1e300,
+        std::nextafter(0.5, 0.0), std::nextafter(0.5, 1.0), std::nextafter(1.25, 0.0), std::nextafter(1.25, 2.0)};
+    for (int tenths = 1; tenths <= 99999; ++tenths) {
+        const double odds = tenths / 10.0;
+        for (double numerator : {80.0, 26.6, 75.0, 37.5})
+            values.push_back(numerator / odds);
+        values.push_back(tenths / 1000.0 + 0.0005);
+    }
+    std::uint64_t state = 88172645463325252ull;
+    for (int i = 0; i < 50000; ++i) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        values.push_back(static_cast<double>(state % 100000000) / 1000.0);
+    }
+    int checked = 0;
+    for (double v : values)
+        for (double signedValue : {v, -v})
+            for (int decimals : {0, 1, 2, 5})
+                for (int width : {0, 10}) {
+                    const std::string slow = formatFixedSlowly(signedValue, width, decimals);
+                    ASSERT_EQ(formatFixed(signedValue, width, decimals), slow)
+                        << signedValue << " width " << width << " decimals " << decimals;
+                    char buf[32];
+                    const std::size_t n = formatFixedTo(buf, sizeof buf, signedValue, width, decimals);
+                    ASSERT_EQ(std::string(buf, n), slow.substr(0, sizeof buf)) << signedValue;
+                    char small[16];
+                    const std::size_t m = formatFixedTo(small, sizeof small, signedValue, width, decimals);
+                    ASSERT_EQ(std::string(small, m), slow.substr(0, sizeof small)) << signedValue;
+                    ++checked;
+                }
+    EXPECT_GT(checked, 4000000);
+    // Values beyond 64 digits once came out as the bytes of an unfilled buffer.
+    const std::string huge = formatFixed(1e70, 0, 1);
+    EXPECT_EQ(huge.size(), 73u);
+    EXPECT_EQ(huge.substr(0, 17), "10000000000000000");
+    EXPECT_EQ(huge.substr(71), ".0");
 }
 
 TEST(NumberFormat, IntegerAndGrouped)

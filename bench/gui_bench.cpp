@@ -1,0 +1,273 @@
+// The main window off-screen over a day whose races 1 and 2 have 600 + 600 odds
+// announcements: a race switch with the quinella time-series page in front until the
+// window has painted it, and the peak memory of the process with such a race open.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QTabWidget>
+
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/grid_table_model.h"
+#include "gui/grid_view.h"
+#include "gui/main_form.h"
+#include "gui/qt_host.h"
+#include "presentation/main_window_model.h"
+#include "records/pair_index.h"
+#include "records/record_builder.h"
+#include "service/null_nv_link.h"
+#include "store/store_layout.h"
+#include "text/cp932.h"
+#include "text/number_format.h"
+
+using namespace tidemark;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kRunners = 18;
+constexpr int kSnapshots = 600;
+
+std::string crlf(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const std::string& l : lines)
+        out += l + "\r\n";
+    return out;
+}
+
+void put(const fs::path& file, const std::string& bytes)
+{
+    fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+// The same series as the engine benchmarks: every horse, bracket pair and quinella pair priced.
+std::string o1Line(int i, int race)
+{
+    records::O1Builder b;
+    b.creationDate("20240115").date(2024, 1, 15).track("30").meeting(11).day(2).race(race);
+    b.announcement(1, 15, 8 + i / 60, i % 60).winSale('7').placeSale('7').bracketSale('7');
+    for (int h = 1; h <= kRunners; ++h)
+        b.win(h, 1.5 + h + (i % 7) * 0.3, h).place(h, 1.1 + h * 0.2, 1.5 + h * 0.3, h);
+    for (int k = 1; k <= 36; ++k)
+        b.bracketQuinella(k, 3.0 + k + (i % 5), k);
+    b.winVotes(1000000 + i).placeVotes(500000).bracketVotes(300000);
+    return b.line();
+}
+
+std::string o2Line(int i, int race)
+{
+    records::O2Builder b;
+    b.creationDate("20240115").date(2024, 1, 15).track("30").meeting(11).day(2).race(race);
+    b.announcement(1, 15, 8 + i / 60, i % 60).quinellaSale('7');
+    for (int k = 1; k <= 153; ++k)
+        b.quinella(k, 2.0 + k * 0.7 + (i % 3), k);
+    b.quinellaVotes(2000000 + i);
+    return b.line();
+}
+
+// A day of twelve races of 18 runners at one track; races 1 and 2 with their odds.
+fs::path writeStore()
+{
+    const fs::path folder = fs::temp_directory_path() / "tidemark_gui_bench";
+    fs::remove_all(folder);
+    const store::StoreLayout layout(folder);
+    const std::string label = *store::dayLabelOfDate("20240115");
+    std::vector<std::string> ra;
+    std::vector<std::string> se(216, std::string(records::kSeLineLength, ' '));
+    for (int race = 1; race <= 12; ++race) {
+        records::RaBuilder card;
+        card.date(2024, 1, 15).track("30").meeting(11).day(2).race(race).runners(kRunners);
+        card.startTime(text::formatZeroPad(10 + race, 2) + "00");
+        ra.push_back(card.line());
+        for (int h = 1; h <= kRunners; ++h) {
+            records::SeBuilder b;
+            b.date(2024, 1, 15).track("30").meeting(11).day(2).race(race).horse(h);
+            b.bracket(records::BracketOfHorse(kRunners, h));
+            se[static_cast<std::size_t>((race - 1) * 18 + h - 1)] = b.line();
+        }
+    }
+    put(layout.raFile(label), crlf(ra));
+    put(layout.seFile(label, "30"), crlf(se));
+    for (int race : {1, 2}) {
+        std::vector<std::string> o1;
+        std::vector<std::string> o2;
+        for (int i = 0; i < kSnapshots; ++i) {
+            o1.push_back(o1Line(i, race));
+            o2.push_back(o2Line(i, race));
+        }
+        const std::string key(text::bytesAt(o1.front(), 12, 16));
+        put(layout.oddsFile(store::StoreKind::O1, key), crlf(o1));
+        put(layout.oddsFile(store::StoreKind::O2, key), crlf(o2));
+    }
+    return folder;
+}
+
+class QuietHost : public Host {
+public:
+    void information(std::string_view) override {}
+    bool confirm(std::string_view) override { return true; }
+    void message(std::string_view) override {}
+    void beep() override {}
+    void processEvents() override {}
+    void setBusyCursor(bool) override {}
+    void startTimer(TimerId, int, std::function<void()>) override {}
+    void stopTimer(TimerId) override {}
+    bool openWithDefault(const std::string&) override { return false; }
+    void drawTransientText(int, int, std::string_view) override {}
+    void setClipboardText(std::string_view) override {}
+    text::DateTime now() const override { return text::DateTime{2024, 1, 15, 12, 0, 0}; }
+};
+
+// The window with the day loaded and race 1 open, the quinella odds series in front.
+struct Window {
+    fs::path folder = writeStore();
+    QuietHost host;
+    NullNvLink link;
+    MainWindowModel model{host, link, folder};
+    gui::QtHost qtHost;
+    std::unique_ptr<gui::TMainForm> form;
+
+    bool open()
+    {
+        model.create();
+        form = std::make_unique<gui::TMainForm>(model, qtHost);
+        form->resize(1180, 760);
+        form->show();
+        QCoreApplication::processEvents();
+        if (form->DateCombo->count() != 1)
+            return false;
+        model.panel().DateComboChange(0);
+        if (form->TimeCombo->count() != kSnapshots)
+            return false;
+        // The quinella page of "時系列ｵｯｽﾞ表" in front, every page control on its way to it.
+        QWidget* page = form->page(QStringLiteral("TabSheet26d"));
+        if (!page)
+            return false;
+        for (QWidget* w = page; w && w != form.get(); w = w->parentWidget())
+            if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr))
+                if (tabs->indexOf(w) >= 0)
+                    tabs->setCurrentWidget(w);
+        for (gui::GridView* view : page->findChildren<gui::GridView*>())
+            if (view->gridModel().gridId() == presentation::GridId::StringGrid7)
+                view->viewport()->installEventFilter(&painter);
+        return paint() && page->isVisible();
+    }
+
+    // Until the window has painted the quinella grid: the posted work (model resets,
+    // layouts, the update requests) done by the event loop, as on screen. A window that
+    // has nothing pending is painted at once.
+    bool paint()
+    {
+        const int before = painter.paints;
+        for (int i = 0; i < 50 && painter.paints == before; ++i)
+            QCoreApplication::processEvents();
+        if (painter.paints == before)
+            form->repaint();
+        return painter.paints != before;
+    }
+
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                ++paints;
+            return QObject::eventFilter(watched, event);
+        }
+    } painter;
+
+    ~Window()
+    {
+        if (form)
+            form->close();
+        form.reset();
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+};
+
+QApplication& app()
+{
+    static int argc = 1;
+    static char name[] = "gui_bench";
+    static char* argv[] = {name, nullptr};
+    static QApplication* instance = [] {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        return new QApplication(argc, argv);
+    }();
+    return *instance;
+}
+
+double peakMegabytes()
+{
+    // VmHWM: the most resident memory the process has held.
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word)
+        if (word == "VmHWM:") {
+            double kb = 0;
+            status >> kb;
+            return kb / 1024.0;
+        }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// Runs first, in a fresh process, so that the peak is the window's own: the window
+// built, the day loaded, races 1 and 2 opened in turn and painted.
+void BM_WindowPeakMemory(benchmark::State& state)
+{
+    app();
+    Window w;
+    if (!w.open()) {
+        state.SkipWithError("the window did not open the race");
+        return;
+    }
+    int race = 0;
+    for (auto _ : state) {
+        race = 1 - race;
+        w.model.panel().DatListClick(race);
+        if (!w.paint())
+            state.SkipWithError("the quinella grid was not painted");
+    }
+    state.counters["peak_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_WindowPeakMemory)->Iterations(6)->Unit(benchmark::kMillisecond);
+
+// A click in the race list switching between races 1 and 2 (600 + 600 each), the
+// quinella time-series page shown, until the window is painted.
+void BM_WindowRaceSwitch(benchmark::State& state)
+{
+    app();
+    Window w;
+    if (!w.open()) {
+        state.SkipWithError("the window did not open the race");
+        return;
+    }
+    int race = 0;
+    for (auto _ : state) {
+        race = 1 - race;
+        w.model.panel().DatListClick(race);
+        if (!w.paint())
+            state.SkipWithError("the quinella grid was not painted");
+    }
+    if (w.form->DatList->currentRow() != race)
+        state.SkipWithError("the race list does not show the race opened");
+}
+BENCHMARK(BM_WindowRaceSwitch)->Unit(benchmark::kMillisecond);
+
+} // namespace
