@@ -8,6 +8,7 @@
 #include "text/cp932.h"
 #include "text/number_format.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -17,15 +18,16 @@ namespace {
 using namespace tidemark;
 using namespace tidemark::records;
 
-volatile std::int64_t g_sink;
+// Unsigned, so that summing large field values wraps instead of overflowing the sink itself.
+volatile std::uint64_t g_sink;
 
-void use(std::int64_t v) { g_sink = g_sink + v; }
-void use(std::string_view s) { g_sink = g_sink + static_cast<std::int64_t>(s.size()); }
+void use(std::int64_t v) { g_sink = g_sink + static_cast<std::uint64_t>(v); }
+void use(std::string_view s) { g_sink = g_sink + s.size(); }
 void use(const OddsField& f)
 {
     use(f.tenths());
     use(static_cast<std::int64_t>(f.kind()));
-    use(static_cast<std::int64_t>(f.value() * 10));
+    g_sink = g_sink + std::bit_cast<std::uint64_t>(f.value());
     use(f.format(5));
 }
 
