@@ -20,28 +20,6 @@ std::string asRecord(std::string_view line, std::size_t size)
     return r;
 }
 
-// The lines of an odds file as readOddsLines splits them, as views into `bytes`: a
-// moment needs one line of each file, not a string for every line.
-bool readLineViews(const std::filesystem::path& file, std::string& bytes, std::vector<std::string_view>& lines)
-{
-    lines.clear();
-    if (file.empty() || !text::tryReadFile(file, bytes))
-        return false;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos)
-            end = bytes.size();
-        std::string_view line(bytes.data() + start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (!line.empty())
-            lines.push_back(line);
-        start = end + 1;
-    }
-    return true;
-}
-
 int findMoment(const std::vector<std::string_view>& lines, std::string_view key)
 {
     for (std::size_t i = 0; i < lines.size(); ++i)
@@ -103,7 +81,7 @@ SelectedSnapshot loadSelectedSnapshot(RaceSlot& slot, const RaceOddsFiles& files
 
     std::string bytes;
     std::vector<std::string_view> o1;
-    if (!readLineViews(files.o1, bytes, o1)) {
+    if (!readOddsLineViews(files.o1, bytes, o1)) {
         result.outcome = SelectedSnapshot::Outcome::NoWinPlaceOdds;
         return result;
     }
@@ -119,7 +97,7 @@ SelectedSnapshot loadSelectedSnapshot(RaceSlot& slot, const RaceOddsFiles& files
     // An O2 file without records is as good as none.
     std::string o2Bytes;
     std::vector<std::string_view> o2;
-    if (readLineViews(files.o2, o2Bytes, o2) && !o2.empty()) {
+    if (readOddsLineViews(files.o2, o2Bytes, o2) && !o2.empty()) {
         int m = findMoment(o2, key);
         if (m < 0)
             m = std::min(k, static_cast<int>(o2.size()) - 1);

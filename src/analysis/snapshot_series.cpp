@@ -21,10 +21,9 @@ RaceOddsFiles raceOddsFiles(const store::StoreLayout& layout, std::string_view r
     }
 }
 
-bool readOddsLines(const std::filesystem::path& file, SnapshotList& lines)
+bool readOddsLineViews(const std::filesystem::path& file, std::string& bytes, std::vector<std::string_view>& lines)
 {
     lines.clear();
-    std::string bytes;
     if (file.empty() || !text::tryReadFile(file, bytes))
         return false;
     std::size_t start = 0;
@@ -36,9 +35,22 @@ bool readOddsLines(const std::filesystem::path& file, SnapshotList& lines)
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (!line.empty())
-            lines.emplace_back(line);
+            lines.push_back(line);
         start = end + 1;
     }
+    return true;
+}
+
+bool readOddsLines(const std::filesystem::path& file, SnapshotList& lines)
+{
+    lines.clear();
+    std::string bytes;
+    std::vector<std::string_view> views;
+    if (!readOddsLineViews(file, bytes, views))
+        return false;
+    lines.reserve(views.size());
+    for (std::string_view line : views)
+        lines.emplace_back(line);
     return true;
 }
 

@@ -34,6 +34,9 @@ RaceOddsFiles raceOddsFiles(const store::StoreLayout& layout, std::string_view r
 // skipped). False when the file does not exist; throws text::FileError when it exists
 // but cannot be read.
 bool readOddsLines(const std::filesystem::path& file, SnapshotList& lines);
+// The same lines as views into `bytes`, which receives the whole file: for a reader that
+// needs a line or two of each file rather than a string for every line.
+bool readOddsLineViews(const std::filesystem::path& file, std::string& bytes, std::vector<std::string_view>& lines);
 
 // Announcement time MMDDhhmm (positions 28-35) of a snapshot.
 std::string_view announcementTime(std::string_view snapshot);
