@@ -15,7 +15,7 @@
 #include "acquisition/batch_odds_import.h"
 #include "acquisition/nv_channel.h"
 #include "acquisition/stored_data_import.h"
-#include "host/host.h"
+#include "host/silent_host.h"
 #include "nvsim/sim_nv_link.h"
 #include "records/record_builder.h"
 #include "settings/ini_file.h"
@@ -30,33 +30,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // Answers every box, runs the status timer on demand.
-class QuietHost : public Host {
-public:
-    void information(std::string_view) override {}
-    bool confirm(std::string_view) override { return true; }
-    void message(std::string_view t) override { lastMessage = std::string(t); }
-    void beep() override {}
-    void processEvents() override {}
-    void setBusyCursor(bool) override {}
-    void startTimer(TimerId id, int, std::function<void()> onTick) override { timers[id] = std::move(onTick); }
-    void stopTimer(TimerId id) override { timers.erase(id); }
-    bool openWithDefault(const std::string&) override { return false; }
-    void drawTransientText(int, int, std::string_view) override {}
-    void setClipboardText(std::string_view) override {}
-    text::DateTime now() const override { return clock; }
-
-    bool fire(TimerId id)
-    {
-        auto it = timers.find(id);
-        if (it == timers.end())
-            return false;
-        auto tick = it->second;
-        tick();
-        return true;
-    }
-    std::map<TimerId, std::function<void()>> timers;
-    text::DateTime clock{2024, 6, 1, 12, 0, 0};
-    std::string lastMessage;
+struct QuietHost : SilentHost {
+    QuietHost() { clock = text::DateTime{2024, 6, 1, 12, 0, 0}; }
 };
 
 // Counts the records the service hands out.

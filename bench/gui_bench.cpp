@@ -21,6 +21,7 @@
 #include "gui/grid_view.h"
 #include "gui/main_form.h"
 #include "gui/qt_host.h"
+#include "host/silent_host.h"
 #include "presentation/main_window_model.h"
 #include "records/pair_index.h"
 #include "records/record_builder.h"
@@ -115,21 +116,7 @@ fs::path writeStore()
     return folder;
 }
 
-class QuietHost : public Host {
-public:
-    void information(std::string_view) override {}
-    bool confirm(std::string_view) override { return true; }
-    void message(std::string_view) override {}
-    void beep() override {}
-    void processEvents() override {}
-    void setBusyCursor(bool) override {}
-    void startTimer(TimerId, int, std::function<void()>) override {}
-    void stopTimer(TimerId) override {}
-    bool openWithDefault(const std::string&) override { return false; }
-    void drawTransientText(int, int, std::string_view) override {}
-    void setClipboardText(std::string_view) override {}
-    text::DateTime now() const override { return text::DateTime{2024, 1, 15, 12, 0, 0}; }
-};
+using QuietHost = SilentHost;
 
 // The window with the day loaded and race 1 open, the quinella odds series in front.
 struct Window {

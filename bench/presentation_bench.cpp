@@ -14,7 +14,7 @@
 #include "analysis/selected_moment.h"
 #include "analysis/selected_snapshot.h"
 #include "analysis/snapshot_series.h"
-#include "host/host.h"
+#include "host/silent_host.h"
 #include "presentation/cell_rendering.h"
 #include "presentation/grid_sorting.h"
 #include "presentation/main_panel_model.h"
@@ -82,20 +82,8 @@ std::vector<std::string> o2Series(int snapshots = kSnapshots, int race = 1, std:
     return lines;
 }
 
-class QuietHost : public Host {
-public:
-    void information(std::string_view) override {}
-    bool confirm(std::string_view) override { return true; }
-    void message(std::string_view) override {}
-    void beep() override {}
-    void processEvents() override {}
-    void setBusyCursor(bool) override {}
-    void startTimer(TimerId, int, std::function<void()>) override {}
-    void stopTimer(TimerId) override {}
-    bool openWithDefault(const std::string&) override { return false; }
-    void drawTransientText(int, int, std::string_view) override {}
-    void setClipboardText(std::string_view) override {}
-    text::DateTime now() const override { return text::DateTime{}; }
+struct QuietHost : SilentHost {
+    QuietHost() { clock = text::DateTime{}; }
 };
 
 struct Steps : RaceViewSteps {

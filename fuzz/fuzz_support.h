@@ -3,7 +3,7 @@
 // emptied before every input, and the splitting of one input into the files or
 // records of a store.
 
-#include "host/host.h"
+#include "host/silent_host.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -96,21 +96,13 @@ private:
     std::filesystem::path m_program;
 };
 
-// Shows nothing, answers every question with No, runs no timer.
-class NullHost : public Host {
-public:
-    void information(std::string_view) override {}
-    bool confirm(std::string_view) override { return false; }
-    void message(std::string_view) override {}
-    void beep() override {}
-    void processEvents() override {}
-    void setBusyCursor(bool) override {}
-    void startTimer(TimerId, int, std::function<void()>) override {}
-    void stopTimer(TimerId) override {}
-    bool openWithDefault(const std::string&) override { return true; }
-    void drawTransientText(int, int, std::string_view) override {}
-    void setClipboardText(std::string_view) override {}
-    text::DateTime now() const override { return {2024, 1, 15, 12, 0, 0}; }
+// Shows nothing, answers every question with No.
+struct NullHost : SilentHost {
+    NullHost()
+    {
+        confirmAnswer = false;
+        openAnswer = true;
+    }
 };
 
 } // namespace tidemark::fuzz

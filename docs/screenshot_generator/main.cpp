@@ -23,6 +23,7 @@
 #include "acquisition/stored_data_import.h"
 #include "gui/main_form.h"
 #include "gui/qt_host.h"
+#include "host/silent_host.h"
 #include "gui/time_dialogs.h"
 #include "gui/version_form.h"
 #include "nvsim/sim_nv_link.h"
@@ -35,34 +36,9 @@ namespace {
 
 using namespace tidemark;
 
-// A host that answers every box silently and lets the caller tick the timers.
-class QuietHost final : public Host {
-public:
-    void information(std::string_view) override {}
-    bool confirm(std::string_view) override { return true; }
-    void message(std::string_view) override {}
-    void beep() override {}
-    void processEvents() override {}
-    void setBusyCursor(bool) override {}
-    void startTimer(TimerId id, int, std::function<void()> onTick) override { m_timers[id] = std::move(onTick); }
-    void stopTimer(TimerId id) override { m_timers.erase(id); }
-    bool openWithDefault(const std::string&) override { return true; }
-    void drawTransientText(int, int, std::string_view) override {}
-    void setClipboardText(std::string_view) override {}
-    text::DateTime now() const override { return {2024, 1, 15, 12, 0, 0}; }
-
-    bool fire(TimerId id)
-    {
-        auto it = m_timers.find(id);
-        if (it == m_timers.end())
-            return false;
-        auto tick = it->second; // a tick may stop its own timer
-        tick();
-        return true;
-    }
-
-private:
-    std::map<TimerId, std::function<void()>> m_timers;
+// Answers every box silently and lets the caller tick the timers.
+struct QuietHost : SilentHost {
+    QuietHost() { openAnswer = true; }
 };
 
 bool importDay(const std::filesystem::path& folder, QuietHost& host, nvsim::SimNvLink& sim)
