@@ -80,9 +80,9 @@ Flow drawFlow(const SimRace& race, SimRandom& rng)
     }
     f.opening = 0.06 + 0.06 * rng.unit();
     const double rest = 1.0 - f.advance - f.opening;
-    f.late = rest * (0.38 + 0.22 * rng.unit());
-    f.swell = rest * (0.28 + 0.14 * rng.unit());
-    f.steady = rest - f.late - f.swell;
+    f.late = rest * (0.40 + 0.20 * rng.unit());
+    f.swell = rest * (0.24 + 0.12 * rng.unit());
+    f.steady = rest - f.late - f.swell; // at least 4 % of the rest
     f.lateMinutes = 4.0 + 4.0 * rng.unit();
     f.swellMinutes = 20.0 + 20.0 * rng.unit();
     return f;

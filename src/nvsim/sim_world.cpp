@@ -255,8 +255,10 @@ std::string className(SimRandom& rng)
     static const std::vector<std::string_view> kClasses = {"Ａ１", "Ａ２", "Ｂ１", "Ｂ２", "Ｂ３",
         "Ｃ１", "Ｃ１", "Ｃ２", "Ｃ２", "Ｃ３", "Ｃ３"};
     static const std::vector<std::string_view> kGroups = {"", "一", "二", "三", "四"};
-    return fw(kClasses[static_cast<std::size_t>(rng.uniform(0, 10))])
-        + fw(kGroups[static_cast<std::size_t>(rng.uniform(0, 4))]);
+    // The group is drawn first, in a statement of its own: the order of the operands of
+    // + is the compiler's choice, the world's must not be.
+    const std::string group = fw(kGroups[static_cast<std::size_t>(rng.uniform(0, 4))]);
+    return fw(kClasses[static_cast<std::size_t>(rng.uniform(0, 10))]) + group;
 }
 
 void dressRace(SimRace& race, SimRandom& rng, int racesOfDay)
@@ -304,7 +306,8 @@ void dressRace(SimRace& race, SimRandom& rng, int racesOfDay)
         }
     } else if (main || race.raceNo == racesOfDay || rng.chance(0.15)) {
         race.grade = 'E';
-        race.name = specialRaceStem(rng) + (rng.chance(0.5) ? fw("特別") : fw("賞"));
+        const std::string suffix = rng.chance(0.5) ? fw("特別") : fw("賞"); // before the stem, as always
+        race.name = specialRaceStem(rng) + suffix;
         if (rng.chance(0.2)) {
             race.weightRule = '1';
         }
