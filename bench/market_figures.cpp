@@ -327,6 +327,7 @@ int main(int argc, char** argv)
     Falls falls;
     int resulted = 0;
     double lateShareSum = 0;
+    double fifteenShareSum = 0;
     int lateRaces = 0;
     double favouriteWins = 0;
     double longWins = 0;
@@ -353,15 +354,6 @@ int main(int argc, char** argv)
         countFalls(race, falls);
         if (!rises(race, 5.0, 10, 0).empty()) {
             ++risingRaces;
-            if (std::getenv("DIAG")) {
-                for (const Rise& r : rises(race, 5.0, 10, 0)) {
-                    const auto h = static_cast<std::size_t>(r.horse);
-                    std::printf("DIAG %s h%d left %lld pool %lld -> %lld share %.1f -> %.1f\n", race.key.c_str(), r.horse,
-                                static_cast<long long>(race.post - race.o1[r.before].minute),
-                                static_cast<long long>(race.o1[r.before].totals[0]), static_cast<long long>(race.o1[r.after].totals[0]),
-                                share(race.o1[r.before].tenths[h]), share(race.o1[r.after].tenths[h]));
-                }
-            }
         }
         for (std::size_t i = 1; i < race.o1.size(); ++i) {
             if (race.o1[i].minute - race.o1[i - 1].minute < 200) { // not across the night
@@ -405,13 +397,18 @@ int main(int argc, char** argv)
         poolsByTrack[race.track].push_back(close.totals[0]);
         // The part of the final win pool bet in the last ten minutes.
         std::int64_t tenBefore = 0;
+        std::int64_t fifteenBefore = 0;
         for (const Snapshot& s : race.o1) {
             if (s.minute <= race.post - 10) {
                 tenBefore = s.totals[0];
             }
+            if (s.minute <= race.post - 15) {
+                fifteenBefore = s.totals[0];
+            }
         }
         if (close.totals[0] > 0) {
             lateShareSum += static_cast<double>(close.totals[0] - tenBefore) / static_cast<double>(close.totals[0]);
+            fifteenShareSum += static_cast<double>(close.totals[0] - fifteenBefore) / static_cast<double>(close.totals[0]);
             ++lateRaces;
         }
         // The favourite: the lowest final win odds (shared when tied).
@@ -469,6 +466,9 @@ int main(int argc, char** argv)
     std::printf("%-64s %-16s %-14s\n", "  (falls at an after-sale scratch: refunds)", "", std::to_string(falls.atScratch).c_str());
     std::printf("%-64s %-16s %-14.1f %s\n", "share of the final win pool bet in the last 10 minutes (%)", "30 - 65", lateShare,
                 verdict(lateShare >= 30 && lateShare <= 65));
+    std::printf("%-64s %-16s %-14.1f %s\n", "  the same in the last 15 minutes (%)", "> 50",
+                lateRaces > 0 ? 100.0 * fifteenShareSum / lateRaces : 0.0,
+                verdict(lateRaces > 0 && fifteenShareSum / lateRaces > 0.5));
     std::printf("%-64s %-16s %-14.1f %s\n", "favourite (lowest final win odds) wins (% of races)", "30 - 45", favourite,
                 verdict(favourite >= 30 && favourite <= 45));
     std::printf("%-64s %-16s %-14s %s\n", "long shots (final odds >= 30): wins / wins 80/odds implies", "< 1",
