@@ -129,7 +129,7 @@ TEST_F(SeasonExportTest, TablesHoldWhatTheRecordsSay)
                                 {"2024-01-01 10:10", "5", "cancelled_before_sale"},
                                 {"2024-01-01 10:10", "5", "cancelled_after_sale"},
                                 {"2024-01-01 10:10", "5", "priced"}}));
-    EXPECT_EQ(sqlValue(db, "SELECT count(*) FROM win_place"), "66");
+    EXPECT_EQ(sqlValue(db, "SELECT count(*) FROM win_place"), "74");
 
     // Payouts: every shown entry of the nine kinds, combinations without blanks.
     EXPECT_EQ(sqlQuery(db, "SELECT ticket_type, combination, amount, popularity FROM payouts WHERE race_key = '" +
@@ -165,8 +165,10 @@ TEST_F(SeasonExportTest, PairTablesHoldTheSlotsThatAreNotBlank)
                                 {"2024-01-01 10:10", "1", "10", "456.7", "40", "priced", "777"}}));
     EXPECT_EQ(sqlQuery(db, "SELECT snapshot, bracket_a, bracket_b, odds, popularity, total FROM bracket_quinella "
                            "WHERE snapshot = 2 ORDER BY bracket_a, bracket_b"),
-              (testing::SqlRows{{"2", "1", "1", "6.5", "1", "600"}, {"2", "3", "7", "88.8", "20", "600"}}));
-    EXPECT_EQ(sqlValue(db, "SELECT count(*) FROM bracket_quinella"), "10");
+              (testing::SqlRows{{"2", "1", "1", "6.5", "1", "600"},
+                                {"2", "1", "2", "15.0", "2", "600"},
+                                {"2", "3", "7", "88.8", "20", "600"}}));
+    EXPECT_EQ(sqlValue(db, "SELECT count(*) FROM bracket_quinella"), "15");
     EXPECT_EQ(sqlValue(db, "SELECT count(*) FROM sqlite_master WHERE name = 'win_place'"), "0");
 }
 
@@ -192,7 +194,7 @@ TEST_F(SeasonExportTest, ExportingARangeAgainReplacesExactlyItsRaces)
     // The same range once more changes nothing.
     exportRange("20240101", "20240102");
     exportRange("20240101", "20240102");
-    EXPECT_EQ(sqlValue(db, "SELECT count(*) FROM win_place"), "46");
+    EXPECT_EQ(sqlValue(db, "SELECT count(*) FROM win_place"), "54");
 }
 
 TEST_F(SeasonExportTest, ACancelKeepsFinishedDaysAndNothingOfTheDayBeingWritten)

@@ -7,7 +7,10 @@
 //               sale, horse 9 after it (from 10:10), horse 10 without votes at 09:30;
 //               quinella odds at 10:10; payouts of all nine kinds
 //               大井 2R, 8 runners: race card and runners only (no odds, no payouts)
-//   2024-01-02  川崎 (45) 1R, 8 runners, post 15:00: two announcements and its payouts
+//   2024-01-02  川崎 (45) 1R, 8 runners, post 15:00: announcements at 14:40 and 14:55
+//               (horse h at 1.5 h, horse 5 falling from 7.5 to 4.0 in between) and at
+//               15:00, after any bet moment, when horse 8 is suddenly the favourite at
+//               1.1; horse 1 won
 //   2024-01-05  川崎 1R: a race card only (outside the ranges the tests export)
 //
 // Tests read the expected values back from the same records through the record views.
@@ -103,7 +106,7 @@ public:
                     b.place(h, 1.0 + 0.1 * h, 1.5 + 0.1 * h, h);
                 }
             }
-            b.bracketQuinella(1, 5.5 + n, 1).bracketQuinella(20, 88.8, 20);
+            b.bracketQuinella(1, 5.5 + n, 1).bracketQuinella(2, 15.0, 2).bracketQuinella(20, 88.8, 20);
             b.winVotes(1000 * (n + 1)).placeVotes(500 * (n + 1)).bracketVotes(300 * (n + 1));
             lines.push_back(b.build());
         }
@@ -154,10 +157,16 @@ public:
         hr.win(1, 1, 150, 1).place(1, 1, 110, 1).place(2, 2, 130, 2);
         store.storeHr(hr.build(), store::Origin::Import);
         std::vector<std::string> lines;
-        for (const char* at : {"01021440", "01021455"}) {
+        for (const char* at : {"01021440", "01021455", "01021500"}) {
             O1Builder b = o1(2, "45", 1, "20240102", at);
             for (int h = 1; h <= 8; ++h)
                 b.win(h, 1.5 * h, h).place(h, 1.1, 1.3, h);
+            if (std::string_view(at) == "01021440")
+                b.win(5, 7.5, 5);
+            else
+                b.win(5, 4.0, 3);
+            if (std::string_view(at) == "01021500")
+                b.win(8, 1.1, 1);
             lines.push_back(b.build());
         }
         storeOdds(lines);
