@@ -54,8 +54,9 @@ std::span<const CommandInfo> commands()
          "tidemark2nv times DAY RACE\n"
          "  The snapshot list of the race (\"mm/dd hh:nn\"), as the time list shows it.\n"},
         {"csv", commandCsv, 0, 1, {"--kind", "--time", "--minutes", "--what", "--out", "--from", "--to"},
-         "tidemark2nv csv DAY | csv --from yyyymmdd --to yyyymmdd\n"
-         "                --kind 0|1|2 [--time hhmm] [--minutes N] [--what odds|popularity] [--out DIR]\n"
+         "tidemark2nv csv DAY --kind 0|1|2 [--time hhmm] [--minutes N] [--what odds|popularity]\n"
+         "                [--out DIR]\n"
+         "tidemark2nv csv --from yyyymmdd --to yyyymmdd --kind 0|1|2 [the same options]\n"
          "  The specific-time export: the four CSV files (TAN, FUK, WAK, UMA) the window\n"
          "  writes, into DIR (default: CSV in the program folder); their paths on stdout.\n"
          "  With --from/--to instead of DAY: one set of the four files for every stored day\n"

@@ -136,7 +136,6 @@ ExitCode commandExport(Session& s)
         std::ostream& out = s.env().out;
         out << sink->describe() << '\n';
         out << "days\t" << result.days << '\n';
-        out << "races\t" << result.races << '\n';
         for (SeasonTable t : options.tables)
             out << tableDef(t).name << '\t' << result.rowsOf(t) << '\n';
     } catch (const SinkUnavailable& e) {
