@@ -76,6 +76,7 @@ const BacktestFormModel::Texts& BacktestFormModel::texts()
         sj("人気別"),
         sj("購入一覧"),
         sj("累積収支(円)"),
+        sj("レース(発走順)"),
         sj("ダブルクリックでそのレースを購入時刻のオッズで開きます"),
     };
     return t;
@@ -110,6 +111,15 @@ BacktestFormModel::BacktestFormModel(Host& host, IniFile& settings, store::Store
                       sj("着順"), sj("結果"), sj("払戻")});
     tallyGrid(m_tracks, sj("場"), {}, {});
     tallyGrid(m_bands, sj("人気"), {}, {});
+    auto widths = [](TextGrid& g, std::initializer_list<int> w) {
+        int c = 0;
+        for (int width : w)
+            g.setColWidth(c++, width);
+    };
+    widths(m_summary, {84, 390});
+    for (TextGrid* g : {&m_tracks, &m_bands})
+        widths(*g, {56, 40, 44, 40, 56, 80, 80, 64});
+    widths(m_bets, {78, 40, 26, 44, 44, 38, 160, 52, 36, 36, 40, 60});
 }
 
 BacktestFormModel::~BacktestFormModel()

@@ -49,6 +49,7 @@ public:
         std::string runCaption;     // "実行"
         std::string cancelCaption;  // "中止"
         std::string summaryTitle, trackTitle, bandTitle, betsTitle, chartTitle;
+        std::string chartAxis;      // "レース(発走順)"
         std::string openHint;       // how to open a race from the bets list
     };
     static const Texts& texts();
