@@ -66,7 +66,7 @@ private:
     PGresult* m_r;
 };
 
-class PostgresSink final : public TableSink {
+class PostgresSink final : public TableSink, private sql::Database {
 public:
     explicit PostgresSink(const std::string& conninfo) : m_conn(PQconnectdb(conninfo.c_str()))
     {
@@ -108,27 +108,27 @@ public:
             array += (i ? "," : "") + raceKeys[i];
         array += "}";
         for (Table& t : m_tables) {
-            if (!t.def || t.empty)
+            if (!t.state.def || t.state.empty)
                 continue;
             const char* values[] = {array.c_str()};
-            const std::string statement = sql::deleteRaces(*t.def, "ANY($1::text[])");
+            const std::string statement = sql::deleteRaces(*t.state.def, "ANY($1::text[])");
             Result r(PQexecParams(m_conn, statement.c_str(), 1, nullptr, values, nullptr, nullptr, 0));
             if (r.status() != PGRES_COMMAND_OK)
-                fail("remove races from " + std::string(t.def->name));
+                fail("remove races from " + std::string(t.state.def->name));
         }
     }
 
     void write(SeasonTable table, Row row) override
     {
         Table& t = m_tables[static_cast<std::size_t>(table)];
-        if (t.def)
+        if (t.state.def)
             appendRow(t.pending, row);
     }
 
     void commitDay() override
     {
         for (Table& t : m_tables)
-            if (t.def)
+            if (t.state.def)
                 copy(t);
         exec("COMMIT");
         m_inDay = false;
@@ -170,10 +170,8 @@ public:
 
 private:
     struct Table {
-        const TableDef* def = nullptr;
+        sql::TableState state;
         std::string pending; // COPY lines of the day
-        bool empty = false;
-        bool indexesDeferred = false;
     };
 
     static std::string trimmed(std::string s)
@@ -188,7 +186,7 @@ private:
         throw SinkError(describe() + ": " + what + ": " + trimmed(m_conn ? PQerrorMessage(m_conn) : "closed"));
     }
 
-    void exec(const std::string& sql)
+    void exec(const std::string& sql) override
     {
         Result r(PQexec(m_conn, sql.c_str()));
         if (r.status() != PGRES_COMMAND_OK && r.status() != PGRES_TUPLES_OK)
@@ -209,9 +207,10 @@ private:
     {
         if (t.pending.empty())
             return;
-        Result start(PQexec(m_conn, ("COPY " + sql::quoted(t.def->name) + " FROM STDIN").c_str()));
+        const std::string name(t.state.def->name);
+        Result start(PQexec(m_conn, ("COPY " + sql::quoted(name) + " FROM STDIN").c_str()));
         if (start.status() != PGRES_COPY_IN)
-            fail("copy into " + std::string(t.def->name));
+            fail("copy into " + name);
         bool sent = PQputCopyData(m_conn, t.pending.data(), static_cast<int>(t.pending.size())) == 1;
         t.pending.clear();
         sent = PQputCopyEnd(m_conn, sent ? nullptr : "not sent") == 1 && sent;
@@ -221,10 +220,10 @@ private:
         while (PGresult* more = PQgetResult(m_conn))
             PQclear(more);
         if (!sent || !ok)
-            fail("copy into " + std::string(t.def->name));
+            fail("copy into " + name);
     }
 
-    std::vector<std::string> existingColumns(std::string_view table)
+    std::vector<std::string> columns(std::string_view table) override
     {
         const std::string name(table);
         const char* values[] = {name.c_str()};
@@ -240,7 +239,7 @@ private:
         return names;
     }
 
-    bool holdsRows(std::string_view table)
+    bool holdsRows(std::string_view table) override
     {
         Result r(PQexec(m_conn, ("SELECT 1 FROM " + sql::quoted(table) + " LIMIT 1").c_str()));
         if (r.status() != PGRES_TUPLES_OK)
@@ -248,29 +247,15 @@ private:
         return PQntuples(r.get()) > 0;
     }
 
-    void prepareTable(const TableDef& def, Table& t)
-    {
-        const std::vector<std::string> present = existingColumns(def.name);
-        if (present.empty())
-            exec(sql::createTable(def, sqlType));
-        else if (!sql::sameColumns(present, def))
-            throw SinkError(sql::otherColumnsMessage(describe(), def));
-        t.def = &def;
-        t.empty = !holdsRows(def.name);
-        t.indexesDeferred = t.empty;
-        for (std::span<const std::string_view> columns : def.indexes)
-            exec(t.indexesDeferred ? sql::dropIndex(def, columns) : sql::createIndex(def, columns));
-    }
+    std::string_view typeName(ColumnType type) const override { return sqlType(type); }
+    std::string where() const override { return describe(); }
+
+    void prepareTable(const TableDef& def, Table& t) { t.state = sql::prepareTable(*this, def); }
 
     void buildDeferredIndexes()
     {
-        for (Table& t : m_tables) {
-            if (!t.def || !t.indexesDeferred)
-                continue;
-            for (std::span<const std::string_view> columns : t.def->indexes)
-                exec(sql::createIndex(*t.def, columns));
-            t.indexesDeferred = false;
-        }
+        for (Table& t : m_tables)
+            sql::buildDeferredIndexes(*this, t.state);
     }
 
     PGconn* m_conn = nullptr;

@@ -47,7 +47,7 @@ private:
     sqlite3_stmt* m_s = nullptr;
 };
 
-class SqliteSink final : public TableSink {
+class SqliteSink final : public TableSink, private sql::Database {
 public:
     explicit SqliteSink(std::filesystem::path file) : m_file(std::move(file))
     {
@@ -100,7 +100,7 @@ public:
     void removeRaces(std::span<const std::string> raceKeys) override
     {
         for (Table& t : m_tables) {
-            if (!t.def || t.empty)
+            if (!t.state.def || t.state.empty)
                 continue;
             for (const std::string& key : raceKeys) {
                 sqlite3_bind_text(t.remove.get(), 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
@@ -112,9 +112,8 @@ public:
     void write(SeasonTable table, Row row) override
     {
         Table& t = m_tables[static_cast<std::size_t>(table)];
-        if (!t.def)
-            return;
-        insert(t.insert.get(), row);
+        if (t.state.def)
+            insert(t.insert.get(), row);
     }
 
     void commitDay() override
@@ -160,11 +159,9 @@ public:
 
 private:
     struct Table {
-        const TableDef* def = nullptr;
+        sql::TableState state;
         Statement insert;
         Statement remove;
-        bool empty = false;          // held no row when the export began
-        bool indexesDeferred = false; // its indexes are built after the rows are in
     };
 
     [[noreturn]] void fail(std::string_view what) const
@@ -172,7 +169,7 @@ private:
         throw SinkError(describe() + ": " + std::string(what) + ": " + (m_db ? sqlite3_errmsg(m_db) : "closed"));
     }
 
-    void exec(const std::string& sql)
+    void exec(const std::string& sql) override
     {
         char* message = nullptr;
         if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
@@ -215,8 +212,7 @@ private:
         step(s);
     }
 
-    // The column names of an existing table, in order; empty when there is none.
-    std::vector<std::string> existingColumns(std::string_view table)
+    std::vector<std::string> columns(std::string_view table) override
     {
         std::vector<std::string> names;
         Statement s = prepare("PRAGMA table_info(" + sql::quoted(table) + ")");
@@ -225,7 +221,7 @@ private:
         return names;
     }
 
-    bool holdsRows(std::string_view table)
+    bool holdsRows(std::string_view table) override
     {
         Statement s = prepare("SELECT 1 FROM " + sql::quoted(table) + " LIMIT 1");
         const int rc = sqlite3_step(s.get());
@@ -234,18 +230,12 @@ private:
         return rc == SQLITE_ROW;
     }
 
+    std::string_view typeName(ColumnType type) const override { return sqlType(type); }
+    std::string where() const override { return describe(); }
+
     void prepareTable(const TableDef& def, Table& t)
     {
-        const std::vector<std::string> present = existingColumns(def.name);
-        if (present.empty())
-            exec(sql::createTable(def, sqlType));
-        else if (!sql::sameColumns(present, def))
-            throw SinkError(sql::otherColumnsMessage(describe(), def));
-        t.def = &def;
-        t.empty = !holdsRows(def.name);
-        t.indexesDeferred = t.empty;
-        for (std::span<const std::string_view> columns : def.indexes)
-            exec(t.indexesDeferred ? sql::dropIndex(def, columns) : sql::createIndex(def, columns));
+        t.state = sql::prepareTable(*this, def);
         std::string insert = "INSERT INTO " + sql::quoted(def.name) + " VALUES (";
         for (std::size_t c = 0; c < def.columns.size(); ++c)
             insert += c ? ",?" : "?";
@@ -256,13 +246,8 @@ private:
 
     void buildDeferredIndexes()
     {
-        for (Table& t : m_tables) {
-            if (!t.def || !t.indexesDeferred)
-                continue;
-            for (std::span<const std::string_view> columns : t.def->indexes)
-                exec(sql::createIndex(*t.def, columns));
-            t.indexesDeferred = false;
-        }
+        for (Table& t : m_tables)
+            sql::buildDeferredIndexes(*this, t.state);
     }
 
     void close() noexcept
