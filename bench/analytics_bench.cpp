@@ -9,6 +9,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "peak_memory.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,8 +19,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <sys/resource.h>
 
 #include <sqlite3.h>
 
@@ -69,21 +69,6 @@ analytics::SeasonExportOptions monthOptions()
     o.programVersion = "bench";
     o.exportedAt = "2024-02-10 12:00:00";
     return o;
-}
-
-double peakMegabytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word)
-        if (word == "VmHWM:") {
-            double kb = 0;
-            status >> kb;
-            return kb / 1024.0;
-        }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 void countRows(benchmark::State& state, std::int64_t rows, std::int64_t races)
