@@ -127,8 +127,13 @@ ExitCode commandExport(Session& s)
         }
         }
         s.host().note("exporting " + std::to_string(days.size()) + " day(s) into " + sink->describe());
+        // A line a day: the listener also hears of every race.
+        int lastDay = 0;
         const SeasonExportResult result = exportSeason(
             s.layout(), *sink, options, [&](const SeasonExportProgress& p) {
+                if (p.day == lastDay)
+                    return;
+                lastDay = p.day;
                 s.host().progress(text::sj(text::toUtf8(p.dayLabel) + " (" + std::to_string(p.day) + "/" +
                                            std::to_string(p.days) + " days done): " + grouped(p.races) +
                                            " races, " + grouped(p.rows) + " rows"));
@@ -180,7 +185,11 @@ ExitCode commandBacktest(Session& s)
     }
     const std::vector<std::string> days = storedDays(s, range);
 
+    int lastDay = 0;
     const BacktestResult r = runBacktest(s.layout(), options, [&](const BacktestProgress& p) {
+        if (p.day == lastDay)
+            return; // a line a day
+        lastDay = p.day;
         s.host().progress(text::sj(std::to_string(p.day) + "/" + std::to_string(p.days) + " days, " +
                                    std::to_string(p.races) + " races, " + std::to_string(p.bets) + " bets"));
     });
