@@ -25,6 +25,13 @@ GridTableModel::GridTableModel(presentation::GridId id, TextGrid& grid, QObject*
     m_grid.setObserver(this);
 }
 
+GridTableModel::GridTableModel(TextGrid& grid, StyleProvider provider, QObject* parent)
+    : QAbstractTableModel(parent), m_grid(grid), m_styleProvider(std::move(provider))
+{
+    resetCache();
+    m_grid.setObserver(this);
+}
+
 GridTableModel::~GridTableModel()
 {
     if (m_grid.observer() == this)
@@ -81,7 +88,7 @@ presentation::CellStyle GridTableModel::styleAt(int row, int col, bool selected)
     context.selected = selected;
     if (m_styleProvider)
         return m_styleProvider(m_grid, row, col, context);
-    return presentation::styleFor(m_id, m_grid, row, col, context);
+    return presentation::styleFor(m_id.value(), m_grid, row, col, context);
 }
 
 void GridTableModel::resetCache()

@@ -25,6 +25,7 @@ class RacePanel;
 class MainPages;
 class TOzGetForm;
 class TTokuteiJikokuForm;
+class TBacktestForm;
 
 class TMainForm : public QMainWindow, private MainWindowObserver, private presentation::ClipboardExportObserver {
     Q_OBJECT
@@ -47,6 +48,8 @@ public:
     QWidget* page(const QString& name) const;
 
     QAction* maeuriMenu = nullptr;
+    QAction* backtestMenu = nullptr;
+    TBacktestForm* backtestForm() const { return m_backtestForm; }
     QAction* stdevSample = nullptr;
     QAction* stdevPopulation = nullptr;
 
@@ -73,6 +76,7 @@ private:
     QLabel* m_copyNotice = nullptr;
     TOzGetForm* m_ozGetForm = nullptr;          // lives as long as the main window
     TTokuteiJikokuForm* m_tokuteiForm = nullptr;
+    TBacktestForm* m_backtestForm = nullptr;    // lives as long as the main window
 };
 
 } // namespace tidemark::gui

@@ -44,9 +44,13 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
     , m_sorting(m_grids)
     , m_ozGet(m_channel, m_host, m_store, [this] { return m_panel.DatList().count(); })
     , m_tokutei(m_host, m_ini, store::StoreLayout(m_programFolder))
+    , m_backtest(m_host, m_ini, store::StoreLayout(m_programFolder))
 {
     presentation::layOutAllGrids(m_grids);
     m_panel.setSteps(this);
+    m_backtest.setOpenRace([this](const std::string& day, const std::string& race, const std::string& moment) {
+        return m_panel.openRaceAt(day, race, moment);
+    });
     m_fetch.setOnLabel([this] {
         if (m_observer)
             m_observer->statusLabelChanged();

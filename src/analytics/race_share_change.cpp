@@ -1,0 +1,120 @@
+#include "analytics/race_share_change.h"
+
+#include "analysis/odds_values.h"
+#include "records/record_view.h"
+
+namespace tidemark::analytics {
+
+namespace {
+
+bool isDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+
+// Minutes after midnight of a snapshot announced on its race's day; kNone for one of an
+// earlier day (advance sale) or with a time that is no time of day.
+int raceDayMinute(const records::O1View& v) noexcept
+{
+    const std::string_view at = v.announcementTime();
+    if (at.substr(0, 4) != v.monthDay())
+        return RaceShareChange::kNone;
+    for (char c : at.substr(4))
+        if (!isDigit(c))
+            return RaceShareChange::kNone;
+    const int hour = v.announcementHour();
+    const int minute = v.announcementMinute();
+    if (hour > 23 || minute > 59)
+        return RaceShareChange::kNone;
+    return minuteOfDay(hour, minute);
+}
+
+RunnerOdds runnerAt(const records::O1View& v, int horse)
+{
+    RunnerOdds r;
+    r.win = v.win(horse);
+    r.placeLow = v.placeLow(horse);
+    if (r.winPriced())
+        r.winShare = analysis::winShare(r.win.value());
+    if (r.placePriced())
+        r.placeShare = analysis::placeShare(r.placeLow.value());
+    return r;
+}
+
+} // namespace
+
+int minuteOfHhmm(std::string_view hhmm) noexcept
+{
+    if (hhmm.size() != 4)
+        return -1;
+    for (char c : hhmm)
+        if (!isDigit(c))
+            return -1;
+    const int hour = (hhmm[0] - '0') * 10 + (hhmm[1] - '0');
+    const int minute = (hhmm[2] - '0') * 10 + (hhmm[3] - '0');
+    if (hour > 23 || minute > 59)
+        return -1;
+    return minuteOfDay(hour, minute);
+}
+
+std::vector<const RunnerShareChange*> RaceShareChange::counted() const
+{
+    std::vector<const RunnerShareChange*> out;
+    for (int h = 1; h <= kShareHorses; ++h)
+        if (runner(h).counts)
+            out.push_back(&runner(h));
+    return out;
+}
+
+int latestSnapshotAt(std::span<const std::string_view> series, int atMinute)
+{
+    int best = RaceShareChange::kNone;
+    int bestMinute = RaceShareChange::kNone;
+    for (std::size_t i = 0; i < series.size(); ++i) {
+        const records::O1View v(series[i]);
+        const int minute = raceDayMinute(v);
+        // ">=": of two announcements of the same minute the later line is the latest.
+        if (minute != RaceShareChange::kNone && minute <= atMinute && minute >= bestMinute) {
+            best = static_cast<int>(i);
+            bestMinute = minute;
+        }
+    }
+    return best;
+}
+
+RaceShareChange raceShareChange(std::span<const std::string_view> series, int atMinute, int windowMinutes)
+{
+    RaceShareChange out;
+    for (int h = 0; h <= kShareHorses; ++h)
+        out.runners[static_cast<std::size_t>(h)].horse = h;
+    out.snapshotB = latestSnapshotAt(series, atMinute);
+    if (out.snapshotB == RaceShareChange::kNone)
+        return out;
+    out.snapshotA = latestSnapshotAt(series, atMinute - (windowMinutes > 0 ? windowMinutes : 0));
+    const records::O1View b(series[static_cast<std::size_t>(out.snapshotB)]);
+    out.minuteB = raceDayMinute(b);
+    records::O1View a;
+    if (out.snapshotA != RaceShareChange::kNone) {
+        a = records::O1View(series[static_cast<std::size_t>(out.snapshotA)]);
+        out.minuteA = raceDayMinute(a);
+    }
+    for (int h = 1; h <= kShareHorses; ++h) {
+        RunnerShareChange& r = out.runners[static_cast<std::size_t>(h)];
+        r.b = runnerAt(b, h);
+        if (out.snapshotA == RaceShareChange::kNone)
+            continue;
+        r.a = runnerAt(a, h);
+        r.counts = r.a.winPriced() && r.b.winPriced();
+        if (r.counts)
+            r.winChange = r.b.winShare - r.a.winShare;
+        r.placeCounts = r.a.placePriced() && r.b.placePriced();
+        if (r.placeCounts)
+            r.placeChange = r.b.placeShare - r.a.placeShare;
+    }
+    return out;
+}
+
+RaceShareChange raceShareChange(const std::vector<std::string>& series, int atMinute, int windowMinutes)
+{
+    std::vector<std::string_view> views(series.begin(), series.end());
+    return raceShareChange(std::span<const std::string_view>(views), atMinute, windowMinutes);
+}
+
+} // namespace tidemark::analytics
