@@ -13,9 +13,7 @@ namespace tidemark::nvsim {
 
 namespace {
 
-// The crowd bets in proportion to rating^0.85: flatter than the truth, so long shots
-// draw more money than their chances deserve and favourites less.
-constexpr double kFlatten = 0.85;
+constexpr double kFlatten = 0.85; // see crowdWeight
 // Opinions wander around the rating: log-belief spread and how long a mood lasts.
 constexpr double kOpinionSpread = 0.10;
 constexpr double kOpinionMinutes = 45.0;
@@ -276,6 +274,16 @@ void placeChances(const std::array<double, 18>& b, const std::array<double, 18>&
 
 } // namespace
 
+double crowdWeight(double strength)
+{
+    return simExp(kFlatten * simLog(strength));
+}
+
+double raisedShare(double share, double g)
+{
+    return g * share / (1.0 + (g - 1.0) * share);
+}
+
 MarketPath::MarketPath(const SimRace& race, const std::vector<SimMinute>& times)
     : m_runners(race.runners.size())
     , m_stride(2 * race.runners.size() + 36 + 153)
@@ -470,7 +478,7 @@ MarketPath::MarketPath(const SimRace& race, const std::vector<SimMinute>& times)
                     const std::int64_t total = std::accumulate(win.begin(), win.begin() + static_cast<std::ptrdiff_t>(n), std::int64_t{0});
                     const double share = total > 0 ? static_cast<double>(win[steamed]) / static_cast<double>(total) : 0.0;
                     const double g = race.steamBoost;
-                    const double target = g * share / (1.0 + (g - 1.0) * share);
+                    const double target = raisedShare(share, g);
                     steamBlock = std::max(0.0, (target * static_cast<double>(total) - static_cast<double>(win[steamed]))
                         / (1.0 - target));
                     follow[steamed] = 1.0 + kFollow * (g - 1.0);

@@ -25,6 +25,15 @@
 
 namespace tidemark::nvsim {
 
+// How much of the crowd's money a runner of public rating `strength` draws, before the
+// crowd's passing moods: rating^0.85, flatter than the truth, so long shots draw more
+// than their chances deserve and favourites less.
+double crowdWeight(double strength);
+
+// The share g·x / (1 + (g − 1)·x) that a share x becomes when the runner's weight is
+// raised g times against the others: where a steam's block carries the runner's share.
+double raisedShare(double share, double g);
+
 class MarketPath {
 public:
     // `times` are the announcement moments of the race, in order (equal moments allowed).

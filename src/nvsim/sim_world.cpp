@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "nvsim/sim_names.h"
+#include "nvsim/market_path.h"
 #include "nvsim/sim_math.h"
 #include "nvsim/sim_random.h"
 #include "text/cp932.h"
@@ -425,12 +426,15 @@ void plantSteam(SimRace& race, const SteamPlan& plan)
     if (plan.ratePercent <= 0 || plan.strengthPercent <= 0 || which * 100.0 >= plan.ratePercent) {
         return;
     }
-    double total = 0;
+    // The crowd's view of the field: its shares of the money and its favourite.
+    double crowd = 0;
+    double truth = 0;
     std::size_t top = race.runners.size();
     for (std::size_t i = 0; i < race.runners.size(); ++i) {
         const SimRunner& r = race.runners[i];
         if (r.scratch == Scratch::None) {
-            total += r.strength;
+            crowd += crowdWeight(r.strength);
+            truth += r.form;
             if (top == race.runners.size() || r.strength > race.runners[top].strength) {
                 top = i;
             }
@@ -440,7 +444,7 @@ void plantSteam(SimRace& race, const SteamPlan& plan)
     std::vector<std::size_t> candidates;
     for (std::size_t i = 0; i < race.runners.size(); ++i) {
         const SimRunner& r = race.runners[i];
-        const double share = r.strength / total;
+        const double share = crowdWeight(r.strength) / crowd;
         if (r.scratch == Scratch::None && i != top && share >= 0.05 && share <= 0.25) {
             candidates.push_back(i);
         }
@@ -455,7 +459,10 @@ void plantSteam(SimRace& race, const SteamPlan& plan)
     race.steamAt = at;
     race.steamMinutes = lasting;
     race.steamBoost = 1.0 + plan.strengthPercent / 100.0;
-    chosen.form *= race.steamBoost;
+    // What they know: the runner's true chance is the crowd's share times the boost,
+    // and it runs to that chance (the others keep theirs in proportion).
+    const double chance = std::min(0.9, race.steamBoost * crowdWeight(chosen.strength) / crowd);
+    chosen.form = chance / (1.0 - chance) * (truth - chosen.form);
 }
 
 // Finishing order by the horses' form (Plackett–Luce); now and then a dead heat.

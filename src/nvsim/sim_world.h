@@ -79,7 +79,7 @@ struct SimRace {
     int steamHorse = 0;         // horse number; 0 = none in this race
     SimMinute steamAt = 0;      // the block starts
     int steamMinutes = 0;       // and lasts this long
-    double steamBoost = 1;      // the runner's true chance over the crowd's, before rescaling
+    double steamBoost = 1;      // the runner is this many times as likely to win as the crowd thinks
 
     // Bytes 12-27 of every record of the race.
     std::string key() const;
