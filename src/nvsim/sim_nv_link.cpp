@@ -81,7 +81,7 @@ SimNvLink::~SimNvLink() = default;
 void SimNvLink::applyConfig()
 {
     const SteamPlan steam{m_config.steamRate, m_config.steamStrength};
-    if (!m_world || m_world->seed() != m_config.seed || !(m_world->steam() == steam)) {
+    if (!m_world || m_world->seed() != m_config.seed || m_world->steam() != steam) {
         const text::DateTime today = m_clock();
         m_world = std::make_unique<SimWorld>(m_config.seed, today, today, steam);
         m_lastSeries.reset();
