@@ -1,7 +1,6 @@
 #include "nvsim/odds_series.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "nvsim/sim_random.h"
 
@@ -33,8 +32,6 @@ std::int64_t poolTenths(std::int64_t total, int num, int den, std::int64_t winne
 }
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
 
 bool activeAt(const SimRunner& r, SimMinute at) noexcept
 {
@@ -75,40 +72,16 @@ void rankInto(const Container& odds, Container& pops, std::size_t count)
     }
 }
 
-} // namespace
-
-OddsSeries::OddsSeries(const SimRace& race) : m_race(race)
+// An announcement every one to three minutes from the sale start to the post (or the
+// cancellation); now and then one is withdrawn and sent again.
+std::vector<OddsSeries::Entry> announcements(const SimRace& race)
 {
     SimRandom rng(mixSeed(race.seed, "odds"));
-    const double size = race.banei() ? 0.6 : 1.0;
-    const double scale = race.grade == '-' ? 1.0 : race.grade == 'E' ? 1.6 : 4.0;
-    m_finalWinVotes = static_cast<std::int64_t>((15000 + rng.unit() * 120000) * size * scale);
-    m_advanceShare = race.advanceSale ? 0.03 + 0.05 * rng.unit() : 0.0;
-    for (auto& f : m_freq) {
-        f = kTwoPi / (40.0 + rng.unit() * 200.0);
-    }
-    auto phase = [&rng] {
-        const double a = rng.unit() * kTwoPi;
-        return Phase{std::cos(a), std::sin(a)};
-    };
-    m_phase.resize(race.runners.size());
-    for (auto& ph : m_phase) {
-        for (auto& p : ph) {
-            p = phase();
-        }
-    }
-    m_pairPhase.resize(153);
-    for (auto& p : m_pairPhase) {
-        p = phase();
-    }
-    for (auto& p : m_bracketPhase) {
-        p = phase();
-    }
-
+    std::vector<OddsSeries::Entry> entries;
     auto add = [&](SimMinute at, char kind) {
-        m_entries.push_back({at, kind});
+        entries.push_back({at, kind});
         if (rng.chance(0.004)) {
-            m_entries.push_back({at, '0'}); // an announcement withdrawn and sent again
+            entries.push_back({at, '0'});
         }
     };
     const SimMinute stop = race.cancelled ? race.cancelAt : race.postAt();
@@ -123,7 +96,27 @@ OddsSeries::OddsSeries(const SimRace& race) : m_race(race)
     for (SimMinute t = race.saleStart; t < stop; t += rng.uniform(1, 3)) {
         add(t, '1');
     }
-    m_entries.push_back({stop, race.cancelled ? '9' : '3'});
+    entries.push_back({stop, race.cancelled ? '9' : '3'});
+    return entries;
+}
+
+std::vector<SimMinute> timesOf(const std::vector<OddsSeries::Entry>& entries)
+{
+    std::vector<SimMinute> out;
+    out.reserve(entries.size());
+    for (const auto& e : entries) {
+        out.push_back(e.at);
+    }
+    return out;
+}
+
+} // namespace
+
+OddsSeries::OddsSeries(const SimRace& race)
+    : m_race(race)
+    , m_entries(announcements(race))
+    , m_market(race, timesOf(m_entries))
+{
 }
 
 std::size_t OddsSeries::countUpTo(SimMinute now) const
@@ -137,23 +130,25 @@ std::size_t OddsSeries::countUpTo(SimMinute now) const
 
 OddsSnapshot OddsSeries::snapshot(std::size_t index, Pools pools) const
 {
-    const Entry& e = m_entries.at(index);
-    return compute(e.at, e.dataKind, pools);
+    return compute(index, pools);
 }
 
 OddsSnapshot OddsSeries::closing() const
 {
-    return compute(m_race.postAt(), '3', Pools::All);
+    return compute(m_entries.size() - 1, Pools::All);
 }
 
-OddsSnapshot OddsSeries::compute(SimMinute at, char kind, Pools pools) const
+OddsSnapshot OddsSeries::compute(std::size_t index, Pools pools) const
 {
+    const Entry& e = m_entries.at(index);
+    const SimMinute at = e.at;
     const bool quinellaWanted = pools != Pools::WinPlaceBracket;
+    const bool winWanted = pools != Pools::Quinella;
     const SimRace& race = m_race;
     const std::size_t n = race.runners.size();
     OddsSnapshot s;
     s.at = at;
-    s.dataKind = kind;
+    s.dataKind = e.dataKind;
     s.created = at;
     // Bracket quinella is sold only when more than eight horses start.
     int starters = 0;
@@ -162,54 +157,16 @@ OddsSnapshot OddsSeries::compute(SimMinute at, char kind, Pools pools) const
     }
     s.bracketSold = starters > 8;
 
-    // How far the pools have filled.
-    const SimMinute post = race.postAt();
-    double filled;
-    if (at < race.saleStart) {
-        const double span = std::max<double>(1.0, static_cast<double>(race.advanceEnd - race.advanceStart));
-        const double u = std::clamp(static_cast<double>(at - race.advanceStart) / span, 0.0, 1.0);
-        filled = m_advanceShare * (0.1 + 0.9 * u);
-    } else {
-        const double span = std::max<double>(1.0, static_cast<double>(post - race.saleStart));
-        const double u = std::clamp(static_cast<double>(at - race.saleStart) / span, 0.0, 1.0);
-        filled = m_advanceShare + (1.0 - m_advanceShare) * (0.015 + 0.985 * std::pow(u, 2.5));
-    }
-    const double total = static_cast<double>(m_finalWinVotes) * filled;
-    const double minutesLeft = static_cast<double>(post - at);
-    const double late = 0.55 * std::pow(std::clamp(1.0 - minutesLeft / 45.0, 0.0, 1.0), 1.5);
-    const double noise = 0.1 + 0.2 * std::clamp(minutesLeft / 300.0, 0.0, 1.0);
-    const double tau = static_cast<double>(at - race.saleStart);
-    // sin(ωτ + φ) = sin ωτ cos φ + cos ωτ sin φ
-    std::array<Phase, 3> wave{};
-    for (std::size_t k = 0; k < 3; ++k) {
-        wave[k] = {std::cos(m_freq[k] * tau), std::sin(m_freq[k] * tau)};
-    }
-    auto waveAt = [&wave](std::size_t k, const Phase& p) { return wave[k].s * p.c + wave[k].c * p.s; };
-    // e^x near 1 for the small pool wobbles, without a call per pair.
-    auto nearOne = [](double x) { return 1.0 + x + 0.5 * x * x; };
-
-    // The public's win shares.
-    std::vector<double> share(n, 0.0);
     std::vector<bool> active(n, false);
-    double shareSum = 0;
     int activeCount = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const SimRunner& r = race.runners[i];
-        if (!activeAt(r, at)) {
-            continue;
-        }
-        active[i] = true;
-        ++activeCount;
-        double w = (1.0 - late) * std::log(r.strength) + late * std::log(r.form);
-        for (std::size_t k = 0; k < 3; ++k) {
-            w += noise / static_cast<double>(k + 1) * waveAt(k, m_phase[i][k]);
-        }
-        share[i] = std::exp(w);
-        shareSum += share[i];
+        active[i] = activeAt(race.runners[i], at);
+        activeCount += active[i];
     }
-    for (auto& v : share) {
-        v /= shareSum;
-    }
+    const auto winVotes = m_market.win(index);
+    const auto placeVotes = m_market.place(index);
+    const auto bracketVotes = m_market.bracket(index);
+    const auto quinellaVotes = m_market.quinella(index);
 
     // Win and place pools.
     s.win.assign(n, kOddsBlank);
@@ -219,19 +176,11 @@ OddsSnapshot OddsSeries::compute(SimMinute at, char kind, Pools pools) const
     s.placePop.assign(n, kOddsBlank);
     s.winVotes.assign(n, 0);
     s.placeVotes.assign(n, 0);
-    std::vector<double> placeShare(n, 0.0);
-    double placeSum = 0;
     for (std::size_t i = 0; i < n; ++i) {
         if (active[i]) {
-            s.winVotes[i] = static_cast<std::int64_t>(std::floor(total * share[i] + 0.5));
-            placeShare[i] = std::pow(share[i], 0.65);
-            placeSum += placeShare[i];
+            s.winVotes[i] = winVotes[i];
+            s.placeVotes[i] = placeVotes[i];
             s.winTotal += s.winVotes[i];
-        }
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        if (active[i]) {
-            s.placeVotes[i] = static_cast<std::int64_t>(std::floor(total * 0.55 * placeShare[i] / placeSum + 0.5));
             s.placeTotal += s.placeVotes[i];
         }
     }
@@ -243,7 +192,11 @@ OddsSnapshot OddsSeries::compute(SimMinute at, char kind, Pools pools) const
             s.win[i] = s.winPop[i] = s.placeLow[i] = s.placeHigh[i] = s.placePop[i] = m;
             continue;
         }
+        if (!winWanted) {
+            continue;
+        }
         s.win[i] = static_cast<int>(std::min<std::int64_t>(9999, poolTenths(s.winTotal, 8, 10, s.winVotes[i], 1, s.winVotes[i])));
+        // The place range: the other placed horses the most and the least backed.
         others.clear();
         for (std::size_t j = 0; j < n; ++j) {
             if (active[j] && j != i) {
@@ -263,13 +216,12 @@ OddsSnapshot OddsSeries::compute(SimMinute at, char kind, Pools pools) const
         s.placeHigh[i] = static_cast<int>(std::min<std::int64_t>(9999, poolTenths(s.placeTotal, 8, 10, light, s.placesPaid, v)));
         s.placeHigh[i] = std::max(s.placeHigh[i], s.placeLow[i]);
     }
-    rankInto(s.win, s.winPop, n);
-    rankInto(s.placeLow, s.placePop, n);
+    if (winWanted) {
+        rankInto(s.win, s.winPop, n);
+        rankInto(s.placeLow, s.placePop, n);
+    }
 
-    // Quinella and bracket quinella from the same view (Harville's pair chances).
-    const double quinellaTotal = total * 1.4;
-    const double bracketTotal = total * 0.3;
-    std::array<double, 36> bracketChance{};
+    // Quinella, and the bracket pairs the horse pairs make.
     std::array<bool, 36> bracketExists{};
     std::array<bool, 36> bracketLive{};
     std::array<int, 36> bracketMarker{};
@@ -277,43 +229,34 @@ OddsSnapshot OddsSeries::compute(SimMinute at, char kind, Pools pools) const
     s.quinellaPop.fill(kOddsBlank);
     for (std::size_t i = 0; i < n; ++i) {
         for (std::size_t j = i + 1; j < n; ++j) {
-            const int slot = quinellaPairSlot(static_cast<int>(i) + 1, static_cast<int>(j) + 1);
+            const auto slot = static_cast<std::size_t>(quinellaPairSlot(static_cast<int>(i) + 1, static_cast<int>(j) + 1));
             const int a = race.runners[i].bracket;
             const int b = race.runners[j].bracket;
-            const int bslot = bracketPairSlot(std::min(a, b), std::max(a, b));
-            bracketExists[static_cast<std::size_t>(bslot)] = true;
+            const auto bslot = static_cast<std::size_t>(bracketPairSlot(std::min(a, b), std::max(a, b)));
+            bracketExists[bslot] = true;
             if (!active[i] || !active[j]) {
                 const int m = !active[i] ? markerOf(race.runners[i]) : markerOf(race.runners[j]);
-                s.quinella[static_cast<std::size_t>(slot)] = m;
-                if (bracketMarker[static_cast<std::size_t>(bslot)] != kOddsAfterSaleCancel) {
-                    bracketMarker[static_cast<std::size_t>(bslot)] = m;
+                s.quinella[slot] = m;
+                if (bracketMarker[bslot] != kOddsAfterSaleCancel) {
+                    bracketMarker[bslot] = m;
                 }
                 continue;
             }
-            const double pi = share[i];
-            const double pj = share[j];
-            const double chance = pi * pj * (1.0 / (1.0 - pi) + 1.0 / (1.0 - pj));
-            bracketChance[static_cast<std::size_t>(bslot)] += chance;
-            bracketLive[static_cast<std::size_t>(bslot)] = true;
-            if (!quinellaWanted) {
-                continue;
-            }
-            const double wobble = nearOne(0.08 * waveAt(0, m_pairPhase[static_cast<std::size_t>(slot)]));
-            const auto votes = static_cast<std::int64_t>(std::floor(quinellaTotal * chance * wobble + 0.5));
-            s.quinellaVotes[static_cast<std::size_t>(slot)] = votes;
-            s.quinellaTotal += votes;
-        }
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t j = i + 1; j < n; ++j) {
-            const auto slot = static_cast<std::size_t>(quinellaPairSlot(static_cast<int>(i) + 1, static_cast<int>(j) + 1));
-            if (quinellaWanted && active[i] && active[j]) {
-                s.quinella[slot] = static_cast<int>(std::min<std::int64_t>(
-                    999999, poolTenths(s.quinellaTotal, 75, 100, s.quinellaVotes[slot], 1, s.quinellaVotes[slot])));
-            }
+            bracketLive[bslot] = true;
+            s.quinellaVotes[slot] = quinellaVotes[slot];
+            s.quinellaTotal += s.quinellaVotes[slot];
         }
     }
     if (quinellaWanted) {
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t j = i + 1; j < n; ++j) {
+                const auto slot = static_cast<std::size_t>(quinellaPairSlot(static_cast<int>(i) + 1, static_cast<int>(j) + 1));
+                if (active[i] && active[j]) {
+                    s.quinella[slot] = static_cast<int>(std::min<std::int64_t>(
+                        999999, poolTenths(s.quinellaTotal, 75, 100, s.quinellaVotes[slot], 1, s.quinellaVotes[slot])));
+                }
+            }
+        }
         rankInto(s.quinella, s.quinellaPop, 153);
     }
 
@@ -328,17 +271,18 @@ OddsSnapshot OddsSeries::compute(SimMinute at, char kind, Pools pools) const
                 s.bracket[k] = bracketMarker[k];
                 continue;
             }
-            const double wobble = nearOne(0.06 * waveAt(1, m_bracketPhase[k]));
-            s.bracketVotes[k] = static_cast<std::int64_t>(std::floor(bracketTotal * bracketChance[k] * wobble + 0.5));
+            s.bracketVotes[k] = bracketVotes[k];
             s.bracketTotal += s.bracketVotes[k];
         }
-        for (std::size_t k = 0; k < 36; ++k) {
-            if (bracketLive[k]) {
-                s.bracket[k] = static_cast<int>(std::min<std::int64_t>(
-                    99999, poolTenths(s.bracketTotal, 75, 100, s.bracketVotes[k], 1, s.bracketVotes[k])));
+        if (winWanted) {
+            for (std::size_t k = 0; k < 36; ++k) {
+                if (bracketLive[k]) {
+                    s.bracket[k] = static_cast<int>(std::min<std::int64_t>(
+                        99999, poolTenths(s.bracketTotal, 75, 100, s.bracketVotes[k], 1, s.bracketVotes[k])));
+                }
             }
+            rankInto(s.bracket, s.bracketPop, 36);
         }
-        rankInto(s.bracket, s.bracketPop, 36);
     }
     return s;
 }

@@ -1,14 +1,15 @@
 #pragma once
 // The odds announcements of one race, as its pools fill: a snapshot every one to three
 // minutes from the sale start (for some races an advance sale the evening before) to the
-// post time. Odds come from vote counts, so win, place, bracket quinella and quinella
-// agree with each other; the public's view drifts and late money moves towards the
-// horses that will actually run well.
+// post time. The votes come from the race's market (market_path.h); the odds are the
+// pools' own, worked out from the integer vote counts, so win, place, bracket quinella
+// and quinella agree with each other and with the payouts.
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
+#include "nvsim/market_path.h"
 #include "nvsim/sim_world.h"
 
 namespace tidemark::nvsim {
@@ -81,22 +82,11 @@ public:
     std::size_t countUpTo(SimMinute now) const;
 
 private:
-    OddsSnapshot compute(SimMinute at, char kind, Pools pools) const;
+    OddsSnapshot compute(std::size_t index, Pools pools) const;
 
     const SimRace& m_race;
     std::vector<Entry> m_entries;
-    std::int64_t m_finalWinVotes = 0;
-    double m_advanceShare = 0;
-    // Drift: each horse's log share wanders along three slow waves; each pair's pool
-    // along one. Phases are kept as (cos, sin) so a snapshot needs one sine per wave.
-    struct Phase {
-        double c;
-        double s;
-    };
-    std::vector<std::array<Phase, 3>> m_phase; // per horse
-    std::array<double, 3> m_freq{};
-    std::vector<Phase> m_pairPhase;            // per quinella pair
-    std::array<Phase, 36> m_bracketPhase{};
+    MarketPath m_market;
 };
 
 } // namespace tidemark::nvsim

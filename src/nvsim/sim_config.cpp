@@ -1,5 +1,7 @@
 #include "nvsim/sim_config.h"
 
+#include <algorithm>
+
 #include "settings/ini_file.h"
 #include "text/number_format.h"
 
@@ -44,6 +46,8 @@ SimConfig loadSimConfig(const std::filesystem::path& iniPath)
     c.firstDay = dayOf(ini.readInteger(kSection, "FirstDay", 0));
     c.lastDay = dayOf(ini.readInteger(kSection, "LastDay", 0));
     c.downloadSpeed = std::max(0, ini.readInteger(kSection, "DownloadSpeed", c.downloadSpeed));
+    c.steamRate = std::clamp(ini.readInteger(kSection, "SteamRate", c.steamRate), 0, 100);
+    c.steamStrength = std::clamp(ini.readInteger(kSection, "SteamStrength", c.steamStrength), 0, 400);
     for (int i = 1; i <= 9; ++i) {
         const std::string section = "Fault" + std::to_string(i);
         FaultRule f;
@@ -65,6 +69,8 @@ void saveSimConfig(const std::filesystem::path& iniPath, const SimConfig& c)
     ini.writeInteger(kSection, "FirstDay", numberOf(c.firstDay));
     ini.writeInteger(kSection, "LastDay", numberOf(c.lastDay));
     ini.writeInteger(kSection, "DownloadSpeed", c.downloadSpeed);
+    ini.writeInteger(kSection, "SteamRate", c.steamRate);
+    ini.writeInteger(kSection, "SteamStrength", c.steamStrength);
     for (int i = 1; i <= 9; ++i) {
         const std::string section = "Fault" + std::to_string(i);
         const auto k = static_cast<std::size_t>(i - 1);

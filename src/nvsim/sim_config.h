@@ -7,6 +7,8 @@
 //   FirstDay=20240101      ; first simulated race day (default: 400 days before today)
 //   LastDay=20250630       ; last simulated race day (default: tomorrow)
 //   DownloadSpeed=8        ; files fetched per NVStatus poll; 0 = everything at hand
+//   SteamRate=10           ; percent of races with informed money on one runner; 0 = none
+//   SteamStrength=100      ; percent by which that runner's true chance beats the crowd's share; 0 = none
 //   [Fault1]               ; up to [Fault9]
 //   Call=NVOpen            ; NVInit NVSetUIProperties NVOpen NVStatus NVGets NVRead NVRTOpen NVClose
 //   Code=-301              ; the result to answer
@@ -37,6 +39,8 @@ struct SimConfig {
     std::optional<text::DateTime> firstDay;
     std::optional<text::DateTime> lastDay;
     int downloadSpeed = 8;
+    int steamRate = 10;      // 0 … 100
+    int steamStrength = 100; // 0 … 400
     std::vector<FaultRule> faults;
 };
 

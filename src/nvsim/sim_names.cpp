@@ -91,12 +91,16 @@ std::string horseName(SimRandom& rng)
     for (;;) {
         std::string name;
         const int form = rng.uniform(0, 9);
+        // Each part is drawn in a statement of its own, the end first: the order of the
+        // operands of + is the compiler's choice, the world's must not be.
         if (form == 0) {
             name = rng.pick(whole);
         } else if (form == 1) {
-            name = rng.pick(prefixes) + rng.pick(whole);
+            const std::string& end = rng.pick(whole);
+            name = rng.pick(prefixes) + end;
         } else {
-            name = rng.pick(prefixes) + rng.pick(suffixes);
+            const std::string& end = rng.pick(suffixes);
+            name = rng.pick(prefixes) + end;
         }
         if (charCount(name) >= 2 && charCount(name) <= 9) {
             return name;
@@ -108,7 +112,8 @@ std::string personShortName(SimRandom& rng)
 {
     static const auto surnames = convertAll(kSurnames);
     static const auto given = convertAll(kGiven);
-    std::string name = rng.pick(surnames) + rng.pick(given);
+    const std::string& givenName = rng.pick(given); // drawn first, as the horse names' ends
+    std::string name = rng.pick(surnames) + givenName;
     if (name.size() > 8) {
         name.resize(8);
     }

@@ -80,9 +80,11 @@ SimNvLink::~SimNvLink() = default;
 
 void SimNvLink::applyConfig()
 {
-    if (!m_world || m_world->seed() != m_config.seed) {
+    const SteamPlan steam{m_config.steamRate, m_config.steamStrength};
+    if (!m_world || m_world->seed() != m_config.seed || m_world->steam() != steam) {
         const text::DateTime today = m_clock();
-        m_world = std::make_unique<SimWorld>(m_config.seed, today, today);
+        m_world = std::make_unique<SimWorld>(m_config.seed, today, today, steam);
+        m_lastSeries.reset();
         if (m_transfer == Transfer::RealTime) {
             closeTransfer(); // the race it pointed into belongs to the old world
         }
@@ -421,13 +423,24 @@ int SimNvLink::NVRTOpen(std::string_view dataSpec, std::string_view key)
             return kNothingNewer;
         }
         m_rtRace = race;
-        m_rtSeries = std::make_unique<OddsSeries>(*race);
+        m_rtSeries = seriesOf(*race);
         m_rtCount = m_rtSeries->countUpTo(at);
     }
     m_rtChannel = channel;
     m_rtIndex = 0;
     m_transfer = Transfer::RealTime;
     return 0;
+}
+
+std::shared_ptr<const OddsSeries> SimNvLink::seriesOf(const SimRace& race)
+{
+    // The odds of a race are asked for twice in a row ("0B41", then "0B42"): one market
+    // serves both.
+    if (!m_lastSeries || m_lastSeriesRace != &race) {
+        m_lastSeries = std::make_shared<const OddsSeries>(race);
+        m_lastSeriesRace = &race;
+    }
+    return m_lastSeries;
 }
 
 void SimNvLink::closeTransfer()

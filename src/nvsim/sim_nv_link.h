@@ -77,6 +77,7 @@ private:
     std::vector<std::string> fileRecords(const StoredFile& f) const;
     std::vector<std::string> dayResults(const text::DateTime& day, SimMinute now) const;
     int readNext(std::string& out, int size, std::string& fileName);
+    std::shared_ptr<const OddsSeries> seriesOf(const SimRace& race);
     void closeTransfer();
 
     SimConfig m_config;
@@ -101,7 +102,9 @@ private:
     // Real-time transfer.
     RtChannel m_rtChannel = RtChannel::Win;
     const SimRace* m_rtRace = nullptr;
-    std::unique_ptr<OddsSeries> m_rtSeries;
+    std::shared_ptr<const OddsSeries> m_rtSeries;
+    std::shared_ptr<const OddsSeries> m_lastSeries; // of the race last asked for
+    const SimRace* m_lastSeriesRace = nullptr;
     std::size_t m_rtCount = 0;
     std::vector<std::string> m_rtRecords; // results of a day
     std::size_t m_rtIndex = 0;

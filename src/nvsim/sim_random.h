@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "nvsim/sim_math.h"
+
 namespace tidemark::nvsim {
 
 // Folds values into a seed: every track day, race and odds series draws from its own
@@ -55,7 +57,7 @@ public:
 
     bool chance(double p) noexcept { return unit() < p; }
 
-    // Standard normal (Box–Muller).
+    // Standard normal (Box–Muller, on the world's own logarithm and cosine).
     double normal() noexcept
     {
         double u1 = unit();
@@ -63,7 +65,7 @@ public:
             u1 = 1e-300;
         }
         const double u2 = unit();
-        return std::sqrt(-2.0 * std::log(u1)) * std::cos(6.283185307179586 * u2);
+        return std::sqrt(-2.0 * simLog(u1)) * simCos2Pi(u2);
     }
 
     template <class T>

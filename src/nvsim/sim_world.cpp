@@ -1,10 +1,11 @@
 #include "nvsim/sim_world.h"
 
 #include <algorithm>
-#include <cmath>
 #include <numeric>
 
 #include "nvsim/sim_names.h"
+#include "nvsim/market_path.h"
+#include "nvsim/sim_math.h"
 #include "nvsim/sim_random.h"
 #include "text/cp932.h"
 #include "text/date_time.h"
@@ -76,26 +77,27 @@ struct TrackProfile {
     bool bigFields; // now and then 17 or 18 runners
     const char* course;
     std::vector<int> distances;
+    int pool; // expected win votes of an ordinary race in the middle of the card
 };
 
 const std::vector<TrackProfile>& profiles()
 {
     static const std::vector<TrackProfile> p = {
-        {"30", 1450, 11, 12, 16, true, "24", {1000, 1100, 1200, 1500, 1600, 1700, 1800, 2000}},
-        {"35", 1140, 10, 12, 16, false, "23", {1000, 1200, 1400, 1600, 1800, 2000}},
-        {"36", 1110, 10, 12, 12, false, "24", {850, 1300, 1400, 1600, 1800, 2000}},
-        {"42", 1045, 11, 12, 12, false, "23", {800, 1300, 1400, 1500, 1600, 1900, 2000}},
-        {"43", 1455, 11, 12, 14, false, "23", {1000, 1200, 1500, 1600, 1700, 1800, 2200}},
-        {"44", 1450, 11, 12, 16, true, "24", {1000, 1200, 1400, 1500, 1600, 1650, 1700, 1800, 2000}},
-        {"45", 1440, 11, 12, 14, false, "23", {900, 1400, 1500, 1600, 2000, 2100}},
-        {"46", 1030, 10, 12, 12, false, "24", {900, 1300, 1400, 1500, 1700, 1900, 2000, 2100}},
-        {"47", 1050, 8, 11, 10, false, "24", {800, 1400, 1600, 1800, 1900, 2500}},
-        {"48", 1030, 11, 12, 12, false, "24", {920, 1500, 1700, 2000, 2100}},
-        {"50", 1040, 11, 12, 12, false, "24", {820, 1230, 1400, 1700, 1870, 2400}},
-        {"51", 1040, 8, 10, 12, false, "24", {800, 1400, 1500, 1800, 2000}},
-        {"54", 1450, 10, 12, 12, false, "24", {800, 1300, 1400, 1600, 1900, 2400}},
-        {"55", 1045, 11, 12, 12, false, "24", {900, 1300, 1400, 1750, 1800, 2000, 2500}},
-        {"83", 1425, 11, 12, 10, false, "90", {200}},
+        {"30", 1450, 11, 12, 16, true, "24", {1000, 1100, 1200, 1500, 1600, 1700, 1800, 2000}, 9000},
+        {"35", 1140, 10, 12, 16, false, "23", {1000, 1200, 1400, 1600, 1800, 2000}, 8000},
+        {"36", 1110, 10, 12, 12, false, "24", {850, 1300, 1400, 1600, 1800, 2000}, 7000},
+        {"42", 1045, 11, 12, 12, false, "23", {800, 1300, 1400, 1500, 1600, 1900, 2000}, 22000},
+        {"43", 1455, 11, 12, 14, false, "23", {1000, 1200, 1500, 1600, 1700, 1800, 2200}, 25000},
+        {"44", 1450, 11, 12, 16, true, "24", {1000, 1200, 1400, 1500, 1600, 1650, 1700, 1800, 2000}, 40000},
+        {"45", 1440, 11, 12, 14, false, "23", {900, 1400, 1500, 1600, 2000, 2100}, 28000},
+        {"46", 1030, 10, 12, 12, false, "24", {900, 1300, 1400, 1500, 1700, 1900, 2000, 2100}, 7000},
+        {"47", 1050, 8, 11, 10, false, "24", {800, 1400, 1600, 1800, 1900, 2500}, 6000},
+        {"48", 1030, 11, 12, 12, false, "24", {920, 1500, 1700, 2000, 2100}, 9000},
+        {"50", 1040, 11, 12, 12, false, "24", {820, 1230, 1400, 1700, 1870, 2400}, 11000},
+        {"51", 1040, 8, 10, 12, false, "24", {800, 1400, 1500, 1800, 2000}, 9000},
+        {"54", 1450, 10, 12, 12, false, "24", {800, 1300, 1400, 1600, 1900, 2400}, 13000},
+        {"55", 1045, 11, 12, 12, false, "24", {900, 1300, 1400, 1750, 1800, 2000, 2500}, 8000},
+        {"83", 1425, 11, 12, 10, false, "90", {200}, 8000},
     };
     return p;
 }
@@ -254,8 +256,10 @@ std::string className(SimRandom& rng)
     static const std::vector<std::string_view> kClasses = {"Ａ１", "Ａ２", "Ｂ１", "Ｂ２", "Ｂ３",
         "Ｃ１", "Ｃ１", "Ｃ２", "Ｃ２", "Ｃ３", "Ｃ３"};
     static const std::vector<std::string_view> kGroups = {"", "一", "二", "三", "四"};
-    return fw(kClasses[static_cast<std::size_t>(rng.uniform(0, 10))])
-        + fw(kGroups[static_cast<std::size_t>(rng.uniform(0, 4))]);
+    // The group is drawn first, in a statement of its own: the order of the operands of
+    // + is the compiler's choice, the world's must not be.
+    const std::string group = fw(kGroups[static_cast<std::size_t>(rng.uniform(0, 4))]);
+    return fw(kClasses[static_cast<std::size_t>(rng.uniform(0, 10))]) + group;
 }
 
 void dressRace(SimRace& race, SimRandom& rng, int racesOfDay)
@@ -303,7 +307,8 @@ void dressRace(SimRace& race, SimRandom& rng, int racesOfDay)
         }
     } else if (main || race.raceNo == racesOfDay || rng.chance(0.15)) {
         race.grade = 'E';
-        race.name = specialRaceStem(rng) + (rng.chance(0.5) ? fw("特別") : fw("賞"));
+        const std::string suffix = rng.chance(0.5) ? fw("特別") : fw("賞"); // before the stem, as always
+        race.name = specialRaceStem(rng) + suffix;
         if (rng.chance(0.2)) {
             race.weightRule = '1';
         }
@@ -348,8 +353,8 @@ void drawRunners(SimRace& race, SimRandom& rng, const std::vector<std::string>& 
         } else {
             r.weight = 520 + 5 * rng.uniform(0, 10) - (r.sex == '2' ? 20 : 0);
         }
-        r.strength = std::exp(1.1 * rng.normal());
-        r.form = r.strength * std::exp(0.45 * rng.normal());
+        r.strength = simExp(1.2 * rng.normal());
+        r.form = r.strength * simExp(0.4 * rng.normal());
         race.runners.push_back(r);
     }
     for (auto& r : race.runners) {
@@ -376,6 +381,88 @@ void drawRunners(SimRace& race, SimRandom& rng, const std::vector<std::string>& 
             ++running;
         }
     }
+}
+
+// Money follows the card: later races, special and graded races, weekends and holidays
+// draw more, around the track's own size.
+double expectedPool(const TrackProfile& p, const SimRace& race, int racesOfDay)
+{
+    SimRandom rng(mixSeed(race.seed, "pool"));
+    const double position = racesOfDay > 1
+        ? 0.7 + 0.6 * static_cast<double>(race.raceNo - 1) / static_cast<double>(racesOfDay - 1)
+        : 1.0;
+    double grade = 1.0;
+    switch (race.grade) {
+    case 'A':
+    case 'B':
+    case 'C':
+        grade = 4.0;
+        break;
+    case 'D':
+        grade = 2.2;
+        break;
+    case 'E':
+        grade = 1.3;
+        break;
+    default:
+        break;
+    }
+    const int dow = race.date.dayOfWeek();
+    const double day = dow == 1 || dow == 7 || race.weekday == '3' ? 1.15 : 1.0;
+    return static_cast<double>(p.pool) * position * grade * day * simExp(0.25 * rng.normal());
+}
+
+// Now and then somebody knows: a runner the crowd underrates draws a block of money a
+// few minutes before the post, and runs as well as they know it will. Every draw is
+// made whatever the plan, so a higher rate only adds races and the same runner is
+// chosen in a race at any rate.
+void plantSteam(SimRace& race, const SteamPlan& plan)
+{
+    SimRandom rng(mixSeed(race.seed, "steam"));
+    const double which = rng.unit();
+    const double who = rng.unit();
+    const int before = rng.uniform(4, 20);
+    const int lasting = rng.uniform(1, 4);
+    if (plan.ratePercent <= 0 || plan.strengthPercent <= 0 || which * 100.0 >= plan.ratePercent) {
+        return;
+    }
+    // The crowd's view of the field: its shares of the money and its favourite.
+    double crowd = 0;
+    double truth = 0;
+    std::size_t top = race.runners.size();
+    for (std::size_t i = 0; i < race.runners.size(); ++i) {
+        const SimRunner& r = race.runners[i];
+        if (r.scratch == Scratch::None) {
+            crowd += crowdWeight(r.strength);
+            truth += r.form;
+            if (top == race.runners.size() || r.strength > race.runners[top].strength) {
+                top = i;
+            }
+        }
+    }
+    // Not the crowd's favourite and not a hopeless case: the runners a tip can move.
+    std::vector<std::size_t> candidates;
+    for (std::size_t i = 0; i < race.runners.size(); ++i) {
+        const SimRunner& r = race.runners[i];
+        const double share = crowdWeight(r.strength) / crowd;
+        if (r.scratch == Scratch::None && i != top && share >= 0.05 && share <= 0.25) {
+            candidates.push_back(i);
+        }
+    }
+    const SimMinute at = race.postAt() - before;
+    if (candidates.empty() || at < race.saleStart + 10) {
+        return;
+    }
+    SimRunner& chosen = race.runners[candidates[std::min(candidates.size() - 1,
+        static_cast<std::size_t>(who * static_cast<double>(candidates.size())))]];
+    race.steamHorse = chosen.number;
+    race.steamAt = at;
+    race.steamMinutes = lasting;
+    race.steamBoost = 1.0 + plan.strengthPercent / 100.0;
+    // What they know: the runner's true chance is the crowd's share times the boost,
+    // and it runs to that chance (the others keep theirs in proportion).
+    const double chance = std::min(0.9, race.steamBoost * crowdWeight(chosen.strength) / crowd);
+    chosen.form = chance / (1.0 - chance) * (truth - chosen.form);
 }
 
 // Finishing order by the horses' form (Plackett–Luce); now and then a dead heat.
@@ -416,8 +503,10 @@ void runRace(SimRace& race, SimRandom& rng)
 
 } // namespace
 
-SimWorld::SimWorld(std::uint64_t seed, const text::DateTime& firstDay, const text::DateTime& lastDay)
+SimWorld::SimWorld(std::uint64_t seed, const text::DateTime& firstDay, const text::DateTime& lastDay,
+                   SteamPlan steam)
     : m_seed(seed)
+    , m_steam(steam)
     , m_first(text::DateTime::fromDayNumber(firstDay.dayNumber()))
     , m_last(text::DateTime::fromDayNumber(lastDay.dayNumber()))
 {
@@ -562,10 +651,12 @@ std::vector<SimRace> SimWorld::generate(const SimMeeting& m) const
         r.resultDelay = rr.uniform(3, 8);
         dressRace(r, rr, count);
         drawRunners(r, rr, trainers, jockeys, fieldSize(rr, p));
+        r.poolVotes = expectedPool(p, r, count);
         if (rr.chance(0.006)) {
             r.cancelled = true;
             r.cancelAt = std::max(r.saleStart + 10, r.postAt() - rr.uniform(5, 60));
         } else {
+            plantSteam(r, m_steam);
             runRace(r, rr);
         }
         races.push_back(std::move(r));

@@ -36,7 +36,7 @@ struct SimRunner {
     std::string jockey;  // 8 bytes
     int weight = 0;      // tenths of a kilogram; on ばんえい tracks kilograms
     double strength = 1; // how the public rates the horse
-    double form = 1;     // how the horse actually runs today
+    double form = 1;     // how the horse actually runs today: its true chance, by weight
     Scratch scratch = Scratch::None;
     SimMinute scratchAt = 0; // AfterSale only
     int finish = 0;          // final position, dead heats share; 0 when it did not run
@@ -73,6 +73,13 @@ struct SimRace {
     SimMinute saleStart = 0;    // race morning
     int resultDelay = 5;        // minutes after the post time
     std::uint64_t seed = 0;     // the race's own stream (odds, payouts)
+    double poolVotes = 10000;   // expected win votes at the close: the track, the card, the day
+    // Informed money ("steam"): a block on one runner within a few minutes before the
+    // post, from people who know it runs better than the crowd thinks.
+    int steamHorse = 0;         // horse number; 0 = none in this race
+    SimMinute steamAt = 0;      // the block starts
+    int steamMinutes = 0;       // and lasts this long
+    double steamBoost = 1;      // the runner is this many times as likely to win as the crowd thinks
 
     // Bytes 12-27 of every record of the race.
     std::string key() const;
@@ -95,12 +102,21 @@ struct SimMeeting {
     int dayOfMeeting = 1;
 };
 
+// How often informed money turns up and how much its runner is underrated.
+struct SteamPlan {
+    int ratePercent = 10;      // of the races; 0 = never
+    int strengthPercent = 100; // the runner's true chance is this much above the crowd's; 0 = none
+    bool operator==(const SteamPlan&) const = default;
+};
+
 class SimWorld {
 public:
     // Days from firstDay to lastDay inclusive (dates only; times are ignored).
-    SimWorld(std::uint64_t seed, const text::DateTime& firstDay, const text::DateTime& lastDay);
+    SimWorld(std::uint64_t seed, const text::DateTime& firstDay, const text::DateTime& lastDay,
+             SteamPlan steam = {});
 
     std::uint64_t seed() const { return m_seed; }
+    const SteamPlan& steam() const { return m_steam; }
     const text::DateTime& firstDay() const { return m_first; }
     const text::DateTime& lastDay() const { return m_last; }
     bool inWindow(const text::DateTime& day) const;
@@ -120,6 +136,7 @@ private:
     std::vector<SimRace> generate(const SimMeeting& meeting) const;
 
     std::uint64_t m_seed;
+    SteamPlan m_steam;
     text::DateTime m_first;
     text::DateTime m_last;
     mutable std::map<std::string, std::vector<SimRace>> m_cache; // by yyyymmdd + track

@@ -21,6 +21,8 @@ TEST(SimConfig, MissingFileGivesTheDefaults)
     EXPECT_FALSE(c.firstDay.has_value());
     EXPECT_FALSE(c.lastDay.has_value());
     EXPECT_EQ(c.downloadSpeed, 8);
+    EXPECT_EQ(c.steamRate, 10);
+    EXPECT_EQ(c.steamStrength, 100);
     EXPECT_TRUE(c.faults.empty());
 }
 
@@ -29,6 +31,7 @@ TEST(SimConfig, ReadsSeedWindowSpeedAndFaultPlan)
     tidemark::testing::TempDir dir;
     text::writeFileAtomic(dir / kSimIniName,
         "[NVSim]\r\nSeed=42\r\nFirstDay=20240301\r\nLastDay=20240331\r\nDownloadSpeed=3\r\n"
+        "SteamRate=0\r\nSteamStrength=250\r\n"
         "[Fault1]\r\nCall=NVOpen\r\nCode=-301\r\nAt=2\r\n"
         "[Fault2]\r\nCall=NVRead\r\nCode=-502\r\nAt=101\r\nCount=5\r\n"
         "[Fault3]\r\nCall=NVStatus\r\nCode=0\r\n"          // no code: no fault
@@ -40,6 +43,8 @@ TEST(SimConfig, ReadsSeedWindowSpeedAndFaultPlan)
     ASSERT_TRUE(c.lastDay.has_value());
     EXPECT_EQ(text::formatDateTime("yyyymmdd", *c.lastDay), "20240331");
     EXPECT_EQ(c.downloadSpeed, 3);
+    EXPECT_EQ(c.steamRate, 0);
+    EXPECT_EQ(c.steamStrength, 250);
     ASSERT_EQ(c.faults.size(), 2u);
     EXPECT_EQ(c.faults[0].call, "NVOpen");
     EXPECT_EQ(c.faults[0].code, -301);
@@ -52,12 +57,15 @@ TEST(SimConfig, MalformedValuesKeepTheirDefaults)
 {
     tidemark::testing::TempDir dir;
     text::writeFileAtomic(dir / kSimIniName,
-        "[NVSim]\r\nSeed=abc\r\nFirstDay=20240231\r\nLastDay=tomorrow\r\nDownloadSpeed=-4\r\n");
+        "[NVSim]\r\nSeed=abc\r\nFirstDay=20240231\r\nLastDay=tomorrow\r\nDownloadSpeed=-4\r\n"
+        "SteamRate=150\r\nSteamStrength=-5\r\n");
     const SimConfig c = loadSimConfig(dir / kSimIniName);
     EXPECT_EQ(c.seed, 20100201u);
     EXPECT_FALSE(c.firstDay.has_value());
     EXPECT_FALSE(c.lastDay.has_value());
     EXPECT_EQ(c.downloadSpeed, 0);
+    EXPECT_EQ(c.steamRate, 100); // a share of the races: at most all of them
+    EXPECT_EQ(c.steamStrength, 0);
 }
 
 TEST(SimConfig, SavedSettingsReadBackTheSame)
@@ -67,6 +75,8 @@ TEST(SimConfig, SavedSettingsReadBackTheSame)
     c.seed = 99;
     c.firstDay = at(2024, 2, 1);
     c.downloadSpeed = 0;
+    c.steamRate = 25;
+    c.steamStrength = 60;
     c.faults = {{"NVRTOpen", -504, 3, 2}};
     saveSimConfig(dir / kSimIniName, c);
     const SimConfig back = loadSimConfig(dir / kSimIniName);
@@ -75,6 +85,8 @@ TEST(SimConfig, SavedSettingsReadBackTheSame)
     EXPECT_EQ(back.firstDay->dayNumber(), at(2024, 2, 1).dayNumber());
     EXPECT_FALSE(back.lastDay.has_value());
     EXPECT_EQ(back.downloadSpeed, 0);
+    EXPECT_EQ(back.steamRate, 25);
+    EXPECT_EQ(back.steamStrength, 60);
     ASSERT_EQ(back.faults.size(), 1u);
     EXPECT_EQ(back.faults[0].call, "NVRTOpen");
     EXPECT_EQ(back.faults[0].code, -504);
@@ -91,6 +103,7 @@ TEST(SimNvLinkFactory, CreatesComponentsFromNVSimIni)
         ++dialogs;
         SimConfig c = loadSimConfig(ini);
         c.seed = 5;
+        c.steamRate = dialogs == 1 ? 0 : 30;
         saveSimConfig(ini, c);
         return 0;
     });
@@ -103,6 +116,7 @@ TEST(SimNvLinkFactory, CreatesComponentsFromNVSimIni)
     auto* sim = dynamic_cast<SimNvLink*>(link.get());
     ASSERT_NE(sim, nullptr);
     EXPECT_EQ(sim->world().seed(), 4u);
+    EXPECT_EQ(sim->world().steam(), (SteamPlan{10, 100}));
     // Without a LastDay the world ends tomorrow.
     EXPECT_EQ(sim->world().lastDay().dayNumber(), at(2024, 3, 21).dayNumber());
     EXPECT_EQ(sim->world().firstDay().dayNumber(), at(2024, 3, 1).dayNumber());
@@ -115,10 +129,16 @@ TEST(SimNvLinkFactory, CreatesComponentsFromNVSimIni)
     EXPECT_EQ(link->NVStatus(), 0);
     EXPECT_EQ(link->NVClose(), 0);
 
-    // The settings dialog writes the file; the component takes the new seed at once.
+    // The settings dialog writes the file; the component takes the new seed and the
+    // new steam plan at once.
     EXPECT_EQ(link->NVSetUIProperties(), 0);
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(sim->world().seed(), 5u);
+    EXPECT_EQ(sim->world().steam().ratePercent, 0);
+    // The steam plan alone makes a new world too.
+    EXPECT_EQ(link->NVSetUIProperties(), 0);
+    EXPECT_EQ(sim->world().seed(), 5u);
+    EXPECT_EQ(sim->world().steam().ratePercent, 30);
 }
 
 TEST(SimNvLinkFactory, ACancelledDialogChangesNothing)
