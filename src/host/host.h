@@ -16,6 +16,7 @@ enum class TimerId {
     Timer4,        // automatic results fetch of the main window
     TimerNVStatus, // download polling of the stored-data import
     Timer1,        // one-second clipboard notice
+    OddsWatchTimer, // the odds watch of race day: its heartbeat and its steps
 };
 
 class Host {
