@@ -35,10 +35,13 @@ MoversDay moversDay(const analysis::DayTable& table, const std::vector<analysis:
     MoversDay day;
     day.races.reserve(races.size());
     for (const analysis::RaceListEntry& entry : races) {
-        if (!table.validSlot(entry.slot))
-            continue;
-        const analysis::RaceSlot& slot = table.slots[static_cast<std::size_t>(entry.slot)];
         MoversRace race;
+        // Kept in its place, so that a row's race is the race-list entry of the same index.
+        if (!table.validSlot(entry.slot)) {
+            day.races.push_back(std::move(race));
+            continue;
+        }
+        const analysis::RaceSlot& slot = table.slots[static_cast<std::size_t>(entry.slot)];
         race.raRecord = slot.raRecord;
         for (const std::string& se : slot.seRecords) {
             const records::SeView v(se);

@@ -29,7 +29,7 @@ struct MoversRace {
 };
 
 struct MoversDay {
-    std::vector<MoversRace> races; // in race-list order
+    std::vector<MoversRace> races; // in race-list order: race i is race-list entry i
 };
 
 // The listed races of a loaded day, with the runners' names from the day table and the

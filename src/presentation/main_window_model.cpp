@@ -44,6 +44,9 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
     , m_sorting(m_grids)
     , m_ozGet(m_channel, m_host, m_store, [this] { return m_panel.DatList().count(); })
     , m_tokutei(m_host, m_ini, store::StoreLayout(m_programFolder))
+    , m_oddsWatch(m_channel, m_host, m_store, m_ini, m_programFolder)
+    , m_movers(m_host, m_ini, m_panel,
+               [this](int raceEntry, const std::string& momentText) { openRaceAt(raceEntry, momentText); })
 {
     presentation::layOutAllGrids(m_grids);
     m_panel.setSteps(this);
@@ -51,6 +54,11 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
         if (m_observer)
             m_observer->statusLabelChanged();
     });
+    m_oddsWatch.setOnChange([this] {
+        if (m_observer)
+            m_observer->oddsWatchChanged();
+    });
+    m_oddsWatch.setOnRaceWritten([this](std::string_view raceKey) { oddsWatchWrote(raceKey); });
 }
 
 void MainWindowModel::create()
@@ -281,6 +289,36 @@ void MainWindowModel::selectedMomentAnalysis(const analysis::SelectedSnapshot& s
                                     m_matrix.matrixRefresh());
     if (m_observer)
         m_observer->momentViewChanged();
+}
+
+void MainWindowModel::dayLoaded()
+{
+    std::vector<std::string> raceCards;
+    for (const analysis::RaceListEntry& e : m_panel.raceEntries())
+        raceCards.push_back(m_panel.dayTable().slots[static_cast<std::size_t>(e.slot)].raRecord);
+    m_oddsWatch.dayLoaded(raceCards);
+    if (m_movers.isOpen())
+        m_movers.open();
+}
+
+// New odds of a race: the open race is read again if it is that one, where the user
+// stands in it kept; an open board is built again.
+void MainWindowModel::oddsWatchWrote(std::string_view raceKey)
+{
+    if (const analysis::RaceSlot* slot = m_panel.currentSlot())
+        if (text::bytesAt(slot->raRecord, 12, 16) == raceKey)
+            m_panel.reopenRace();
+    m_movers.oddsWritten();
+}
+
+// A double-click on the board: its race opened at its snapshot B.
+void MainWindowModel::openRaceAt(int raceEntry, const std::string& momentText)
+{
+    if (raceEntry < 0 || raceEntry >= m_panel.DatList().count())
+        return;
+    if (raceEntry != m_panel.DatList().itemIndex || !m_panel.currentSlot())
+        m_panel.DatListClick(raceEntry);
+    m_panel.selectMomentText(momentText);
 }
 
 } // namespace tidemark
