@@ -86,6 +86,8 @@ ExitCode commandRaces(Session& s);
 ExitCode commandTimes(Session& s);
 ExitCode commandCsv(Session& s);
 ExitCode commandTable(Session& s);
+ExitCode commandWatch(Session& s);
+ExitCode commandMovers(Session& s);
 
 // The file error of a day that could not be read, as the window shows it.
 void failOnFileBox(Session& s, int boxesBefore);

@@ -272,12 +272,20 @@ void MoversBoardModel::WindowComboChange(int index)
 {
     if (index < 0 || index >= static_cast<int>(analytics::kMoversWindows.size()))
         return;
-    m_windowIndex = index;
     try {
         settings::MoversWindow.write(m_settings, analytics::kMoversWindows[static_cast<std::size_t>(index)]);
     } catch (const text::FileError&) {
         // The choice still applies; only the next start forgets it.
     }
+    selectWindow(index);
+}
+
+void MoversBoardModel::selectWindow(int index)
+{
+    if (index < 0 || index >= static_cast<int>(analytics::kMoversWindows.size()))
+        return;
+    m_windowIndex = index;
+    notifyControls();
     rebuild();
 }
 

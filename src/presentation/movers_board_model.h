@@ -88,7 +88,10 @@ public:
     void LiveCheckClick(bool live);
     // A clock time picked by the user, minutes after midnight.
     void TimeEditChange(int minuteOfDay);
+    // The window W, index into analytics::kMoversWindows; remembered for the next time.
     void WindowComboChange(int index);
+    // The same without remembering it (the companion tool's --window).
+    void selectWindow(int index);
     // 0 = every track, i = the i-th track of trackItems().
     void TrackComboChange(int index);
     void NotRunCheckClick(bool on);

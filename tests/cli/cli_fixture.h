@@ -33,7 +33,7 @@ inline CliRun runCli(const std::filesystem::path& home, std::vector<std::string>
         args.insert(args.begin(), {"--home", home.string()});
     std::ostringstream out;
     std::ostringstream err;
-    cli::Environment env{out, err, home, [] { return text::DateTime{2024, 1, 15, 12, 0, 0}; }, false};
+    cli::Environment env{out, err, home, [] { return text::DateTime{2024, 1, 15, 12, 0, 0}; }, false, {}};
     CliRun r;
     r.code = cli::run(args, env);
     r.out = out.str();
