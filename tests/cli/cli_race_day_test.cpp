@@ -67,23 +67,6 @@ std::vector<Race> storedRaces(const std::filesystem::path& home)
     return races;
 }
 
-// Every odds file of the day is made of whole records only.
-void expectWholeOddsFiles(const std::filesystem::path& home)
-{
-    const auto folder = store::StoreLayout(home).oddsFolder("20240112");
-    ASSERT_TRUE(std::filesystem::exists(folder));
-    for (const auto& e : std::filesystem::directory_iterator(folder)) {
-        const std::string name = e.path().filename().string();
-        ASSERT_TRUE(name.ends_with(".nvO1") || name.ends_with(".nvO2")) << name; // no temporary file left
-        const std::size_t size = name.ends_with(".nvO1") ? 962 : 2042;
-        const std::string bytes = text::readFile(e.path());
-        EXPECT_FALSE(bytes.empty()) << name;
-        EXPECT_EQ(bytes.size() % size, 0u) << name;
-        for (std::size_t at = size - 2; at < bytes.size(); at += size)
-            EXPECT_EQ(bytes.substr(at, 2), "\r\n") << name;
-    }
-}
-
 class CliWatchTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -132,7 +115,7 @@ TEST_F(CliWatchTest, WatchFetchesTheRacesToComeUntilTheLastPost)
         EXPECT_LE(lastMinute, race.post) << race.key;
         EXPECT_GE(lastMinute, race.post - 10) << race.key;
     }
-    expectWholeOddsFiles(home.path());
+    expectWholeOddsFiles(home.path(), "20240112");
 }
 
 TEST_F(CliWatchTest, AFailedRequestIsReportedAndTheWatchGoesOn)
@@ -178,7 +161,7 @@ TEST_F(CliWatchTest, AnInterruptStopsBetweenRequestsWithEveryFileWhole)
     EXPECT_TRUE(*caught);
     EXPECT_NE(r.err.find("stopped;"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("last post has passed"), std::string::npos) << r.err;
-    expectWholeOddsFiles(home.path());
+    expectWholeOddsFiles(home.path(), "20240112");
     // Some races of the round were fetched, not all.
     const store::StoreLayout layout(home.path());
     int toCome = 0;
