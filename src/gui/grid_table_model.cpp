@@ -25,6 +25,13 @@ GridTableModel::GridTableModel(presentation::GridId id, TextGrid& grid, QObject*
     m_grid.setObserver(this);
 }
 
+GridTableModel::GridTableModel(TextGrid& grid, StyleProvider provider, QObject* parent)
+    : QAbstractTableModel(parent), m_grid(grid), m_styleProvider(std::move(provider))
+{
+    resetCache();
+    m_grid.setObserver(this);
+}
+
 GridTableModel::~GridTableModel()
 {
     if (m_grid.observer() == this)
@@ -79,9 +86,9 @@ presentation::CellStyle GridTableModel::styleAt(int row, int col, bool selected)
 {
     presentation::StyleContext context;
     context.selected = selected;
-    if (m_styleProvider)
-        return m_styleProvider(m_grid, row, col, context);
-    return presentation::styleFor(m_id, m_grid, row, col, context);
+    if (m_styleProvider || !m_id)
+        return m_styleProvider ? m_styleProvider(m_grid, row, col, context) : presentation::CellStyle{};
+    return presentation::styleFor(*m_id, m_grid, row, col, context);
 }
 
 void GridTableModel::resetCache()

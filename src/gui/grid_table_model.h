@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "presentation/cell_style.h"
@@ -25,9 +26,12 @@ public:
 
     // Follows `grid` (which must outlive the model) as its observer.
     GridTableModel(presentation::GridId id, presentation::TextGrid& grid, QObject* parent = nullptr);
+    // A grid of another window, painted by its own rules.
+    GridTableModel(presentation::TextGrid& grid, StyleProvider provider, QObject* parent = nullptr);
     ~GridTableModel() override;
 
-    presentation::GridId gridId() const { return m_id; }
+    // The main window's name of the grid (its grids only).
+    presentation::GridId gridId() const { return m_id.value_or(presentation::GridId::StringGrid2); }
     presentation::TextGrid& textGrid() const { return m_grid; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -58,7 +62,7 @@ private:
 
     void resetCache();
 
-    presentation::GridId m_id;
+    std::optional<presentation::GridId> m_id;
     presentation::TextGrid& m_grid;
     StyleProvider m_styleProvider;
     bool m_resetting = false;

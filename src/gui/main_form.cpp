@@ -17,6 +17,7 @@
 
 #include "gui/get_data_form.h"
 #include "gui/main_pages.h"
+#include "gui/odds_watch_bar.h"
 #include "gui/oz_get_form.h"
 #include "gui/tokutei_jikoku_form.h"
 #include "gui/qt_host.h"
@@ -107,6 +108,12 @@ void TMainForm::statusLabelChanged()
     DLlabel->repaint();
 }
 
+void TMainForm::oddsWatchChanged()
+{
+    if (m_watchBar)
+        m_watchBar->showState();
+}
+
 void TMainForm::momentViewChanged()
 {
     m_racePanel->labelsChanged();
@@ -194,6 +201,9 @@ QWidget* TMainForm::buildButtonBar()
             [this] { m_model.KekkaGetBtnClick(); });
     connect(add("SokuhoOddsBtn", texts::kBtnSokuhoOdds, texts::kHintSokuhoOdds), &QPushButton::clicked, this,
             [this] { m_model.SokuhoOddsBtnClick(); });
+    h->addSpacing(8);
+    m_watchBar = new OddsWatchBar(m_model, *statusBar(), this, bar);
+    h->addWidget(m_watchBar);
     h->addStretch(1);
     return bar;
 }

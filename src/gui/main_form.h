@@ -23,6 +23,7 @@ class QtHost;
 class RaceHeaderPanel;
 class RacePanel;
 class MainPages;
+class OddsWatchBar;
 class TOzGetForm;
 class TTokuteiJikokuForm;
 
@@ -62,6 +63,7 @@ private:
     void JVBtnClick();
     void statusLabelChanged() override;
     void momentViewChanged() override;
+    void oddsWatchChanged() override;
     void VersionBtnClick();
 
     MainWindowModel& m_model;
@@ -71,6 +73,7 @@ private:
     RacePanel* m_racePanel = nullptr;
     MainPages* m_mainPages = nullptr;
     QLabel* m_copyNotice = nullptr;
+    OddsWatchBar* m_watchBar = nullptr;
     TOzGetForm* m_ozGetForm = nullptr;          // lives as long as the main window
     TTokuteiJikokuForm* m_tokuteiForm = nullptr;
 };
