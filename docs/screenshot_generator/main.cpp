@@ -1,6 +1,7 @@
 // Takes the pictures of the manual and the README off-screen: one simulated day imported
 // through the engines into a scratch program folder, then the main window on a race with
-// results, page by page, the version window and the program icon.
+// results, page by page, the dialogs and windows, the race day's watch and movers board
+// (with the clock put back to that afternoon), the version window and the program icon.
 //
 //   tidemark_screenshots OUTPUT_FOLDER
 
@@ -22,6 +23,8 @@
 #include "acquisition/nv_channel.h"
 #include "acquisition/stored_data_import.h"
 #include "gui/main_form.h"
+#include "gui/movers_form.h"
+#include "gui/odds_watch_bar.h"
 #include "gui/qt_host.h"
 #include "host/silent_host.h"
 #include "gui/time_dialogs.h"
@@ -170,6 +173,34 @@ int main(int argc, char* argv[])
     if (auto* n9 = f.findChild<QAction*>(QStringLiteral("N9"))) {
         whenModal(out, "window_tokutei_jikoku.png");
         n9->trigger();
+    }
+
+    // Race day: the same day as if it were today, 16:03, with the watch switched on and
+    // the movers board looking back on the half hour before 15:30.
+    host.clock = text::DateTime{2024, 1, 12, 16, 3, 0};
+    model.panel().DateComboChange(0);
+    if (f.DatList->count() > 3)
+        model.panel().DatListClick(3);
+    if (auto* watch = f.findChild<QPushButton*>(QStringLiteral("OddsWatchBtn"))) {
+        watch->click();
+        // One round: every race within the hour, the open one among them.
+        for (int i = 0; i < 40 && model.oddsWatch().watch().statusText().find(text::sj("次回")) == std::string::npos; ++i)
+            host.fire(TimerId::OddsWatchTimer);
+        save(f, out, "odds_watch.png");
+        watch->click();
+    }
+    if (auto* set = f.findChild<QPushButton*>(QStringLiteral("OddsWatchSetBtn"))) {
+        whenModal(out, "dialog_odds_watch.png");
+        set->click();
+    }
+    if (auto* movers = f.findChild<QPushButton*>(QStringLiteral("MoversBtn"))) {
+        movers->click();
+        if (auto* board = f.findChild<gui::TMoversForm*>(QStringLiteral("TMoversForm"))) {
+            model.movers().selectWindow(3);
+            model.movers().TimeEditChange(15 * 60 + 30);
+            save(*board, out, "window_movers.png");
+            board->close();
+        }
     }
 
     for (int size : {48, 128, 256}) {
