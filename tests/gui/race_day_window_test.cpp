@@ -89,32 +89,32 @@ protected:
         host.clock = {2024, 1, 12, 16, 3, 0};
     }
 
+    // The main window on the day, shown.
+    struct Window {
+        explicit Window(RaceDayWindowTest& t) : model(t.host, *t.sim, t.dir.path())
+        {
+            model.create();
+            form = std::make_unique<TMainForm>(model, qtHost);
+            form->resize(1180, 760);
+            form->show();
+            model.panel().DateComboChange(0);
+        }
+        ~Window() { form->close(); }
+        MainWindowModel model;
+        QtHost qtHost;
+        std::unique_ptr<TMainForm> form;
+    };
+
     tidemark::testing::TempDir dir;
     RecordingHost host;
     std::unique_ptr<nvsim::SimNvLink> sim;
 };
 
-// Acts on the modal dialog once it is shown.
-void whenModal(const std::function<void(QDialog&)>& act)
-{
-    QTimer::singleShot(0, [act] {
-        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        act(*d);
-        if (d->isVisible())
-            d->reject();
-    });
-}
-
 TEST_F(RaceDayWindowTest, TheWatchRunsFromTheButtonBarAndKeepsTheUserWhereHeStands)
 {
-    MainWindowModel model(host, *sim, dir.path());
-    model.create();
-    QtHost qtHost;
-    TMainForm f(model, qtHost);
-    f.resize(1180, 760);
-    f.show();
-    model.panel().DateComboChange(0);
+    Window w(*this);
+    MainWindowModel& model = w.model;
+    TMainForm& f = *w.form;
 
     auto* watchBtn = f.findChild<QPushButton*>(QStringLiteral("OddsWatchBtn"));
     auto* setBtn = f.findChild<QPushButton*>(QStringLiteral("OddsWatchSetBtn"));
@@ -126,7 +126,7 @@ TEST_F(RaceDayWindowTest, TheWatchRunsFromTheButtonBarAndKeepsTheUserWhereHeStan
     EXPECT_TRUE(label->text().isEmpty());
 
     // The settings dialog: 30 minutes ahead, every 3 minutes.
-    whenModal([](QDialog& d) {
+    tidemark::testing::whenModal([](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), u("オッズ監視設定"));
         auto* ahead = d.findChild<QSpinBox*>(QStringLiteral("AheadEdit"));
         auto* every = d.findChild<QSpinBox*>(QStringLiteral("EveryEdit"));
@@ -135,9 +135,7 @@ TEST_F(RaceDayWindowTest, TheWatchRunsFromTheButtonBarAndKeepsTheUserWhereHeStan
         EXPECT_EQ(every->maximum(), 30);
         ahead->setValue(45);
         every->setValue(3);
-        for (QPushButton* b : d.findChildren<QPushButton*>())
-            if (b->text() == QStringLiteral("OK"))
-                b->click();
+        tidemark::testing::pressOk(d);
         EXPECT_FALSE(d.isVisible());
     });
     setBtn->click();
@@ -187,18 +185,13 @@ TEST_F(RaceDayWindowTest, TheWatchRunsFromTheButtonBarAndKeepsTheUserWhereHeStan
     EXPECT_FALSE(watchBtn->isChecked());
     EXPECT_TRUE(label->text().isEmpty());
     EXPECT_FALSE(host.timerRunning(TimerId::OddsWatchTimer));
-    f.close();
 }
 
 TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
 {
-    MainWindowModel model(host, *sim, dir.path());
-    model.create();
-    QtHost qtHost;
-    TMainForm f(model, qtHost);
-    f.resize(1180, 760);
-    f.show();
-    model.panel().DateComboChange(0);
+    Window w(*this);
+    MainWindowModel& model = w.model;
+    TMainForm& f = *w.form;
 
     auto* moversBtn = f.findChild<QPushButton*>(QStringLiteral("MoversBtn"));
     ASSERT_NE(moversBtn, nullptr);
@@ -294,7 +287,6 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
 
     board->close();
     EXPECT_FALSE(m.isOpen());
-    f.close();
 }
 
 } // namespace
