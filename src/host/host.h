@@ -17,6 +17,7 @@ enum class TimerId {
     TimerNVStatus, // download polling of the stored-data import
     Timer1,        // one-second clipboard notice
     OddsWatchTimer, // the odds watch of race day: its heartbeat and its steps
+    MoversTimer,    // the movers board following the clock: one refresh a minute
 };
 
 class Host {

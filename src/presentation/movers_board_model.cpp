@@ -191,6 +191,17 @@ MoversBoardModel::MoversBoardModel(Host& host, IniFile& settings, const MainPane
     fillMoversGrid(m_grid, m_board);
 }
 
+MoversBoardModel::~MoversBoardModel()
+{
+    m_host.stopTimer(TimerId::MoversTimer);
+}
+
+void MoversBoardModel::close()
+{
+    m_open = false;
+    m_host.stopTimer(TimerId::MoversTimer);
+}
+
 std::string MoversBoardModel::caption() { return sj("オッズ急変"); }
 std::string MoversBoardModel::liveCheckCaption() { return sj("現在時刻"); }
 std::string MoversBoardModel::timeCaption() { return sj("基準時刻"); }
@@ -342,6 +353,11 @@ void MoversBoardModel::rebuild()
         m_minute = analytics::minuteOfDay(now.hour, now.minute);
         notifyControls();
     }
+    // Following the clock, A and B move on as the minutes pass, new odds or not.
+    if (m_open && m_live)
+        m_host.startTimer(TimerId::MoversTimer, kLiveRefreshMs, [this] { rebuild(); });
+    else
+        m_host.stopTimer(TimerId::MoversTimer);
     m_board = {};
     try {
         if (!m_day.races.empty())

@@ -57,11 +57,16 @@ public:
 
 class MoversBoardModel {
 public:
+    static constexpr int kLiveRefreshMs = 60 * 1000;
+
     // What a double-click asks of the main window: open race-list entry `raceEntry` and
     // select the time-list item `momentText` ("mm/dd hh:nn") when there is one.
     using OpenRace = std::function<void(int raceEntry, const std::string& momentText)>;
 
     MoversBoardModel(Host& host, IniFile& settings, const MainPanelModel& panel, OpenRace openRace);
+    ~MoversBoardModel();
+    MoversBoardModel(const MoversBoardModel&) = delete;
+    MoversBoardModel& operator=(const MoversBoardModel&) = delete;
 
     void setObserver(MoversBoardObserver* observer) { m_observer = observer; }
 
@@ -81,9 +86,10 @@ public:
     // The window is shown (or the main window loaded another day while it is open): the
     // day's tracks are offered, T is now on a live day and the first post otherwise.
     void open();
-    void close() { m_open = false; }
+    void close();
     bool isOpen() const { return m_open; }
-    // Builds the board again with the current moment (the clock's on a live board).
+    // Builds the board again with the current moment (the clock's on a live board, which
+    // also builds itself again every minute while it is open).
     void RefreshBtnClick();
     void LiveCheckClick(bool live);
     // A clock time picked by the user, minutes after midnight.

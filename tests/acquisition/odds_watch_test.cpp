@@ -6,6 +6,7 @@
 
 #include "acquisition/acquisition_fixture.h"
 #include "acquisition/realtime_fetch.h"
+#include "acquisition/stored_data_import.h"
 #include "service/nv_message.h"
 
 namespace tidemark::testing {
@@ -191,6 +192,31 @@ TEST_F(OddsWatchTest, AUsersFetchGoesFirstAndTheInterruptedRaceIsFetchedAgain)
     EXPECT_EQ(lines(oddsFile(StoreKind::O1, 1), StoreKind::O1).size(), 1u);
     EXPECT_EQ(written.front(), key(1));
     EXPECT_EQ(link.protocolFaults, 0);
+}
+
+TEST_F(OddsWatchTest, TheServicesSettingsDialogAlsoGoesFirst)
+{
+    IniFile ini(dir / "Tidemark2NV.ini");
+    acquisition::StoredDataImport import(channel, host, store, ini);
+    bool opened = false;
+    host.onProcessEvents = [&] {
+        if (!opened && link.open && channel.held()) {
+            opened = true;
+            import.serviceSettings(); // "UmaConn設定" while the watch reads
+        }
+    };
+    watch.start();
+    host.fire(TimerId::OddsWatchTimer);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(link.count("NVSetUIProperties"), 1);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(link.protocolFaults, 0);
+    // The watch's transfer was closed before the dialog; the race is fetched again.
+    const auto setUi = std::find(link.calls.begin(), link.calls.end(), "NVSetUIProperties");
+    EXPECT_EQ(*(setUi - 1), "NVClose");
+    EXPECT_EQ(watch.state(), State::WaitingForService);
+    runRound();
+    EXPECT_EQ(winRequests(), (std::vector<std::string>{key(1), key(1), key(1, "45"), key(2)}));
 }
 
 TEST_F(OddsWatchTest, WhileAnotherAcquisitionHoldsTheServiceTheWatchWaits)

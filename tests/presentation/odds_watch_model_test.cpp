@@ -118,6 +118,9 @@ TEST_F(OddsWatchModelTest, TheOpenRaceIsReadAgainKeepingTheMomentTheUserChose)
     panel.TimeComboClick(1); // 10:05
     model.movers().open();
     ASSERT_EQ(model.movers().timeMinute(), 10 * 60 + 12); // today: the clock
+    // Following the clock, the board builds itself again every minute.
+    ASSERT_TRUE(host.timerRunning(TimerId::MoversTimer));
+    EXPECT_EQ(host.timers[TimerId::MoversTimer].intervalMs, 60 * 1000);
     const int rowsBefore = model.movers().grid().rowCount();
 
     serviceHasNewOdds();
@@ -143,6 +146,18 @@ TEST_F(OddsWatchModelTest, TheOpenRaceIsReadAgainKeepingTheMomentTheUserChose)
     for (int i = 0; i < 10 && panel.TimeCombo().count() < 5; ++i)
         host.fire(TimerId::OddsWatchTimer);
     EXPECT_EQ(panel.TimeCombo().text(), "01/15 10:14");
+
+    // A minute on, the board's own timer moves T; a time picked by hand stops it, and so
+    // does closing the window.
+    host.clock.minute = 15;
+    host.fire(TimerId::MoversTimer);
+    EXPECT_EQ(model.movers().timeMinute(), 10 * 60 + 15);
+    model.movers().TimeEditChange(10 * 60);
+    EXPECT_FALSE(host.timerRunning(TimerId::MoversTimer));
+    model.movers().LiveCheckClick(true);
+    EXPECT_TRUE(host.timerRunning(TimerId::MoversTimer));
+    model.movers().close();
+    EXPECT_FALSE(host.timerRunning(TimerId::MoversTimer));
 
     // A race the user is not looking at leaves the window as it is.
     panel.DatListClick(1);
