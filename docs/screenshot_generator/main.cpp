@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +25,6 @@
 #include "acquisition/stored_data_import.h"
 #include "gui/main_form.h"
 #include "gui/movers_form.h"
-#include "gui/odds_watch_bar.h"
 #include "gui/qt_host.h"
 #include "host/silent_host.h"
 #include "gui/time_dialogs.h"
@@ -181,7 +181,7 @@ int main(int argc, char* argv[])
     model.panel().DateComboChange(0);
     if (f.DatList->count() > 3)
         model.panel().DatListClick(3);
-    if (auto* watch = f.findChild<QPushButton*>(QStringLiteral("OddsWatchBtn"))) {
+    if (auto* watch = f.findChild<QToolButton*>(QStringLiteral("OddsWatchBtn"))) {
         watch->click();
         // One round: every race within the hour, the open one among them.
         for (int i = 0; i < 40 && model.oddsWatch().watch().statusText().find(text::sj("次回")) == std::string::npos; ++i)
@@ -189,7 +189,7 @@ int main(int argc, char* argv[])
         save(f, out, "odds_watch.png");
         watch->click();
     }
-    if (auto* set = f.findChild<QPushButton*>(QStringLiteral("OddsWatchSetBtn"))) {
+    if (auto* set = f.findChild<QToolButton*>(QStringLiteral("OddsWatchSetBtn"))) {
         whenModal(out, "dialog_odds_watch.png");
         set->click();
     }

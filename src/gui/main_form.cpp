@@ -17,6 +17,7 @@
 
 #include "gui/get_data_form.h"
 #include "gui/main_pages.h"
+#include "gui/movers_form.h"
 #include "gui/odds_watch_bar.h"
 #include "gui/oz_get_form.h"
 #include "gui/tokutei_jikoku_form.h"
@@ -92,9 +93,11 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
     setCentralWidget(central);
     buildPages();
 
-    // One simple panel; hints of the control under the mouse appear here.
+    // One simple panel; hints of the control under the mouse appear here, the odds watch
+    // at its right.
     statusBar()->setObjectName(QStringLiteral("StatusLine"));
     statusBar()->setSizeGripEnabled(true);
+    m_watchBar = new OddsWatchBar(m_model, this, *statusBar());
 }
 
 TMainForm::~TMainForm()
@@ -201,9 +204,8 @@ QWidget* TMainForm::buildButtonBar()
             [this] { m_model.KekkaGetBtnClick(); });
     connect(add("SokuhoOddsBtn", texts::kBtnSokuhoOdds, texts::kHintSokuhoOdds), &QPushButton::clicked, this,
             [this] { m_model.SokuhoOddsBtnClick(); });
-    h->addSpacing(8);
-    m_watchBar = new OddsWatchBar(m_model, *statusBar(), this, bar);
-    h->addWidget(m_watchBar);
+    connect(add("MoversBtn", texts::kBtnMovers, texts::kHintMovers), &QPushButton::clicked, this,
+            &TMainForm::MoversBtnClick);
     h->addStretch(1);
     return bar;
 }
@@ -265,6 +267,14 @@ void TMainForm::closeEvent(QCloseEvent* e)
     p.height = height();
     m_model.close(p);
     e->accept();
+}
+
+// "オッズ急変": the movers board of the loaded day, in a window of its own.
+void TMainForm::MoversBtnClick()
+{
+    if (!m_moversForm)
+        m_moversForm = new TMoversForm(m_model.movers(), this);
+    m_moversForm->showBoard();
 }
 
 void TMainForm::VersionBtnClick()

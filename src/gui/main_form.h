@@ -24,6 +24,7 @@ class RaceHeaderPanel;
 class RacePanel;
 class MainPages;
 class OddsWatchBar;
+class TMoversForm;
 class TOzGetForm;
 class TTokuteiJikokuForm;
 
@@ -65,6 +66,7 @@ private:
     void momentViewChanged() override;
     void oddsWatchChanged() override;
     void VersionBtnClick();
+    void MoversBtnClick();
 
     MainWindowModel& m_model;
     QtHost& m_host;
@@ -73,7 +75,8 @@ private:
     RacePanel* m_racePanel = nullptr;
     MainPages* m_mainPages = nullptr;
     QLabel* m_copyNotice = nullptr;
-    OddsWatchBar* m_watchBar = nullptr;
+    OddsWatchBar* m_watchBar = nullptr;         // in the status bar
+    TMoversForm* m_moversForm = nullptr;        // made when first opened, kept
     TOzGetForm* m_ozGetForm = nullptr;          // lives as long as the main window
     TTokuteiJikokuForm* m_tokuteiForm = nullptr;
 };

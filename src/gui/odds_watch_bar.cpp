@@ -3,57 +3,49 @@
 #include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QStatusBar>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStatusBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
-#include "gui/movers_form.h"
 #include "gui/qt_host.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
 
 namespace tidemark::gui {
 
-using presentation::MoversBoardModel;
 using presentation::OddsWatchModel;
 using presentation::OddsWatchSettingsModel;
 
-OddsWatchBar::OddsWatchBar(MainWindowModel& model, QStatusBar& statusBar, QWidget* mainWindow, QWidget* parent)
-    : QWidget(parent), m_model(model), m_mainWindow(mainWindow)
+OddsWatchBar::OddsWatchBar(MainWindowModel& model, QWidget* dialogParent, QStatusBar& statusBar)
+    : QObject(&statusBar), m_model(model), m_dialogParent(dialogParent)
 {
     setObjectName(QStringLiteral("OddsWatchBar"));
-    auto* h = new QHBoxLayout(this);
-    h->setContentsMargins(0, 0, 0, 0);
-    h->setSpacing(2);
-    OddsWatchBtn = new QPushButton(qs(OddsWatchModel::switchCaption()), this);
-    OddsWatchBtn->setObjectName(QStringLiteral("OddsWatchBtn"));
-    OddsWatchBtn->setCheckable(true);
-    OddsWatchBtn->setStatusTip(qs(OddsWatchModel::switchHint()));
-    OddsWatchBtn->setToolTip(OddsWatchBtn->statusTip());
-    OddsWatchSetBtn = new QPushButton(qs(OddsWatchModel::settingsCaption()), this);
-    OddsWatchSetBtn->setObjectName(QStringLiteral("OddsWatchSetBtn"));
-    MoversBtn = new QPushButton(qs(MoversBoardModel::caption()), this);
-    MoversBtn->setObjectName(QStringLiteral("MoversBtn"));
-    h->addWidget(OddsWatchBtn);
-    h->addWidget(OddsWatchSetBtn);
-    h->addSpacing(6);
-    h->addWidget(MoversBtn);
-
     OddsWatchLabel = new QLabel(&statusBar);
     OddsWatchLabel->setObjectName(QStringLiteral("OddsWatchLabel"));
     OddsWatchLabel->setTextFormat(Qt::PlainText);
+    OddsWatchBtn = new QToolButton(&statusBar);
+    OddsWatchBtn->setObjectName(QStringLiteral("OddsWatchBtn"));
+    OddsWatchBtn->setText(qs(OddsWatchModel::switchCaption()));
+    OddsWatchBtn->setCheckable(true);
+    OddsWatchBtn->setStatusTip(qs(OddsWatchModel::switchHint()));
+    OddsWatchBtn->setToolTip(OddsWatchBtn->statusTip());
+    OddsWatchSetBtn = new QToolButton(&statusBar);
+    OddsWatchSetBtn->setObjectName(QStringLiteral("OddsWatchSetBtn"));
+    OddsWatchSetBtn->setText(qs(OddsWatchModel::settingsCaption()));
     statusBar.addPermanentWidget(OddsWatchLabel);
+    statusBar.addPermanentWidget(OddsWatchBtn);
+    statusBar.addPermanentWidget(OddsWatchSetBtn);
 
-    connect(OddsWatchBtn, &QPushButton::clicked, this, [this] {
+    connect(OddsWatchBtn, &QToolButton::clicked, this, [this] {
         m_model.oddsWatch().OddsWatchBtnClick();
         showState(); // the button follows the model, also when the click changed nothing
     });
-    connect(OddsWatchSetBtn, &QPushButton::clicked, this, [this] {
-        showOddsWatchSettingsForm(m_mainWindow, m_model.oddsWatch(), m_model.settings(), m_model.host());
+    connect(OddsWatchSetBtn, &QToolButton::clicked, this, [this] {
+        showOddsWatchSettingsForm(m_dialogParent, m_model.oddsWatch(), m_model.settings(), m_model.host());
     });
-    connect(MoversBtn, &QPushButton::clicked, this, &OddsWatchBar::MoversBtnClick);
     showState();
 }
 
@@ -63,13 +55,6 @@ void OddsWatchBar::showState()
     const QString text = qs(m_model.oddsWatch().statusText());
     OddsWatchLabel->setText(text);
     OddsWatchLabel->setToolTip(text);
-}
-
-void OddsWatchBar::MoversBtnClick()
-{
-    if (!m_movers)
-        m_movers = new TMoversForm(m_model.movers(), m_mainWindow);
-    m_movers->showBoard();
 }
 
 void showOddsWatchSettingsForm(QWidget* parent, OddsWatchModel& watch, IniFile& settings, Host& host)

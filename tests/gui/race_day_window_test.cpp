@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cstdlib>
 
@@ -116,8 +117,8 @@ TEST_F(RaceDayWindowTest, TheWatchRunsFromTheButtonBarAndKeepsTheUserWhereHeStan
     MainWindowModel& model = w.model;
     TMainForm& f = *w.form;
 
-    auto* watchBtn = f.findChild<QPushButton*>(QStringLiteral("OddsWatchBtn"));
-    auto* setBtn = f.findChild<QPushButton*>(QStringLiteral("OddsWatchSetBtn"));
+    auto* watchBtn = f.statusBar()->findChild<QToolButton*>(QStringLiteral("OddsWatchBtn"));
+    auto* setBtn = f.statusBar()->findChild<QToolButton*>(QStringLiteral("OddsWatchSetBtn"));
     auto* label = f.statusBar()->findChild<QLabel*>(QStringLiteral("OddsWatchLabel"));
     ASSERT_TRUE(watchBtn && setBtn && label);
     EXPECT_EQ(watchBtn->text(), u("オッズ監視"));
@@ -196,6 +197,7 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     auto* moversBtn = f.findChild<QPushButton*>(QStringLiteral("MoversBtn"));
     ASSERT_NE(moversBtn, nullptr);
     EXPECT_EQ(moversBtn->text(), u("オッズ急変"));
+    EXPECT_FALSE(moversBtn->statusTip().isEmpty());
     moversBtn->click();
     auto* board = f.findChild<TMoversForm*>(QStringLiteral("TMoversForm"));
     ASSERT_NE(board, nullptr);
