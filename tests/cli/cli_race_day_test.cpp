@@ -1,11 +1,10 @@
 // The race-day commands of the tool against the simulated service: `watch` on a live day
-// with a clock that runs, through a fault and an interrupt, and `movers`, whose rows are
-// worked out here from the odds files once more.
+// with a clock that runs, and through a fault (its Ctrl-C: cli_interrupt_test.cpp), and
+// `movers`, whose rows are worked out here from the odds files once more.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <sstream>
 
@@ -136,42 +135,6 @@ TEST_F(CliWatchTest, AFailedRequestIsReportedAndTheWatchGoesOn)
             EXPECT_TRUE(std::filesystem::exists(layout.oddsFile(store::StoreKind::O1, race.key))) << race.key;
         }
     }
-}
-
-TEST_F(CliWatchTest, AnInterruptStopsBetweenRequestsWithEveryFileWhole)
-{
-    auto caught = std::make_shared<bool>(false);
-    // Ctrl-C comes in the middle of the first round, once the second race's win odds are
-    // in (the question is asked before every record the service sends).
-    const std::filesystem::path folder = store::StoreLayout(home.path()).oddsFolder("20240112");
-    const auto catchInterrupt = [caught, folder] {
-        *caught = true;
-        return std::function<bool()>([folder] {
-            std::error_code ec;
-            int o1 = 0;
-            for (const auto& e : std::filesystem::directory_iterator(folder, ec))
-                o1 += e.path().extension() == ".nvO1" ? 1 : 0;
-            return o1 >= 2;
-        });
-    };
-    const int start = races.back().post - 180;
-    const CliRun r = runWith(home.path(), {"watch", "20240112", "--ahead", "240"},
-                             runningClock({2024, 1, 12, start / 60, start % 60, 0}, 1), catchInterrupt);
-    EXPECT_EQ(r.code, ExitCode::Ok) << r.err;
-    EXPECT_TRUE(*caught);
-    EXPECT_NE(r.err.find("stopped;"), std::string::npos) << r.err;
-    EXPECT_EQ(r.err.find("last post has passed"), std::string::npos) << r.err;
-    expectWholeOddsFiles(home.path(), "20240112");
-    // Some races of the round were fetched, not all.
-    const store::StoreLayout layout(home.path());
-    int toCome = 0;
-    int fetched = 0;
-    for (const Race& race : races) {
-        toCome += race.post > start ? 1 : 0;
-        fetched += std::filesystem::exists(layout.oddsFile(store::StoreKind::O1, race.key)) ? 1 : 0;
-    }
-    EXPECT_EQ(fetched, 2);
-    EXPECT_GT(toCome, 2);
 }
 
 TEST_F(CliWatchTest, WatchRefusesAnotherDayAndOutOfRangeTimes)
