@@ -3,12 +3,12 @@
 // window has painted it, and the peak memory of the process with such a race open.
 #include <benchmark/benchmark.h>
 
+#include "peak_memory.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
 #include <QTabWidget>
-
-#include <sys/resource.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -196,22 +196,6 @@ QApplication& app()
         return new QApplication(argc, argv);
     }();
     return *instance;
-}
-
-double peakMegabytes()
-{
-    // VmHWM: the most resident memory the process has held.
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word)
-        if (word == "VmHWM:") {
-            double kb = 0;
-            status >> kb;
-            return kb / 1024.0;
-        }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 // Runs first, in a fresh process, so that the peak is the window's own: the window

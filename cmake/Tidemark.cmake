@@ -23,11 +23,15 @@ function(tidemark_engine_library room)
   tidemark_warnings(tidemark_${room})
 endfunction()
 
-# tidemark_test(<room> [DEPS <targets...>] [ENV <k=v...>])
-# Builds every .cpp of tests/<room> into test_<room> and registers it with CTest.
+# tidemark_test(<room> [DEPS <targets...>] [ENV <k=v...>] [EXCLUDE <files...>])
+# Builds every .cpp of tests/<room> (but the ones excluded) into test_<room> and
+# registers it with CTest.
 function(tidemark_test room)
-  cmake_parse_arguments(ARG "" "" "DEPS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;ENV;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM sources "${CMAKE_CURRENT_SOURCE_DIR}/${excluded}")
+  endforeach()
   if(NOT sources)
     return()
   endif()

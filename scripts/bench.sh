@@ -82,6 +82,14 @@ v = ms("BM_BatchOddsImportDay"); row("batch odds import of one day", "day of 36 
 v = counter("BM_WindowPeakMemory", "peak_MB"); row("peak memory of the window", "600 + 600 open", "<= 150 MB", v, "MB", v is not None and v <= 150)
 v = ms("BM_MoversBoard40x300"); row("movers board of a day", "40 races x 18, 300 snapshots", "<= 50 ms", v, "ms", v is not None and v <= 50)
 v = ms("BM_MoversBoardFloor40x300"); row("floor: read those 40 odds files", "40 x 300 snapshots", "(reference)", v, "ms", None)
+f = ms("BM_SeasonExportFloor"); v = ms("BM_SeasonExportSqlite")
+row("season export to SQLite", "simulated month, 4 tables", ">= 1/2 floor speed (<= 2 x floor)", v, "ms",
+    v is not None and f is not None and v <= 2 * f)
+ms("BM_SeasonExportFloor"); row("floor: read and make the same rows", "simulated month", "(reference)", f, "ms", None)
+v = ms("BM_SqliteWriteFloor"); row("floor of SQLite itself: as many rows, nothing read", "1.66 M rows", "(reference)", v, "ms", None)
+v = counter("BM_SeasonExportPeakMemory/iterations:1", "peak_MB"); row("peak memory of the season export", "simulated month", "< 200 MB", v, "MB", v is not None and v < 200)
+for rule in ("favourite", "gap", "bracket", "winplace", "steam"):
+    v = ms("BM_BacktestMonth/" + rule); row("backtest of a month, " + rule, "simulated month", "< 2 s", v, "ms", v is not None and v < 2000)
 rows.append(("-- for comparison --", "", "", "", "", ""))
 v = counter("BM_StoredDataSingleWrites1Day", "records_per_s"); row("stored-data records stored one by one", "1-day world", "", v, "records/s", None)
 v = counter("BM_StoreDaySingleWrites", "records_per_s"); row("a day stored record by record", "540 records", "", v, "records/s", None)

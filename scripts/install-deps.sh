@@ -5,6 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev libqt6charts6-dev qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libsqlite3-dev libpq-dev postgresql
   clang libclang-rt-14-dev
   fonts-ipafont-gothic xvfb xauth
 )

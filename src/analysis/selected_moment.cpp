@@ -229,6 +229,17 @@ double GapRow::ratio() const
     return lower.odds / upper.odds;
 }
 
+double GapRow::shownRatio() const
+{
+    const double r = ratio();
+    return r > 0.0 ? text::readDecimal(text::formatFixed(r, 6, 1)) : 0.0;
+}
+
+bool gapMarked(double shownRatio, double threshold)
+{
+    return std::llround(shownRatio * 100.0) >= std::llround(threshold * 100.0);
+}
+
 GapTable gapTable(const RaceRecord& r, GapFigure figure)
 {
     const int runners = runnersOf(r);

@@ -90,7 +90,13 @@ struct GapRow {
     RankedOdds lower;
     // lower / upper odds; 0 when either is not above 0.
     double ratio() const;
+    // The ratio as the gap table shows it ("%6.1f"): what its colouring compares.
+    double shownRatio() const;
 };
+
+// The gap table's mark: a ratio as shown (one decimal) at or above the threshold of the
+// table's box (settings Danso, two decimals). The window colours such a cell red.
+bool gapMarked(double shownRatio, double threshold);
 
 struct GapTable {
     int priced = 0;           // horses with odds above 0

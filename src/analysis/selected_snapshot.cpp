@@ -20,7 +20,7 @@ std::string asRecord(std::string_view line, std::size_t size)
     return r;
 }
 
-int findMoment(const std::vector<std::string_view>& lines, std::string_view key)
+int findMoment(std::span<const std::string_view> lines, std::string_view key)
 {
     for (std::size_t i = 0; i < lines.size(); ++i)
         if (announcementTime(lines[i]) == key)
@@ -31,6 +31,16 @@ int findMoment(const std::vector<std::string_view>& lines, std::string_view key)
 std::string hhmmOf(std::string_view record)
 {
     return std::string(text::trim(text::bytesAt(record, 32, 4)));
+}
+
+// The selected-moment fields and records back to none.
+void clearSelected(RaceSlot& slot)
+{
+    slot.record.resetSelectedMoment();
+    slot.o1Selected.assign(kO1Size, ' ');
+    slot.o2Selected.assign(kO2Size, ' ');
+    slot.record.o1Time.clear();
+    slot.record.o2Time.clear();
 }
 
 } // namespace
@@ -72,19 +82,26 @@ int parseSelectedOdds(RaceSlot& slot)
 
 SelectedSnapshot loadSelectedSnapshot(RaceSlot& slot, const RaceOddsFiles& files, std::string_view key)
 {
-    SelectedSnapshot result;
-    slot.record.resetSelectedMoment();
-    slot.o1Selected.assign(kO1Size, ' ');
-    slot.o2Selected.assign(kO2Size, ' ');
-    slot.record.o1Time.clear();
-    slot.record.o2Time.clear();
-
-    std::string bytes;
+    std::string o1Bytes;
     std::vector<std::string_view> o1;
-    if (!readOddsLineViews(files.o1, bytes, o1)) {
+    if (!readOddsLineViews(files.o1, o1Bytes, o1)) {
+        clearSelected(slot);
+        SelectedSnapshot result;
         result.outcome = SelectedSnapshot::Outcome::NoWinPlaceOdds;
         return result;
     }
+    // An O2 file without records is as good as none.
+    std::string o2Bytes;
+    std::vector<std::string_view> o2;
+    readOddsLineViews(files.o2, o2Bytes, o2);
+    return loadSelectedSnapshot(slot, o1, o2, key);
+}
+
+SelectedSnapshot loadSelectedSnapshot(RaceSlot& slot, std::span<const std::string_view> o1,
+                                      std::span<const std::string_view> o2, std::string_view key)
+{
+    SelectedSnapshot result;
+    clearSelected(slot);
     int k = findMoment(o1, key);
     if (k >= 0) {
         slot.o1Selected = asRecord(o1[static_cast<std::size_t>(k)], kO1Size);
@@ -94,10 +111,7 @@ SelectedSnapshot loadSelectedSnapshot(RaceSlot& slot, const RaceOddsFiles& files
         k = static_cast<int>(o1.size());
     }
 
-    // An O2 file without records is as good as none.
-    std::string o2Bytes;
-    std::vector<std::string_view> o2;
-    if (readOddsLineViews(files.o2, o2Bytes, o2) && !o2.empty()) {
+    if (!o2.empty()) {
         int m = findMoment(o2, key);
         if (m < 0)
             m = std::min(k, static_cast<int>(o2.size()) - 1);

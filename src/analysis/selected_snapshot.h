@@ -2,6 +2,7 @@
 // The snapshot of the moment the user selected: located in the race's odds files by
 // its announcement time and turned into the selected-moment odds of the race record.
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,10 @@ std::string noQuinellaOddsText();
 // in its file (or the last), then the odds of horses 1..runnerCount and of every pair.
 // Throws text::FileError when a file exists but cannot be read.
 SelectedSnapshot loadSelectedSnapshot(RaceSlot& slot, const RaceOddsFiles& files, std::string_view key);
+// The same over the lines of the two files, already read (an empty o2Lines: no quinella
+// odds). For a reader that goes through many moments of one race or many races.
+SelectedSnapshot loadSelectedSnapshot(RaceSlot& slot, std::span<const std::string_view> o1Lines,
+                                      std::span<const std::string_view> o2Lines, std::string_view key);
 
 // Parses o1Selected / o2Selected of the slot into its record (steps shared with tests).
 int parseSelectedOdds(RaceSlot& slot);

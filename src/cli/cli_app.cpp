@@ -5,8 +5,10 @@
 #include <exception>
 #include <ostream>
 #include <set>
+#include <span>
 
 #include "cli/cli_session.h"
+#include "analytics/backtest_rules.h"
 #include "nvsim/sim_nv_link_factory.h"
 #include "presentation/main_window_texts.h"
 #include "records/record_view.h"
@@ -24,12 +26,12 @@ struct CommandInfo {
     int minPositional;
     int maxPositional;
     std::set<std::string> options; // besides --home, --encoding and --help
-    const char* help;
+    std::string help;
 };
 
-const std::array<CommandInfo, 10>& commands()
+std::span<const CommandInfo> commands()
 {
-    static const std::array<CommandInfo, 10> table{{
+    static const CommandInfo table[] = {
         {"import", commandImport, 0, 0, {"--since"},
          "tidemark2nv import [--since \"yyyy/mm/dd hh:nn:ss\"]\n"
          "  The stored-data import: race cards, runners and payouts published since the\n"
@@ -59,11 +61,14 @@ const std::array<CommandInfo, 10>& commands()
         {"times", commandTimes, 2, 2, {},
          "tidemark2nv times DAY RACE\n"
          "  The snapshot list of the race (\"mm/dd hh:nn\"), as the time list shows it.\n"},
-        {"csv", commandCsv, 1, 1, {"--kind", "--time", "--minutes", "--what", "--out"},
+        {"csv", commandCsv, 0, 1, {"--kind", "--time", "--minutes", "--what", "--out", "--from", "--to"},
          "tidemark2nv csv DAY --kind 0|1|2 [--time hhmm] [--minutes N] [--what odds|popularity]\n"
          "                [--out DIR]\n"
+         "tidemark2nv csv --from yyyymmdd --to yyyymmdd --kind 0|1|2 [the same options]\n"
          "  The specific-time export: the four CSV files (TAN, FUK, WAK, UMA) the window\n"
          "  writes, into DIR (default: CSV in the program folder); their paths on stdout.\n"
+         "  With --from/--to instead of DAY: one set of the four files for every stored day\n"
+         "  of the range (each named after its day), progress on stderr.\n"
          "  --kind 0 a clock time on the race day, 1 the same time on the day before,\n"
          "         2 N minutes before each race's post time\n"
          "  --time hhmm for kinds 0 and 1, --minutes N (3-59) for kind 2, --what the values;\n"
@@ -91,7 +96,55 @@ const std::array<CommandInfo, 10>& commands()
          "    断層表 単勝|複勝(低)|複勝(高)|馬連\n"
          "    時系列ｵｯｽﾞ表, 時系列人気表, 時系列得票表: 単勝|複勝|枠連|馬連\n"
          "  (馬連・枠連, グラフ, オッズ閲覧 and 成績結果 have none to copy).\n"},
-    }};
+        {"export", commandExport, 0, 0, {"--from", "--to", "--format", "--out", "--dsn", "--tables"},
+         "tidemark2nv export --from yyyymmdd --to yyyymmdd [--format sqlite|postgres|csv]\n"
+         "                   [--out PATH | --dsn CONNINFO] [--tables LIST]\n"
+         "  The stored days of the range as tables for SQL, pandas, R or a spreadsheet:\n"
+         "    races             race_key (16 digits), day, track_code, track_name, meeting,\n"
+         "                      day_number, race_number, race_name, post_time, distance,\n"
+         "                      course_code, runners\n"
+         "    runners           race_key, horse, bracket, horse_name, jockey, trainer,\n"
+         "                      weight_carried, finish_position, final_win_odds,\n"
+         "                      final_win_popularity\n"
+         "    win_place         race_key, snapshot (its place in the race's series),\n"
+         "                      announced_at, minutes_to_post, horse, win_odds,\n"
+         "                      win_popularity, place_low, place_high, place_popularity,\n"
+         "                      status, win_total, place_total, bracket_total: one row per\n"
+         "                      announcement and runner\n"
+         "    bracket_quinella  race_key, snapshot, announced_at, bracket_a, bracket_b, odds,\n"
+         "    quinella          popularity, status, total (horse_a, horse_b): one row per\n"
+         "                      announcement and pair; large, so only when --tables names them\n"
+         "    payouts           race_key, ticket_type, combination (\"3\", \"3-6\", \"1-2-3\"),\n"
+         "                      amount (yen per 100), popularity\n"
+         "  Odds in units of 1, NULL where not priced; status priced, no_votes,\n"
+         "  cancelled_before_sale, cancelled_after_sale or blank; texts UTF-8.\n"
+         "  --format sqlite (default) one file, --out PATH (default: season.sqlite in the\n"
+         "         program folder), with a meta table of every export (version, range, when)\n"
+         "         postgres through libpq: --dsn \"host=... dbname=... user=...\" (default: the\n"
+         "         PG* environment variables)\n"
+         "         csv one file per table in the folder --out DIR (default: CSV/season in\n"
+         "         the program folder), a header line each; --encoding cp932 for spreadsheets\n"
+         "  --tables races,runners,win_place,payouts (the default), any of the six.\n"
+         "  Exporting a range again replaces exactly its races, so a season database is\n"
+         "  kept current after each import. One transaction per day: a cancelled (Ctrl-C)\n"
+         "  or failed export keeps the days it finished and nothing of the day it was writing\n"
+         "  (CSV files appear only when the export is done). Progress on stderr.\n"},
+        {"backtest", commandBacktest, 0, 0, {"--from", "--to", "--rule", "--at", "--bet", "--csv"},
+         std::string("tidemark2nv backtest --from yyyymmdd --to yyyymmdd --rule RULE [--at MINUTES]\n"
+         "                     [--bet win|place] [--csv FILE]\n"
+         "  Every race of the range with odds and a result: at the bet moment, the latest\n"
+         "  announcement of the race day at or before MINUTES (default 5) before the post,\n"
+         "  the rule picks runners, each a bet of 100 yen on win (the 単勝 payout when it\n"
+         "  won) or place (its 複勝 payout when it placed); a runner scratched after the bet\n"
+         "  is refunded. The rule sees the race as the window shows it at that moment (with\n"
+         "  the settings of the program folder: first-data cut, advance sale, 断層 thresholds)\n"
+         "  and nothing announced later. Rules:\n") +
+             analytics::ruleHelp() +
+             "  Prints races examined and skipped, bets, hits, strike rate, stake, return, the\n"
+         "  return on investment ((return - stake) / stake) with its 95 % bootstrap interval\n"
+         "  (races resampled 2000 times, fixed seed), and the same by track and by\n"
+         "  popularity band (1, 2-3, 4-6, 7-9, 10-). --csv FILE lists the bets (UTF-8).\n"},
+    };
     return table;
 }
 
@@ -103,9 +156,11 @@ const CommandInfo* findCommand(std::string_view name)
     return nullptr;
 }
 
-const std::set<std::string> kValueOptions{"--home", "--encoding", "--since", "--month", "--year",
-                                          "--kind", "--time",     "--minutes", "--what", "--out",
-                                          "--moment", "--every", "--ahead", "--at", "--window", "--top"};
+const std::set<std::string> kValueOptions{"--home", "--encoding", "--since",  "--month", "--year",
+                                          "--kind", "--time",     "--minutes", "--what",  "--out",
+                                          "--moment", "--from",   "--to",      "--format", "--dsn",
+                                          "--tables", "--rule",   "--at",      "--bet",    "--csv",
+                                          "--every",  "--ahead",  "--window",  "--top"};
 
 Invocation parse(const std::vector<std::string>& args)
 {
@@ -196,7 +251,8 @@ std::string usageText()
         "  4  unknown day or race, a moment not in the race's time list, or nothing stored\n"
         "     to work on\n"
         "  5  the data service answered with an error\n"
-        "  6  a file could not be read or written\n";
+        "  6  a file could not be read or written\n"
+        "  7  the database could not be opened or reached, or refused a statement\n";
     return text;
 }
 

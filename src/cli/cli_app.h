@@ -22,6 +22,7 @@ enum class ExitCode {
     NotFound = 4,        // unknown day or race; nothing stored to work on
     Service = 5,         // the data service answered with an error (or refused)
     File = 6,            // a file could not be read or written
+    Database = 7,        // the database could not be opened or reached, or refused a statement
 };
 
 struct Environment {

@@ -45,6 +45,35 @@ results::ExportChoice storedChoice(const IniFile& ini)
     return choice;
 }
 
+// The four files of one stored day, their paths on stdout; false (nothing written) when
+// the day lists no race.
+bool exportDay(Session& s, const std::string& dayArg, const results::ExportChoice& choice,
+               const std::filesystem::path& out)
+{
+    s.loadDay(dayArg);
+    results::ExportDay day;
+    for (const auto& slot : s.panel().dayTable().slots)
+        day.slotRaceCards.push_back(slot.raRecord);
+    day.listedRaces = s.panel().raceEntries().size();
+    if (day.listedRaces == 0)
+        return false;
+
+    const results::ExportResult result = results::runSpecificTimeExport(s.layout(), day, choice, s.host(), out);
+    switch (result.failure) {
+    case results::ExportFailure::None:
+        break;
+    case results::ExportFailure::NoRaceDay:
+        throw CommandError(ExitCode::NotFound, text::toUtf8(result.message));
+    case results::ExportFailure::File:
+        throw CommandError(ExitCode::File, text::toUtf8(result.message));
+    }
+    for (std::size_t i = 0; i < result.written.size(); ++i) {
+        s.env().out << result.written[i].string() << '\n';
+        s.host().note(result.written[i].filename().string() + ": " + std::to_string(result.dataLines[i]) + " race(s)");
+    }
+    return true;
+}
+
 } // namespace
 
 ExitCode commandCsv(Session& s)
@@ -84,27 +113,21 @@ ExitCode commandCsv(Session& s)
     }
     choice.openFiles = false;
 
-    s.loadDay(inv.positional[0]);
-    results::ExportDay day;
-    for (const auto& slot : s.panel().dayTable().slots)
-        day.slotRaceCards.push_back(slot.raRecord);
-    day.listedRaces = s.panel().raceEntries().size();
-    if (day.listedRaces == 0)
-        throw CommandError(ExitCode::NotFound, "the day " + inv.positional[0] + " has no race to export");
-
+    const DayRange range = dayRange(inv, false);
+    if (range.empty() == inv.positional.empty())
+        throw CommandError(ExitCode::Usage, "csv takes DAY or --from/--to, one of the two");
     const std::filesystem::path out = inv.has("--out") ? std::filesystem::path(*inv.option("--out")) : s.layout().csvFolder();
-    const results::ExportResult result = results::runSpecificTimeExport(s.layout(), day, choice, s.host(), out);
-    switch (result.failure) {
-    case results::ExportFailure::None:
-        break;
-    case results::ExportFailure::NoRaceDay:
-        throw CommandError(ExitCode::NotFound, text::toUtf8(result.message));
-    case results::ExportFailure::File:
-        throw CommandError(ExitCode::File, text::toUtf8(result.message));
+    if (range.empty()) {
+        if (!exportDay(s, inv.positional[0], choice, out))
+            throw CommandError(ExitCode::NotFound, "the day " + inv.positional[0] + " has no race to export");
+        return ExitCode::Ok;
     }
-    for (std::size_t i = 0; i < result.written.size(); ++i) {
-        s.env().out << result.written[i].string() << '\n';
-        s.host().note(result.written[i].filename().string() + ": " + std::to_string(result.dataLines[i]) + " race(s)");
+    const std::vector<std::string> days = storedDays(s, range);
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        const std::string day = text::toUtf8(days[i]);
+        s.host().note(day + " (" + std::to_string(i + 1) + "/" + std::to_string(days.size()) + ")");
+        if (!exportDay(s, day, choice, out))
+            s.host().note(day + " has no race to export");
     }
     return ExitCode::Ok;
 }

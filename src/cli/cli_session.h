@@ -88,6 +88,20 @@ ExitCode commandCsv(Session& s);
 ExitCode commandTable(Session& s);
 ExitCode commandWatch(Session& s);
 ExitCode commandMovers(Session& s);
+ExitCode commandExport(Session& s);
+ExitCode commandBacktest(Session& s);
+
+// A range of days, --from and --to ("yyyymmdd", both included).
+struct DayRange {
+    std::string from;
+    std::string to;
+    bool empty() const { return from.empty(); }
+};
+// The range of --from/--to; an empty range when neither is given and none is required.
+// Usage errors for one without the other, a malformed date or an upside-down range.
+DayRange dayRange(const Invocation& inv, bool required);
+// The stored days of the range, oldest first; NotFound when there is none.
+std::vector<std::string> storedDays(Session& s, const DayRange& range);
 
 // The file error of a day that could not be read, as the window shows it.
 void failOnFileBox(Session& s, int boxesBefore);

@@ -86,9 +86,9 @@ presentation::CellStyle GridTableModel::styleAt(int row, int col, bool selected)
 {
     presentation::StyleContext context;
     context.selected = selected;
-    if (m_styleProvider || !m_id)
-        return m_styleProvider ? m_styleProvider(m_grid, row, col, context) : presentation::CellStyle{};
-    return presentation::styleFor(*m_id, m_grid, row, col, context);
+    if (m_styleProvider)
+        return m_styleProvider(m_grid, row, col, context);
+    return presentation::styleFor(m_id.value(), m_grid, row, col, context);
 }
 
 void GridTableModel::resetCache()

@@ -26,12 +26,12 @@ public:
 
     // Follows `grid` (which must outlive the model) as its observer.
     GridTableModel(presentation::GridId id, presentation::TextGrid& grid, QObject* parent = nullptr);
-    // A grid of another window, painted by its own rules.
+    // A grid of another window, painted by its own window model's rules.
     GridTableModel(presentation::TextGrid& grid, StyleProvider provider, QObject* parent = nullptr);
     ~GridTableModel() override;
 
-    // The main window's name of the grid (its grids only).
-    presentation::GridId gridId() const { return m_id.value_or(presentation::GridId::StringGrid2); }
+    // The main window's grid shown (only such a model has one).
+    presentation::GridId gridId() const { return m_id.value(); }
     presentation::TextGrid& textGrid() const { return m_grid; }
 
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "gui/backtest_form.h"
 #include "gui/get_data_form.h"
 #include "gui/main_pages.h"
 #include "gui/movers_form.h"
@@ -47,6 +48,12 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
 
     m_ozGetForm = new TOzGetForm(m_model.ozGet(), this);
     m_tokuteiForm = new TTokuteiJikokuForm(m_model.tokutei(), this);
+    m_backtestForm = new TBacktestForm(m_model.backtest(), this);
+    // A bet opened from the backtest shows its race here.
+    connect(m_backtestForm, &TBacktestForm::raceOpened, this, [this] {
+        raise();
+        activateWindow();
+    });
     buildMenus();
     m_model.setObserver(this);
 
@@ -130,6 +137,9 @@ void TMainForm::buildMenus()
     file->addAction(u(texts::kMenuTokutei), this, [this] {
             m_tokuteiForm->execFor(m_model.panel().DateCombo().itemIndex >= 0, m_model.exportDay());
         })->setObjectName(QStringLiteral("N9"));
+    backtestMenu = file->addAction(u(texts::kMenuBacktest), this, [this] { m_backtestForm->showForm(); });
+    backtestMenu->setObjectName(QStringLiteral("BacktestMenu"));
+    backtestMenu->setStatusTip(u(texts::kHintBacktest));
     file->addSeparator();
     QAction* exit = file->addAction(u(texts::kMenuExit), this, &QWidget::close);
     exit->setStatusTip(u(texts::kHintExit));

@@ -27,6 +27,7 @@ class OddsWatchBar;
 class TMoversForm;
 class TOzGetForm;
 class TTokuteiJikokuForm;
+class TBacktestForm;
 
 class TMainForm : public QMainWindow, private MainWindowObserver, private presentation::ClipboardExportObserver {
     Q_OBJECT
@@ -49,6 +50,8 @@ public:
     QWidget* page(const QString& name) const;
 
     QAction* maeuriMenu = nullptr;
+    QAction* backtestMenu = nullptr;
+    TBacktestForm* backtestForm() const { return m_backtestForm; }
     QAction* stdevSample = nullptr;
     QAction* stdevPopulation = nullptr;
 
@@ -79,6 +82,7 @@ private:
     TMoversForm* m_moversForm = nullptr;        // made when first opened, kept
     TOzGetForm* m_ozGetForm = nullptr;          // lives as long as the main window
     TTokuteiJikokuForm* m_tokuteiForm = nullptr;
+    TBacktestForm* m_backtestForm = nullptr;    // lives as long as the main window
 };
 
 } // namespace tidemark::gui

@@ -18,6 +18,7 @@ enum class TimerId {
     Timer1,        // one-second clipboard notice
     OddsWatchTimer, // the odds watch of race day: its heartbeat and its steps
     MoversTimer,    // the movers board following the clock: one refresh a minute
+    BacktestPoll,  // the backtest window takes over its worker's progress
 };
 
 class Host {

@@ -4,6 +4,8 @@
 
 #include "presentation/cell_rendering.h"
 
+#include "analysis/selected_moment.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -331,8 +333,7 @@ CellStyle gapStyle(GridId id, const TextGrid& grid, int row, int col, const Rend
     case 7: {
         // The ratio as shown (one decimal) against the box's two-decimal value.
         const int index = gapThresholdIndex(id);
-        const std::int64_t shown = std::llround(cellDecimal(grid.cell(row, col)) * 100.0);
-        const bool marked = index >= 0 && shown >= context.gapThresholdHundredths[static_cast<std::size_t>(index)];
+        const bool marked = index >= 0 && analysis::gapMarked(cellDecimal(grid.cell(row, col)), context.gapThreshold(index));
         s.background = marked ? colours::red : colours::white;
         break;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "records/record_view.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
 #include "text/date_time.h"
@@ -325,6 +326,38 @@ void MainPanelModel::selectTime(int index)
     m_timeCombo.itemIndex = index;
     notifyTimes();
     selectMoment();
+}
+
+bool MainPanelModel::openRaceAt(std::string_view dayLabel, std::string_view raceKey, std::string_view momentKey)
+{
+    auto dayIndex = [&] {
+        const auto it = std::find(m_dateCombo.items.begin(), m_dateCombo.items.end(), dayLabel);
+        return it == m_dateCombo.items.end() ? -1 : static_cast<int>(it - m_dateCombo.items.begin());
+    };
+    int day = dayIndex();
+    if (day < 0) {
+        buildDateList(); // a day imported since the list was built
+        day = dayIndex();
+    }
+    if (day < 0)
+        return false;
+    if (day != m_dateCombo.itemIndex)
+        DateComboChange(day);
+    int race = -1;
+    for (std::size_t i = 0; i < m_entries.size() && race < 0; ++i)
+        if (records::RaView(m_table.slots[static_cast<std::size_t>(m_entries[i].slot)].raRecord).raceKey() == raceKey)
+            race = static_cast<int>(i);
+    if (race < 0)
+        return false;
+    if (race != m_datList.itemIndex)
+        DatListClick(race);
+    for (int t = 0; t < m_timeCombo.count(); ++t) {
+        if (analysis::momentKeyOfTimeText(m_timeCombo.items[static_cast<std::size_t>(t)]) == momentKey) {
+            TimeComboClick(t);
+            return true;
+        }
+    }
+    return false;
 }
 
 void MainPanelModel::DatListClick(int index)

@@ -124,6 +124,12 @@ public:
     void SpeedButton5Click() { timePointButtonClick(2); }
     void NextRaceBtnClick();
 
+    // Opens a stored race at one of its announcements, as a user would by hand: the day
+    // of `dayLabel` chosen (unless it is the one shown), the race of `raceKey` (16 digits)
+    // opened and the first time-list entry of `momentKey` (MMDDhhmm) selected. False when
+    // the day, the race or the moment is not there (the store changed since).
+    bool openRaceAt(std::string_view dayLabel, std::string_view raceKey, std::string_view momentKey);
+
     // --- state shown by the view -------------------------------------------------
     const ListState& DateCombo() const { return m_dateCombo; }
     const ListState& DatList() const { return m_datList; }

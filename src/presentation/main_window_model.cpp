@@ -46,10 +46,16 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
     , m_tokutei(m_host, m_ini, store::StoreLayout(m_programFolder))
     , m_oddsWatch(m_channel, m_host, m_store, m_ini, m_programFolder)
     , m_movers(m_host, m_ini, m_panel,
-               [this](int raceEntry, const std::string& momentText) { openRaceAt(raceEntry, momentText); })
+               [this](const std::string& day, const std::string& race, const std::string& moment) {
+                   m_panel.openRaceAt(day, race, moment);
+               })
+    , m_backtest(m_host, m_ini, store::StoreLayout(m_programFolder))
 {
     presentation::layOutAllGrids(m_grids);
     m_panel.setSteps(this);
+    m_backtest.setOpenRace([this](const std::string& day, const std::string& race, const std::string& moment) {
+        return m_panel.openRaceAt(day, race, moment);
+    });
     m_fetch.setOnLabel([this] {
         if (m_observer)
             m_observer->statusLabelChanged();
@@ -309,16 +315,6 @@ void MainWindowModel::oddsWatchWrote(std::string_view raceKey)
         if (text::bytesAt(slot->raRecord, 12, 16) == raceKey)
             m_panel.reopenRace();
     m_movers.oddsWritten();
-}
-
-// A double-click on the board: its race opened at its snapshot B.
-void MainWindowModel::openRaceAt(int raceEntry, const std::string& momentText)
-{
-    if (raceEntry < 0 || raceEntry >= m_panel.DatList().count())
-        return;
-    if (raceEntry != m_panel.DatList().itemIndex || !m_panel.currentSlot())
-        m_panel.DatListClick(raceEntry);
-    m_panel.selectMomentText(momentText);
 }
 
 } // namespace tidemark

@@ -12,6 +12,7 @@
 #include "acquisition/realtime_fetch.h"
 #include "acquisition/results_timer.h"
 #include "host/host.h"
+#include "presentation/backtest_model.h"
 #include "presentation/chart_selections.h"
 #include "presentation/grid_layouts.h"
 #include "presentation/cell_rendering.h"
@@ -113,6 +114,9 @@ public:
     // specific-time export.
     presentation::OzGetModel& ozGet() { return m_ozGet; }
     TokuteiJikokuFormModel& tokutei() { return m_tokutei; }
+    // The backtest window, kept with the main window so a run goes on while it is hidden;
+    // its bets open their races in this window's panel.
+    presentation::BacktestFormModel& backtest() { return m_backtest; }
     // The day the export window works on: the race cards of the loaded day in slot order.
     results::ExportDay exportDay() const;
     // The change handler of a chart list (redraws its chart); none until the charts exist.
@@ -159,7 +163,6 @@ private:
     void selectedMomentAnalysis(const analysis::SelectedSnapshot& snapshot) override;
     void dayLoaded() override;
     void oddsWatchWrote(std::string_view raceKey);
-    void openRaceAt(int raceEntry, const std::string& momentText);
 
     acquisition::FetchSelection fetchSelection() const;
     void fetchResults(bool silent);
@@ -183,6 +186,7 @@ private:
     TokuteiJikokuFormModel m_tokutei;
     presentation::OddsWatchModel m_oddsWatch;
     presentation::MoversBoardModel m_movers;
+    presentation::BacktestFormModel m_backtest;
     MainWindowObserver* m_observer = nullptr;
     std::string m_version;
     bool m_maeuri = false;

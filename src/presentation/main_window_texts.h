@@ -13,6 +13,8 @@ inline constexpr const char* kDownloadGuideUrl = "https://www.keiba.go.jp/";
 
 inline constexpr const char* kMenuFile = "ﾌｧｲﾙ(&F)";
 inline constexpr const char* kMenuTokutei = "特定時刻オッズ出力";
+inline constexpr const char* kMenuBacktest = "バックテスト";
+inline constexpr const char* kHintBacktest = "保存済みのオッズでルールの成績を検証します";
 inline constexpr const char* kMenuExit = "終了(&X)";
 inline constexpr const char* kHintExit = "このｱﾌﾟﾘｹｰｼｮﾝを終了します";
 inline constexpr const char* kMenuOption = "ｵﾌﾟｼｮﾝ(&O)";

@@ -59,13 +59,6 @@ std::string hhColonNn(int minuteOfDay)
 
 std::string oddsText(const records::OddsField& f) { return text::formatFixed(f.value(), 6, 1); }
 
-// The time-list text "mm/dd hh:nn" of an announcement time MMDDhhmm.
-std::string timeListTextOf(std::string_view mmddhhmm)
-{
-    return std::string(mmddhhmm.substr(0, 2)) + "/" + std::string(mmddhhmm.substr(2, 2)) + " " +
-           std::string(mmddhhmm.substr(4, 2)) + ":" + std::string(mmddhhmm.substr(6, 2));
-}
-
 // The first `count` lines of a text of CR LF lines.
 std::string firstLines(const std::string& text, int count)
 {
@@ -220,6 +213,7 @@ void MoversBoardModel::open()
 {
     m_open = true;
     m_day = analytics::moversDay(m_panel.dayTable(), m_panel.raceEntries(), m_panel.layout());
+    m_dayLabel = dayLabel();
 
     // The tracks of the day in race-list order; the one picked before stays picked.
     const std::string picked = m_trackIndex > 0 && m_trackIndex < static_cast<int>(m_trackCodes.size())
@@ -394,7 +388,7 @@ void MoversBoardModel::GridDblClick(int row)
     if (row < 1 || row > static_cast<int>(m_board.rows.size()) || !m_openRace)
         return;
     const analytics::MoverRow& r = m_board.rows[static_cast<std::size_t>(row - 1)];
-    m_openRace(r.race, timeListTextOf(r.announcementB));
+    m_openRace(m_dayLabel, r.raceKey, r.announcementB);
 }
 
 std::string MoversBoardModel::clipboardText(std::optional<int> limit) const

@@ -59,9 +59,10 @@ class MoversBoardModel {
 public:
     static constexpr int kLiveRefreshMs = 60 * 1000;
 
-    // What a double-click asks of the main window: open race-list entry `raceEntry` and
-    // select the time-list item `momentText` ("mm/dd hh:nn") when there is one.
-    using OpenRace = std::function<void(int raceEntry, const std::string& momentText)>;
+    // What a double-click asks of the main window: open the race `raceKey` (16 digits) of
+    // the day `dayLabel` at its announcement `momentKey` (MMDDhhmm).
+    using OpenRace =
+        std::function<void(const std::string& dayLabel, const std::string& raceKey, const std::string& momentKey)>;
 
     MoversBoardModel(Host& host, IniFile& settings, const MainPanelModel& panel, OpenRace openRace);
     ~MoversBoardModel();
@@ -145,6 +146,7 @@ private:
 
     TextGrid m_grid;
     analytics::MoversDay m_day;
+    std::string m_dayLabel; // the day of m_day
     analytics::MoversBoard m_board;
     std::string m_title;
     std::string m_summary;

@@ -99,4 +99,12 @@ inline constexpr IntSetting CsvTimeB4hasso{"CSVTime", "b4hasso", 10};
 inline constexpr IntSetting CsvTimeProperty{"CSVTime", "property", 0};
 inline constexpr IntSetting CsvTimeOzOrNin{"CSVTime", "OzOrNin", 0};
 
+// The backtest window's last choice (empty dates: the month of the newest stored day).
+inline constexpr TextSetting BacktestFrom{"Backtest", "From", ""};
+inline constexpr TextSetting BacktestTo{"Backtest", "To", ""};
+inline constexpr IntSetting BacktestRule{"Backtest", "Rule", 0};
+inline constexpr TextSetting BacktestParam{"Backtest", "Param", ""};
+inline constexpr IntSetting BacktestMinutes{"Backtest", "Minutes", 5};
+inline constexpr IntSetting BacktestBet{"Backtest", "Bet", 0};
+
 } // namespace tidemark::settings

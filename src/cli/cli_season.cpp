@@ -1,0 +1,236 @@
+// Seasons from the command line: the export of a range of stored days as tables for
+// SQL, pandas, R or a spreadsheet, and the backtest of a betting rule over them.
+
+#include "cli/cli_session.h"
+
+#include <ostream>
+
+#include "analytics/backtest.h"
+#include "analytics/season_export.h"
+#include "analytics/season_reader.h"
+#include "presentation/main_window_texts.h"
+#include "text/cp932.h"
+#include "text/date_time.h"
+#include "text/file_io.h"
+#include "text/number_format.h"
+
+namespace tidemark::cli {
+
+namespace {
+
+using namespace analytics;
+
+std::string programVersion()
+{
+    std::string_view v = texts::kVersion; // "Ver.1.15"
+    if (const auto dot = v.find('.'); dot != std::string_view::npos && v.starts_with("Ver"))
+        v.remove_prefix(dot + 1);
+    return std::string(v);
+}
+
+std::string grouped(std::int64_t n) { return text::toUtf8(text::formatGrouped(static_cast<double>(n), 0)); }
+
+std::string percent(double fraction) { return text::formatFixed(fraction * 100.0, 0, 1) + "%"; }
+
+// One line of a split table: name, races, bets, hits, strike rate, stake, return, roi.
+std::string tallyColumns(const Tally& t)
+{
+    return std::to_string(t.races) + "\t" + std::to_string(t.bets) + "\t" + std::to_string(t.hits) + "\t" +
+           percent(t.strikeRate()) + "\t" + std::to_string(t.stake) + "\t" + std::to_string(t.payout) + "\t" +
+           percent(t.roi());
+}
+
+} // namespace
+
+DayRange dayRange(const Invocation& inv, bool required)
+{
+    const std::string* from = inv.option("--from");
+    const std::string* to = inv.option("--to");
+    if (!from && !to && !required)
+        return {};
+    if (!from || !to)
+        throw CommandError(ExitCode::Usage, "give both --from yyyymmdd and --to yyyymmdd");
+    if (!dateOfYmd(*from))
+        throw CommandError(ExitCode::Usage, "malformed --from " + *from + " (yyyymmdd, a calendar date)");
+    if (!dateOfYmd(*to))
+        throw CommandError(ExitCode::Usage, "malformed --to " + *to + " (yyyymmdd, a calendar date)");
+    if (*to < *from)
+        throw CommandError(ExitCode::Usage, "--to " + *to + " lies before --from " + *from);
+    return {*from, *to};
+}
+
+std::vector<std::string> storedDays(Session& s, const DayRange& range)
+{
+    std::vector<std::string> days = storedDaysInRange(s.layout(), range.from, range.to);
+    if (days.empty())
+        throw CommandError(ExitCode::NotFound, "no stored day between " + isoDate(range.from) + " and " +
+                                                   isoDate(range.to) + " (see days)");
+    return days;
+}
+
+ExitCode commandExport(Session& s)
+{
+    const Invocation& inv = s.inv();
+    const DayRange range = dayRange(inv, true);
+
+    ExportFormat format = ExportFormat::Sqlite;
+    if (const std::string* f = inv.option("--format")) {
+        const std::optional<ExportFormat> named = formatNamed(*f);
+        if (!named)
+            throw CommandError(ExitCode::Usage, "malformed --format " + *f + " (sqlite, postgres or csv)");
+        format = *named;
+    }
+    if (!formatAvailable(format))
+        throw CommandError(ExitCode::Usage, std::string(formatName(format)) + " is not available in this build");
+    if (format == ExportFormat::Postgres && inv.has("--out"))
+        throw CommandError(ExitCode::Usage, "postgres writes to --dsn CONNINFO, not to --out");
+    if (format != ExportFormat::Postgres && inv.has("--dsn"))
+        throw CommandError(ExitCode::Usage, "--dsn is for --format postgres; " + std::string(formatName(format)) +
+                                                " writes to --out PATH");
+    if (inv.cp932 && format != ExportFormat::Csv)
+        throw CommandError(ExitCode::Usage, "--encoding cp932 is for --format csv (databases hold UTF-8)");
+
+    SeasonExportOptions options;
+    options.fromYmd = range.from;
+    options.toYmd = range.to;
+    if (const std::string* list = inv.option("--tables")) {
+        std::string bad;
+        const auto tables = parseTableList(*list, &bad);
+        if (!tables)
+            throw CommandError(ExitCode::Usage, "unknown table " + bad +
+                                                    " in --tables (races, runners, win_place, bracket_quinella, "
+                                                    "quinella, payouts)");
+        options.tables = *tables;
+    }
+    options.programVersion = programVersion();
+    options.exportedAt = text::formatDateTime("yyyy-mm-dd hh:nn:ss", s.host().now());
+
+    const std::vector<std::string> days = storedDays(s, range);
+
+    std::unique_ptr<TableSink> sink;
+    try {
+        switch (format) {
+        case ExportFormat::Sqlite: {
+            const std::filesystem::path out =
+                inv.has("--out") ? std::filesystem::path(*inv.option("--out")) : s.home() / "season.sqlite";
+            sink = openSqliteSink(out);
+            break;
+        }
+        case ExportFormat::Postgres:
+            sink = openPostgresSink(inv.has("--dsn") ? *inv.option("--dsn") : std::string());
+            break;
+        case ExportFormat::Csv: {
+            const std::filesystem::path out =
+                inv.has("--out") ? std::filesystem::path(*inv.option("--out")) : s.layout().csvFolder() / "season";
+            sink = openCsvSink(out, inv.cp932 ? CsvEncoding::Cp932 : CsvEncoding::Utf8);
+            break;
+        }
+        }
+        s.host().note("exporting " + std::to_string(days.size()) + " day(s) into " + sink->describe());
+        // A line a day: the listener also hears of every race.
+        int lastDay = 0;
+        const SeasonExportResult result = exportSeason(
+            s.layout(), *sink, options, [&](const SeasonExportProgress& p) {
+                if (p.day == lastDay)
+                    return;
+                lastDay = p.day;
+                s.host().progress(text::sj(text::toUtf8(p.dayLabel) + " (" + std::to_string(p.day) + "/" +
+                                           std::to_string(p.days) + " days done): " + grouped(p.races) +
+                                           " races, " + grouped(p.rows) + " rows"));
+            });
+        std::ostream& out = s.env().out;
+        out << sink->describe() << '\n';
+        out << "days\t" << result.days << '\n';
+        for (SeasonTable t : options.tables)
+            out << tableDef(t).name << '\t' << result.rowsOf(t) << '\n';
+    } catch (const SinkUnavailable& e) {
+        throw CommandError(ExitCode::Usage, e.what());
+    } catch (const SinkError& e) {
+        throw CommandError(ExitCode::Database, e.what());
+    }
+    return ExitCode::Ok;
+}
+
+ExitCode commandBacktest(Session& s)
+{
+    const Invocation& inv = s.inv();
+    const DayRange range = dayRange(inv, true);
+    BacktestOptions options;
+    options.fromYmd = range.from;
+    options.toYmd = range.to;
+    options.readSettings(s.ini());
+
+    const std::string* ruleText = inv.option("--rule");
+    if (!ruleText)
+        throw CommandError(ExitCode::Usage, "backtest needs --rule RULE (see backtest --help)");
+    std::string why;
+    const std::optional<Rule> rule = parseRule(*ruleText, &why);
+    if (!rule)
+        throw CommandError(ExitCode::Usage, why);
+    options.rule = *rule;
+    if (const std::string* at = inv.option("--at")) {
+        std::int32_t m = 0;
+        if (at->empty() || at->find_first_not_of("0123456789") != std::string::npos || !text::tryParseInt32(*at, m) ||
+            m > 600)
+            throw CommandError(ExitCode::Usage, "malformed --at " + *at + " (minutes before the post, 0-600)");
+        options.minutesBefore = m;
+    }
+    if (const std::string* bet = inv.option("--bet")) {
+        if (*bet == "win")
+            options.bet = BetKind::Win;
+        else if (*bet == "place")
+            options.bet = BetKind::Place;
+        else
+            throw CommandError(ExitCode::Usage, "malformed --bet " + *bet + " (win or place)");
+    }
+    const std::vector<std::string> days = storedDays(s, range);
+
+    int lastDay = 0;
+    const BacktestResult r = runBacktest(s.layout(), options, [&](const BacktestProgress& p) {
+        if (p.day == lastDay)
+            return; // a line a day
+        lastDay = p.day;
+        s.host().progress(text::sj(std::to_string(p.day) + "/" + std::to_string(p.days) + " days, " +
+                                   std::to_string(p.races) + " races, " + std::to_string(p.bets) + " bets"));
+    });
+
+    std::string named = analytics::ruleText(options.rule);
+    if (options.rule.kind == RuleKind::Gap && !options.rule.threshold)
+        named += " (threshold " + text::formatFixed(options.gapThreshold(), 0, 2) + " from the settings)";
+    std::ostream& out = s.env().out;
+    out << "rule\t" << named << '\n';
+    out << "range\t" << isoDate(range.from) << " .. " << isoDate(range.to) << " (" << r.days << " days)\n";
+    out << "bet\t" << (options.bet == BetKind::Win ? "win" : "place") << ", 100 yen at the latest announcement "
+        << options.minutesBefore << " minutes or more before the post\n";
+    out << "races\t" << r.racesInRange << '\n';
+    out << "races examined\t" << r.racesExamined << '\n';
+    out << "skipped\t" << r.noOdds << " without odds, " << r.noResult << " without a result, " << r.noMoment
+        << " without an announcement by the bet moment\n";
+    out << "races with a bet\t" << r.total.races << '\n';
+    out << "bets\t" << r.total.bets << '\n';
+    out << "hits\t" << r.total.hits << '\n';
+    out << "refunds\t" << r.total.refunds << '\n';
+    out << "strike rate\t" << percent(r.total.strikeRate()) << '\n';
+    out << "stake\t" << r.total.stake << '\n';
+    out << "return\t" << r.total.payout << '\n';
+    out << "roi\t" << percent(r.total.roi()) << '\n';
+    if (r.roiInterval.valid)
+        out << "roi 95% interval\t" << percent(r.roiInterval.low) << " .. " << percent(r.roiInterval.high)
+            << " (bootstrap over the races, fixed seed)\n";
+    else
+        out << "roi 95% interval\tnone (fewer than two races with a bet)\n";
+    out << "\nby track\ntrack\traces\tbets\thits\tstrike\tstake\treturn\troi\n";
+    for (const Split& t : r.byTrack)
+        out << text::toUtf8(t.name) << '\t' << tallyColumns(t.tally) << '\n';
+    out << "\nby popularity band\nband\traces\tbets\thits\tstrike\tstake\treturn\troi\n";
+    for (const Split& b : r.byBand)
+        out << b.name << '\t' << tallyColumns(b.tally) << '\n';
+
+    if (const std::string* csv = inv.option("--csv")) {
+        text::writeFileAtomic(std::filesystem::path(*csv), betsCsv(r));
+        s.host().note(std::to_string(r.bets.size()) + " bets written to " + *csv);
+    }
+    return ExitCode::Ok;
+}
+
+} // namespace tidemark::cli

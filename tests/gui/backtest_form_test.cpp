@@ -1,0 +1,157 @@
+// The backtest window off-screen over the small season of
+// tests/analytics/season_store_fixture.h, opened from the main window's menu as a user
+// opens it: every control reaches the model, a run goes on while the window stays
+// responsive and ends in the grids and the curve, a cancel, a bet double-clicked into
+// the main window, the close that keeps the choice, and a picture of the window
+// (written to $TIDEMARK_SCREENSHOT_DIR when it is set).
+
+#include "gui/backtest_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+
+#include <cstdlib>
+
+#include "analytics/season_store_fixture.h"
+#include "gui/grid_table_model.h"
+#include "gui/grid_view.h"
+#include "gui/main_form.h"
+#include "gui/qt_host.h"
+#include "gui_test_app.h"
+#include "presentation/main_window_model.h"
+#include "service/null_nv_link.h"
+#include "settings/settings_keys.h"
+
+namespace tidemark::gui {
+namespace {
+
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Lets the window's poll timer run until the backtest has ended.
+bool waitForRun(presentation::BacktestFormModel& model)
+{
+    return QTest::qWaitFor([&] { return !model.running(); }, 20000);
+}
+
+QString cell(GridView* view, int row, int col)
+{
+    return view->model()->data(view->model()->index(row, col)).toString();
+}
+
+class BacktestFormTest : public ::testing::Test {
+protected:
+    BacktestFormTest() { testing::guiApp(); }
+
+    testing::SeasonStore season;
+    QtHost host;
+    NullNvLink link;
+    MainWindowModel model{host, link, season.dir.path()};
+};
+
+TEST_F(BacktestFormTest, ARunFromTheMenuToTheBetsAndBackToTheMainWindow)
+{
+    model.create();
+    TMainForm main(model, host);
+    main.show();
+    ASSERT_NE(main.backtestMenu, nullptr);
+    EXPECT_EQ(main.backtestMenu->text(), u("バックテスト"));
+    main.backtestMenu->trigger();
+    TBacktestForm& form = *main.backtestForm();
+    ASSERT_TRUE(form.isVisible());
+    EXPECT_EQ(form.windowTitle(), u("バックテスト"));
+    EXPECT_FALSE(form.isModal());
+    EXPECT_EQ(form.FromDate->date(), QDate(2024, 1, 1));
+    EXPECT_EQ(form.ToDate->date(), QDate(2024, 1, 5));
+    EXPECT_EQ(form.RuleCombo->count(), 7);
+    EXPECT_TRUE(form.RunBtn->isEnabled());
+    EXPECT_FALSE(form.CancelBtn->isEnabled());
+
+    // Every control goes to the model.
+    Q_EMIT form.RuleCombo->activated(1);
+    EXPECT_EQ(model.backtest().RuleCombo().itemIndex, 1);
+    EXPECT_EQ(form.ParamEdit->text(), u("2"));
+    EXPECT_TRUE(form.ParamHint->text().contains(u("人気順位")));
+    form.ParamEdit->clear();
+    QTest::keyClicks(form.ParamEdit, QStringLiteral("3"));
+    EXPECT_EQ(model.backtest().ParamEdit(), "3");
+    QTest::keyClick(form.ParamEdit, Qt::Key_Backspace);
+    QTest::keyClicks(form.ParamEdit, QStringLiteral("2"));
+    form.MinutesSpin->setValue(10);
+    EXPECT_EQ(model.backtest().MinutesSpin().value, 10);
+    form.BetRadio->button(1)->click();
+    EXPECT_EQ(model.backtest().BetRadio(), 1);
+    form.BetRadio->button(0)->click();
+    form.FromDate->setDate(QDate(2023, 12, 1));
+    EXPECT_EQ(model.backtest().FromDate(), "2023/12/01");
+    form.ToDate->setDate(QDate(2024, 1, 2));
+    EXPECT_EQ(model.backtest().ToDate(), "2024/01/02");
+
+    // A run, then a second one cancelled (it may end first: either way the window says so).
+    form.RunBtn->click();
+    EXPECT_FALSE(form.RunBtn->isEnabled());
+    ASSERT_TRUE(waitForRun(model.backtest()));
+    EXPECT_TRUE(form.RunBtn->isEnabled());
+    EXPECT_EQ(form.StatusLabel->text(), u("完了  2レース  2点"));
+    EXPECT_EQ(form.ProgressBar1->value(), form.ProgressBar1->maximum());
+    // What the model holds is what the window shows.
+    EXPECT_EQ(cell(form.BetGrid, 1, 6), u("テストホース3"));
+    EXPECT_EQ(cell(form.BetGrid, 1, 10), u("的中"));
+    EXPECT_EQ(cell(form.TrackGrid, 3, 0), u("合計"));
+    EXPECT_EQ(cell(form.SummaryGrid, 0, 0), u("ルール"));
+    ASSERT_EQ(form.returnSeries()->count(), 3); // the start and two races
+    EXPECT_EQ(form.returnSeries()->at(1).y(), 550.0);
+    EXPECT_EQ(form.returnSeries()->at(2).y(), 450.0);
+
+    // Round marks of the curve's axes: races 0-2, yen 0-700 by 100.
+    const QList<QAbstractAxis*> axes = form.ReturnChart->chart()->axes();
+    ASSERT_EQ(axes.size(), 2);
+    EXPECT_EQ(qobject_cast<QValueAxis*>(axes[1])->max(), 700.0);
+    EXPECT_EQ(qobject_cast<QValueAxis*>(axes[1])->tickCount(), 8);
+    QApplication::processEvents(); // the chart lays itself out again
+    if (const char* dir = std::getenv("TIDEMARK_SCREENSHOT_DIR"))
+        form.grab().save(QString::fromLocal8Bit(dir) + u("/window_backtest_test.png"));
+
+    form.RunBtn->click();
+    form.CancelBtn->click();
+    ASSERT_TRUE(waitForRun(model.backtest()));
+    EXPECT_TRUE(form.StatusLabel->text().startsWith(u(model.backtest().result().cancelled ? "中止しました" : "完了")));
+
+    // A double-click on a bet opens its race at the bet moment in the main window.
+    form.RunBtn->click();
+    ASSERT_TRUE(waitForRun(model.backtest()));
+    QApplication::processEvents();
+    const QRect rect = form.BetGrid->visualRect(form.BetGrid->model()->index(2, 6));
+    ASSERT_TRUE(rect.isValid());
+    // A user's double-click: the first click, then the second as a double-click.
+    QTest::mouseClick(form.BetGrid->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(form.BetGrid->viewport(), Qt::LeftButton, {}, rect.center());
+    EXPECT_EQ(main.DateCombo->currentText(), u("2024年01月02日"));
+    EXPECT_EQ(main.DatList->currentItem()->text(), u("川崎 1R"));
+    EXPECT_EQ(main.TimeCombo->currentItem()->text(), u("01/02 14:40"));
+
+    // Closing keeps the choice.
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(settings::BacktestFrom.read(model.settings()), "2023/12/01");
+    EXPECT_EQ(settings::BacktestMinutes.read(model.settings()), 10);
+    main.close();
+}
+
+} // namespace
+} // namespace tidemark::gui

@@ -1,0 +1,190 @@
+// The backtest window's model over the small season of
+// tests/analytics/season_store_fixture.h: its choice and where it is kept, a run on its
+// worker taken over by the poll timer, the grids and the curve it shows, its refusals,
+// and a bet opened in the main window at its moment.
+
+#include "presentation/backtest_model.h"
+
+#include <gtest/gtest.h>
+
+#include "analytics/season_store_fixture.h"
+#include "presentation/main_window_model.h"
+#include "service/null_nv_link.h"
+#include "settings/settings_keys.h"
+#include "support/recording_host.h"
+#include "text/cp932.h"
+
+namespace tidemark::presentation {
+namespace {
+
+using text::sj;
+using text::toUtf8;
+using Grid = BacktestFormModel::Grid;
+
+std::vector<std::string> rowOf(const TextGrid& g, int row)
+{
+    std::vector<std::string> out;
+    for (int c = 0; c < g.colCount(); ++c)
+        out.push_back(toUtf8(g.cell(row, c)));
+    return out;
+}
+
+class BacktestModelTest : public ::testing::Test {
+protected:
+    testing::SeasonStore season;
+    testing::RecordingHost host;
+    IniFile ini{season.dir / "Tidemark2NV.ini"};
+    BacktestFormModel model{host, ini, season.layout};
+
+    void runAndWait()
+    {
+        model.RunBtnClick();
+        model.waitForRun();
+    }
+};
+
+TEST_F(BacktestModelTest, OpensOnTheMonthOfTheNewestDayAndKeepsTheChoice)
+{
+    model.FormShow();
+    EXPECT_EQ(model.FromDate(), "2024/01/01");
+    EXPECT_EQ(model.ToDate(), "2024/01/05");
+    EXPECT_EQ(toUtf8(model.RuleCombo().text()), "1番人気");
+    EXPECT_EQ(model.MinutesSpin().value, 5);
+
+    model.RuleComboChange(2);
+    EXPECT_EQ(model.ParamEdit(), "5:10");
+    EXPECT_NE(toUtf8(model.ParamHint()).find("W分間"), std::string::npos);
+    model.setParamEdit("3:15");
+    model.setMinutesSpin(99); // kept within 0-60
+    model.setBetRadio(1);
+    model.setFromDate("2024/01/02");
+    EXPECT_TRUE(model.FormCloseQuery());
+
+    BacktestFormModel again(host, ini, season.layout);
+    again.FormShow();
+    EXPECT_EQ(again.FromDate(), "2024/01/02");
+    EXPECT_EQ(again.RuleCombo().itemIndex, 2);
+    EXPECT_EQ(again.ParamEdit(), "3:15");
+    EXPECT_EQ(again.MinutesSpin().value, 60);
+    EXPECT_EQ(again.BetRadio(), 1);
+}
+
+TEST_F(BacktestModelTest, ARunOnItsWorkerFillsTheGridsAndTheCurve)
+{
+    model.FormShow();
+    model.RuleComboChange(1); // popularity:2
+    model.RunBtnClick();
+    EXPECT_TRUE(model.running());
+    EXPECT_FALSE(model.RunBtnEnabled());
+    EXPECT_TRUE(model.CancelBtnEnabled());
+    EXPECT_TRUE(host.timerRunning(TimerId::BacktestPoll));
+    model.RunBtnClick(); // ignored while it runs
+    model.waitForRun();
+    EXPECT_FALSE(model.running());
+    EXPECT_FALSE(host.timerRunning(TimerId::BacktestPoll));
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(model.ProgressPosition(), model.ProgressMax());
+    EXPECT_EQ(toUtf8(model.StatusLabel()), "完了  2レース  2点");
+
+    // Horse 3 of 大井 won (650 yen), horse 2 of 川崎 did not.
+    const TextGrid& bets = model.grid(Grid::Bets);
+    ASSERT_EQ(bets.rowCount(), 3);
+    EXPECT_EQ(rowOf(bets, 1), (std::vector<std::string>{"2024/01/01", "大井", "1", "10:15", "10:10", " 3",
+                                                         "テストホース3", "   6.5", " 2", " 1", "的中", "650"}));
+    EXPECT_EQ(rowOf(bets, 2)[10], "");
+    EXPECT_EQ(model.ReturnCurve(), (std::vector<double>{550.0, 450.0}));
+
+    const TextGrid& tracks = model.grid(Grid::Tracks);
+    ASSERT_EQ(tracks.rowCount(), 4);
+    EXPECT_EQ(rowOf(tracks, 1), (std::vector<std::string>{"大井", "1", "1", "1", "100.0%", "100円", "650円", "650.0%"}));
+    EXPECT_EQ(rowOf(tracks, 3), (std::vector<std::string>{"合計", "2", "2", "1", "50.0%", "200円", "650円", "325.0%"}));
+    EXPECT_EQ(rowOf(model.grid(Grid::Bands), 1)[0], "2-3");
+
+    const TextGrid& summary = model.grid(Grid::Summary);
+    std::map<std::string, std::string> values;
+    for (int r = 0; r < summary.rowCount(); ++r)
+        values[toUtf8(summary.cell(r, 0))] = toUtf8(summary.cell(r, 1));
+    EXPECT_EQ(values["対象レース"], "2 / 4 (ｵｯｽﾞなし 0、結果なし 2、購入時刻なし 0)"); // 01/05: a card only
+    EXPECT_EQ(values["回収率"], "325.0%");
+    EXPECT_EQ(values["ROI"].substr(0, 6), "225.0%");
+
+    // Hits stand out; a return above the stake is red.
+    EXPECT_EQ(model.cellStyle(Grid::Bets, 1, 10).textColour, colours::red);
+    EXPECT_EQ(model.cellStyle(Grid::Bets, 1, 0).background, colours::resultYellow);
+    EXPECT_EQ(model.cellStyle(Grid::Bets, 2, 0).background, colours::white);
+    EXPECT_EQ(model.cellStyle(Grid::Tracks, 3, 7).textColour, colours::red);
+    EXPECT_EQ(model.cellStyle(Grid::Tracks, 2, 7).textColour, colours::black);
+}
+
+TEST_F(BacktestModelTest, WhatCannotBeRunIsSaidAndNothingStarts)
+{
+    model.FormShow();
+    model.setToDate("2023/12/31");
+    model.RunBtnClick();
+    EXPECT_FALSE(model.running());
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_NE(toUtf8(host.boxes[0].text).find("期間の日付が正しくありません"), std::string::npos);
+
+    model.setToDate("2024/01/05");
+    model.RuleComboChange(1);
+    model.setParamEdit("x");
+    model.RunBtnClick();
+    EXPECT_FALSE(model.running());
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_NE(toUtf8(host.boxes[1].text).find("popularity:K needs K"), std::string::npos);
+    EXPECT_EQ(host.beeps, 2);
+}
+
+TEST_F(BacktestModelTest, ACancelEndsTheRunAndFreesTheButtons)
+{
+    model.FormShow();
+    model.RunBtnClick();
+    model.CancelBtnClick();
+    EXPECT_FALSE(model.CancelBtnEnabled());
+    model.waitForRun();
+    EXPECT_FALSE(model.running());
+    EXPECT_TRUE(model.RunBtnEnabled());
+    // Stopped before its end or not, the window shows what it counted and says which.
+    const std::string status = toUtf8(model.StatusLabel());
+    EXPECT_EQ(model.result().cancelled, status.starts_with("中止しました"));
+    EXPECT_EQ(model.result().cancelled, toUtf8(model.grid(Grid::Summary).cell(0, 0)) == "中止");
+    // A close while it runs waits for the worker.
+    model.RunBtnClick();
+    EXPECT_TRUE(model.FormCloseQuery());
+    EXPECT_FALSE(model.running());
+}
+
+TEST(BacktestWindowTest, ADoubleClickOpensTheRaceAtTheBetMoment)
+{
+    testing::SeasonStore season;
+    testing::RecordingHost host;
+    NullNvLink link;
+    MainWindowModel window(host, link, season.dir.path());
+    window.panel().buildDateList();
+    window.panel().DateComboChange(0); // the newest day, 2024-01-05
+    BacktestFormModel& backtest = window.backtest();
+    backtest.FormShow();
+    backtest.setMinutesSpin(10);
+    backtest.RunBtnClick();
+    backtest.waitForRun();
+    ASSERT_EQ(backtest.grid(Grid::Bets).rowCount(), 3);
+
+    backtest.BetGridDblClick(1);
+    const MainPanelModel& panel = window.panel();
+    EXPECT_EQ(toUtf8(panel.DateCombo().text()), "2024年01月01日");
+    EXPECT_EQ(toUtf8(panel.DatList().text()), "大井 1R");
+    EXPECT_EQ(panel.TimeCombo().text(), "01/01 10:00");
+    EXPECT_EQ(panel.currentSlot()->record.o1Time, "1000");
+
+    backtest.BetGridDblClick(2);
+    EXPECT_EQ(toUtf8(panel.DatList().text()), "川崎 1R");
+    EXPECT_EQ(panel.TimeCombo().text(), "01/02 14:40");
+
+    // A race that is no longer stored is said, not opened.
+    EXPECT_FALSE(window.panel().openRaceAt(sj("2024年01月01日"), "2024010144030109", "01011000"));
+    EXPECT_FALSE(window.panel().openRaceAt(sj("2024年01月01日"), "2024010144030101", "01010101"));
+    EXPECT_FALSE(window.panel().openRaceAt(sj("2024年02月01日"), "2024020144030101", "02011000"));
+}
+
+} // namespace
+} // namespace tidemark::presentation
