@@ -50,7 +50,7 @@ const store::StoreLayout& month()
                 << "[NVSim]\r\nSeed=4242\r\nFirstDay=20240101\r\nLastDay=20240131\r\nDownloadSpeed=0\r\n";
             std::ostringstream out;
             std::ostringstream err;
-            cli::Environment env{out, err, home, [] { return text::DateTime{2024, 2, 10, 12, 0, 0}; }, false};
+            cli::Environment env{out, err, home, [] { return text::DateTime{2024, 2, 10, 12, 0, 0}; }, false, {}};
             const bool ok = cli::run({"import", "--since", "2024/01/01 00:00:00"}, env) == cli::ExitCode::Ok &&
                             cli::run({"odds", "--month", "202401"}, env) == cli::ExitCode::Ok;
             if (ok)
@@ -173,7 +173,7 @@ void BM_SeasonExportYear(benchmark::State& state)
             << "[NVSim]\r\nSeed=4242\r\nFirstDay=20240101\r\nLastDay=20241231\r\nDownloadSpeed=0\r\n";
         std::ostringstream out;
         std::ostringstream err;
-        cli::Environment env{out, err, home, [] { return text::DateTime{2025, 1, 10, 12, 0, 0}; }, false};
+        cli::Environment env{out, err, home, [] { return text::DateTime{2025, 1, 10, 12, 0, 0}; }, false, {}};
         if (cli::run({"import", "--since", "2024/01/01 00:00:00"}, env) != cli::ExitCode::Ok ||
             cli::run({"odds", "--year", "2024"}, env) != cli::ExitCode::Ok) {
             state.SkipWithError("the simulated year could not be made");

@@ -1,13 +1,15 @@
 // The odds-file loader over arbitrary files: a race card (part 0), its .nvO1 file
 // (part 1) and its .nvO2 file (part 2), then a settings byte (part 3). The series is
 // opened as the main window opens a race, the three time points analysed, the latest
-// moment loaded and analysed, and the export's reader run over the same files.
+// moment loaded and analysed, the share change of the movers board taken, and the
+// export's reader run over the same files.
 
 #include "analysis/race_calendar.h"
 #include "analysis/selected_moment.h"
 #include "analysis/selected_snapshot.h"
 #include "analysis/snapshot_series.h"
 #include "analysis/three_point_analysis.h"
+#include "analytics/race_share_change.h"
 #include "fuzz_support.h"
 #include "results/specific_time_export.h"
 #include "text/cp932.h"
@@ -49,6 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         analysis::openRaceSeries(files, ra, text::bytesAt(ra, 16, 4), options);
     analysis::ThreePointTable three;
     analysis::computeThreePoints(three, series.chosenO1, series.chosenO2, slot.record.runnerCount);
+    const analytics::RaceShareChange moved =
+        analytics::raceShareChange(series.o1Snapshots, static_cast<int>(f * 11 % 1440), static_cast<int>(f % 40) - 5);
+    for (const analytics::RunnerShareChange* r : moved.counted())
+        if (!r->a.winPriced() || !r->b.winPriced() || moved.minuteA > moved.minuteB)
+            fuzz::broken("a runner counted without its prices at A and B");
+    if (moved.snapshotA != analytics::RaceShareChange::kNone && moved.snapshotB == analytics::RaceShareChange::kNone)
+        fuzz::broken("a snapshot A without a snapshot B");
 
     if (!series.o1Snapshots.empty()) {
         const std::string key =

@@ -80,6 +80,8 @@ v = counter("BM_StoredDataImport30Days", "records_per_s")
 row("stored-data import, simulated service", "30-day world", ">= 20,000 records/s", v, "records/s", v is not None and v >= 20000)
 v = ms("BM_BatchOddsImportDay"); row("batch odds import of one day", "day of 36 races", "<= 2 s", v, "ms", v is not None and v <= 2000)
 v = counter("BM_WindowPeakMemory", "peak_MB"); row("peak memory of the window", "600 + 600 open", "<= 150 MB", v, "MB", v is not None and v <= 150)
+v = ms("BM_MoversBoard40x300"); row("movers board of a day", "40 races x 18, 300 snapshots", "<= 50 ms", v, "ms", v is not None and v <= 50)
+v = ms("BM_MoversBoardFloor40x300"); row("floor: read those 40 odds files", "40 x 300 snapshots", "(reference)", v, "ms", None)
 f = ms("BM_SeasonExportFloor"); v = ms("BM_SeasonExportSqlite")
 row("season export to SQLite", "simulated month, 4 tables", ">= 1/2 floor speed (<= 2 x floor)", v, "ms",
     v is not None and f is not None and v <= 2 * f)

@@ -1,7 +1,8 @@
 // Takes the pictures of the manual and the README off-screen: a simulated week imported
 // through the engines into a scratch program folder, then the main window on a race of
 // its last day with results, page by page, the other windows (a backtest over the week
-// among them), the version window and the program icon.
+// among them), the race day's watch and movers board (with the clock put back to the
+// afternoon of the last day), the version window and the program icon.
 //
 //   tidemark_screenshots OUTPUT_FOLDER
 
@@ -15,6 +16,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +27,7 @@
 #include "acquisition/stored_data_import.h"
 #include "gui/backtest_form.h"
 #include "gui/main_form.h"
+#include "gui/movers_form.h"
 #include "gui/qt_host.h"
 #include "host/silent_host.h"
 #include "gui/time_dialogs.h"
@@ -195,6 +198,34 @@ int main(int argc, char* argv[])
         backtest.close();
     } else {
         ++failures;
+    }
+
+    // Race day: the same day as if it were today, 16:03, with the watch switched on and
+    // the movers board looking back on the half hour before 15:30.
+    host.clock = text::DateTime{2024, 1, 12, 16, 3, 0};
+    model.panel().DateComboChange(0);
+    if (f.DatList->count() > 3)
+        model.panel().DatListClick(3);
+    if (auto* watch = f.findChild<QToolButton*>(QStringLiteral("OddsWatchBtn"))) {
+        watch->click();
+        // One round: every race within the hour, the open one among them.
+        for (int i = 0; i < 40 && model.oddsWatch().watch().statusText().find(text::sj("次回")) == std::string::npos; ++i)
+            host.fire(TimerId::OddsWatchTimer);
+        save(f, out, "odds_watch.png");
+        watch->click();
+    }
+    if (auto* set = f.findChild<QToolButton*>(QStringLiteral("OddsWatchSetBtn"))) {
+        whenModal(out, "dialog_odds_watch.png");
+        set->click();
+    }
+    if (auto* movers = f.findChild<QPushButton*>(QStringLiteral("MoversBtn"))) {
+        movers->click();
+        if (auto* board = f.findChild<gui::TMoversForm*>(QStringLiteral("TMoversForm"))) {
+            model.movers().selectWindow(3);
+            model.movers().TimeEditChange(15 * 60 + 30);
+            save(*board, out, "window_movers.png");
+            board->close();
+        }
     }
 
     for (int size : {48, 128, 256}) {

@@ -470,7 +470,10 @@ void StoredDataImport::cancel()
 
 void StoredDataImport::serviceSettings()
 {
-    if (m_phase != Phase::Idle || m_channel.busy()) {
+    // The component's dialog is a call of the service like any other: background work
+    // (the odds watch) closes its transfer first.
+    NvChannel::Claim claim(m_channel);
+    if (m_phase != Phase::Idle || !claim) {
         m_host.beep();
         m_host.information(busyRefusalText());
         return;

@@ -7,9 +7,11 @@
 
 #include "acquisition/batch_odds_import.h"
 #include "acquisition/nv_channel.h"
+#include "acquisition/odds_watch.h"
 #include "acquisition/realtime_fetch.h"
 #include "acquisition/stored_data_import.h"
 #include "analysis/race_calendar.h"
+#include "settings/settings_keys.h"
 #include "store/record_store.h"
 #include "text/cp932.h"
 #include "text/date_time.h"
@@ -165,6 +167,87 @@ ExitCode commandResults(Session& s)
     }
     if (errors > 0)
         throw CommandError(ExitCode::Service, "the results fetch failed (see ErrorLog.txt)");
+    return ExitCode::Ok;
+}
+
+namespace {
+
+// A whole number of minutes from `min` to `max` given as --name, or the stored setting.
+int minutesOption(Session& s, const char* name, const settings::IntSetting& stored, int min, int max)
+{
+    const std::string* v = s.inv().option(name);
+    if (!v)
+        return std::clamp(stored.read(s.ini()), min, max);
+    std::int32_t n = 0;
+    if (!allDigits(*v) || !text::tryParseInt32(*v, n) || n < min || n > max)
+        throw CommandError(ExitCode::Usage, std::string("malformed ") + name + " " + *v + " (minutes, " +
+                                                std::to_string(min) + "-" + std::to_string(max) + ")");
+    return n;
+}
+
+} // namespace
+
+ExitCode commandWatch(Session& s)
+{
+    using acquisition::OddsWatch;
+    const int every = minutesOption(s, "--every", settings::OddsWatchEvery, OddsWatch::kMinEvery, OddsWatch::kMaxEvery);
+    const int ahead = minutesOption(s, "--ahead", settings::OddsWatchAhead, OddsWatch::kMinAhead, OddsWatch::kMaxAhead);
+    s.loadDay(s.inv().positional[0]);
+    const std::string today = text::formatDateTime("yyyymmdd", s.host().now());
+    const auto day = store::dateOfDayLabel(s.panel().DateCombo().text());
+    if (!day || *day != today)
+        throw CommandError(ExitCode::Usage, "the watch follows today's races: " + s.inv().positional[0] +
+                                                " is not today (" + today + ")");
+    std::vector<std::string> raceCards;
+    for (const analysis::RaceListEntry& e : s.panel().raceEntries())
+        raceCards.push_back(s.panel().dayTable().slots[static_cast<std::size_t>(e.slot)].raRecord);
+    if (raceCards.empty())
+        throw CommandError(ExitCode::NotFound, "the day " + s.inv().positional[0] + " has no race to watch");
+
+    prepareStore(s);
+    acquisition::NvChannel channel(s.link());
+    store::RecordStore store{s.layout()};
+    OddsWatch watch(channel, s.host(), store, s.home());
+    watch.setTimes(ahead, every);
+    watch.setDay(raceCards);
+    const std::function<bool()> interrupted =
+        s.env().catchInterrupt ? s.env().catchInterrupt() : std::function<bool()>([] { return false; });
+    // Past midnight the day is over, whatever the watch still waits for.
+    bool dayOver = false;
+    watch.setStopRequested([&] { return dayOver || interrupted(); });
+    std::string lastError;
+    watch.setOnChange([&] {
+        dayOver = dayOver || watch.state() == OddsWatch::State::NotToday;
+        s.host().progress(watch.statusText());
+        if (watch.lastError() != lastError) {
+            lastError = watch.lastError();
+            if (!lastError.empty())
+                s.host().note(text::toUtf8(lastError));
+        }
+    });
+    s.host().note("watching the races at most " + std::to_string(ahead) + " minutes before their post, every " +
+                  std::to_string(every) + " minutes; Ctrl-C stops");
+    watch.start();
+    s.host().runTimer(TimerId::OddsWatchTimer);
+
+    const std::string fetched = std::to_string(watch.racesFetched()) + " race fetches";
+    switch (watch.state()) {
+    case OddsWatch::State::Failed:
+        throw CommandError(ExitCode::File, text::toUtf8(watch.lastError()));
+    case OddsWatch::State::Finished:
+        s.host().note("the day's last post has passed; " + fetched);
+        break;
+    case OddsWatch::State::Off:
+    case OddsWatch::State::NotToday:
+    case OddsWatch::State::Waiting:
+    case OddsWatch::State::Fetching:
+    case OddsWatch::State::WaitingForService:
+        s.host().note("stopped; " + fetched + ", every file written is whole");
+        break;
+    }
+    if (watch.requestErrors() > 0)
+        throw CommandError(ExitCode::Service, "the data service failed for " + std::to_string(watch.requestErrors()) +
+                                                  " request(s); the odds files of those races were kept as they were");
     return ExitCode::Ok;
 }
 

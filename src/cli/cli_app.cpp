@@ -41,6 +41,14 @@ std::span<const CommandInfo> commands()
          "tidemark2nv odds DAY | odds --month YYYYMM | odds --year YYYY\n"
          "  The batch odds import: the odds series of every race of the stored day, or of\n"
          "  every stored day of the month or year, into the races' odds files.\n"},
+        {"watch", commandWatch, 1, 1, {"--every", "--ahead"},
+         "tidemark2nv watch DAY [--every M] [--ahead N]\n"
+         "  The odds watch of race day (the window's \"オッズ監視\"): DAY must be today. The odds\n"
+         "  of every race whose post is at most N minutes away and not yet past are fetched\n"
+         "  into the races' odds files every M minutes (1-30), nearest post first, until the\n"
+         "  day's last post; Ctrl-C stops it between two requests, every file written whole.\n"
+         "  Defaults: the window's settings (OddsWatch/Every 2, OddsWatch/Ahead 60; N 5-240).\n"
+         "  Progress and errors on stderr; a failed request is logged and the watch goes on.\n"},
         {"results", commandResults, 1, 1, {},
          "tidemark2nv results DAY\n"
          "  The results fetch of the stored day: race cards, runners and payouts updated.\n"},
@@ -65,6 +73,15 @@ std::span<const CommandInfo> commands()
          "         2 N minutes before each race's post time\n"
          "  --time hhmm for kinds 0 and 1, --minutes N (3-59) for kind 2, --what the values;\n"
          "  defaults: the last choice of the window (settings section CSVTime).\n"},
+        {"movers", commandMovers, 1, 1, {"--at", "--window", "--top"},
+         "tidemark2nv movers DAY --at hhmm [--window W] [--top K]\n"
+         "  The movers board (the window's \"オッズ急変\") at the clock time hhmm of the day:\n"
+         "  every runner whose win odds are priced at both snapshots, A (the latest announced\n"
+         "  by hhmm minus W minutes) and B (the latest by hhmm), by the change of its win\n"
+         "  share (80 / odds, points) from A to B, the largest rise first. Printed as the\n"
+         "  window copies it: a title line, then the rows, cells separated by TAB.\n"
+         "  --window 5, 10, 15 or 30 (default: the window's last choice, 10); --top K: the\n"
+         "  first K rows only.\n"},
         {"table", commandTable, 3, 5, {"--moment"},
          "tidemark2nv table DAY RACE PAGE [INNER [INNER2]] [--moment \"mm/dd hh:nn\"]\n"
          "  The text the clipboard button of the window copies on that page: the title lines\n"
@@ -142,7 +159,8 @@ const CommandInfo* findCommand(std::string_view name)
 const std::set<std::string> kValueOptions{"--home", "--encoding", "--since",  "--month", "--year",
                                           "--kind", "--time",     "--minutes", "--what",  "--out",
                                           "--moment", "--from",   "--to",      "--format", "--dsn",
-                                          "--tables", "--rule",   "--at",      "--bet",    "--csv"};
+                                          "--tables", "--rule",   "--at",      "--bet",    "--csv",
+                                          "--every",  "--ahead",  "--window",  "--top"};
 
 Invocation parse(const std::vector<std::string>& args)
 {

@@ -4,6 +4,7 @@
 // function here, so tests run it without starting a process.
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ struct Environment {
     std::filesystem::path defaultHome;
     Clock clock;          // empty: this machine's clock
     bool realTime = true; // wait the 10 ms of the download polling between polls
+    // For a command that runs until it is interrupted (watch): starts catching Ctrl-C and
+    // gives the question whether it came. Empty: such a command runs to its own end.
+    std::function<std::function<bool()>()> catchInterrupt;
 };
 
 // Runs one command line (arguments after the program name, UTF-8).

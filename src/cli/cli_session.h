@@ -86,6 +86,8 @@ ExitCode commandRaces(Session& s);
 ExitCode commandTimes(Session& s);
 ExitCode commandCsv(Session& s);
 ExitCode commandTable(Session& s);
+ExitCode commandWatch(Session& s);
+ExitCode commandMovers(Session& s);
 ExitCode commandExport(Session& s);
 ExitCode commandBacktest(Session& s);
 

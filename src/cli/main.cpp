@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "text/console_interrupt.h"
 
 int main(int argc, char** argv)
 {
@@ -16,6 +17,10 @@ int main(int argc, char** argv)
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec)
         exe = std::filesystem::absolute(argv[0], ec);
-    tidemark::cli::Environment env{std::cout, std::cerr, exe.parent_path(), {}, true};
+    const auto catchInterrupt = [] {
+        tidemark::text::catchConsoleInterrupt();
+        return std::function<bool()>([] { return tidemark::text::consoleInterruptRequested(); });
+    };
+    tidemark::cli::Environment env{std::cout, std::cerr, exe.parent_path(), {}, true, catchInterrupt};
     return static_cast<int>(tidemark::cli::run(args, env));
 }

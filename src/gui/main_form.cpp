@@ -18,6 +18,8 @@
 #include "gui/backtest_form.h"
 #include "gui/get_data_form.h"
 #include "gui/main_pages.h"
+#include "gui/movers_form.h"
+#include "gui/odds_watch_bar.h"
 #include "gui/oz_get_form.h"
 #include "gui/tokutei_jikoku_form.h"
 #include "gui/qt_host.h"
@@ -98,9 +100,11 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
     setCentralWidget(central);
     buildPages();
 
-    // One simple panel; hints of the control under the mouse appear here.
+    // One simple panel; hints of the control under the mouse appear here, the odds watch
+    // at its right.
     statusBar()->setObjectName(QStringLiteral("StatusLine"));
     statusBar()->setSizeGripEnabled(true);
+    m_watchBar = new OddsWatchBar(m_model, this, *statusBar());
 }
 
 TMainForm::~TMainForm()
@@ -112,6 +116,12 @@ void TMainForm::statusLabelChanged()
 {
     DLlabel->setText(qs(m_model.DLlabel()));
     DLlabel->repaint();
+}
+
+void TMainForm::oddsWatchChanged()
+{
+    if (m_watchBar)
+        m_watchBar->showState();
 }
 
 void TMainForm::momentViewChanged()
@@ -204,6 +214,8 @@ QWidget* TMainForm::buildButtonBar()
             [this] { m_model.KekkaGetBtnClick(); });
     connect(add("SokuhoOddsBtn", texts::kBtnSokuhoOdds, texts::kHintSokuhoOdds), &QPushButton::clicked, this,
             [this] { m_model.SokuhoOddsBtnClick(); });
+    connect(add("MoversBtn", texts::kBtnMovers, texts::kHintMovers), &QPushButton::clicked, this,
+            &TMainForm::MoversBtnClick);
     h->addStretch(1);
     return bar;
 }
@@ -265,6 +277,14 @@ void TMainForm::closeEvent(QCloseEvent* e)
     p.height = height();
     m_model.close(p);
     e->accept();
+}
+
+// "オッズ急変": the movers board of the loaded day, in a window of its own.
+void TMainForm::MoversBtnClick()
+{
+    if (!m_moversForm)
+        m_moversForm = new TMoversForm(m_model.movers(), this);
+    m_moversForm->showBoard();
 }
 
 void TMainForm::VersionBtnClick()

@@ -23,6 +23,8 @@ class QtHost;
 class RaceHeaderPanel;
 class RacePanel;
 class MainPages;
+class OddsWatchBar;
+class TMoversForm;
 class TOzGetForm;
 class TTokuteiJikokuForm;
 class TBacktestForm;
@@ -65,7 +67,9 @@ private:
     void JVBtnClick();
     void statusLabelChanged() override;
     void momentViewChanged() override;
+    void oddsWatchChanged() override;
     void VersionBtnClick();
+    void MoversBtnClick();
 
     MainWindowModel& m_model;
     QtHost& m_host;
@@ -74,6 +78,8 @@ private:
     RacePanel* m_racePanel = nullptr;
     MainPages* m_mainPages = nullptr;
     QLabel* m_copyNotice = nullptr;
+    OddsWatchBar* m_watchBar = nullptr;         // in the status bar
+    TMoversForm* m_moversForm = nullptr;        // made when first opened, kept
     TOzGetForm* m_ozGetForm = nullptr;          // lives as long as the main window
     TTokuteiJikokuForm* m_tokuteiForm = nullptr;
     TBacktestForm* m_backtestForm = nullptr;    // lives as long as the main window

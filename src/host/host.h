@@ -16,6 +16,8 @@ enum class TimerId {
     Timer4,        // automatic results fetch of the main window
     TimerNVStatus, // download polling of the stored-data import
     Timer1,        // one-second clipboard notice
+    OddsWatchTimer, // the odds watch of race day: its heartbeat and its steps
+    MoversTimer,    // the movers board following the clock: one refresh a minute
     BacktestPoll,  // the backtest window takes over its worker's progress
 };
 

@@ -408,7 +408,8 @@ CellStyle advantageStyle(const TextGrid& grid, int row, int col, const RenderCon
     return s;
 }
 
-// The selected row (or cell) keeps its colours and is framed, like a focus rectangle.
+} // namespace
+
 void outlineSelection(CellStyle& s, const TextGrid& grid, int col)
 {
     s.addLine(CellEdge::Top, colours::black);
@@ -419,8 +420,6 @@ void outlineSelection(CellStyle& s, const TextGrid& grid, int col)
     if (cellMode || col == grid.colCount() - 1)
         s.addLine(CellEdge::Right, colours::black);
 }
-
-} // namespace
 
 CellStyle styleFor(GridId id, const TextGrid& grid, int row, int col, const StyleContext& context)
 {

@@ -128,4 +128,7 @@ constexpr int pointsToPixels(int points)
 // never shows a selected row.
 CellStyle styleFor(GridId id, const TextGrid& grid, int row, int col, const StyleContext& context);
 
+// The selected row (or cell) keeps its colours and is framed, like a focus rectangle.
+void outlineSelection(CellStyle& s, const TextGrid& grid, int col);
+
 } // namespace tidemark::presentation

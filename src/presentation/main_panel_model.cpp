@@ -121,8 +121,10 @@ void MainPanelModel::loadDay()
         notifyRaces();
 
         std::error_code ec;
-        if (m_day.dayFile.empty() || !std::filesystem::is_regular_file(m_day.dayFile, ec))
+        if (m_day.dayFile.empty() || !std::filesystem::is_regular_file(m_day.dayFile, ec)) {
+            m_steps->dayLoaded();
             return;
+        }
 
         m_panel1Visible = false;
         notifyPanels();
@@ -155,6 +157,7 @@ void MainPanelModel::loadDay()
             m_timerRunning = true;
         }
 
+        m_steps->dayLoaded();
         if (m_datList.empty())
             return;
         m_datList.itemIndex = std::min(m_table.lastViewedRace, m_datList.count() - 1);
@@ -285,6 +288,28 @@ void MainPanelModel::selectMoment()
     m_panel1Visible = true;
     notifyLabels();
     notifyPanels();
+}
+
+void MainPanelModel::reopenRace()
+{
+    if (!raceOpenable())
+        return;
+    const bool newest = m_timeCombo.itemIndex >= 0 && m_timeCombo.itemIndex == m_timeCombo.count() - 1;
+    const std::string selected = m_timeCombo.text();
+    openRace(); // selects the newest moment
+    if (!newest && !selected.empty())
+        selectMomentText(selected);
+}
+
+bool MainPanelModel::selectMomentText(std::string_view timeText)
+{
+    for (int i = m_timeCombo.count() - 1; i >= 0; --i)
+        if (m_timeCombo.items[static_cast<std::size_t>(i)] == timeText) {
+            if (i != m_timeCombo.itemIndex)
+                selectTime(i);
+            return true;
+        }
+    return false;
 }
 
 // --- navigation -----------------------------------------------------------------

@@ -64,6 +64,9 @@ public:
     virtual void resultsLabels() {}
     virtual void timeSeriesTables() {}     // time-series tables, anomaly tables, chart selections
     virtual void sortFlagsReset() {}
+    // The day's race cards and runners are in the day table and its race list is built
+    // (also for a day without races); the race is opened next.
+    virtual void dayLoaded() {}
     // A moment is about to be loaded (the TimeCombo selection is set): the race card is
     // hidden until the moment has been analysed.
     virtual void momentSelectionStarting() {}
@@ -99,6 +102,13 @@ public:
     void openRace();
     // Loads the TimeCombo selection and runs the moment's analysis.
     void selectMoment();
+    // The open race read again from its odds files (the odds watch replaced them): the
+    // selected moment stays selected, and a selection of the newest moment moves on to
+    // the new newest one.
+    void reopenRace();
+    // Selects the time-list item `timeText` ("mm/dd hh:nn"; the last of equal items) and
+    // loads it; false, and nothing changes, when the list has no such item.
+    bool selectMomentText(std::string_view timeText);
 
     // --- handlers ---------------------------------------------------------------
     void DateComboChange(int index);

@@ -44,6 +44,11 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
     , m_sorting(m_grids)
     , m_ozGet(m_channel, m_host, m_store, [this] { return m_panel.DatList().count(); })
     , m_tokutei(m_host, m_ini, store::StoreLayout(m_programFolder))
+    , m_oddsWatch(m_channel, m_host, m_store, m_ini, m_programFolder)
+    , m_movers(m_host, m_ini, m_panel,
+               [this](const std::string& day, const std::string& race, const std::string& moment) {
+                   m_panel.openRaceAt(day, race, moment);
+               })
     , m_backtest(m_host, m_ini, store::StoreLayout(m_programFolder))
 {
     presentation::layOutAllGrids(m_grids);
@@ -55,6 +60,11 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
         if (m_observer)
             m_observer->statusLabelChanged();
     });
+    m_oddsWatch.setOnChange([this] {
+        if (m_observer)
+            m_observer->oddsWatchChanged();
+    });
+    m_oddsWatch.setOnRaceWritten([this](std::string_view raceKey) { oddsWatchWrote(raceKey); });
 }
 
 void MainWindowModel::create()
@@ -285,6 +295,26 @@ void MainWindowModel::selectedMomentAnalysis(const analysis::SelectedSnapshot& s
                                     m_matrix.matrixRefresh());
     if (m_observer)
         m_observer->momentViewChanged();
+}
+
+void MainWindowModel::dayLoaded()
+{
+    std::vector<std::string> raceCards;
+    for (const analysis::RaceListEntry& e : m_panel.raceEntries())
+        raceCards.push_back(m_panel.dayTable().slots[static_cast<std::size_t>(e.slot)].raRecord);
+    m_oddsWatch.dayLoaded(raceCards);
+    if (m_movers.isOpen())
+        m_movers.open();
+}
+
+// New odds of a race: the open race is read again if it is that one, where the user
+// stands in it kept; an open board is built again.
+void MainWindowModel::oddsWatchWrote(std::string_view raceKey)
+{
+    if (const analysis::RaceSlot* slot = m_panel.currentSlot())
+        if (text::bytesAt(slot->raRecord, 12, 16) == raceKey)
+            m_panel.reopenRace();
+    m_movers.oddsWritten();
 }
 
 } // namespace tidemark

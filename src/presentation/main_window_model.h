@@ -21,6 +21,8 @@
 #include "presentation/grid_sorting.h"
 #include "presentation/main_panel_model.h"
 #include "presentation/matrix_model.h"
+#include "presentation/movers_board_model.h"
+#include "presentation/odds_watch_model.h"
 #include "presentation/oz_get_model.h"
 #include "presentation/tokutei_jikoku_model.h"
 #include "presentation/results_panel_model.h"
@@ -49,6 +51,7 @@ public:
     virtual ~MainWindowObserver() = default;
     virtual void momentViewChanged() {} // labels and lists of the selected moment
     virtual void statusLabelChanged() {} // DLlabel
+    virtual void oddsWatchChanged() {}   // the watch's switch and its status-bar text
 };
 
 class MainWindowModel : private RaceViewSteps {
@@ -129,6 +132,10 @@ public:
     acquisition::NvChannel& channel() { return m_channel; }
     store::RecordStore& recordStore() { return m_store; }
 
+    // The odds watch of race day and the movers board "オッズ急変" over the loaded day.
+    presentation::OddsWatchModel& oddsWatch() { return m_oddsWatch; }
+    presentation::MoversBoardModel& movers() { return m_movers; }
+
     IniFile& settings() { return m_ini; }
     ErrorLog& errorLog() { return m_errorLog; }
     NvLink& link() { return m_link; }
@@ -154,6 +161,8 @@ private:
     void payoutsChanged();
     void momentSelectionStarting() override;
     void selectedMomentAnalysis(const analysis::SelectedSnapshot& snapshot) override;
+    void dayLoaded() override;
+    void oddsWatchWrote(std::string_view raceKey);
 
     acquisition::FetchSelection fetchSelection() const;
     void fetchResults(bool silent);
@@ -175,6 +184,8 @@ private:
     presentation::GridSorting m_sorting;
     presentation::OzGetModel m_ozGet;
     TokuteiJikokuFormModel m_tokutei;
+    presentation::OddsWatchModel m_oddsWatch;
+    presentation::MoversBoardModel m_movers;
     presentation::BacktestFormModel m_backtest;
     MainWindowObserver* m_observer = nullptr;
     std::string m_version;

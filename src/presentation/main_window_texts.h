@@ -41,6 +41,8 @@ inline constexpr const char* kBtnKekkaGet = "結果情報";
 inline constexpr const char* kHintKekkaGet = "レース結果データを取得します";
 inline constexpr const char* kBtnSokuhoOdds = "ｵｯｽﾞ取得";
 inline constexpr const char* kHintSokuhoOdds = "速報オッズを取得します";
+inline constexpr const char* kBtnMovers = "オッズ急変";
+inline constexpr const char* kHintMovers = "単勝の支持が急に集まっている馬をその日の全レースから一覧にします";
 
 inline constexpr const char* kVersionCaption = "ﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* kOzGetCaption = "オッズ一括取得";

@@ -87,6 +87,13 @@ inline constexpr TextSetting DansoBorderRatioF1{"Danso", "BorderRatioF1", "1.5"}
 inline constexpr TextSetting DansoBorderRatioF2{"Danso", "BorderRatioF2", "1.5"};
 inline constexpr TextSetting DansoBorderRatioUR{"Danso", "BorderRatioUR", "1.5"};
 
+// The odds watch of race day ("オッズ監視"): the races whose post is at most Ahead
+// minutes away are fetched every Every minutes.
+inline constexpr IntSetting OddsWatchAhead{"OddsWatch", "Ahead", 60};
+inline constexpr IntSetting OddsWatchEvery{"OddsWatch", "Every", 2};
+// The movers board ("オッズ急変"): the window W of its last use, in minutes.
+inline constexpr IntSetting MoversWindow{"Movers", "Window", 10};
+
 inline constexpr TextSetting CsvTimeTokutei{"CSVTime", "tokutei", "0930"};
 inline constexpr IntSetting CsvTimeB4hasso{"CSVTime", "b4hasso", 10};
 inline constexpr IntSetting CsvTimeProperty{"CSVTime", "property", 0};

@@ -7,6 +7,7 @@
 
 #include "acquisition/acquisition_fixture.h"
 #include "acquisition/batch_odds_import.h"
+#include "acquisition/odds_watch.h"
 #include "acquisition/realtime_fetch.h"
 #include "acquisition/stored_data_import.h"
 #include "acquisition/tap_link.h"
@@ -331,6 +332,129 @@ TEST_F(SimulatedServiceTest, RealtimeFaultsAreShownLoggedAndKeepTheStoredSeries)
                   stored.at(std::filesystem::relative(store.layout().oddsFile(StoreKind::O1, key), dir / "Data").string()));
         EXPECT_EQ(rig.tap->calls.back(), "NVClose");
     }
+}
+
+// The odds watch on a live race day: the races near their post in post order, a faulted
+// request that only costs its race that round, and a user's fetch in the middle of a
+// round that goes first.
+TEST_F(SimulatedServiceTest, OddsWatchFollowsTheDayThroughAFaultAndAUsersFetch)
+{
+    host.clock = {2024, 1, 12, 7, 0, 0};
+    SimRig rig(host, {{"NVRTOpen", -301, 3, 1}}); // the day's third real-time request fails
+    importAll(rig);
+    const std::string lbl = dayLabel(text::DateTime{2024, 1, 12});
+    const auto raLines = lines(store.layout().raFile(lbl), StoreKind::RA);
+    // The day's races by post time, read from the race cards.
+    std::vector<std::pair<int, std::string>> posts;
+    for (const std::string& l : raLines) {
+        const std::string_view post = text::bytesAt(l, 874, 4);
+        posts.emplace_back(static_cast<int>(text::readInt(post.substr(0, 2)) * 60 + text::readInt(post.substr(2, 2))),
+                           std::string(text::bytesAt(l, 12, 16)));
+    }
+    std::sort(posts.begin(), posts.end());
+    const auto dueAt = [&posts](int nowMinute) {
+        std::vector<std::string> keys;
+        for (const auto& [minute, key] : posts)
+            if (minute > nowMinute && minute - nowMinute <= 60)
+                keys.push_back(key);
+        return keys;
+    };
+    const auto requestsOf = [](const std::vector<std::string>& keys) {
+        std::vector<std::string> r;
+        for (const std::string& k : keys) {
+            r.push_back("0B41 " + k);
+            r.push_back("0B42 " + k);
+        }
+        return r;
+    };
+    const auto lastAnnouncement = [this](const std::string& key) {
+        const auto l = lines(store.layout().oddsFile(StoreKind::O1, key), StoreKind::O1);
+        return l.empty() ? std::string() : std::string(text::bytesAt(l.back(), 28, 8));
+    };
+
+    // The first minute of the day with the most races within the hour.
+    int start = 0;
+    for (int m = 0; m < 24 * 60; ++m)
+        if (dueAt(m).size() > dueAt(start).size())
+            start = m;
+    host.clock = {2024, 1, 12, start / 60, start % 60, 0};
+    const std::vector<std::string> due = dueAt(start);
+    ASSERT_GE(due.size(), 3u);
+    acquisition::OddsWatch watch(*rig.channel, host, store, dir.path());
+    std::vector<std::string> written;
+    watch.setOnRaceWritten([&](std::string_view key) { written.emplace_back(key); });
+    watch.setDay(raLines);
+    watch.setTimes(60, 2);
+    const auto runRound = [&] {
+        for (int i = 0; i < 200 && host.fire(TimerId::OddsWatchTimer); ++i)
+            if (watch.statusText().find(sj("次回")) != std::string::npos)
+                break;
+    };
+    rig.tap->realtimeRequests.clear();
+    watch.start();
+    runRound();
+    EXPECT_EQ(rig.tap->realtimeRequests, requestsOf(due));
+    // The faulted request was the second race's win odds: logged, its file left alone,
+    // its quinella and every later race fetched.
+    const std::string faulted = due[1];
+    EXPECT_TRUE(lastAnnouncement(faulted).empty());
+    EXPECT_TRUE(std::filesystem::exists(store.layout().oddsFile(StoreKind::O2, faulted)));
+    EXPECT_EQ(watch.requestErrors(), 1);
+    EXPECT_NE(errorLogText().find(sj("R:ｵｯｽﾞ監視エラー：") + nvMessage(NvOperation::NVRTOpen, -301)), std::string::npos);
+    EXPECT_EQ(written, due);
+    const std::string now = text::formatDateTime("mmddhhnn", host.clock);
+    for (const std::string& key : due)
+        if (key != faulted) {
+            ASSERT_FALSE(lastAnnouncement(key).empty()) << key;
+            EXPECT_LE(lastAnnouncement(key), now) << key;
+        }
+    EXPECT_TRUE(watch.on());
+
+    // Two minutes on, the next round; the user fetches the day's last race meanwhile.
+    const std::string firstSeen = lastAnnouncement(due[0]);
+    host.clock.minute += 2;
+    if (host.clock.minute >= 60) {
+        host.clock.minute -= 60;
+        ++host.clock.hour;
+    }
+    const std::string userKey = posts.back().second;
+    const auto userRa = std::find_if(raLines.begin(), raLines.end(),
+                                     [&](const std::string& l) { return text::bytesAt(l, 12, 16) == userKey; });
+    acquisition::RealtimeFetch fetch(*rig.channel, host, store, dir.path());
+    std::vector<std::string> userLabels;
+    fetch.setOnLabel([&] { userLabels.push_back(fetch.dlLabel()); });
+    acquisition::FetchSelection sel;
+    sel.daySelected = sel.raceSelected = true;
+    sel.slot0Ra = raLines.front();
+    sel.raceRa = *userRa;
+    bool clicked = false;
+    host.onProcessEvents = [&] {
+        if (!clicked && rig.channel->held() && !rig.channel->busy()) {
+            clicked = true;
+            fetch.fetchOdds(sel, {});
+        }
+    };
+    rig.tap->realtimeRequests.clear();
+    runRound();
+    host.onProcessEvents = nullptr;
+    ASSERT_TRUE(clicked);
+    const std::vector<std::string> dueNow = dueAt(start + 2);
+    std::vector<std::string> expected{"0B41 " + dueNow.front(), "0B41 " + userKey, "0B42 " + userKey};
+    for (const std::string& r : requestsOf(dueNow))
+        expected.push_back(r);
+    EXPECT_EQ(rig.tap->realtimeRequests, expected);
+    // The user's fetch ran without an error, the interrupted race was fetched again and
+    // the faulted one has its win odds now.
+    for (const std::string& label : userLabels)
+        EXPECT_TRUE(label.empty() || label.find(sj("オッズ取得中")) != std::string::npos) << text::toUtf8(label);
+    EXPECT_TRUE(host.boxes.size() <= 1u); // the import's own box only
+    EXPECT_FALSE(lastAnnouncement(userKey).empty());
+    EXPECT_GE(lastAnnouncement(due[0]), firstSeen);
+    EXPECT_FALSE(lastAnnouncement(faulted).empty());
+    EXPECT_EQ(watch.requestErrors(), 1);
+    // Nothing was left open: the service takes a new request.
+    EXPECT_EQ(rig.sim->NVRTOpen("0B41", due[0]), 0);
+    rig.sim->NVClose();
 }
 
 } // namespace

@@ -17,6 +17,7 @@ public:
     // After this many NVGets calls every further one answers 0 (the end); -1: never.
     int getsLimit = -1;
     std::vector<std::string> calls;
+    std::vector<std::string> realtimeRequests; // "0B41 <race key>" of every NVRTOpen
     int opens = 0;
     int closes = 0;
 
@@ -48,6 +49,7 @@ public:
     int NVRTOpen(std::string_view spec, std::string_view key) override
     {
         calls.push_back("NVRTOpen");
+        realtimeRequests.push_back(std::string(spec) + " " + std::string(key));
         ++opens;
         return m_inner.NVRTOpen(spec, key);
     }

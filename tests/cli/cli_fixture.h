@@ -9,8 +9,12 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "cli/cli_app.h"
+#include "store/store_layout.h"
 #include "support/temp_dir.h"
+#include "text/file_io.h"
 
 namespace tidemark::testing {
 
@@ -33,7 +37,7 @@ inline CliRun runCli(const std::filesystem::path& home, std::vector<std::string>
         args.insert(args.begin(), {"--home", home.string()});
     std::ostringstream out;
     std::ostringstream err;
-    cli::Environment env{out, err, home, [] { return text::DateTime{2024, 1, 15, 12, 0, 0}; }, false};
+    cli::Environment env{out, err, home, [] { return text::DateTime{2024, 1, 15, 12, 0, 0}; }, false, {}};
     CliRun r;
     r.code = cli::run(args, env);
     r.out = out.str();
@@ -48,6 +52,24 @@ inline std::vector<std::string> outputLines(const std::string& text)
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+// Every odds file of the race day `yyyymmdd` is made of whole records, and no temporary
+// file is left beside them.
+inline void expectWholeOddsFiles(const std::filesystem::path& home, const std::string& yyyymmdd)
+{
+    const auto folder = store::StoreLayout(home).oddsFolder(yyyymmdd);
+    ASSERT_TRUE(std::filesystem::exists(folder));
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        ASSERT_TRUE(name.ends_with(".nvO1") || name.ends_with(".nvO2")) << name;
+        const std::size_t size = name.ends_with(".nvO1") ? 962 : 2042;
+        const std::string bytes = text::readFile(e.path());
+        EXPECT_FALSE(bytes.empty()) << name;
+        EXPECT_EQ(bytes.size() % size, 0u) << name;
+        for (std::size_t at = size - 2; at < bytes.size(); at += size)
+            EXPECT_EQ(bytes.substr(at, 2), "\r\n") << name;
+    }
 }
 
 } // namespace tidemark::testing

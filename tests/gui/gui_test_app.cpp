@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QTimer>
 
 namespace tidemark::testing {
 namespace {
@@ -32,6 +35,24 @@ QApplication& guiApp()
     static char* argv[] = {name, nullptr};
     ownApp = new QApplication(argc, argv);
     return *ownApp;
+}
+
+void whenModal(const std::function<void(QDialog&)>& act)
+{
+    QTimer::singleShot(0, [act] {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        act(*d);
+        if (d->isVisible())
+            d->reject();
+    });
+}
+
+void pressOk(QDialog& d)
+{
+    for (QPushButton* b : d.findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("OK"))
+            b->click();
 }
 
 } // namespace tidemark::testing

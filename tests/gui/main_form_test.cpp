@@ -133,24 +133,8 @@ TEST(MainForm, MenusButtonsPagesAndPlacement)
     EXPECT_EQ(p.height, 700);
 }
 
-// Acts on the dialog once it is shown modally, then presses its OK button.
-void whenModal(const std::function<void(QDialog&)>& act)
-{
-    QTimer::singleShot(0, [act] {
-        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        act(*d);
-        if (d->isVisible())
-            d->reject();
-    });
-}
-
-void pressOk(QDialog& d)
-{
-    for (QPushButton* b : d.findChildren<QPushButton*>())
-        if (b->text() == QStringLiteral("OK"))
-            b->click();
-}
+using tidemark::testing::pressOk;
+using tidemark::testing::whenModal;
 
 TEST(TimeDialogs, OkWritesTheirKeysAndRefusesPointsOutOfOrder)
 {

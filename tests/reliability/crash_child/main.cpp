@@ -91,6 +91,6 @@ int main(int argc, char** argv)
         });
     }
     std::vector<std::string> args(argv + 1, argv + argc);
-    tidemark::cli::Environment env{std::cout, std::cerr, std::filesystem::current_path(), {}, true};
+    tidemark::cli::Environment env{std::cout, std::cerr, std::filesystem::current_path(), {}, true, {}};
     return static_cast<int>(tidemark::cli::run(args, env));
 }

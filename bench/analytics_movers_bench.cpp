@@ -1,0 +1,135 @@
+// The movers board of a busy race day (a program of its own: it needs neither SQLite
+// nor the companion tool, unlike analytics_bench): 40 races at four tracks, 18 runners each, 300
+// win/place announcements a race (one a minute from 09:00), the board taken at 13:30 with
+// a window of 10 minutes; and its floor, reading those 40 odds files and splitting them
+// into lines, which every board has to do.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "analysis/day_table.h"
+#include "analysis/race_calendar.h"
+#include "analysis/snapshot_series.h"
+#include "analytics/movers_board.h"
+#include "records/record_builder.h"
+#include "store/store_layout.h"
+#include "text/cp932.h"
+#include "text/file_io.h"
+#include "text/number_format.h"
+
+using namespace tidemark;
+
+namespace {
+
+constexpr int kTracks = 4;
+constexpr int kRacesPerTrack = 10;
+constexpr int kRunners = 18;
+constexpr int kSnapshots = 300;
+constexpr const char* kTrackCodes[kTracks] = {"42", "43", "44", "45"};
+constexpr const char* kTrackNames[kTracks] = {"浦和", "船橋", "大井", "川崎"};
+
+std::string crlf(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const std::string& l : lines)
+        out += l + "\r\n";
+    return out;
+}
+
+// A program folder with the day 2024-01-15, built once.
+struct BusyDay {
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / "tidemark_movers_bench";
+    store::StoreLayout layout{folder};
+    analysis::DayTable table;
+    std::vector<analysis::RaceListEntry> races;
+    std::vector<std::filesystem::path> o1Files;
+
+    BusyDay()
+    {
+        std::filesystem::remove_all(folder);
+        text::ensureDirectory(layout.dataFolder());
+        std::vector<std::string> cards;
+        for (int t = 0; t < kTracks; ++t) {
+            std::vector<std::string> runners(216, std::string(records::kSeLineLength, ' '));
+            for (int r = 1; r <= kRacesPerTrack; ++r) {
+                records::RaBuilder ra;
+                ra.date(2024, 1, 15).track(kTrackCodes[t]).meeting(1).day(1).race(r).runners(kRunners);
+                const int post = 14 * 60 + r * 25 + t * 5;
+                ra.startTime(text::formatZeroPad(post / 60, 2) + text::formatZeroPad(post % 60, 2));
+                cards.push_back(ra.line());
+                for (int h = 1; h <= kRunners; ++h) {
+                    records::SeBuilder se;
+                    se.date(2024, 1, 15).track(kTrackCodes[t]).meeting(1).day(1).race(r).horse(h);
+                    runners[static_cast<std::size_t>((r - 1) * 18 + h - 1)] = se.horseName(text::sj("ベンチホース")).line();
+                }
+                std::vector<std::string> series;
+                for (int i = 0; i < kSnapshots; ++i) {
+                    records::O1Builder b;
+                    b.dataKind('0').creationDate("20240115").date(2024, 1, 15).track(kTrackCodes[t]).meeting(1).day(1).race(r);
+                    b.announcement(1, 15, 9 + i / 60, i % 60);
+                    for (int h = 1; h <= kRunners; ++h)
+                        b.win(h, 1.5 + h + ((i * h) % 11) * 0.4, h).place(h, 1.1 + h * 0.2, 1.5 + h * 0.3, h);
+                    series.push_back(b.line());
+                }
+                const std::string key(text::bytesAt(cards.back(), 12, 16));
+                const std::filesystem::path file = layout.oddsFile(store::StoreKind::O1, key);
+                text::ensureDirectory(file.parent_path());
+                text::writeFileAtomic(file, crlf(series));
+                o1Files.push_back(file);
+            }
+            text::writeFileAtomic(layout.dataFolder() / (std::string("2024年01月15日") + kTrackNames[t] + ".nvSEr"),
+                                  crlf(runners));
+        }
+        std::sort(cards.begin(), cards.end());
+        text::writeFileAtomic(layout.dataFolder() / "2024年01月15日.nvRA", crlf(cards));
+        races = analysis::readDayFile(table, analysis::dayFiles(layout, text::sj("2024年01月15日"))).races;
+    }
+    ~BusyDay() { std::filesystem::remove_all(folder); }
+};
+
+BusyDay& day()
+{
+    static BusyDay d;
+    return d;
+}
+
+void BM_MoversBoard40x300(benchmark::State& state)
+{
+    BusyDay& d = day();
+    const analytics::MoversDay movers = analytics::moversDay(d.table, d.races, d.layout);
+    analytics::MoversQuery q;
+    q.atMinute = 13 * 60 + 30;
+    q.windowMinutes = 10;
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        const analytics::MoversBoard board = analytics::buildMoversBoard(movers, q);
+        rows = board.rows.size();
+        benchmark::DoNotOptimize(board.rows.data());
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+    if (rows != static_cast<std::size_t>(kTracks * kRacesPerTrack * kRunners))
+        state.SkipWithError("the board lost runners");
+}
+BENCHMARK(BM_MoversBoard40x300)->Unit(benchmark::kMillisecond);
+
+// What every board reads: the 40 odds files, split into lines.
+void BM_MoversBoardFloor40x300(benchmark::State& state)
+{
+    BusyDay& d = day();
+    std::string bytes;
+    std::vector<std::string_view> lines;
+    for (auto _ : state) {
+        std::size_t total = 0;
+        for (const std::filesystem::path& f : d.o1Files) {
+            analysis::readOddsLineViews(f, bytes, lines);
+            total += lines.size();
+        }
+        benchmark::DoNotOptimize(total);
+    }
+}
+BENCHMARK(BM_MoversBoardFloor40x300)->Unit(benchmark::kMillisecond);
+
+} // namespace

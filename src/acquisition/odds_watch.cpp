@@ -1,0 +1,346 @@
+#include "acquisition/odds_watch.h"
+
+#include <algorithm>
+
+#include "acquisition/record_bytes.h"
+#include "records/keiba_func_nv.h"
+#include "service/error_log.h"
+#include "service/nv_message.h"
+#include "text/cp932.h"
+#include "text/date_time.h"
+#include "text/file_io.h"
+#include "text/number_format.h"
+#include "text/text_functions.h"
+
+namespace tidemark::acquisition {
+
+namespace {
+
+using text::sj;
+
+// "hhmm" in minutes after midnight; -1 for anything that is no time of day.
+int minuteOfHhmm(std::string_view hhmm)
+{
+    if (hhmm.size() != 4 || !std::all_of(hhmm.begin(), hhmm.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return -1;
+    const int hour = (hhmm[0] - '0') * 10 + (hhmm[1] - '0');
+    const int minute = (hhmm[2] - '0') * 10 + (hhmm[3] - '0');
+    return hour > 23 || minute > 59 ? -1 : hour * 60 + minute;
+}
+
+int secondOfDay(const text::DateTime& t) { return (t.hour * 60 + t.minute) * 60 + t.second; }
+
+std::string hhColonNn(int minuteOfDay)
+{
+    return text::formatZeroPad(minuteOfDay / 60 % 24, 2) + ":" + text::formatZeroPad(minuteOfDay % 60, 2);
+}
+
+} // namespace
+
+OddsWatch::OddsWatch(NvChannel& channel, Host& host, store::RecordStore& store, std::filesystem::path programFolder)
+    : m_channel(channel), m_host(host), m_store(store), m_programFolder(std::move(programFolder))
+{
+}
+
+OddsWatch::~OddsWatch()
+{
+    m_host.stopTimer(TimerId::OddsWatchTimer);
+}
+
+void OddsWatch::setTimes(int aheadMinutes, int everyMinutes)
+{
+    m_ahead = std::clamp(aheadMinutes, kMinAhead, kMaxAhead);
+    m_every = std::clamp(everyMinutes, kMinEvery, kMaxEvery);
+}
+
+void OddsWatch::setDay(const std::vector<std::string>& raceCards)
+{
+    std::vector<Race> races;
+    std::string dayKey;
+    for (const std::string& ra : raceCards) {
+        if (record::raceNumber(ra) <= 0 || text::readInt(record::year(ra)) == 0)
+            continue;
+        Race race;
+        race.key = std::string(record::raceKey(ra));
+        race.name = KeibaFuncNV::TrackName(record::trackCode(ra), 2) + text::rightNumber(record::raceNumberText(ra));
+        race.postMinute = minuteOfHhmm(text::bytesAt(ra, 874, 4));
+        if (dayKey.empty())
+            dayKey = std::string(record::dayKey(ra));
+        races.push_back(std::move(race));
+    }
+    std::sort(races.begin(), races.end(), [](const Race& a, const Race& b) {
+        return a.postMinute != b.postMinute ? a.postMinute < b.postMinute : a.key < b.key;
+    });
+    const auto same = [](const Race& a, const Race& b) { return a.key == b.key && a.postMinute == b.postMinute; };
+    if (dayKey == m_dayKey && std::equal(races.begin(), races.end(), m_races.begin(), m_races.end(), same))
+        return;
+    m_races = std::move(races);
+    m_dayKey = std::move(dayKey);
+    m_queue.clear();
+    m_nextRoundSecond = 0;
+    ++m_dayGeneration;
+}
+
+void OddsWatch::start()
+{
+    if (m_on)
+        return;
+    m_on = true;
+    m_queue.clear();
+    m_nextRoundSecond = 0;
+    m_lastError.clear();
+    m_racesFetched = 0;
+    m_requestErrors = 0;
+    setState(State::Waiting, sj("オッズ監視中"));
+    schedule(0);
+}
+
+void OddsWatch::stop()
+{
+    m_on = false;
+    m_queue.clear();
+    m_host.stopTimer(TimerId::OddsWatchTimer);
+    setState(State::Off, {});
+}
+
+bool OddsWatch::stopRequested() const { return m_stopRequested && m_stopRequested(); }
+
+bool OddsWatch::isToday() const
+{
+    return !m_dayKey.empty() && m_dayKey == text::formatDateTime("yyyymmdd", m_host.now());
+}
+
+void OddsWatch::schedule(int ms) { m_host.startTimer(TimerId::OddsWatchTimer, ms, [this] { tick(); }); }
+
+void OddsWatch::tick()
+{
+    // A tick that arrives while a step pumps events waits for the step to end.
+    if (m_inStep || !m_on)
+        return;
+    if (stopRequested()) {
+        stop();
+        return;
+    }
+    struct StepGuard {
+        bool& flag;
+        explicit StepGuard(bool& f) : flag(f) { flag = true; }
+        ~StepGuard() { flag = false; }
+    } guard(m_inStep);
+
+    if (!isToday()) {
+        m_queue.clear();
+        setState(State::NotToday, sj("オッズ監視：本日の開催日を選ぶと始まります"));
+        schedule(kHeartbeatMs);
+        return;
+    }
+    const text::DateTime now = m_host.now();
+    const int nowMinute = now.hour * 60 + now.minute;
+    int lastPost = -1;
+    for (const Race& r : m_races)
+        lastPost = std::max(lastPost, r.postMinute);
+    if (nowMinute >= lastPost) {
+        finish();
+        return;
+    }
+    // A race whose post came while it waited is no longer worth a request.
+    std::erase_if(m_queue, [nowMinute](const Race& r) { return r.postMinute <= nowMinute; });
+    if (m_queue.empty() && secondOfDay(now) >= m_nextRoundSecond)
+        startRound(secondOfDay(now));
+    if (m_queue.empty()) {
+        setState(State::Waiting, sj("オッズ監視中：次回 ") + hhColonNn(m_nextRoundSecond / 60));
+        schedule(kHeartbeatMs);
+        return;
+    }
+    if (m_channel.held()) {
+        setState(State::WaitingForService, sj("オッズ監視：他のデータ取得の終了待ち"));
+        schedule(kHeartbeatMs);
+        return;
+    }
+    fetchNext();
+    if (!m_on)
+        return;
+    schedule(m_queue.empty() || m_state == State::WaitingForService ? kHeartbeatMs : kNextRaceMs);
+}
+
+void OddsWatch::startRound(int nowSecond)
+{
+    const int nowMinute = nowSecond / 60;
+    m_queue.clear();
+    // m_races is in post order: the nearest post comes first.
+    for (const Race& r : m_races)
+        if (r.postMinute > nowMinute && r.postMinute - nowMinute <= m_ahead)
+            m_queue.push_back(r);
+    m_roundSize = static_cast<int>(m_queue.size());
+    m_nextRoundSecond = nowSecond + m_every * 60;
+}
+
+void OddsWatch::fetchNext()
+{
+    const Race race = m_queue.front(); // a copy: the day may be replaced while this step pumps
+    const unsigned generation = m_dayGeneration;
+    const int position = m_roundSize - static_cast<int>(m_queue.size()) + 1;
+    bool written = false;
+    bool lost = false;
+    bool stopped = false;
+    {
+        NvChannel::BackgroundClaim claim(m_channel, [this] { giveWay(); });
+        if (!claim) {
+            setState(State::WaitingForService, sj("オッズ監視：他のデータ取得の終了待ち"));
+            return;
+        }
+        setState(State::Fetching, sj("オッズ監視中：") + race.name + sj("R 取得中 (") + std::to_string(position) + "/" +
+                                      std::to_string(m_roundSize) + ")");
+        std::vector<std::string> buffer;
+        try {
+            for (const auto& [spec, kind] : {std::pair{"0B41", store::StoreKind::O1}, std::pair{"0B42", store::StoreKind::O2}}) {
+                buffer.clear();
+                const Transfer t = transfer(spec, race, buffer, claim);
+                if (t == Transfer::Lost) {
+                    lost = true;
+                    break;
+                }
+                if (t == Transfer::Stopped) {
+                    stopped = true;
+                    break;
+                }
+                // A broken read holds only part of the series: the file keeps the whole one.
+                if (t == Transfer::Complete && !buffer.empty()) {
+                    m_store.storeOdds(kind, buffer);
+                    written = true;
+                }
+            }
+        } catch (const text::FileError& e) {
+            fileError(e.what());
+            return;
+        }
+    }
+    if (written) {
+        ++m_racesFetched;
+        if (m_onRaceWritten)
+            m_onRaceWritten(race.key);
+    }
+    if (stopped) {
+        if (m_on)
+            stop(); // asked to stop from outside (Ctrl-C)
+        return;
+    }
+    if (lost) {
+        // A user's acquisition took the service: this race again once it is free.
+        setState(State::WaitingForService, sj("オッズ監視：他のデータ取得の終了待ち"));
+        return;
+    }
+    if (generation == m_dayGeneration && !m_queue.empty() && m_queue.front().key == race.key)
+        m_queue.erase(m_queue.begin());
+    setState(State::Waiting, sj("オッズ監視中：") + race.name + sj("R 取得済 (") + std::to_string(position) + "/" +
+                                 std::to_string(m_roundSize) + ")");
+}
+
+OddsWatch::Transfer OddsWatch::transfer(std::string_view spec, const Race& race, std::vector<std::string>& buffer,
+                                        const NvChannel::BackgroundClaim& claim)
+{
+    const int r = m_channel.link().NVRTOpen(spec, race.key);
+    if (r != 0) {
+        requestError(race, nvMessage(NvOperation::NVRTOpen, r));
+        closeTransfer(race);
+        return Transfer::Failed;
+    }
+    m_transferOpen = true;
+    const std::string_view wanted = spec == "0B41" ? "O1" : "O2";
+    std::string rec;
+    std::string fileName;
+    for (;;) {
+        m_host.processEvents();
+        if (!claim.held())
+            return Transfer::Lost; // closed by giveWay()
+        if (!m_on || stopRequested()) {
+            closeTransfer(race);
+            return Transfer::Stopped;
+        }
+        rec.clear();
+        const int n = m_channel.link().NVRead(rec, kReadBufferSize, fileName);
+        if (n > 0) {
+            const std::string_view got = text::bytesAt(rec, 1, static_cast<std::size_t>(n));
+            const std::string_view dataKind = record::dataKind(got);
+            if (record::kind(got) == wanted && dataKind != "0" && dataKind != "9" && record::raceNumber(got) > 0)
+                buffer.emplace_back(record::withoutLineEnd(got));
+        } else if (n == 0) {
+            closeTransfer(race);
+            return Transfer::Complete;
+        } else if (n < -3) {
+            requestError(race, nvMessage(NvOperation::NVRead, n));
+            closeTransfer(race);
+            return Transfer::Failed;
+        }
+        // -1 (next file), -2 and -3 (not ready): call again.
+    }
+}
+
+void OddsWatch::closeTransfer(const Race& race)
+{
+    m_transferOpen = false;
+    const int r = m_channel.link().NVClose();
+    if (r != 0)
+        requestError(race, nvMessage(NvOperation::NVClose, r));
+}
+
+void OddsWatch::giveWay()
+{
+    if (m_transferOpen) {
+        m_transferOpen = false;
+        m_channel.link().NVClose();
+    }
+}
+
+void OddsWatch::requestError(const Race& race, std::string message)
+{
+    ++m_requestErrors;
+    const text::DateTime now = m_host.now();
+    const std::string line = race.name + sj("R:ｵｯｽﾞ監視エラー：") + message;
+    m_lastError = text::formatDateTime("hh:nn", now) + " " + line;
+    try {
+        ErrorLog(m_programFolder).append(line, now);
+    } catch (const text::FileError&) {
+        // The status bar still shows it; the watch goes on.
+    }
+    changed();
+}
+
+void OddsWatch::fileError(const std::string& platformMessage)
+{
+    const text::DateTime now = m_host.now();
+    const std::string message = text::fromUtf8(platformMessage);
+    m_lastError = text::formatDateTime("hh:nn", now) + " " + message;
+    try {
+        ErrorLog(m_programFolder).append(message, now);
+    } catch (const text::FileError&) {
+    }
+    m_on = false;
+    m_queue.clear();
+    m_host.stopTimer(TimerId::OddsWatchTimer);
+    setState(State::Failed, sj("オッズ監視：停止しました（ファイルを書けません）"));
+}
+
+void OddsWatch::finish()
+{
+    m_on = false;
+    m_queue.clear();
+    m_host.stopTimer(TimerId::OddsWatchTimer);
+    setState(State::Finished, sj("オッズ監視：本日の全レースが発走しました"));
+}
+
+void OddsWatch::setState(State state, std::string status)
+{
+    if (state == m_state && status == m_status)
+        return;
+    m_state = state;
+    m_status = std::move(status);
+    changed();
+}
+
+void OddsWatch::changed()
+{
+    if (m_onChange)
+        m_onChange();
+}
+
+} // namespace tidemark::acquisition

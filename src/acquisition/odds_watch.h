@@ -1,0 +1,145 @@
+#pragma once
+// The odds watch of race day ("オッズ監視"): while today's races are loaded, it fetches
+// the win/place/bracket ("0B41") and quinella ("0B42") odds of every race whose post is
+// at most `ahead` minutes away and not yet past, in rounds every `every` minutes, nearest
+// post first, and replaces the races' odds files as "ｵｯｽﾞ取得" does.
+//
+// It works in the background: one race per step, driven by its own timer, so the window
+// stays usable between races and its read loop pumps events within one. It holds the
+// data service on a claim that gives way (nv_channel.h): a user's fetch or import goes
+// first, the race it interrupted is fetched again once the service is free, and a step
+// that finds the service in use waits for the next heartbeat. A service error on a race
+// is logged and shown as the last error; the next request goes on. It stops by itself
+// after the last post of the day. Texts are CP932.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "acquisition/nv_channel.h"
+#include "host/host.h"
+#include "store/record_store.h"
+
+namespace tidemark::acquisition {
+
+class OddsWatch {
+public:
+    static constexpr int kReadBufferSize = 60000;
+    // How often a waiting watch looks at the clock and the service.
+    static constexpr int kHeartbeatMs = 1000;
+    // The pause between two races of one round: events run in between.
+    static constexpr int kNextRaceMs = 20;
+
+    static constexpr int kMinAhead = 5;
+    static constexpr int kMaxAhead = 240;
+    static constexpr int kMinEvery = 1;
+    static constexpr int kMaxEvery = 30;
+
+    enum class State {
+        Off,               // not switched on
+        NotToday,          // on, but the races given are not today's
+        Waiting,           // on, waiting for the next round or for a race to come near
+        Fetching,          // reading a race's odds
+        WaitingForService, // another acquisition holds the service
+        Finished,          // the day's last post is past; the watch has stopped itself
+        Failed,            // a file could not be written; the watch has stopped
+    };
+
+    // programFolder: where ErrorLog.txt lives.
+    OddsWatch(NvChannel& channel, Host& host, store::RecordStore& store, std::filesystem::path programFolder);
+    ~OddsWatch();
+    OddsWatch(const OddsWatch&) = delete;
+    OddsWatch& operator=(const OddsWatch&) = delete;
+
+    // Minutes ahead of the post (clamped to kMinAhead..kMaxAhead) and between rounds
+    // (kMinEvery..kMaxEvery); they apply from the next round on.
+    void setTimes(int aheadMinutes, int everyMinutes);
+    int aheadMinutes() const noexcept { return m_ahead; }
+    int everyMinutes() const noexcept { return m_every; }
+
+    // The race cards of the loaded day (any order). Another day, or changed post times,
+    // end the current round and start a new one at the next step; the same races again
+    // (the day reloaded) change nothing.
+    void setDay(const std::vector<std::string>& raceCards);
+
+    // Switches the watch on (its first round at once) or off. Off closes nothing by
+    // force: a race being read stops at its next record.
+    void start();
+    void stop();
+    bool on() const noexcept { return m_on; }
+
+    // One step, run by the watch's timer: a look at the clock and, when a race is due
+    // and the service is free, the fetch of that race.
+    void tick();
+
+    State state() const noexcept { return m_state; }
+    // What the status bar shows: the state, the race being read and the round's progress.
+    const std::string& statusText() const noexcept { return m_status; }
+    // The last error, with its time: "10:31 大井 5R:ｵｯｽﾞ取得エラー：…"; empty when none.
+    const std::string& lastError() const noexcept { return m_lastError; }
+    int racesFetched() const noexcept { return m_racesFetched; }
+    int requestErrors() const noexcept { return m_requestErrors; }
+
+    // Runs after every change of the state, the status text or the last error.
+    void setOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }
+    // Runs after the odds files of a race were written (its race key, bytes 12–27).
+    void setOnRaceWritten(std::function<void(std::string_view raceKey)> onWritten)
+    {
+        m_onRaceWritten = std::move(onWritten);
+    }
+    // Asked between requests and records: true stops the watch (the companion tool's Ctrl-C).
+    void setStopRequested(std::function<bool()> stopRequested) { m_stopRequested = std::move(stopRequested); }
+
+private:
+    struct Race {
+        std::string key;      // bytes 12–27
+        std::string name;     // "大井 5"
+        int postMinute = -1;  // minutes after midnight; -1 when the card has no post time
+    };
+    enum class Transfer { Complete, Failed, Stopped, Lost };
+
+    bool stopRequested() const;
+    bool isToday() const;
+    void startRound(int nowSecond);
+    void fetchNext();
+    Transfer transfer(std::string_view spec, const Race& race, std::vector<std::string>& buffer,
+                      const NvChannel::BackgroundClaim& claim);
+    void closeTransfer(const Race& race);
+    void giveWay();
+    void requestError(const Race& race, std::string message);
+    void fileError(const std::string& platformMessage);
+    void finish();
+    void schedule(int ms);
+    void setState(State state, std::string status);
+    void changed();
+
+    NvChannel& m_channel;
+    Host& m_host;
+    store::RecordStore& m_store;
+    std::filesystem::path m_programFolder;
+    std::function<void()> m_onChange;
+    std::function<void(std::string_view)> m_onRaceWritten;
+    std::function<bool()> m_stopRequested;
+
+    int m_ahead = 60;
+    int m_every = 2;
+    std::vector<Race> m_races;      // the day, by post time
+    std::string m_dayKey;           // yyyymmdd of the races
+    std::vector<Race> m_queue;      // this round's races still to fetch, nearest post first
+    int m_roundSize = 0;
+    int m_nextRoundSecond = 0;      // second of the day the next round is due
+    unsigned m_dayGeneration = 0;   // counts setDay changes, so a step sees its day replaced
+
+    bool m_on = false;
+    bool m_inStep = false;
+    bool m_transferOpen = false;
+    State m_state = State::Off;
+    std::string m_status;
+    std::string m_lastError;
+    int m_racesFetched = 0;
+    int m_requestErrors = 0;
+};
+
+} // namespace tidemark::acquisition

@@ -1,0 +1,112 @@
+#include "analytics/movers_board.h"
+
+#include <algorithm>
+
+#include "analysis/snapshot_series.h"
+#include "records/record_view.h"
+#include "text/cp932.h"
+
+namespace tidemark::analytics {
+
+namespace {
+
+// A name field without its padding: half-width blanks, and full-width blanks (81 40)
+// that stand as whole characters.
+std::string trimmedName(std::string_view field)
+{
+    std::size_t end = 0; // end of the last character that is not a blank
+    for (std::size_t i = 0; i < field.size();) {
+        const auto c = static_cast<unsigned char>(field[i]);
+        const bool wide = text::isLeadByte(c) && i + 1 < field.size();
+        const std::size_t width = wide ? 2 : 1;
+        const bool blank = wide ? (c == 0x81 && static_cast<unsigned char>(field[i + 1]) == 0x40) : c <= 0x20;
+        i += width;
+        if (!blank)
+            end = i;
+    }
+    return std::string(field.substr(0, end));
+}
+
+} // namespace
+
+MoversDay moversDay(const analysis::DayTable& table, const std::vector<analysis::RaceListEntry>& races,
+                    const store::StoreLayout& layout)
+{
+    MoversDay day;
+    day.races.reserve(races.size());
+    for (const analysis::RaceListEntry& entry : races) {
+        MoversRace race;
+        // Kept in its place, so that a row's race is the race-list entry of the same index.
+        if (!table.validSlot(entry.slot)) {
+            day.races.push_back(std::move(race));
+            continue;
+        }
+        const analysis::RaceSlot& slot = table.slots[static_cast<std::size_t>(entry.slot)];
+        race.raRecord = slot.raRecord;
+        for (const std::string& se : slot.seRecords) {
+            const records::SeView v(se);
+            const int horse = v.horseNumber();
+            if (horse >= 1 && horse <= kShareHorses)
+                race.horseNames[static_cast<std::size_t>(horse)] = trimmedName(v.horseName());
+        }
+        race.o1File = analysis::raceOddsFiles(layout, slot.raRecord).o1;
+        day.races.push_back(std::move(race));
+    }
+    return day;
+}
+
+bool moverBefore(const MoverRow& a, const MoverRow& b) noexcept
+{
+    if (a.change.winChange != b.change.winChange)
+        return a.change.winChange > b.change.winChange;
+    if (a.raceKey != b.raceKey)
+        return a.raceKey < b.raceKey;
+    return a.change.horse < b.change.horse;
+}
+
+MoversBoard buildMoversBoard(const MoversDay& day, const MoversQuery& query)
+{
+    MoversBoard board;
+    std::string bytes;
+    std::vector<std::string_view> lines;
+    for (std::size_t i = 0; i < day.races.size(); ++i) {
+        const MoversRace& race = day.races[i];
+        const records::RaView ra(race.raRecord);
+        const int post = minuteOfHhmm(ra.startTime());
+        const bool shown = (query.trackCode.empty() || ra.trackCode() == query.trackCode) &&
+                           (!query.notYetRun || post > query.atMinute);
+        if (!shown) {
+            std::error_code ec;
+            if (!race.o1File.empty() && std::filesystem::exists(race.o1File, ec))
+                ++board.oddsFiles;
+            continue;
+        }
+        if (!analysis::readOddsLineViews(race.o1File, bytes, lines))
+            continue;
+        ++board.oddsFiles;
+        const RaceShareChange change = raceShareChange(lines, query.atMinute, query.windowMinutes);
+        if (!change.hasBoth())
+            continue;
+        const records::O1View b(lines[static_cast<std::size_t>(change.snapshotB)]);
+        for (const RunnerShareChange* runner : change.counted()) {
+            if (query.minChange && runner->winChange < *query.minChange)
+                continue;
+            MoverRow row;
+            row.race = static_cast<int>(i);
+            row.raceKey = std::string(ra.raceKey());
+            row.trackCode = std::string(ra.trackCode());
+            row.raceNumber = ra.raceNumber();
+            row.postTime = std::string(ra.startTime());
+            if (post >= 0)
+                row.minutesToPost = post - change.minuteB;
+            row.announcementB = std::string(b.announcementTime());
+            row.horseName = race.horseNames[static_cast<std::size_t>(runner->horse)];
+            row.change = *runner;
+            board.rows.push_back(std::move(row));
+        }
+    }
+    std::sort(board.rows.begin(), board.rows.end(), moverBefore);
+    return board;
+}
+
+} // namespace tidemark::analytics

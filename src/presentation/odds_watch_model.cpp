@@ -1,0 +1,90 @@
+#include "presentation/odds_watch_model.h"
+
+#include "settings/settings_keys.h"
+#include "text/cp932.h"
+
+namespace tidemark::presentation {
+
+using text::sj;
+
+OddsWatchModel::OddsWatchModel(acquisition::NvChannel& channel, Host& host, store::RecordStore& store,
+                               IniFile& settings, std::filesystem::path programFolder)
+    : m_settings(settings), m_watch(channel, host, store, std::move(programFolder))
+{
+    m_watch.setOnChange([this] { changed(); });
+}
+
+std::string OddsWatchModel::switchCaption() { return sj("オッズ監視"); }
+std::string OddsWatchModel::switchHint()
+{
+    return sj("本日の開催日を表示している間、発走が近いレースのオッズを自動で取得します");
+}
+std::string OddsWatchModel::settingsCaption() { return sj("監視設定"); }
+
+void OddsWatchModel::OddsWatchBtnClick()
+{
+    if (m_watch.on()) {
+        m_watch.stop();
+    } else {
+        settingsChanged();
+        m_watch.start();
+    }
+    changed();
+}
+
+void OddsWatchModel::settingsChanged()
+{
+    m_watch.setTimes(settings::OddsWatchAhead.read(m_settings), settings::OddsWatchEvery.read(m_settings));
+}
+
+void OddsWatchModel::setOnRaceWritten(std::function<void(std::string_view)> onWritten)
+{
+    m_watch.setOnRaceWritten(std::move(onWritten));
+}
+
+std::string OddsWatchModel::statusText() const
+{
+    std::string text = m_watch.statusText();
+    if (!m_watch.lastError().empty()) {
+        if (!text.empty())
+            text += sj("　");
+        text += sj("最終エラー ") + m_watch.lastError();
+    }
+    return text;
+}
+
+void OddsWatchModel::changed()
+{
+    if (m_onChange)
+        m_onChange();
+}
+
+const OddsWatchSettingsModel::Texts& OddsWatchSettingsModel::texts()
+{
+    static const Texts t{
+        sj("オッズ監視設定"),
+        sj("本日の開催日を表示している間、発走が近いレースの単複枠・馬連オッズを、発走が近い順に自動で取得します。"),
+        sj("発走前"),
+        sj("分以内のレースを取得（5～240分）"),
+        sj("取得間隔"),
+        sj("分ごと（1～30分）"),
+        "OK",
+        sj("ｷｬﾝｾﾙ"),
+    };
+    return t;
+}
+
+OddsWatchSettingsModel::OddsWatchSettingsModel(IniFile& settings) : m_settings(settings)
+{
+    m_ahead.setValue(settings::OddsWatchAhead.read(m_settings));
+    m_every.setValue(settings::OddsWatchEvery.read(m_settings));
+}
+
+void OddsWatchSettingsModel::okClick()
+{
+    settings::OddsWatchAhead.write(m_settings, m_ahead.value);
+    settings::OddsWatchEvery.write(m_settings, m_every.value);
+    m_open = false;
+}
+
+} // namespace tidemark::presentation

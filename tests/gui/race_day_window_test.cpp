@@ -1,0 +1,295 @@
+// Race day in the window, off-screen: the watch's switch and settings dialog in the main
+// window, the status bar while it works, the open race read again where the user stands,
+// and the movers board window with every one of its controls, its copy and the double-click
+// that opens a race at snapshot B.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cstdlib>
+
+#include "acquisition/batch_odds_import.h"
+#include "acquisition/nv_channel.h"
+#include "acquisition/stored_data_import.h"
+#include "gui/grid_table_model.h"
+#include "gui/grid_view.h"
+#include "gui/main_form.h"
+#include "gui/movers_form.h"
+#include "gui/odds_watch_bar.h"
+#include "gui/qt_host.h"
+#include "gui_test_app.h"
+#include "nvsim/sim_nv_link.h"
+#include "presentation/main_window_model.h"
+#include "settings/settings_keys.h"
+#include "store/record_store.h"
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
+#include "text/cp932.h"
+
+namespace tidemark::gui {
+namespace {
+
+using tidemark::testing::RecordingHost;
+
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+
+void save(QWidget& w, const char* name)
+{
+    if (const char* dir = std::getenv("TIDEMARK_SCREENSHOT_DIR")) {
+        QApplication::processEvents(); // the layouts settle as they would on screen
+        EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name)));
+    }
+}
+
+// A simulated service whose "today" is 12 January 2024, the store filled as a user would
+// have it by the afternoon: the race cards, and the odds of the day fetched at 16:00.
+class RaceDayWindowTest : public ::testing::Test {
+protected:
+    RaceDayWindowTest()
+    {
+        tidemark::testing::guiApp();
+        host.clock = {2024, 1, 12, 8, 0, 0};
+        nvsim::SimConfig config;
+        config.seed = 4242;
+        config.firstDay = text::DateTime{2024, 1, 12};
+        config.lastDay = text::DateTime{2024, 1, 12};
+        config.downloadSpeed = 50;
+        sim = std::make_unique<nvsim::SimNvLink>(config, [this] { return host.clock; });
+        sim->NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15");
+        IniFile ini(dir / "Tidemark2NV.ini");
+        store::RecordStore store{store::StoreLayout(dir.path())};
+        acquisition::NvChannel channel(*sim);
+        settings::writeLastTime(ini, "2024/01/11 00:00:00");
+        acquisition::StoredDataImport import(channel, host, store, ini);
+        import.open();
+        import.start();
+        for (int i = 0; i < 100000 && import.phase() == acquisition::StoredDataImport::Phase::Downloading; ++i)
+            host.fire(TimerId::TimerNVStatus);
+        host.clock = {2024, 1, 12, 16, 0, 0};
+        acquisition::BatchOddsImport batch(channel, host, store);
+        batch.setDateList(store.layout().dayLabels());
+        batch.showFor(text::sj("2024年01月12日"));
+        batch.importDay();
+        host.boxes.clear();
+        host.clock = {2024, 1, 12, 16, 3, 0};
+    }
+
+    // The main window on the day, shown.
+    struct Window {
+        explicit Window(RaceDayWindowTest& t) : model(t.host, *t.sim, t.dir.path())
+        {
+            model.create();
+            form = std::make_unique<TMainForm>(model, qtHost);
+            form->resize(1180, 760);
+            form->show();
+            model.panel().DateComboChange(0);
+        }
+        ~Window() { form->close(); }
+        MainWindowModel model;
+        QtHost qtHost;
+        std::unique_ptr<TMainForm> form;
+    };
+
+    tidemark::testing::TempDir dir;
+    RecordingHost host;
+    std::unique_ptr<nvsim::SimNvLink> sim;
+};
+
+TEST_F(RaceDayWindowTest, TheWatchRunsFromTheButtonBarAndKeepsTheUserWhereHeStands)
+{
+    Window w(*this);
+    MainWindowModel& model = w.model;
+    TMainForm& f = *w.form;
+
+    auto* watchBtn = f.statusBar()->findChild<QToolButton*>(QStringLiteral("OddsWatchBtn"));
+    auto* setBtn = f.statusBar()->findChild<QToolButton*>(QStringLiteral("OddsWatchSetBtn"));
+    auto* label = f.statusBar()->findChild<QLabel*>(QStringLiteral("OddsWatchLabel"));
+    ASSERT_TRUE(watchBtn && setBtn && label);
+    EXPECT_EQ(watchBtn->text(), u("オッズ監視"));
+    EXPECT_TRUE(watchBtn->isCheckable());
+    EXPECT_FALSE(watchBtn->isChecked());
+    EXPECT_TRUE(label->text().isEmpty());
+
+    // The settings dialog: 30 minutes ahead, every 3 minutes.
+    tidemark::testing::whenModal([](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), u("オッズ監視設定"));
+        auto* ahead = d.findChild<QSpinBox*>(QStringLiteral("AheadEdit"));
+        auto* every = d.findChild<QSpinBox*>(QStringLiteral("EveryEdit"));
+        ASSERT_TRUE(ahead && every);
+        EXPECT_EQ(ahead->value(), 60);
+        EXPECT_EQ(every->maximum(), 30);
+        ahead->setValue(45);
+        every->setValue(3);
+        tidemark::testing::pressOk(d);
+        EXPECT_FALSE(d.isVisible());
+    });
+    setBtn->click();
+    EXPECT_EQ(settings::OddsWatchAhead.read(model.settings()), 45);
+    EXPECT_EQ(settings::OddsWatchEvery.read(model.settings()), 3);
+
+    // The user stands on the race nearest its post, on an earlier moment, on a page of
+    // the time-series tables.
+    const auto& entries = model.panel().raceEntries();
+    int nearest = -1;
+    int nearestPost = 24 * 60;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const records::RaView ra(model.panel().dayTable().slots[static_cast<std::size_t>(entries[i].slot)].raRecord);
+        const int post = ra.startTimeNumber() / 100 * 60 + ra.startTimeNumber() % 100;
+        if (post > 16 * 60 + 3 && post < nearestPost) {
+            nearest = static_cast<int>(i);
+            nearestPost = post;
+        }
+    }
+    ASSERT_GE(nearest, 0);
+    ASSERT_LE(nearestPost - (16 * 60 + 3), 45);
+    model.panel().DatListClick(nearest);
+    const int snapshots = model.panel().TimeCombo().count();
+    ASSERT_GT(snapshots, 3);
+    model.panel().TimeComboClick(snapshots - 3);
+    const std::string moment = model.panel().TimeCombo().text();
+    f.PageControl1->setCurrentIndex(6);
+
+    watchBtn->click();
+    EXPECT_TRUE(watchBtn->isChecked());
+    EXPECT_TRUE(model.oddsWatch().switchDown());
+    EXPECT_EQ(model.oddsWatch().watch().aheadMinutes(), 45);
+    host.fire(TimerId::OddsWatchTimer); // the nearest race first
+    EXPECT_TRUE(label->text().startsWith(u("オッズ監視中：")));
+    EXPECT_GT(model.panel().TimeCombo().count(), snapshots); // the new announcements are listed
+    EXPECT_EQ(model.panel().TimeCombo().text(), moment);
+    EXPECT_EQ(f.TimeCombo->currentItem()->text(), QString::fromUtf8(text::toUtf8(moment)));
+    EXPECT_EQ(f.DatList->currentRow(), nearest);
+    EXPECT_EQ(f.PageControl1->currentIndex(), 6);
+    for (int i = 0; i < 20 && !label->text().contains(u("次回")); ++i)
+        host.fire(TimerId::OddsWatchTimer);
+    EXPECT_TRUE(label->text().contains(u("次回 16:06"))) << label->text().toStdString();
+    save(f, "odds_watch_main.png");
+
+    // Off again: the button follows, the status bar is empty.
+    watchBtn->click();
+    EXPECT_FALSE(watchBtn->isChecked());
+    EXPECT_TRUE(label->text().isEmpty());
+    EXPECT_FALSE(host.timerRunning(TimerId::OddsWatchTimer));
+}
+
+TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
+{
+    Window w(*this);
+    MainWindowModel& model = w.model;
+    TMainForm& f = *w.form;
+
+    auto* moversBtn = f.findChild<QPushButton*>(QStringLiteral("MoversBtn"));
+    ASSERT_NE(moversBtn, nullptr);
+    EXPECT_EQ(moversBtn->text(), u("オッズ急変"));
+    EXPECT_FALSE(moversBtn->statusTip().isEmpty());
+    moversBtn->click();
+    auto* board = f.findChild<TMoversForm*>(QStringLiteral("TMoversForm"));
+    ASSERT_NE(board, nullptr);
+    ASSERT_TRUE(board->isVisible());
+    EXPECT_EQ(board->windowTitle(), u("オッズ急変"));
+    presentation::MoversBoardModel& m = model.movers();
+    EXPECT_TRUE(m.isOpen());
+    QAbstractItemModelTester tester(board->BoardGrid->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+
+    // Today: the board follows the clock.
+    EXPECT_TRUE(board->LiveCheck->isEnabled());
+    EXPECT_TRUE(board->LiveCheck->isChecked());
+    EXPECT_EQ(board->TimeEdit->time(), QTime(16, 3));
+    EXPECT_EQ(board->WindowCombo->currentText(), u("10分前と比較"));
+    ASSERT_GE(board->TrackCombo->count(), 2);
+    EXPECT_EQ(board->TrackCombo->itemText(0), u("全場"));
+    EXPECT_EQ(board->TitleLabel->text(), u("[オッズ急変]2024年01月12日 16:03 (10分前と比較)"));
+    EXPECT_EQ(board->BoardGrid->model()->rowCount(), m.grid().rowCount());
+    ASSERT_GT(m.grid().rowCount(), 1);
+    EXPECT_EQ(board->SummaryLabel->text(), QString::number(m.grid().rowCount() - 1) + u("頭"));
+    EXPECT_EQ(board->BoardGrid->model()->data(board->BoardGrid->model()->index(0, 10)).toString(), u("単勝変化"));
+
+    // A wider window, then a clock time picked by hand: the board leaves the clock.
+    board->WindowCombo->setCurrentIndex(3);
+    Q_EMIT board->WindowCombo->activated(3);
+    EXPECT_EQ(settings::MoversWindow.read(model.settings()), 30);
+    board->TimeEdit->setTime(QTime(15, 30));
+    EXPECT_FALSE(board->LiveCheck->isChecked());
+    EXPECT_EQ(m.timeMinute(), 15 * 60 + 30);
+    EXPECT_EQ(board->TitleLabel->text(), u("[オッズ急変]2024年01月12日 15:30 (30分前と比較)"));
+    save(*board, "movers_board.png");
+    const int allRows = m.grid().rowCount();
+
+    // Filters: a track, the races still to run, a least change.
+    board->TrackCombo->setCurrentIndex(1);
+    Q_EMIT board->TrackCombo->activated(1);
+    EXPECT_TRUE(board->TitleLabel->text().contains(board->TrackCombo->itemText(1)));
+    board->NotRunCheck->click();
+    EXPECT_TRUE(m.notRun());
+    board->MinChangeEdit->setValue(1.5);
+    board->MinChangeCheck->click();
+    EXPECT_TRUE(m.minChangeOn());
+    EXPECT_EQ(m.minChangeTenths(), 15);
+    for (int r = 1; r < m.grid().rowCount(); ++r)
+        EXPECT_GE(presentation::cellDecimal(m.grid().cell(r, 10)), 1.5);
+    EXPECT_LE(m.grid().rowCount(), allRows);
+    board->MinChangeCheck->click();
+    board->NotRunCheck->click();
+    board->TrackCombo->setCurrentIndex(0);
+    Q_EMIT board->TrackCombo->activated(0);
+    EXPECT_EQ(m.grid().rowCount(), allRows);
+
+    // Back to the clock, and the refresh button.
+    board->LiveCheck->click();
+    EXPECT_TRUE(m.live());
+    host.clock.minute = 5;
+    board->RefreshBtn->click();
+    EXPECT_EQ(board->TimeEdit->time(), QTime(16, 5));
+
+    // The copy: a title line, then the rows.
+    board->ClipBtn->click();
+    EXPECT_EQ(host.clipboard.rfind(m.title() + "\r\n", 0), 0u);
+    EXPECT_TRUE(board->SummaryLabel->text().contains(u("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰしました")));
+
+    // A double-click on the top runner opens its race in the main window at snapshot B.
+    ASSERT_GT(m.board().rows.size(), 1u);
+    const analytics::MoverRow top = m.board().rows.front();
+    const QModelIndex cell = board->BoardGrid->model()->index(1, 5);
+    board->BoardGrid->scrollTo(cell);
+    // A double-click as the desktop delivers it: press and release, then the double click.
+    const QPoint at = board->BoardGrid->visualRect(cell).center();
+    QTest::mouseClick(board->BoardGrid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(board->BoardGrid->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(model.panel().DatList().itemIndex, top.race);
+    const std::string b = top.announcementB;
+    EXPECT_EQ(model.panel().TimeCombo().text(), b.substr(0, 2) + "/" + b.substr(2, 2) + " " + b.substr(4, 2) + ":" +
+                                                    b.substr(6, 2));
+    EXPECT_EQ(f.DatList->currentRow(), top.race);
+
+    // New odds from the watch build the open board again.
+    const int before = m.timeMinute();
+    host.clock.minute = 8;
+    model.oddsWatch().OddsWatchBtnClick();
+    host.fire(TimerId::OddsWatchTimer);
+    EXPECT_EQ(m.timeMinute(), 16 * 60 + 8);
+    EXPECT_NE(m.timeMinute(), before);
+    EXPECT_EQ(board->TimeEdit->time(), QTime(16, 8));
+    model.oddsWatch().OddsWatchBtnClick();
+
+    board->close();
+    EXPECT_FALSE(m.isOpen());
+}
+
+} // namespace
+} // namespace tidemark::gui
