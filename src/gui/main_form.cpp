@@ -105,6 +105,22 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
     statusBar()->setObjectName(QStringLiteral("StatusLine"));
     statusBar()->setSizeGripEnabled(true);
     m_watchBar = new OddsWatchBar(m_model, this, *statusBar());
+
+    // Texts the model draws on the window's surface ("no odds for this race"): at their
+    // place over the client area, until the model takes them away.
+    m_transientText = new QLabel(central);
+    m_transientText->setObjectName(QStringLiteral("TransientText"));
+    m_transientText->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_transientText->setAutoFillBackground(true); // readable where it lies over a page
+    m_transientText->hide();
+    connect(&m_host, &QtHost::transientText, this, [this](int x, int y, const QString& text) {
+        m_transientText->setText(text);
+        m_transientText->adjustSize();
+        m_transientText->move(x, y);
+        m_transientText->show();
+        m_transientText->raise();
+    });
+    connect(&m_host, &QtHost::transientTextsCleared, this, [this] { m_transientText->hide(); });
 }
 
 TMainForm::~TMainForm()

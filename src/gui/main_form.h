@@ -78,6 +78,7 @@ private:
     RacePanel* m_racePanel = nullptr;
     MainPages* m_mainPages = nullptr;
     QLabel* m_copyNotice = nullptr;
+    QLabel* m_transientText = nullptr;
     OddsWatchBar* m_watchBar = nullptr;         // in the status bar
     TMoversForm* m_moversForm = nullptr;        // made when first opened, kept
     TOzGetForm* m_ozGetForm = nullptr;          // lives as long as the main window

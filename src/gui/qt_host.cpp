@@ -102,6 +102,11 @@ void QtHost::drawTransientText(int x, int y, std::string_view text)
     Q_EMIT transientText(x, y, qs(text));
 }
 
+void QtHost::clearTransientTexts()
+{
+    Q_EMIT transientTextsCleared();
+}
+
 void QtHost::setClipboardText(std::string_view text)
 {
     QApplication::clipboard()->setText(qs(text));

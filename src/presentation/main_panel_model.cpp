@@ -108,6 +108,7 @@ void MainPanelModel::DateComboChange(int index)
 void MainPanelModel::loadDay()
 {
     try {
+        m_host.clearTransientTexts();
         resetTimeCaptions();
         notifyButtons();
         m_day = analysis::dayFiles(m_layout, m_dateCombo.text());
@@ -184,6 +185,8 @@ void MainPanelModel::openRace()
     if (!raceOpenable())
         return;
     try {
+        // "No odds" of the race before stays only until another race opens.
+        m_host.clearTransientTexts();
         m_panel1Visible = true;
         m_threePoints.reset();
         m_perHorseGridsVisible = false;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QScrollArea>
 #include <QTabWidget>
@@ -21,6 +22,7 @@
 #include "presentation/main_window_model.h"
 #include "settings/settings_keys.h"
 #include "store/record_store.h"
+#include "store/store_layout.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 #include "text/cp932.h"
@@ -140,6 +142,60 @@ TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
         EXPECT_GT(contents->height(), page->height() / 2) << inner;
         EXPECT_GT(contents->width(), inner < 2 ? page->width() / 2 : 40) << inner;
     }
+    f.close();
+}
+
+// The window's own host draws what the model draws on its surface: a race without odds
+// says so at (250, 150) until another race opens.
+TEST(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
+{
+    tidemark::testing::guiApp();
+    tidemark::testing::TempDir dir;
+    RecordingHost importHost;
+    importHost.clock = {2024, 1, 15, 12, 0, 0};
+    nvsim::SimConfig config;
+    config.seed = 4242;
+    config.firstDay = text::DateTime{2024, 1, 12};
+    config.lastDay = text::DateTime{2024, 1, 12};
+    config.downloadSpeed = 50;
+    nvsim::SimNvLink sim(config, [&importHost] { return importHost.clock; });
+    ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
+    importDay(dir.path(), importHost, sim);
+
+    QtHost qtHost;
+    MainWindowModel model(qtHost, sim, dir.path());
+    model.create();
+    TMainForm f(model, qtHost);
+    f.resize(1180, 760);
+    f.show();
+    auto* notice = f.findChild<QLabel*>(QStringLiteral("TransientText"));
+    ASSERT_NE(notice, nullptr);
+
+    model.panel().DateComboChange(0);
+    ASSERT_GT(f.DatList->count(), 1);
+    EXPECT_FALSE(notice->isVisible()); // the first race has odds
+
+    // The odds of the day taken away: the next race opened has none.
+    const std::filesystem::path odds = store::StoreLayout(dir.path()).oddsFolder("20240112");
+    const std::filesystem::path away = dir / "odds-away";
+    std::filesystem::rename(odds, away);
+    model.panel().DatListClick(1);
+    ASSERT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), QString::fromUtf8("当レースはオッズが未取得です。"));
+    EXPECT_EQ(notice->mapTo(&f, QPoint(0, 0)) - f.centralWidget()->mapTo(&f, QPoint(0, 0)), QPoint(250, 150));
+    save(f, "main_no_odds.png");
+
+    std::filesystem::rename(away, odds);
+    model.panel().DatListClick(0);
+    EXPECT_FALSE(notice->isVisible());
+
+    // Loading the day again takes it away too.
+    std::filesystem::rename(odds, away);
+    model.panel().DatListClick(1);
+    EXPECT_TRUE(notice->isVisible());
+    std::filesystem::rename(away, odds);
+    model.panel().DateComboChange(0);
+    EXPECT_FALSE(notice->isVisible());
     f.close();
 }
 
