@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "gui/guarded_application.h"
 #include "gui/main_form.h"
 #include "gui/program_folder.h"
 #include "gui/qt_host.h"
@@ -26,7 +27,7 @@ namespace tidemark::gui {
 
 int runApplication(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     // The name also names the per-user data folder of an installed program.
     QApplication::setApplicationName(QStringLiteral("Tidemark2NV"));
     QApplication::setApplicationDisplayName(QString::fromUtf8(texts::kAppTitle));
@@ -67,9 +68,12 @@ int runApplication(int argc, char* argv[])
         return 1;
     }
 
+    app.setFaultHandler([&model](std::string_view what) { model.unexpectedFault(what); });
     TMainForm mainForm(model, host);
     mainForm.show();
-    return app.exec();
+    const int code = app.exec();
+    app.setFaultHandler({});
+    return code;
 }
 
 } // namespace tidemark::gui

@@ -80,7 +80,13 @@ void MainPanelModel::resetTimeCaptions()
 
 void MainPanelModel::buildDateList()
 {
-    const std::vector<std::string> labels = analysis::buildDateList(m_layout);
+    // A Data folder that cannot be listed is reported and shows no days; nothing else is lost.
+    std::vector<std::string> labels;
+    try {
+        labels = analysis::buildDateList(m_layout);
+    } catch (const text::FileError& e) {
+        fileFailed(e);
+    }
     m_dateCombo.clear();
     m_datList.clear();
     m_timeCombo.clear();

@@ -53,6 +53,7 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
 {
     presentation::layOutAllGrids(m_grids);
     m_panel.setSteps(this);
+    m_matrix.setSettingsFailed([this](const std::exception& e) { settingsFailed(e); });
     m_backtest.setOpenRace([this](const std::string& day, const std::string& race, const std::string& moment) {
         return m_panel.openRaceAt(day, race, moment);
     });
@@ -133,7 +134,30 @@ void MainWindowModel::close(const WindowPlacement& now)
 void MainWindowModel::maeuriMenuClick()
 {
     m_maeuri = !m_maeuri;
-    settings::MaeUriIgnore.write(m_ini, m_maeuri);
+    try {
+        settings::MaeUriIgnore.write(m_ini, m_maeuri);
+    } catch (const text::FileError& e) {
+        settingsFailed(e);
+    }
+}
+
+void MainWindowModel::unexpectedFault(std::string_view whatUtf8)
+{
+    const std::string message = text::fromUtf8(whatUtf8);
+    try {
+        m_errorLog.append(message, m_host.now());
+    } catch (const text::FileError&) {
+        // The log itself failing must not hide the first fault: the box still says it.
+    }
+    m_host.beep();
+    m_host.message(message);
+}
+
+// A setting that cannot be stored: the platform's message; the choice stays for this run.
+void MainWindowModel::settingsFailed(const std::exception& e)
+{
+    m_host.beep();
+    m_host.message(text::fromUtf8(e.what()));
 }
 
 void MainWindowModel::STDEVClick(int kind)
