@@ -263,7 +263,7 @@ TEST(RecordStoreFolders, WritersCreateAMissingStoreFolder)
     TempDir dir;
     RecordStore store{StoreLayout(dir.path())};
     EXPECT_EQ(store.storeRa(raceCard("44", 1).line(), Origin::Import), StoreOutcome::Stored);
-    EXPECT_TRUE(fs::exists(dir / "Data" / "2024年01月15日.nvRA"));
+    EXPECT_TRUE(fs::exists(dir / "Data" / text::pathFromUtf8("2024年01月15日.nvRA")));
 }
 
 } // namespace
