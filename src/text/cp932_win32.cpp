@@ -66,6 +66,22 @@ struct Tables {
             }
         }
         encode[0] = 0;
+        // The program's CP932 is the same on every system (the Linux build's, through
+        // iconv): the single bytes 80, A0 and FD-FF, which Windows maps to U+0080 and to
+        // private-use characters, are no characters in records, settings or CSV files
+        // and are dropped; and the JIS forms of nine characters, which Windows refuses,
+        // are written as the CP932 character that looks the same.
+        for (unsigned b : {0x80u, 0xA0u, 0xFDu, 0xFEu, 0xFFu})
+            single[b] = kNone;
+        for (unsigned u : {0x0080u, 0xF8F0u, 0xF8F1u, 0xF8F2u, 0xF8F3u})
+            encode[u] = kNone;
+        static constexpr std::uint16_t kJisForms[][2] = {
+            {0x00A2, 0x8191}, {0x00A3, 0x8192}, {0x00A5, 0x005C}, {0x00AC, 0x81CA}, {0x2014, 0x815C},
+            {0x2016, 0x8161}, {0x203E, 0x007E}, {0x2212, 0x817C}, {0x301C, 0x8160},
+        };
+        for (const auto& [u, c] : kJisForms)
+            if (encode[u] == kNone)
+                encode[u] = c;
     }
 };
 
