@@ -436,7 +436,7 @@ ExitCode run(const std::vector<std::string>& args, Environment& env)
             home = *h;
         std::error_code ec;
         if (home.empty() || !std::filesystem::is_directory(home, ec))
-            throw CommandError(ExitCode::NoProgramFolder, "program folder " + home.string() + " does not exist");
+            throw CommandError(ExitCode::NoProgramFolder, "program folder " + text::utf8Path(home) + " does not exist");
 
         Session session(inv, env, home);
         return c->run(session);

@@ -3,20 +3,17 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "cli/cli_app.h"
 #include "text/console_interrupt.h"
+#include "text/system_places.h"
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = tidemark::text::commandLineArguments(argc, argv);
     // The program folder is the folder of the executable, as for the desktop program.
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        exe = std::filesystem::absolute(argv[0], ec);
+    const std::filesystem::path exe = tidemark::text::executablePath(argc > 0 ? argv[0] : nullptr);
     const auto catchInterrupt = [] {
         tidemark::text::catchConsoleInterrupt();
         return std::function<bool()>([] { return tidemark::text::consoleInterruptRequested(); });

@@ -8,7 +8,6 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QPixmap>
-#include <QStandardPaths>
 
 #include <filesystem>
 #include <memory>
@@ -22,6 +21,7 @@
 #include "presentation/main_window_model.h"
 #include "presentation/main_window_texts.h"
 #include "text/file_io.h"
+#include "text/system_places.h"
 
 namespace tidemark::gui {
 
@@ -39,9 +39,8 @@ int runApplication(int argc, char* argv[])
 
     // Every path of the program starts at the program folder: the folder of the executable,
     // or the user's data folder when the program is installed in a system folder.
-    const std::filesystem::path exeFolder = QCoreApplication::applicationDirPath().toStdString();
-    const std::filesystem::path userFolder =
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
+    const std::filesystem::path exeFolder = text::pathFromUtf8(QCoreApplication::applicationDirPath().toStdString());
+    const std::filesystem::path userFolder = text::userDataFolder("Tidemark2NV");
     const std::filesystem::path programFolder = chooseProgramFolder(exeFolder, userFolder);
     if (programFolder != exeFolder) {
         try {
@@ -52,7 +51,7 @@ int runApplication(int argc, char* argv[])
         }
         linkInstalledManual(exeFolder, programFolder, texts::kManualFile);
     }
-    QDir::setCurrent(QString::fromStdString(programFolder.string()));
+    QDir::setCurrent(QString::fromStdString(text::utf8Path(programFolder)));
 
     QtHost host;
     std::unique_ptr<NvLinkFactory> factory = makeServiceFactory(programFolder, host);

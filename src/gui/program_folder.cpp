@@ -1,18 +1,14 @@
 #include "gui/program_folder.h"
 
-#include <unistd.h>
-
 #include <system_error>
+
+#include "text/system_places.h"
 
 namespace tidemark::gui {
 
 namespace fs = std::filesystem;
 
-bool isWritableFolder(const fs::path& folder)
-{
-    std::error_code ec;
-    return fs::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
-}
+bool isWritableFolder(const fs::path& folder) { return text::isWritableFolder(folder); }
 
 fs::path chooseProgramFolder(const fs::path& exeFolder, const fs::path& userDataFolder)
 {

@@ -70,7 +70,7 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
 
 void MainWindowModel::create()
 {
-    m_errorLog.startUp(m_host.now(), text::fromUtf8(m_programFolder.string()));
+    m_errorLog.startUp(m_host.now(), text::fromUtf8(text::utf8Path(m_programFolder)));
     m_maeuri = settings::MaeUriIgnore.read(m_ini);
     // The store is one folder, "Data", however the texts spell it.
     text::ensureDirectory(dataFolder());
@@ -171,7 +171,7 @@ void MainWindowModel::HelpContentsItemClick()
     std::error_code ec;
     // A zero-length file still counts as present.
     if (std::filesystem::is_regular_file(manual, ec)) {
-        m_host.openWithDefault(manual.string());
+        m_host.openWithDefault(text::utf8Path(manual));
         return;
     }
     m_host.beep();
