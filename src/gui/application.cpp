@@ -14,7 +14,7 @@
 
 #include "gui/guarded_application.h"
 #include "gui/main_form.h"
-#include "gui/program_folder.h"
+#include "store/program_folder.h"
 #include "gui/qt_host.h"
 #include "gui/service_factory.h"
 #include "gui/version_form.h"
@@ -41,7 +41,7 @@ int runApplication(int argc, char* argv[])
     // or the user's data folder when the program is installed in a system folder.
     const std::filesystem::path exeFolder = text::pathFromUtf8(QCoreApplication::applicationDirPath().toStdString());
     const std::filesystem::path userFolder = text::userDataFolder("Tidemark2NV");
-    const std::filesystem::path programFolder = chooseProgramFolder(exeFolder, userFolder);
+    const std::filesystem::path programFolder = store::chooseProgramFolder(exeFolder, userFolder);
     if (programFolder != exeFolder) {
         try {
             text::ensureDirectory(programFolder);
@@ -49,7 +49,7 @@ int runApplication(int argc, char* argv[])
             QMessageBox::critical(nullptr, QString::fromUtf8(texts::kAppTitle), QString::fromUtf8(e.what()));
             return 1;
         }
-        linkInstalledManual(exeFolder, programFolder, texts::kManualFile);
+        store::linkInstalledManual(exeFolder, programFolder, texts::kManualFile);
     }
     QDir::setCurrent(QString::fromStdString(text::utf8Path(programFolder)));
 

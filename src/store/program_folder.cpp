@@ -1,10 +1,10 @@
-#include "gui/program_folder.h"
+#include "store/program_folder.h"
 
 #include <system_error>
 
 #include "text/system_places.h"
 
-namespace tidemark::gui {
+namespace tidemark::store {
 
 namespace fs = std::filesystem;
 
@@ -39,4 +39,4 @@ void linkInstalledManual(const fs::path& exeFolder, const fs::path& programFolde
     fs::create_symlink(installed, link, ec);
 }
 
-} // namespace tidemark::gui
+} // namespace tidemark::store
