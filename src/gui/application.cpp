@@ -25,17 +25,22 @@
 
 namespace tidemark::gui {
 
-int runApplication(int argc, char* argv[])
+void identifyApplication()
 {
-    GuardedApplication app(argc, argv);
-    // The name also names the per-user data folder of an installed program.
     QApplication::setApplicationName(QStringLiteral("Tidemark2NV"));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(texts::kAppTitle));
+    // No display name: Qt would append it to every window title, and each window's
+    // caption is its own ("オッズ一括取得", "データ取込" …).
     QApplication::setDesktopFileName(QStringLiteral("tidemark2nv"));
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addPixmap(QPixmap::fromImage(programPicture(size)));
     QApplication::setWindowIcon(icon);
+}
+
+int runApplication(int argc, char* argv[])
+{
+    GuardedApplication app(argc, argv);
+    identifyApplication();
 
     // Every path of the program starts at the program folder: the folder of the executable,
     // or the user's data folder when the program is installed in a system folder.

@@ -280,17 +280,24 @@ void TMainForm::showEvent(QShowEvent* e)
     if (m_shown)
         return;
     m_shown = true;
+    // The stored placement is the window's outer bounds, frame included, as any other
+    // program writing it means it: now that the frame is known, the inside gives way.
+    const WindowPlacement p = m_model.placement();
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.width() > 0 || frame.height() > 0)
+        resize(p.width - frame.width(), p.height - frame.height());
     bool ready = m_model.firstShow();
     Q_EMIT firstShown(ready);
 }
 
 void TMainForm::closeEvent(QCloseEvent* e)
 {
+    const QRect outer = frameGeometry();
     WindowPlacement p;
-    p.top = pos().y();
-    p.left = pos().x();
-    p.width = width();
-    p.height = height();
+    p.top = outer.top();
+    p.left = outer.left();
+    p.width = outer.width();
+    p.height = outer.height();
     m_model.close(p);
     e->accept();
 }

@@ -21,6 +21,7 @@
 #include <stdexcept>
 #include <functional>
 
+#include "gui/application.h"
 #include "gui/guarded_application.h"
 #include "gui/main_form.h"
 #include "gui/qt_host.h"
@@ -74,6 +75,7 @@ TEST(MainForm, MenusButtonsPagesAndPlacement)
     ReadyLink link;
     MainWindowModel model(host, link, dir.path());
     model.create();
+    QRect outer;
     {
         TMainForm f(model, host);
         EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Tidemark２ for 地方競馬"));
@@ -135,12 +137,20 @@ TEST(MainForm, MenusButtonsPagesAndPlacement)
         EXPECT_EQ(link.inits, 1); // only the first show initialises the service
         f.move(40, 50);
         f.resize(1000, 700);
+        outer = f.frameGeometry();
         f.close();
     }
+    // The placement is the outer bounds, frame included, and comes back as such.
     MainWindowModel again(host, link, dir.path());
     WindowPlacement p = again.placement();
-    EXPECT_EQ(p.width, 1000);
-    EXPECT_EQ(p.height, 700);
+    EXPECT_EQ(QRect(p.left, p.top, p.width, p.height), outer);
+    EXPECT_GE(p.width, 1000);
+    EXPECT_GE(p.height, 700);
+    again.create();
+    TMainForm restored(again, host);
+    restored.show();
+    EXPECT_EQ(restored.frameGeometry().size(), outer.size());
+    restored.close();
 }
 
 using tidemark::testing::pressOk;
@@ -274,6 +284,16 @@ TEST(MainForm, SettingsThatCannotBeStoredAndUnforeseenFaultsCostOneAction)
         ++lines;
     EXPECT_EQ(lines, 2u) << log;
     EXPECT_TRUE(f.isVisible());
+}
+
+// Window titles are exactly their captions: no application display name for Qt to
+// append, and message boxes carry the program's title themselves.
+TEST(MainForm, TitlesAreTheCaptionsAlone)
+{
+    app();
+    identifyApplication();
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
+    EXPECT_EQ(QGuiApplication::applicationName(), QStringLiteral("Tidemark2NV"));
 }
 
 // 断層表: each threshold box has its "倍以上を着色" after it.
