@@ -42,6 +42,18 @@ std::string MainPanelModel::timeCountCaption() { return text::sj("時系列数:"
 std::string MainPanelModel::previousCaption() { return text::sj("↑"); }
 std::string MainPanelModel::nextCaption() { return text::sj("↓"); }
 std::string MainPanelModel::nextRaceCaption() { return text::sj("直前ﾚｰｽ"); }
+
+std::string MainPanelModel::timePointCaption(int point)
+{
+    static const char* const captions[3] = {"第１回", "第２回", "第３回"};
+    return point >= 0 && point < 3 ? text::sj(captions[point]) : std::string();
+}
+
+std::string MainPanelModel::timeLabelCaption(int point)
+{
+    static const char* const captions[3] = {"１回目", "２回目", "３回目"};
+    return point >= 0 && point < 3 ? text::sj(captions[point]) : std::string();
+}
 std::string MainPanelModel::noOddsText() { return text::sj("当レースはオッズが未取得です。"); }
 std::string MainPanelModel::dataIncompleteText() { return text::sj("データ作成が未完了のようです。"); }
 

@@ -153,6 +153,10 @@ public:
     static std::string previousCaption();  // "↑"
     static std::string nextCaption();      // "↓"
     static std::string nextRaceCaption();  // "直前ﾚｰｽ"
+    // The three time points by name: "第１回" … over the jump buttons (which show their
+    // times), "１回目" … over the time labels.
+    static std::string timePointCaption(int point);
+    static std::string timeLabelCaption(int point);
     static std::string noOddsText();       // "当レースはオッズが未取得です。"
     static std::string dataIncompleteText(); // "データ作成が未完了のようです。"
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QTabWidget>
 
 #include <cstdlib>
@@ -121,6 +122,29 @@ TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
         EXPECT_TRUE(listShows(*f.DatList, model.panel().DatList()));
         EXPECT_TRUE(listShows(*f.TimeCombo, model.panel().TimeCombo()));
         EXPECT_EQ(f.TimeCombo->currentRow(), f.TimeCombo->count() - 1);
+    }
+
+    // UpDown1 stands at the open race and opens the race it is stepped to; the three time
+    // points carry their names beside the buttons and the time labels.
+    auto* upDown = f.findChild<QSpinBox*>(QStringLiteral("UpDown1"));
+    ASSERT_NE(upDown, nullptr);
+    EXPECT_EQ(upDown->maximum(), f.DatList->count() - 1);
+    EXPECT_EQ(upDown->value(), f.DatList->currentRow());
+    upDown->stepUp();
+    EXPECT_EQ(model.panel().DatList().itemIndex, 1);
+    EXPECT_EQ(f.DatList->currentRow(), 1);
+    model.panel().DatListClick(0);
+    EXPECT_EQ(upDown->value(), 0);
+    const char* const pointNames[3] = {"第１回", "第２回", "第３回"};
+    const char* const labelNames[3] = {"１回目", "２回目", "３回目"};
+    for (int i = 0; i < 3; ++i) {
+        auto* point = f.findChild<QLabel*>(QStringLiteral("TimePointCaption%1").arg(i + 1));
+        auto* nth = f.findChild<QLabel*>(QStringLiteral("TimeLabelCaption%1").arg(i + 1));
+        ASSERT_NE(point, nullptr);
+        ASSERT_NE(nth, nullptr);
+        EXPECT_EQ(point->text(), QString::fromUtf8(pointNames[i]));
+        EXPECT_EQ(nth->text(), QString::fromUtf8(labelNames[i]));
+        EXPECT_TRUE(point->isVisible());
     }
 
     for (int page : {1, 2, 4, 5, 6, 10, 11, 12}) {
