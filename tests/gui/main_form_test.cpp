@@ -204,6 +204,24 @@ TEST(TimeDialogs, OkWritesTheirKeysAndRefusesPointsOutOfOrder)
     EXPECT_EQ(settings::TimeAutoRdataGetDialog.read(ini), 25);
 }
 
+// The time dialogs show a file error in the window's encoding (its text is UTF-8).
+TEST(TimeDialogs, AFileErrorIsShownInTheWindowsEncoding)
+{
+    app();
+    tidemark::testing::TempDir dir;
+    tidemark::testing::RecordingHost host;
+    // A folder named in Japanese, standing where the settings file should be.
+    const std::filesystem::path folder = dir.path() / std::filesystem::path(u8"設定");
+    std::filesystem::create_directories(folder / "Tidemark2NV.ini");
+    IniFile ini(folder / "Tidemark2NV.ini");
+
+    whenModal([](QDialog& d) { pressOk(d); });
+    showOzGetTimeForm(nullptr, ini, host);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_NE(host.boxes[0].text.find(text::sj("設定")), std::string::npos);
+    EXPECT_EQ(host.boxes[0].text.find("\xe8\xa8\xad"), std::string::npos); // no UTF-8 bytes of 設
+}
+
 // Every switch of the window that stores a setting meets a full disk with the platform's
 // message and goes on; an exception no handler foresaw costs one action: an error-log
 // line and its message, and the window keeps running.
