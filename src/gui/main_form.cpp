@@ -261,7 +261,7 @@ void TMainForm::buildPages()
 void TMainForm::JVBtnClick()
 {
     showGetDataForm(this, m_model.channel(), m_model.host(), m_model.recordStore(), m_model.settings(),
-                    [this] { m_model.MakeDataListBtnClick(); });
+                    [this] { m_model.panel().importWindowClosed(); });
 }
 
 QWidget* TMainForm::page(const QString& name) const

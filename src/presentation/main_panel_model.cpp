@@ -114,6 +114,13 @@ void MainPanelModel::buildDateList()
     m_steps->batchDateListChanged(labels, selected);
 }
 
+void MainPanelModel::importWindowClosed()
+{
+    m_panel1Visible = false;
+    notifyPanels();
+    buildDateList();
+}
+
 void MainPanelModel::DateComboChange(int index)
 {
     if (index < 0 || index >= m_dateCombo.count())

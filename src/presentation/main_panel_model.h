@@ -144,6 +144,9 @@ public:
     MainPanelLabels& labels() { return m_labels; }
     void labelsUpdated();
     bool Panel1Visible() const { return m_panel1Visible; }
+    // The stored-data import window closed: the race list is emptied, the page area
+    // hidden and the day list built again (the store may hold new days).
+    void importWindowClosed();
     bool PageControl1Visible() const { return m_pageControlVisible; }
     bool perHorseGridsVisible() const { return m_perHorseGridsVisible; }
     bool resultsTimerRunning() const { return m_timerRunning; }

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QDialog>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -145,6 +147,22 @@ TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
         EXPECT_EQ(point->text(), QString::fromUtf8(pointNames[i]));
         EXPECT_EQ(nth->text(), QString::fromUtf8(labelNames[i]));
         EXPECT_TRUE(point->isVisible());
+    }
+
+    // The import window, opened and closed from the button bar: the page area is hidden,
+    // the race list emptied and the day list built again.
+    {
+        ASSERT_TRUE(f.Panel1->isVisible());
+        auto* jv = f.findChild<QPushButton*>(QStringLiteral("JVBtn"));
+        ASSERT_NE(jv, nullptr);
+        tidemark::testing::whenModal([](QDialog& d) { d.reject(); });
+        jv->click();
+        EXPECT_FALSE(f.Panel1->isVisible());
+        EXPECT_EQ(f.DatList->count(), 0);
+        EXPECT_EQ(f.DateCombo->count(), 1);
+        model.panel().DateComboChange(0);
+        model.panel().DatListClick(0);
+        EXPECT_TRUE(f.Panel1->isVisible());
     }
 
     for (int page : {1, 2, 4, 5, 6, 10, 11, 12}) {
