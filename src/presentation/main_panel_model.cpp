@@ -280,6 +280,7 @@ void MainPanelModel::openRace()
 
         m_upDownPosition = index;
         m_table.lastViewedRace = index;
+        m_steps->raceCardShown();
         m_pageControlVisible = true;
         notifyRaces();
         notifyPanels();

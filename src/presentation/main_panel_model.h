@@ -64,6 +64,8 @@ public:
     virtual void resultsLabels() {}
     virtual void timeSeriesTables() {}     // time-series tables, anomaly tables, chart selections
     virtual void sortFlagsReset() {}
+    // The race is open: the race card is shown again, whatever the last moment analysis did.
+    virtual void raceCardShown() {}
     // The day's race cards and runners are in the day table and its race list is built
     // (also for a day without races); the race is opened next.
     virtual void dayLoaded() {}

@@ -248,6 +248,13 @@ void MainWindowModel::sortFlagsReset()
     m_grids[presentation::GridId::StringGrid2].clearSelection();
 }
 
+void MainWindowModel::raceCardShown()
+{
+    presentation::TextGrid& card = m_grids[presentation::GridId::StringGrid2];
+    card.setVisible(true);
+    card.clearSelection();
+}
+
 void MainWindowModel::SEditChange(int index, const std::string& text)
 {
     switch (index) {

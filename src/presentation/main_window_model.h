@@ -161,6 +161,7 @@ private:
     void timeSeriesTables() override;
     void resultsLabels() override;
     void sortFlagsReset() override;
+    void raceCardShown() override;
     void batchDateListChanged(const std::vector<std::string>& labels, int selected) override;
     void payoutsChanged();
     void momentSelectionStarting() override;

@@ -149,6 +149,36 @@ TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
         EXPECT_TRUE(point->isVisible());
     }
 
+    // A moment that cannot be analysed (many runners, no quinella odds) hides the race
+    // card; the next race opened shows it again.
+    {
+        const std::filesystem::path odds = store::StoreLayout(dir.path()).oddsFolder("20240112");
+        const std::filesystem::path away = dir / "quinella-away";
+        std::filesystem::create_directories(away);
+        for (const auto& e : std::filesystem::directory_iterator(odds))
+            if (e.path().extension() == ".nvO2")
+                std::filesystem::rename(e.path(), away / e.path().filename());
+        int crowded = -1;
+        for (int i = 0; i < f.DatList->count() && crowded < 0; ++i) {
+            model.panel().DatListClick(i);
+            if (model.panel().currentSlot()->record.runnerCount > 8)
+                crowded = i;
+        }
+        ASSERT_GE(crowded, 0);
+        auto* cardView = f.findChild<QWidget*>(QStringLiteral("StringGrid2"));
+        ASSERT_NE(cardView, nullptr);
+        f.PageControl1->setCurrentIndex(0);
+        model.panel().TimeComboClick(0); // another moment of it: the analysis stops
+        EXPECT_FALSE(model.grids()[presentation::GridId::StringGrid2].visible());
+        EXPECT_FALSE(cardView->isVisible());
+        for (const auto& e : std::filesystem::directory_iterator(away))
+            std::filesystem::rename(e.path(), odds / e.path().filename());
+        model.panel().DatListClick(crowded == 0 ? 1 : 0);
+        EXPECT_TRUE(model.grids()[presentation::GridId::StringGrid2].visible());
+        EXPECT_TRUE(cardView->isVisible());
+        model.panel().DatListClick(0);
+    }
+
     // The import window, opened and closed from the button bar: the page area is hidden,
     // the race list emptied and the day list built again.
     {
