@@ -54,10 +54,10 @@ int runApplication(int argc, char* argv[])
     QDir::setCurrent(QString::fromStdString(programFolder.string()));
 
     QtHost host;
-    std::unique_ptr<NvLinkFactory> factory = makeServiceFactory(programFolder, host);
-    if (!checkServiceInstalled(*factory, host))
+    dataservice::ChosenService service = makeService(programFolder, exeFolder, host);
+    if (!checkServiceInstalled(*service.factory, host))
         return 0;
-    std::unique_ptr<NvLink> link = factory->create();
+    std::unique_ptr<NvLink> link = service.factory->create();
 
     MainWindowModel model(host, *link, programFolder);
     try {
@@ -68,6 +68,7 @@ int runApplication(int argc, char* argv[])
     }
 
     TMainForm mainForm(model, host);
+    mainForm.showSimulatedService(service.kind == dataservice::ServiceKind::Sim);
     mainForm.show();
     return app.exec();
 }

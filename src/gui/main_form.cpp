@@ -105,6 +105,15 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
     statusBar()->setObjectName(QStringLiteral("StatusLine"));
     statusBar()->setSizeGripEnabled(true);
     m_watchBar = new OddsWatchBar(m_model, this, *statusBar());
+    m_serviceLabel = new QLabel(u(texts::kSimulatedServiceCaption), this);
+    m_serviceLabel->setObjectName(QStringLiteral("ServiceLabel"));
+    m_serviceLabel->setVisible(false);
+    statusBar()->addPermanentWidget(m_serviceLabel);
+}
+
+void TMainForm::showSimulatedService(bool simulated)
+{
+    m_serviceLabel->setVisible(simulated);
 }
 
 TMainForm::~TMainForm()
