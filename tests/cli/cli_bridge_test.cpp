@@ -5,6 +5,7 @@
 #include <map>
 
 #include "cli_fixture.h"
+#include "text/cp932.h"
 
 namespace tidemark::testing {
 namespace {
