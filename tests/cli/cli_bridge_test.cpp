@@ -5,6 +5,7 @@
 #include <map>
 
 #include "cli_fixture.h"
+#include "service/error_log.h"
 #include "text/cp932.h"
 
 namespace tidemark::testing {
@@ -66,11 +67,12 @@ TEST(CliBridge, ABridgeThatDiesMidTransferLeavesTheStoreWholeAndTheNextRunWorks)
     writeSimWorld(home.path());
     ASSERT_EQ(runCli(home.path(), {"--service", "sim", "import", "--since", "2024/01/01 00:00:00"}).code, ExitCode::Ok);
     const auto before = storeFiles(home.path());
-    // A bridge that answers the start-up questions and then ends: its death falls
-    // in the middle of the day's odds.
-    const std::string dying = "sh -c \"head -c 400 | " + std::string(TIDEMARK_BRIDGE_EXE) + " --home " +
-                              home.path().string() + " --now 20240115120000\"";
+    // A bridge that crashes at its 30th record: in the middle of the day's odds, and
+    // again in every new bridge the next races start.
+    const std::string dying = bridgeCommand(home.path()) + " --die-at-read 30";
     useBridge(home.path(), dying);
+    // The window's start-up opens the error log; the line of the fault goes there.
+    ErrorLog(home.path()).startUp(text::DateTime{2024, 1, 15, 12, 0, 0}, "home");
     const CliRun broken = runCli(home.path(), {"odds", "20240112"});
     EXPECT_NE(broken.code, ExitCode::Internal) << broken.err;
     const std::string log = text::readFile(home.path() / "ErrorLog.txt");
