@@ -59,10 +59,10 @@ int runApplication(int argc, char* argv[])
     QDir::setCurrent(QString::fromStdString(text::utf8Path(programFolder)));
 
     QtHost host;
-    std::unique_ptr<NvLinkFactory> factory = makeServiceFactory(programFolder, host);
-    if (!checkServiceInstalled(*factory, host))
+    dataservice::ChosenService service = makeService(programFolder, exeFolder, host);
+    if (!checkServiceInstalled(*service.factory, host))
         return 0;
-    std::unique_ptr<NvLink> link = factory->create();
+    std::unique_ptr<NvLink> link = service.factory->create();
 
     MainWindowModel model(host, *link, programFolder);
     try {
@@ -74,6 +74,7 @@ int runApplication(int argc, char* argv[])
 
     app.setFaultHandler([&model](std::string_view what) { model.unexpectedFault(what); });
     TMainForm mainForm(model, host);
+    mainForm.showSimulatedService(service.kind == dataservice::ServiceKind::Sim);
     mainForm.show();
     const int code = app.exec();
     app.setFaultHandler({});

@@ -121,6 +121,15 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
         m_transientText->raise();
     });
     connect(&m_host, &QtHost::transientTextsCleared, this, [this] { m_transientText->hide(); });
+    m_serviceLabel = new QLabel(u(texts::kSimulatedServiceCaption), this);
+    m_serviceLabel->setObjectName(QStringLiteral("ServiceLabel"));
+    m_serviceLabel->setVisible(false);
+    statusBar()->addPermanentWidget(m_serviceLabel);
+}
+
+void TMainForm::showSimulatedService(bool simulated)
+{
+    m_serviceLabel->setVisible(simulated);
 }
 
 TMainForm::~TMainForm()
