@@ -4,7 +4,8 @@
 # Tidemark2NV.installed together in <prefix>/lib/tidemark2nv; the marker tells the program
 # to keep its settings, store, CSV exports and error log in the user's data folder
 # (~/.local/share/Tidemark2NV). <prefix>/bin/Tidemark2NV links to the executable, and the
-# desktop entry and the icon put it in the desktop's menu.
+# desktop entry and the icon put it in the desktop's menu. The companion tool is installed
+# the same way (<prefix>/bin/tidemark2nv), so it works on the folder the window fills.
 #
 #   cmake --install build/release --prefix ~/.local
 #   cd build/release && cpack -G DEB
@@ -12,6 +13,8 @@
 set(TIDEMARK_APP_DIR "lib/tidemark2nv")
 
 install(TARGETS Tidemark2NV RUNTIME DESTINATION "${TIDEMARK_APP_DIR}")
+# The companion tool beside the window, so the marker sends both to the same user folder.
+install(TARGETS tidemark2nv RUNTIME DESTINATION "${TIDEMARK_APP_DIR}")
 install(FILES "${TIDEMARK_MANUAL_PDF}" DESTINATION "${TIDEMARK_APP_DIR}" OPTIONAL)
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/Tidemark2NV.installed" DESTINATION "${TIDEMARK_APP_DIR}")
 install(FILES "${TIDEMARK_PICTURES}/tidemark2nv_256.png" DESTINATION "${TIDEMARK_APP_DIR}"
@@ -24,7 +27,8 @@ install(FILES "${PROJECT_SOURCE_DIR}/packaging/tidemark2nv.desktop" DESTINATION 
 
 file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/launcher")
 file(CREATE_LINK "../${TIDEMARK_APP_DIR}/Tidemark2NV" "${CMAKE_BINARY_DIR}/launcher/Tidemark2NV" SYMBOLIC)
-install(FILES "${CMAKE_BINARY_DIR}/launcher/Tidemark2NV" DESTINATION bin)
+file(CREATE_LINK "../${TIDEMARK_APP_DIR}/tidemark2nv" "${CMAKE_BINARY_DIR}/launcher/tidemark2nv" SYMBOLIC)
+install(FILES "${CMAKE_BINARY_DIR}/launcher/Tidemark2NV" "${CMAKE_BINARY_DIR}/launcher/tidemark2nv" DESTINATION bin)
 
 set(CPACK_PACKAGE_NAME "tidemark2nv")
 set(CPACK_PACKAGE_VENDOR "Tidemark2NV")

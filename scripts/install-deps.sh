@@ -8,6 +8,7 @@ packages=(
   libsqlite3-dev libpq-dev postgresql
   clang libclang-rt-14-dev
   fonts-ipafont-gothic xvfb xauth
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64 googletest
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -106,7 +106,6 @@ SelectedSnapshot loadSelectedSnapshot(RaceSlot& slot, std::span<const std::strin
     if (k >= 0) {
         slot.o1Selected = asRecord(o1[static_cast<std::size_t>(k)], kO1Size);
         result.o1Found = true;
-        slot.record.o1Time = hhmmOf(slot.o1Selected);
     } else {
         k = static_cast<int>(o1.size());
     }

@@ -15,6 +15,7 @@
 #include "store/record_store.h"
 #include "text/cp932.h"
 #include "text/date_time.h"
+#include "text/file_io.h"
 #include "text/number_format.h"
 
 namespace tidemark::cli {
@@ -28,8 +29,17 @@ bool allDigits(std::string_view s)
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The store folders, as the program makes them at start.
-void prepareStore(Session& s) { s.layout().createFolders(); }
+// The store folders and the error log, as the program makes them at start: a service error
+// met on the way is appended to the log, which must be there to take it. An existing log is
+// left as it is; only the window's start-up opens a new run in it.
+void prepareStore(Session& s)
+{
+    s.layout().createFolders();
+    const std::filesystem::path log = s.home() / "ErrorLog.txt";
+    std::string existing;
+    if (!text::tryReadFile(log, existing))
+        text::writeFileAtomic(log, {});
+}
 
 } // namespace
 

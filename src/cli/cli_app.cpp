@@ -8,8 +8,8 @@
 #include <span>
 
 #include "cli/cli_session.h"
+#include "dataservice/service_choice.h"
 #include "analytics/backtest_rules.h"
-#include "nvsim/sim_nv_link_factory.h"
 #include "presentation/main_window_texts.h"
 #include "records/record_view.h"
 #include "text/cp932.h"
@@ -160,7 +160,8 @@ const std::set<std::string> kValueOptions{"--home", "--encoding", "--since",  "-
                                           "--kind", "--time",     "--minutes", "--what",  "--out",
                                           "--moment", "--from",   "--to",      "--format", "--dsn",
                                           "--tables", "--rule",   "--at",      "--bet",    "--csv",
-                                          "--every",  "--ahead",  "--window",  "--top"};
+                                          "--every",  "--ahead",  "--window",  "--top",
+                                          "--service"};
 
 Invocation parse(const std::vector<std::string>& args)
 {
@@ -208,6 +209,17 @@ bool allDigits(std::string_view s)
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+const char* serviceDescription(dataservice::ServiceKind kind)
+{
+    switch (kind) {
+    case dataservice::ServiceKind::Sim: return "simulated (sim); its odds are not real";
+    case dataservice::ServiceKind::Com: return "the provider's component in this process (com)";
+    case dataservice::ServiceKind::Bridge: return "the provider's component through the bridge (bridge)";
+    case dataservice::ServiceKind::Automatic: break;
+    }
+    return "automatic";
+}
+
 } // namespace
 
 const std::string* Invocation::option(const std::string& name) const
@@ -221,13 +233,18 @@ std::string usageText()
     std::string text =
         "tidemark2nv - the headless companion of Tidemark2NV: import, fetch, inspect and export\n"
         "\n"
-        "usage: tidemark2nv [--home DIR] [--encoding utf8|cp932] COMMAND [ARGS...]\n"
+        "usage: tidemark2nv [--home DIR] [--encoding utf8|cp932] [--service sim|com|bridge] COMMAND [ARGS...]\n"
         "       tidemark2nv COMMAND --help\n"
         "\n"
-        "  --home DIR        the program folder (default: the folder of this executable);\n"
+        "  --home DIR        the program folder (default: the folder of this executable, or\n"
+        "                    ~/.local/share/Tidemark2NV when installed beside the window);\n"
         "                    its Tidemark2NV.ini, its Data store and its data service are used\n"
         "  --encoding E      texts on stdout in UTF-8 (default) or CP932, byte for byte as\n"
         "                    the program holds them\n"
+        "  --service S       the data service: sim (simulated), com (the provider's component\n"
+        "                    in this process) or bridge (the component through tidemark2nv-link);\n"
+        "                    default: [DataService] Use of Tidemark2NV.ini, else automatic.\n"
+        "                    Commands that use the service name it on stderr\n"
         "  DAY               yyyymmdd or the day label (2024年01月15日)\n"
         "  RACE              the position in the race list (from 1) or track-code:race-number (44:11)\n"
         "\n"
@@ -345,9 +362,14 @@ NvLink& Session::link()
 {
     if (m_link)
         return *m_link;
-    // The simulated component is the data service on every platform here.
+    // The service named by --service, else by the setting, chosen as the window chooses it.
+    dataservice::ServiceSetting setting = dataservice::readServiceSetting(m_ini);
+    if (const std::string* service = m_inv.option("--service"))
+        setting.use = *dataservice::parseServiceKind(*service);
     Clock clock = [this] { return m_host.now(); };
-    m_factory = std::make_unique<nvsim::SimNvLinkFactory>(m_home, clock);
+    dataservice::ChosenService chosen = dataservice::chooseService(setting, {m_home, m_env.defaultHome, clock});
+    m_env.err << "tidemark2nv: data service: " << serviceDescription(chosen.kind) << '\n';
+    m_factory = std::move(chosen.factory);
     if (!m_factory->installed())
         throw CommandError(ExitCode::Service, text::toUtf8(text::sj(texts::kMsgInstallUmaConn)));
     m_link = m_factory->create();
@@ -422,7 +444,7 @@ ExitCode run(const std::vector<std::string>& args, Environment& env)
             return ExitCode::Ok;
         }
         for (const auto& [name, value] : inv.options)
-            if (name != "--home" && name != "--encoding" && !c->options.contains(name))
+            if (name != "--home" && name != "--encoding" && name != "--service" && !c->options.contains(name))
                 throw CommandError(ExitCode::Usage, std::string(c->name) + " takes no option " + name);
         const int n = static_cast<int>(inv.positional.size());
         if (n < c->minPositional)
@@ -431,12 +453,16 @@ ExitCode run(const std::vector<std::string>& args, Environment& env)
         if (n > c->maxPositional)
             throw CommandError(ExitCode::Usage, std::string("too many arguments for ") + c->name + ": " + inv.positional.back());
 
+        if (const std::string* service = inv.option("--service");
+            service && !dataservice::parseServiceKind(*service))
+            throw CommandError(ExitCode::Usage, "unknown --service " + *service + " (sim, com, bridge or automatic)");
+
         std::filesystem::path home = env.defaultHome;
         if (const std::string* h = inv.option("--home"))
             home = *h;
         std::error_code ec;
         if (home.empty() || !std::filesystem::is_directory(home, ec))
-            throw CommandError(ExitCode::NoProgramFolder, "program folder " + home.string() + " does not exist");
+            throw CommandError(ExitCode::NoProgramFolder, "program folder " + text::utf8Path(home) + " does not exist");
 
         Session session(inv, env, home);
         return c->run(session);

@@ -9,6 +9,7 @@
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
 #include "text/number_format.h"
+#include "text/file_io.h"
 
 namespace tidemark::cli {
 
@@ -68,8 +69,8 @@ bool exportDay(Session& s, const std::string& dayArg, const results::ExportChoic
         throw CommandError(ExitCode::File, text::toUtf8(result.message));
     }
     for (std::size_t i = 0; i < result.written.size(); ++i) {
-        s.env().out << result.written[i].string() << '\n';
-        s.host().note(result.written[i].filename().string() + ": " + std::to_string(result.dataLines[i]) + " race(s)");
+        s.env().out << text::utf8Path(result.written[i]) << '\n';
+        s.host().note(text::utf8Path(result.written[i].filename()) + ": " + std::to_string(result.dataLines[i]) + " race(s)");
     }
     return true;
 }
@@ -116,7 +117,7 @@ ExitCode commandCsv(Session& s)
     const DayRange range = dayRange(inv, false);
     if (range.empty() == inv.positional.empty())
         throw CommandError(ExitCode::Usage, "csv takes DAY or --from/--to, one of the two");
-    const std::filesystem::path out = inv.has("--out") ? std::filesystem::path(*inv.option("--out")) : s.layout().csvFolder();
+    const std::filesystem::path out = inv.has("--out") ? text::pathFromUtf8(*inv.option("--out")) : s.layout().csvFolder();
     if (range.empty()) {
         if (!exportDay(s, inv.positional[0], choice, out))
             throw CommandError(ExitCode::NotFound, "the day " + inv.positional[0] + " has no race to export");

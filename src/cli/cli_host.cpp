@@ -1,22 +1,15 @@
 #include "cli/cli_host.h"
 
 #include <chrono>
-#include <ctime>
 #include <ostream>
 #include <thread>
 
 #include "text/cp932.h"
+#include "text/system_places.h"
 
 namespace tidemark::cli {
 
-text::DateTime systemNow()
-{
-    const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
-    return text::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                          local.tm_hour,        local.tm_min,     local.tm_sec};
-}
+text::DateTime systemNow() { return text::localNow(); }
 
 CliHost::CliHost(std::ostream& err, Clock clock, bool realTime)
     : m_err(err), m_clock(clock ? std::move(clock) : Clock(systemNow)), m_realTime(realTime)

@@ -112,7 +112,7 @@ ExitCode commandExport(Session& s)
         switch (format) {
         case ExportFormat::Sqlite: {
             const std::filesystem::path out =
-                inv.has("--out") ? std::filesystem::path(*inv.option("--out")) : s.home() / "season.sqlite";
+                inv.has("--out") ? text::pathFromUtf8(*inv.option("--out")) : s.home() / "season.sqlite";
             sink = openSqliteSink(out);
             break;
         }
@@ -121,7 +121,7 @@ ExitCode commandExport(Session& s)
             break;
         case ExportFormat::Csv: {
             const std::filesystem::path out =
-                inv.has("--out") ? std::filesystem::path(*inv.option("--out")) : s.layout().csvFolder() / "season";
+                inv.has("--out") ? text::pathFromUtf8(*inv.option("--out")) : s.layout().csvFolder() / "season";
             sink = openCsvSink(out, inv.cp932 ? CsvEncoding::Cp932 : CsvEncoding::Utf8);
             break;
         }
@@ -227,7 +227,7 @@ ExitCode commandBacktest(Session& s)
         out << b.name << '\t' << tallyColumns(b.tally) << '\n';
 
     if (const std::string* csv = inv.option("--csv")) {
-        text::writeFileAtomic(std::filesystem::path(*csv), betsCsv(r));
+        text::writeFileAtomic(text::pathFromUtf8(*csv), betsCsv(r));
         s.host().note(std::to_string(r.bets.size()) + " bets written to " + *csv);
     }
     return ExitCode::Ok;

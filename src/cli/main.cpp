@@ -3,24 +3,25 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "store/program_folder.h"
 #include "text/console_interrupt.h"
+#include "text/system_places.h"
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    // The program folder is the folder of the executable, as for the desktop program.
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        exe = std::filesystem::absolute(argv[0], ec);
+    const std::vector<std::string> args = tidemark::text::commandLineArguments(argc, argv);
+    // The program folder is the desktop program's: the folder of the executable, or the
+    // user's data folder when the tool is installed beside the window.
+    const std::filesystem::path exe = tidemark::text::executablePath(argc > 0 ? argv[0] : nullptr);
+    const std::filesystem::path home =
+        tidemark::store::chooseProgramFolder(exe.parent_path(), tidemark::text::userDataFolder("Tidemark2NV"));
     const auto catchInterrupt = [] {
         tidemark::text::catchConsoleInterrupt();
         return std::function<bool()>([] { return tidemark::text::consoleInterruptRequested(); });
     };
-    tidemark::cli::Environment env{std::cout, std::cerr, exe.parent_path(), {}, true, catchInterrupt};
+    tidemark::cli::Environment env{std::cout, std::cerr, home, {}, true, catchInterrupt};
     return static_cast<int>(tidemark::cli::run(args, env));
 }

@@ -310,14 +310,17 @@ bool GridView::eventFilter(QObject* watched, QEvent* event)
         QCoreApplication::sendEvent(bar, event);
         return true;
     }
-    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove) {
+    // A quick second press arrives as a double-click event, not a press: it is a press all
+    // the same (a header pressed twice sorts twice).
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    if (press || type == QEvent::MouseButtonRelease || type == QEvent::MouseMove) {
         auto* widget = qobject_cast<QWidget*>(watched);
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (widget) {
             // Every viewport (own and overlays) starts at the main viewport's origin.
             const QPoint pos = widget->mapTo(this, mouse->position().toPoint()) - viewport()->geometry().topLeft();
             const auto [row, col] = cellAt(pos);
-            if (type == QEvent::MouseButtonPress) {
+            if (press) {
                 Q_EMIT cellPressed(row, col, mouse->button());
             } else if (type == QEvent::MouseButtonRelease) {
                 Q_EMIT cellReleased(row, col, mouse->button());

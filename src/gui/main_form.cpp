@@ -105,6 +105,31 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
     statusBar()->setObjectName(QStringLiteral("StatusLine"));
     statusBar()->setSizeGripEnabled(true);
     m_watchBar = new OddsWatchBar(m_model, this, *statusBar());
+
+    // Texts the model draws on the window's surface ("no odds for this race"): at their
+    // place over the client area, until the model takes them away.
+    m_transientText = new QLabel(central);
+    m_transientText->setObjectName(QStringLiteral("TransientText"));
+    m_transientText->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_transientText->setAutoFillBackground(true); // readable where it lies over a page
+    m_transientText->hide();
+    connect(&m_host, &QtHost::transientText, this, [this](int x, int y, const QString& text) {
+        m_transientText->setText(text);
+        m_transientText->adjustSize();
+        m_transientText->move(x, y);
+        m_transientText->show();
+        m_transientText->raise();
+    });
+    connect(&m_host, &QtHost::transientTextsCleared, this, [this] { m_transientText->hide(); });
+    m_serviceLabel = new QLabel(u(texts::kSimulatedServiceCaption), this);
+    m_serviceLabel->setObjectName(QStringLiteral("ServiceLabel"));
+    m_serviceLabel->setVisible(false);
+    statusBar()->addPermanentWidget(m_serviceLabel);
+}
+
+void TMainForm::showSimulatedService(bool simulated)
+{
+    m_serviceLabel->setVisible(simulated);
 }
 
 TMainForm::~TMainForm()
@@ -245,7 +270,7 @@ void TMainForm::buildPages()
 void TMainForm::JVBtnClick()
 {
     showGetDataForm(this, m_model.channel(), m_model.host(), m_model.recordStore(), m_model.settings(),
-                    [this] { m_model.MakeDataListBtnClick(); });
+                    [this] { m_model.panel().importWindowClosed(); });
 }
 
 QWidget* TMainForm::page(const QString& name) const
@@ -264,17 +289,24 @@ void TMainForm::showEvent(QShowEvent* e)
     if (m_shown)
         return;
     m_shown = true;
+    // The stored placement is the window's outer bounds, frame included, as any other
+    // program writing it means it: now that the frame is known, the inside gives way.
+    const WindowPlacement p = m_model.placement();
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.width() > 0 || frame.height() > 0)
+        resize(p.width - frame.width(), p.height - frame.height());
     bool ready = m_model.firstShow();
     Q_EMIT firstShown(ready);
 }
 
 void TMainForm::closeEvent(QCloseEvent* e)
 {
+    const QRect outer = frameGeometry();
     WindowPlacement p;
-    p.top = pos().y();
-    p.left = pos().x();
-    p.width = width();
-    p.height = height();
+    p.top = outer.top();
+    p.left = outer.left();
+    p.width = outer.width();
+    p.height = outer.height();
     m_model.close(p);
     e->accept();
 }

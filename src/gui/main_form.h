@@ -35,6 +35,9 @@ public:
     TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent = nullptr);
     ~TMainForm() override;
 
+    // Marks the window as fed by the simulated service (a permanent status-bar caption).
+    void showSimulatedService(bool simulated);
+
     // The first show of the window runs NVInit once.
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -78,7 +81,9 @@ private:
     RacePanel* m_racePanel = nullptr;
     MainPages* m_mainPages = nullptr;
     QLabel* m_copyNotice = nullptr;
+    QLabel* m_transientText = nullptr;
     OddsWatchBar* m_watchBar = nullptr;         // in the status bar
+    QLabel* m_serviceLabel = nullptr;           // in the status bar, "シミュレーション"
     TMoversForm* m_moversForm = nullptr;        // made when first opened, kept
     TOzGetForm* m_ozGetForm = nullptr;          // lives as long as the main window
     TTokuteiJikokuForm* m_tokuteiForm = nullptr;

@@ -265,6 +265,9 @@ void MainPages::buildStrips()
         edit->setMaximumWidth(56);
         m_sedit[i] = edit;
         s->layout()->addWidget(edit);
+        auto* suffix = new QLabel(qs(MatrixModel::thresholdSuffix()), s);
+        suffix->setObjectName(QStringLiteral("SEditSuffix%1").arg(i + 1));
+        s->layout()->addWidget(suffix);
         connect(edit, &QLineEdit::textEdited, this, [this, i, edit](const QString& t) {
             const std::string cp932 = text::fromUtf8(t.toStdString());
             if (!MatrixModel::acceptableThresholdText(cp932)) {
@@ -277,7 +280,6 @@ void MainPages::buildStrips()
                     v->viewport()->update();
         });
     }
-    s->layout()->addWidget(new QLabel(qs(MatrixModel::thresholdSuffix()), s));
     static_cast<QHBoxLayout*>(s->layout())->addStretch(1);
 
     // 馬連マトリクス: rebuild button and the order of the rows.

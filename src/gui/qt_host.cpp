@@ -1,5 +1,7 @@
 #include "gui/qt_host.h"
 
+#include "presentation/main_window_texts.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
@@ -32,21 +34,21 @@ QWidget* QtHost::dialogParent() const
 
 void QtHost::information(std::string_view text)
 {
-    QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), qs(text),
+    QMessageBox box(QMessageBox::Information, QString::fromUtf8(texts::kAppTitle), qs(text),
                     QMessageBox::Ok, dialogParent());
     box.exec();
 }
 
 bool QtHost::confirm(std::string_view text)
 {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), qs(text),
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(texts::kAppTitle), qs(text),
                     QMessageBox::Yes | QMessageBox::No, dialogParent());
     return box.exec() == QMessageBox::Yes;
 }
 
 void QtHost::message(std::string_view text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), qs(text),
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(texts::kAppTitle), qs(text),
                     QMessageBox::Ok, dialogParent());
     box.exec();
 }
@@ -100,6 +102,11 @@ bool QtHost::openWithDefault(const std::string& pathOrUrl)
 void QtHost::drawTransientText(int x, int y, std::string_view text)
 {
     Q_EMIT transientText(x, y, qs(text));
+}
+
+void QtHost::clearTransientTexts()
+{
+    Q_EMIT transientTextsCleared();
 }
 
 void QtHost::setClipboardText(std::string_view text)

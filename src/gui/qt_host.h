@@ -33,11 +33,13 @@ public:
     void stopTimer(TimerId id) override;
     bool openWithDefault(const std::string& pathOrUrl) override;
     void drawTransientText(int x, int y, std::string_view text) override;
+    void clearTransientTexts() override;
     void setClipboardText(std::string_view text) override;
     text::DateTime now() const override;
 
 Q_SIGNALS:
     void transientText(int x, int y, const QString& text);
+    void transientTextsCleared();
 
 private:
     QWidget* dialogParent() const;

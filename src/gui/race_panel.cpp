@@ -8,13 +8,25 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "gui/qt_host.h"
 
 namespace tidemark::gui {
 namespace {
+
+// UpDown1 is a pair of arrows, as the race list shows which race is open.
+class ArrowsOnlySpinBox final : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QString textFromValue(int) const override { return {}; }
+};
 
 QLabel* namedLabel(const char* name, QWidget* parent)
 {
@@ -161,9 +173,15 @@ QWidget* RacePanel::buildRaceBox()
     next->setObjectName(QStringLiteral("NextRaceBtn"));
     for (QPushButton* b : {up, down})
         b->setFixedWidth(28);
+    // UpDown1: steps through the race list; its position is the open race.
+    UpDown1 = new ArrowsOnlySpinBox(box);
+    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1->setRange(0, 0);
+    UpDown1->setFixedWidth(22);
     row->addWidget(up);
     row->addWidget(down);
     row->addWidget(next, 1);
+    row->addWidget(UpDown1);
     v->addLayout(row);
     DatList = new QListWidget(box);
     DatList->setObjectName(QStringLiteral("DatList"));
@@ -173,6 +191,10 @@ QWidget* RacePanel::buildRaceBox()
     connect(up, &QPushButton::clicked, this, [this] { run([&] { m_model.B4RBtnClick(); }); });
     connect(down, &QPushButton::clicked, this, [this] { run([&] { m_model.AfRBtnClick(); }); });
     connect(next, &QPushButton::clicked, this, [this] { run([&] { m_model.NextRaceBtnClick(); }); });
+    connect(UpDown1, &QSpinBox::valueChanged, this, [this](int position) {
+        if (!m_updating)
+            run([&] { m_model.UpDown1Click(position); });
+    });
     connect(DatList, &QListWidget::currentRowChanged, this, [this](int index) {
         if (!m_updating && index >= 0)
             run([&] { m_model.DatListClick(index); });
@@ -207,6 +229,10 @@ QWidget* RacePanel::buildTimeBox()
     const char* buttons[3] = {"SpeedButton3", "SpeedButton4", "SpeedButton5"};
     const char* labels[3] = {"JikokuLabel1", "JikokuLabel2", "JikokuLabel3"};
     for (int i = 0; i < 3; ++i) {
+        auto* point = new QLabel(qs(MainPanelModel::timePointCaption(i)), box);
+        point->setObjectName(QStringLiteral("TimePointCaption%1").arg(i + 1));
+        point->setAlignment(Qt::AlignCenter);
+        points->addWidget(point, 0, i);
         auto* b = new QToolButton(box);
         b->setObjectName(QString::fromLatin1(buttons[i]));
         b->setCheckable(true);
@@ -215,10 +241,14 @@ QWidget* RacePanel::buildTimeBox()
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         m_timeGroup->addButton(b, i);
         SpeedButton[static_cast<std::size_t>(i)] = b;
-        points->addWidget(b, 0, i);
+        points->addWidget(b, 1, i);
+        auto* nth = new QLabel(qs(MainPanelModel::timeLabelCaption(i)), box);
+        nth->setObjectName(QStringLiteral("TimeLabelCaption%1").arg(i + 1));
+        nth->setAlignment(Qt::AlignCenter);
+        points->addWidget(nth, 2, i);
         JikokuLabel[static_cast<std::size_t>(i)] = namedLabel(labels[i], box);
         JikokuLabel[static_cast<std::size_t>(i)]->setAlignment(Qt::AlignCenter);
-        points->addWidget(JikokuLabel[static_cast<std::size_t>(i)], 1, i);
+        points->addWidget(JikokuLabel[static_cast<std::size_t>(i)], 3, i);
     }
     v->addLayout(points);
     TimeCombo = new QListWidget(box);
@@ -264,6 +294,8 @@ void RacePanel::raceListChanged()
 {
     m_updating = true;
     fill(DatList, m_model.DatList());
+    UpDown1->setRange(0, std::max(0, m_model.UpDown1Max()));
+    UpDown1->setValue(m_model.UpDown1Position());
     m_updating = false;
 }
 

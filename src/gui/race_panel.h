@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QSpinBox;
 class QToolButton;
 
 namespace tidemark::gui {
@@ -43,6 +44,7 @@ public:
     QLabel* Label3Dj2 = nullptr;
     std::array<QLabel*, 3> JikokuLabel{};
     std::array<QToolButton*, 3> SpeedButton{}; // SpeedButton3-5
+    QSpinBox* UpDown1 = nullptr;
 
     // MainPanelObserver
     void dateListChanged() override;

@@ -11,6 +11,7 @@
 
 #include "gui/qt_host.h"
 #include "presentation/time_dialog_models.h"
+#include "text/cp932.h"
 #include "text/file_io.h"
 
 namespace tidemark::gui {
@@ -40,7 +41,7 @@ void guarded(Host& host, F&& f)
         f();
     } catch (const text::FileError& e) {
         host.beep();
-        host.message(e.what());
+        host.message(text::fromUtf8(e.what()));
     }
 }
 

@@ -46,6 +46,8 @@ public:
 
     // Draws a transient text on the main window surface (no control of its own).
     virtual void drawTransientText(int x, int y, std::string_view text) = 0;
+    // Takes the transient texts away again, as the next painting of the window would.
+    virtual void clearTransientTexts() {}
 
     virtual void setClipboardText(std::string_view text) = 0;
 

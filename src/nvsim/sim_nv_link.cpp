@@ -1,11 +1,11 @@
 #include "nvsim/sim_nv_link.h"
 
 #include <algorithm>
-#include <ctime>
 
 #include "nvsim/sim_records.h"
 #include "text/cp932.h"
 #include "text/number_format.h"
+#include "text/system_places.h"
 
 namespace tidemark::nvsim {
 
@@ -51,20 +51,7 @@ std::string stampText(SimMinute m)
 
 } // namespace
 
-text::DateTime systemClock()
-{
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    text::DateTime d;
-    d.year = tm.tm_year + 1900;
-    d.month = tm.tm_mon + 1;
-    d.day = tm.tm_mday;
-    d.hour = tm.tm_hour;
-    d.minute = tm.tm_min;
-    d.second = tm.tm_sec;
-    return d;
-}
+text::DateTime systemClock() { return text::localNow(); }
 
 SimNvLink::SimNvLink(SimConfig config, SimClock clock, std::function<int()> settingsDialog,
                      std::function<SimConfig()> reloadConfig)

@@ -73,6 +73,12 @@ Rgb positionColour(int position);
 // the hidden columns, which keep their stored header.
 std::string raceCardHeaderText(int col);
 
+// The weight carried as the race card and the grids beside it show it (identity column 4):
+// "%4.1f" of the tenths, three blanks when none; on the ばんえい tracks the kilograms of the
+// hexadecimal field as "%4d" ("000" is "   0"), three blanks when blank or damaged. One
+// function for the drawn card and the cells the clipboard copies, so the two agree.
+std::string weightCellText(std::string_view seRecord, bool banei);
+
 // The text the race card draws in column `col` for horse `horse` of `slot`, from its SE
 // record and race record (CP932). Empty for a horse outside 1..18 and for the hidden
 // columns.

@@ -42,6 +42,18 @@ std::string MainPanelModel::timeCountCaption() { return text::sj("時系列数:"
 std::string MainPanelModel::previousCaption() { return text::sj("↑"); }
 std::string MainPanelModel::nextCaption() { return text::sj("↓"); }
 std::string MainPanelModel::nextRaceCaption() { return text::sj("直前ﾚｰｽ"); }
+
+std::string MainPanelModel::timePointCaption(int point)
+{
+    static const char* const captions[3] = {"第１回", "第２回", "第３回"};
+    return point >= 0 && point < 3 ? text::sj(captions[point]) : std::string();
+}
+
+std::string MainPanelModel::timeLabelCaption(int point)
+{
+    static const char* const captions[3] = {"１回目", "２回目", "３回目"};
+    return point >= 0 && point < 3 ? text::sj(captions[point]) : std::string();
+}
 std::string MainPanelModel::noOddsText() { return text::sj("当レースはオッズが未取得です。"); }
 std::string MainPanelModel::dataIncompleteText() { return text::sj("データ作成が未完了のようです。"); }
 
@@ -80,7 +92,13 @@ void MainPanelModel::resetTimeCaptions()
 
 void MainPanelModel::buildDateList()
 {
-    const std::vector<std::string> labels = analysis::buildDateList(m_layout);
+    // A Data folder that cannot be listed is reported and shows no days; nothing else is lost.
+    std::vector<std::string> labels;
+    try {
+        labels = analysis::buildDateList(m_layout);
+    } catch (const text::FileError& e) {
+        fileFailed(e);
+    }
     m_dateCombo.clear();
     m_datList.clear();
     m_timeCombo.clear();
@@ -96,6 +114,13 @@ void MainPanelModel::buildDateList()
     m_steps->batchDateListChanged(labels, selected);
 }
 
+void MainPanelModel::importWindowClosed()
+{
+    m_panel1Visible = false;
+    notifyPanels();
+    buildDateList();
+}
+
 void MainPanelModel::DateComboChange(int index)
 {
     if (index < 0 || index >= m_dateCombo.count())
@@ -108,6 +133,7 @@ void MainPanelModel::DateComboChange(int index)
 void MainPanelModel::loadDay()
 {
     try {
+        m_host.clearTransientTexts();
         resetTimeCaptions();
         notifyButtons();
         m_day = analysis::dayFiles(m_layout, m_dateCombo.text());
@@ -184,6 +210,8 @@ void MainPanelModel::openRace()
     if (!raceOpenable())
         return;
     try {
+        // "No odds" of the race before stays only until another race opens.
+        m_host.clearTransientTexts();
         m_panel1Visible = true;
         m_threePoints.reset();
         m_perHorseGridsVisible = false;
@@ -252,6 +280,7 @@ void MainPanelModel::openRace()
 
         m_upDownPosition = index;
         m_table.lastViewedRace = index;
+        m_steps->raceCardShown();
         m_pageControlVisible = true;
         notifyRaces();
         notifyPanels();

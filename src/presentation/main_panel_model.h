@@ -64,6 +64,8 @@ public:
     virtual void resultsLabels() {}
     virtual void timeSeriesTables() {}     // time-series tables, anomaly tables, chart selections
     virtual void sortFlagsReset() {}
+    // The race is open: the race card is shown again, whatever the last moment analysis did.
+    virtual void raceCardShown() {}
     // The day's race cards and runners are in the day table and its race list is built
     // (also for a day without races); the race is opened next.
     virtual void dayLoaded() {}
@@ -144,6 +146,9 @@ public:
     MainPanelLabels& labels() { return m_labels; }
     void labelsUpdated();
     bool Panel1Visible() const { return m_panel1Visible; }
+    // The stored-data import window closed: the race list is emptied, the page area
+    // hidden and the day list built again (the store may hold new days).
+    void importWindowClosed();
     bool PageControl1Visible() const { return m_pageControlVisible; }
     bool perHorseGridsVisible() const { return m_perHorseGridsVisible; }
     bool resultsTimerRunning() const { return m_timerRunning; }
@@ -153,6 +158,10 @@ public:
     static std::string previousCaption();  // "↑"
     static std::string nextCaption();      // "↓"
     static std::string nextRaceCaption();  // "直前ﾚｰｽ"
+    // The three time points by name: "第１回" … over the jump buttons (which show their
+    // times), "１回目" … over the time labels.
+    static std::string timePointCaption(int point);
+    static std::string timeLabelCaption(int point);
     static std::string noOddsText();       // "当レースはオッズが未取得です。"
     static std::string dataIncompleteText(); // "データ作成が未完了のようです。"
 

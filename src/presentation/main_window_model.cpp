@@ -53,6 +53,7 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
 {
     presentation::layOutAllGrids(m_grids);
     m_panel.setSteps(this);
+    m_matrix.setSettingsFailed([this](const std::exception& e) { settingsFailed(e); });
     m_backtest.setOpenRace([this](const std::string& day, const std::string& race, const std::string& moment) {
         return m_panel.openRaceAt(day, race, moment);
     });
@@ -69,7 +70,7 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
 
 void MainWindowModel::create()
 {
-    m_errorLog.startUp(m_host.now(), text::fromUtf8(m_programFolder.string()));
+    m_errorLog.startUp(m_host.now(), text::fromUtf8(text::utf8Path(m_programFolder)));
     m_maeuri = settings::MaeUriIgnore.read(m_ini);
     // The store is one folder, "Data", however the texts spell it.
     text::ensureDirectory(dataFolder());
@@ -133,7 +134,30 @@ void MainWindowModel::close(const WindowPlacement& now)
 void MainWindowModel::maeuriMenuClick()
 {
     m_maeuri = !m_maeuri;
-    settings::MaeUriIgnore.write(m_ini, m_maeuri);
+    try {
+        settings::MaeUriIgnore.write(m_ini, m_maeuri);
+    } catch (const text::FileError& e) {
+        settingsFailed(e);
+    }
+}
+
+void MainWindowModel::unexpectedFault(std::string_view whatUtf8)
+{
+    const std::string message = text::fromUtf8(whatUtf8);
+    try {
+        m_errorLog.append(message, m_host.now());
+    } catch (const text::FileError&) {
+        // The log itself failing must not hide the first fault: the box still says it.
+    }
+    m_host.beep();
+    m_host.message(message);
+}
+
+// A setting that cannot be stored: the platform's message; the choice stays for this run.
+void MainWindowModel::settingsFailed(const std::exception& e)
+{
+    m_host.beep();
+    m_host.message(text::fromUtf8(e.what()));
 }
 
 void MainWindowModel::STDEVClick(int kind)
@@ -147,7 +171,7 @@ void MainWindowModel::HelpContentsItemClick()
     std::error_code ec;
     // A zero-length file still counts as present.
     if (std::filesystem::is_regular_file(manual, ec)) {
-        m_host.openWithDefault(manual.string());
+        m_host.openWithDefault(text::utf8Path(manual));
         return;
     }
     m_host.beep();
@@ -222,6 +246,13 @@ void MainWindowModel::sortFlagsReset()
 {
     m_sorting.sortFlagsReset();
     m_grids[presentation::GridId::StringGrid2].clearSelection();
+}
+
+void MainWindowModel::raceCardShown()
+{
+    presentation::TextGrid& card = m_grids[presentation::GridId::StringGrid2];
+    card.setVisible(true);
+    card.clearSelection();
 }
 
 void MainWindowModel::SEditChange(int index, const std::string& text)

@@ -76,6 +76,9 @@ public:
     void close(const WindowPlacement& now); // writes locate/*
 
     void maeuriMenuClick(); // toggles and writes MaeUri/Ignore
+    // A fault no handler foresaw ended one action: an error-log line and the message; the
+    // program goes on.
+    void unexpectedFault(std::string_view whatUtf8);
     bool maeuriChecked() const { return m_maeuri; }
 
     // StdDev/kind: 0 sample, anything else population.
@@ -142,6 +145,7 @@ public:
     Host& host() { return m_host; }
 
 private:
+    void settingsFailed(const std::exception& e);
     Host& m_host;
     NvLink& m_link;
     std::filesystem::path m_programFolder;
@@ -157,6 +161,7 @@ private:
     void timeSeriesTables() override;
     void resultsLabels() override;
     void sortFlagsReset() override;
+    void raceCardShown() override;
     void batchDateListChanged(const std::vector<std::string>& labels, int selected) override;
     void payoutsChanged();
     void momentSelectionStarting() override;

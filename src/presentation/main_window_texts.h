@@ -48,6 +48,10 @@ inline constexpr const char* kVersionCaption = "ﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* kOzGetCaption = "オッズ一括取得";
 inline constexpr const char* kTokuteiCaption = "特定時刻オッズ出力";
 
+// Shown in the status bar while the simulated service answers, so that nobody takes its
+// odds for real ones.
+inline constexpr const char* kSimulatedServiceCaption = "シミュレーション";
+
 inline constexpr const char* kMsgInstallUmaConn =
     "地方競馬VANのホームページより【UmaConn】を入手し、インストールしてください。";
 inline constexpr const char* kMsgNvInitError = "NVInitエラーが発生しました。：";

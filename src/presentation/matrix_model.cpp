@@ -8,6 +8,7 @@
 #include "records/record_view.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
+#include "text/file_io.h"
 #include "text/number_format.h"
 
 namespace tidemark::presentation {
@@ -201,11 +202,28 @@ void MatrixModel::restore()
     notifySwitches();
 }
 
+void MatrixModel::storeSetting(const std::function<void()>& write, bool oncePerRun)
+{
+    try {
+        write();
+        if (oncePerRun)
+            m_settingsFailed = false;
+    } catch (const text::FileError& e) {
+        if (oncePerRun) {
+            if (m_settingsFailed)
+                return;
+            m_settingsFailed = true;
+        }
+        if (m_settingsFailedReport)
+            m_settingsFailedReport(e);
+    }
+}
+
 void MatrixModel::thresholdChange(int index, std::string_view text)
 {
     const auto i = static_cast<std::size_t>(index);
     m_thresholds[i] = std::string(text);
-    kThresholdKeys[i].write(m_ini, text);
+    storeSetting([&] { kThresholdKeys[i].write(m_ini, text); }, true);
 }
 
 const std::string& MatrixModel::SEditText(int index) const
@@ -227,7 +245,7 @@ void MatrixModel::RadioGroup4Click(int itemIndex)
 {
     m_basis = matrixBasisOf(itemIndex);
     refreshMatrix();
-    settings::MatrixNin.write(m_ini, static_cast<int>(m_basis));
+    storeSetting([this] { settings::MatrixNin.write(m_ini, static_cast<int>(m_basis)); });
     notifySwitches();
 }
 
@@ -235,14 +253,14 @@ void MatrixModel::RadioGroup3Click(int itemIndex)
 {
     m_diffRatio = diffRatioModeOf(itemIndex);
     rewriteDiffColumns();
-    settings::BakenshuHikakuSaHi.write(m_ini, static_cast<int>(m_diffRatio));
+    storeSetting([this] { settings::BakenshuHikakuSaHi.write(m_ini, static_cast<int>(m_diffRatio)); });
     notifySwitches();
 }
 
 void MatrixModel::RadioGroup15Click(int itemIndex)
 {
     m_folding = gridFoldingOf(itemIndex);
-    settings::GridFoldKenshu.write(m_ini, static_cast<int>(m_folding));
+    storeSetting([this] { settings::GridFoldKenshu.write(m_ini, static_cast<int>(m_folding)); });
     applyFolding(m_grids[GridId::StringGrid11], m_folding);
     notifySwitches();
 }
@@ -250,7 +268,7 @@ void MatrixModel::RadioGroup15Click(int itemIndex)
 void MatrixModel::STDEVClick(int kind)
 {
     m_stdDev = analysis::stdDevKindOf(kind);
-    settings::StdDevKind.write(m_ini, m_stdDev == analysis::StdDevKind::Sample ? 0 : 1);
+    storeSetting([this] { settings::StdDevKind.write(m_ini, m_stdDev == analysis::StdDevKind::Sample ? 0 : 1); });
     notifySwitches();
 }
 

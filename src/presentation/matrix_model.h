@@ -84,6 +84,9 @@ public:
     MatrixModel(IniFile& ini, GridSet& grids, CurrentRace currentRace);
 
     void setObserver(MatrixModelObserver* observer) { m_observer = observer; }
+    // Told when a switch or box could not be stored: the choice stays on screen, the
+    // program goes on.
+    void setSettingsFailed(std::function<void(const std::exception&)> report) { m_settingsFailedReport = std::move(report); }
 
     // Window creation: every control takes its stored value and its view follows as if
     // the user had chosen it (the folding is applied, the switch and the matrix are
@@ -145,6 +148,11 @@ public:
     static bool acceptableThresholdText(std::string_view text);
 
 private:
+    // Writes one setting; a file error goes to the report instead of the caller. A box
+    // stored at every keystroke reports a run of failures once.
+    void storeSetting(const std::function<void()>& write, bool oncePerRun = false);
+    std::function<void(const std::exception&)> m_settingsFailedReport;
+    bool m_settingsFailed = false; // the threshold boxes' run of failures
     void thresholdChange(int index, std::string_view text);
     void rewriteDiffColumns();
     void notifySwitches();

@@ -27,13 +27,6 @@ bool validHorse(int horse) { return horse >= 1 && horse <= analysis::kMaxHorses;
 std::string oddsText(double odds) { return odds > 0.0 ? text::formatFixed(odds, 6, 1) : kHalfBlank; }
 std::string orderText(int order) { return order >= 1 ? text::formatInt(order, 2) : kHalfBlank; }
 
-std::string weightText(const records::SeView& se, bool banei)
-{
-    if (banei)
-        return text::formatInt(se.baneiWeight(), 4);
-    const int tenths = se.weightTenths();
-    return tenths == 0 ? std::string(3, ' ') : text::formatFixed(tenths / 10.0, 4, 1);
-}
 
 // The figure behind a coloured race card column: from the race record, or read back from
 // the cell when no race is open.
@@ -187,6 +180,18 @@ std::string raceCardHeaderText(int col)
     }
 }
 
+std::string weightCellText(std::string_view seRecord, bool banei)
+{
+    static const std::string kNoWeight(3, ' ');
+    const records::SeView se(seRecord);
+    if (banei) {
+        const std::optional<int> kilograms = se.baneiWeightField();
+        return kilograms ? text::formatInt(*kilograms, 4) : kNoWeight;
+    }
+    const int tenths = se.weightTenths();
+    return tenths != 0 ? text::formatFixed(tenths / 10.0, 4, 1) : kNoWeight;
+}
+
 std::string raceCardText(const analysis::RaceSlot& slot, int runners, int horse, int col)
 {
     if (!validHorse(horse))
@@ -202,7 +207,7 @@ std::string raceCardText(const analysis::RaceSlot& slot, int runners, int horse,
         const int age = se.age();
         return KeibaFuncNV::SexText(se.sexCode()) + (age != 0 ? text::formatInt(age, 2) : std::string(2, ' '));
     }
-    case 4: return weightText(se, records::RaView(std::string_view(slot.raRecord)).isBanei());
+    case 4: return weightCellText(slot.seRecords[h], records::RaView(std::string_view(slot.raRecord)).isBanei());
     case 5: return std::string(se.jockey());
     case 6: return std::string(se.trainer());
     case 7: return oddsText(r.winOdds[h]);

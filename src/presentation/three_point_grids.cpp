@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/three_point_analysis.h"
+#include "presentation/cell_rendering.h"
 #include "presentation/main_panel_model.h"
 #include "records/keiba_func_nv.h"
 #include "records/record_view.h"
@@ -19,18 +20,6 @@ using analysis::ThreePointTable;
 constexpr int kTrainerCol = 6;
 constexpr int kMiningTimeCol = 13; // "ﾀｲﾑ型": always empty
 constexpr int kMiningLastCol = 16; // 14-16: always "　"
-
-std::string weightText(const records::SeView& se, bool banei)
-{
-    // A blank field is no weight, on ばんえい tracks as elsewhere.
-    static const std::string kNoWeight(3, ' ');
-    if (banei) {
-        const int kilograms = se.baneiWeight();
-        return kilograms > 0 ? text::formatInt(kilograms, 4) : kNoWeight;
-    }
-    const int tenths = se.weightTenths();
-    return tenths != 0 ? text::formatFixed(tenths / 10.0, 4, 1) : kNoWeight;
-}
 
 std::string resultIntText(int value) { return value > 0 ? popularityText(value) : fullWidthBlank(); }
 
@@ -95,7 +84,7 @@ std::array<std::string, 6> identityTexts(const analysis::RaceSlot& slot, int hor
     texts[2] = std::string(se.horseName());
     const int age = se.age();
     texts[3] = KeibaFuncNV::SexText(se.sexCode()) + (age != 0 ? text::formatInt(age, 2) : std::string(2, ' '));
-    texts[4] = weightText(se, banei);
+    texts[4] = weightCellText(slot.seRecords[static_cast<std::size_t>(horse)], banei);
     texts[5] = std::string(se.jockey());
     return texts;
 }

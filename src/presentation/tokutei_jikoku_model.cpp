@@ -143,7 +143,7 @@ void TokuteiJikokuFormModel::ClipBtn1Click()
         if (!m_lastResult.notOpened.empty()) {
             std::string text = texts().notOpened;
             for (const auto& path : m_lastResult.notOpened)
-                text += "\r\n" + text::fromUtf8(path.string());
+                text += "\r\n" + text::fromUtf8(text::utf8Path(path));
             m_host.beep();
             m_host.message(text);
         }

@@ -90,6 +90,22 @@ std::int64_t RecordView::hexNumber(std::size_t pos, std::size_t len) const noexc
     return readHex(bytes(pos, len));
 }
 
+std::optional<int> SeView::baneiWeightField() const noexcept
+{
+    const std::string_view field = bytes(289, 3);
+    std::size_t i = 0;
+    while (i < field.size() && field[i] == ' ')
+        ++i;
+    if (i == field.size() || field.size() != 3)
+        return std::nullopt;
+    for (std::size_t j = i; j < field.size(); ++j) {
+        const char c = field[j];
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f')))
+            return std::nullopt;
+    }
+    return static_cast<int>(readHex(field));
+}
+
 OddsField RecordView::odds(std::size_t pos, std::size_t len) const noexcept
 {
     return OddsField::parse(bytes(pos, len));

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -181,6 +182,9 @@ public:
     int weightTenths() const noexcept { return static_cast<int>(number(289, 3)); }
     // Weight carried in kilograms, hexadecimal (ばんえい tracks: "2D0" -> 720).
     int baneiWeight() const noexcept { return static_cast<int>(hexNumber(289, 3)); }
+    // The ばんえい weight when the field holds a hexadecimal number ("000" is 0); none when
+    // it is blank or damaged.
+    std::optional<int> baneiWeightField() const noexcept;
     // Weight carried in kilograms by the track's rule.
     double weightKilograms(bool banei) const noexcept
     {

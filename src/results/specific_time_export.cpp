@@ -450,11 +450,11 @@ ExportResult runSpecificTimeExport(const store::StoreLayout& layout, const Expor
                 bytes += "\r\n";
             }
             const std::filesystem::path path =
-                outFolder / (fileStem(file, day.slotRaceCards.front(), choice.item) + ".CSV");
+                outFolder / text::pathFromUtf8(fileStem(file, day.slotRaceCards.front(), choice.item) + ".CSV");
             text::writeFileAtomic(path, bytes);
             result.written.push_back(path);
             result.dataLines[fileIndex(file)] = static_cast<int>(lines.size()) - 1;
-            if (choice.openFiles && !host.openWithDefault(path.string()))
+            if (choice.openFiles && !host.openWithDefault(text::utf8Path(path)))
                 result.notOpened.push_back(path);
         }
     } catch (const text::FileError& e) {

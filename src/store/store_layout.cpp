@@ -90,7 +90,7 @@ std::optional<std::string> dateOfDayLabel(std::string_view dayLabel)
 
 std::string dayLabelOfFileName(const fs::path& fileName)
 {
-    std::string cp932 = text::fromUtf8(fileName.filename().string());
+    std::string cp932 = text::fromUtf8(text::utf8Path(fileName.filename()));
     return cp932.substr(0, std::min<std::size_t>(14, cp932.size()));
 }
 
@@ -105,14 +105,14 @@ StoreLayout::StoreLayout(fs::path programFolder) : m_programFolder(std::move(pro
 // the exact spelling when it exists, else the first existing case variant, else `name`.
 fs::path StoreLayout::folder(std::string_view name) const
 {
-    fs::path exact = m_programFolder / name;
+    fs::path exact = m_programFolder / text::pathFromUtf8(name);
     std::error_code ec;
     if (fs::is_directory(exact, ec))
         return exact;
     std::vector<fs::path> variants;
     for (fs::directory_iterator it(m_programFolder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeEc;
-        if (it->is_directory(typeEc) && text::equalsNoCase(it->path().filename().string(), name))
+        if (it->is_directory(typeEc) && text::equalsNoCase(text::utf8Path(it->path().filename()), name))
             variants.push_back(it->path());
     }
     if (variants.empty())
@@ -136,7 +136,7 @@ fs::path StoreLayout::dayFile(std::string_view dayLabel, std::string_view suffix
     requireNameSafe(dayLabel);
     std::string name(dayLabel);
     name += suffixCp932;
-    return dataFolder() / text::toUtf8(name);
+    return dataFolder() / text::pathFromUtf8(text::toUtf8(name));
 }
 
 fs::path StoreLayout::raFile(std::string_view dayLabel) const { return dayFile(dayLabel, ".nvRA"); }
@@ -203,13 +203,13 @@ std::vector<fs::path> StoreLayout::dayFiles() const
         std::error_code typeEc;
         if (!it->is_regular_file(typeEc))
             continue;
-        std::string name = it->path().filename().string();
+        std::string name = text::utf8Path(it->path().filename());
         if (name.size() < 5 || !text::equalsNoCase(std::string_view(name).substr(name.size() - 5), ".nvRA"))
             continue;
         entries.push_back({text::fromUtf8(name), it->path()});
     }
     if (ec)
-        throw text::FileError(folder.string() + ": " + ec.message());
+        throw text::FileError(text::utf8Path(folder) + ": " + ec.message());
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         int c = text::compareNoCase(a.cp932, b.cp932);
         return c != 0 ? c < 0 : a.cp932 < b.cp932;

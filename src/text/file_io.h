@@ -58,6 +58,11 @@ void ensureDirectory(const std::filesystem::path& path);
 // The platform's message for an errno value, as UTF-8.
 std::string systemMessage(int err);
 
+// A path as UTF-8 text, and back: the engine's file names are UTF-8 on every system
+// (Windows keeps them as UTF-16, where the narrow form would be the ANSI code page).
+std::string utf8Path(const std::filesystem::path& path);
+std::filesystem::path pathFromUtf8(std::string_view utf8);
+
 // The disk steps of the writes above, in their order for one file.
 enum class DiskStep {
     CreateTemp, // open the temporary file beside the target

@@ -16,6 +16,7 @@
 #include "settings/settings_keys.h"
 #include "store/store_layout.h"
 #include "text/number_format.h"
+#include "text/file_io.h"
 
 namespace tidemark::testing {
 namespace {
@@ -64,7 +65,7 @@ std::map<std::string, std::string> tree(const fs::path& folder)
         return out;
     for (const auto& e : fs::recursive_directory_iterator(folder))
         if (e.is_regular_file())
-            out[fs::relative(e.path(), folder).string()] = text::readFile(e.path());
+            out[text::utf8Path(fs::relative(e.path(), folder))] = text::readFile(e.path());
     return out;
 }
 

@@ -18,6 +18,7 @@
 #include "store/store_layout.h"
 #include "text/number_format.h"
 #include "text/text_functions.h"
+#include "text/file_io.h"
 
 namespace tidemark::testing {
 namespace {
@@ -54,7 +55,7 @@ std::map<std::string, std::string> tree(const std::filesystem::path& folder)
         return out;
     for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
         if (e.is_regular_file())
-            out[std::filesystem::relative(e.path(), folder).string()] = text::readFile(e.path());
+            out[text::utf8Path(std::filesystem::relative(e.path(), folder))] = text::readFile(e.path());
     return out;
 }
 
@@ -329,7 +330,7 @@ TEST_F(SimulatedServiceTest, RealtimeFaultsAreShownLoggedAndKeepTheStoredSeries)
         EXPECT_NE(errorLogText().find(sj("：") + nvMessage(NvOperation::NVRead, code) + "\r\n"), std::string::npos);
         // The broken win series keeps its file; the quinella request ran and rewrote its own.
         EXPECT_EQ(text::readFile(store.layout().oddsFile(StoreKind::O1, key)),
-                  stored.at(std::filesystem::relative(store.layout().oddsFile(StoreKind::O1, key), dir / "Data").string()));
+                  stored.at(text::utf8Path(std::filesystem::relative(store.layout().oddsFile(StoreKind::O1, key), dir / "Data"))));
         EXPECT_EQ(rig.tap->calls.back(), "NVClose");
     }
 }

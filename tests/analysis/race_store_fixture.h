@@ -60,7 +60,7 @@ class RaceStore {
 public:
     RaceStore() : layout(dir.path()) { text::ensureDirectory(layout.dataFolder()); }
 
-    std::filesystem::path data(const std::string& utf8Name) const { return layout.dataFolder() / utf8Name; }
+    std::filesystem::path data(const std::string& utf8Name) const { return layout.dataFolder() / text::pathFromUtf8(utf8Name); }
 
     void write(const std::filesystem::path& file, const std::string& bytes) const
     {

@@ -113,6 +113,8 @@ TEST_F(SelectedFixture, MissingFilesAndTheEightRunnerRule)
 
     race(9);
     EXPECT_EQ(loadSelectedSnapshot(slot, files, "01151000").outcome, SelectedSnapshot::Outcome::NoQuinellaOdds);
+    // The stop comes before the odds are read: no moment is loaded, so no time labels.
+    EXPECT_EQ(slot.record.o1Time, "");
     // An O2 file without records is no better than none (and never indexed at -1).
     store.write(files.o2, "");
     EXPECT_EQ(loadSelectedSnapshot(slot, files, "01151000").outcome, SelectedSnapshot::Outcome::NoQuinellaOdds);

@@ -7,6 +7,8 @@
 #include "cli/cli_fixture.h"
 #include "settings/ini_file.h"
 #include "store/store_layout.h"
+#include "text/cp932.h"
+#include "text/file_io.h"
 
 namespace tidemark::testing {
 namespace {
@@ -119,6 +121,34 @@ TEST(CliService, OddsRequestsThatFailKeepNoFile)
     EXPECT_EQ(year.code, ExitCode::Service) << year.err;
     EXPECT_NE(year.err.find("1日分のオッズを取り込みました。"), std::string::npos) << year.err;
     EXPECT_FALSE(std::filesystem::exists(store::StoreLayout(home.path()).oddsFolder("20240112")));
+}
+
+TEST(CliService, ResultsFetchOnAHomeWithoutErrorLogReportsTheServiceError)
+{
+    TempDir home;
+    writeSimWorld(home.path());
+    ASSERT_EQ(runCli(home.path(), {"import", "--since", "2024/01/01 00:00:00"}).code, ExitCode::Ok);
+    // The acquisition made the log the window would have made at its start, and left it empty.
+    std::string log = "unread";
+    ASSERT_TRUE(text::tryReadFile(home / "ErrorLog.txt", log));
+    EXPECT_EQ(log, "");
+
+    // A store filled elsewhere, with no log beside it: the service error is what is reported.
+    std::filesystem::remove(home / "ErrorLog.txt");
+    writeSimWorld(home.path(), "[Fault1]\r\nCall=NVRTOpen\r\nCode=-201\r\nAt=1\r\nCount=1000\r\n");
+    const CliRun r = runCli(home.path(), {"results", "20240112"});
+    EXPECT_EQ(r.code, ExitCode::Service) << r.err;
+    EXPECT_EQ(r.err.find("No such file"), std::string::npos) << r.err;
+    ASSERT_TRUE(text::tryReadFile(home / "ErrorLog.txt", log));
+    EXPECT_NE(text::toUtf8(log).find("【エラー】"), std::string::npos) << text::toUtf8(log);
+
+    // An existing log is kept whole: the next failure adds its line below the first.
+    const CliRun again = runCli(home.path(), {"results", "20240112"});
+    EXPECT_EQ(again.code, ExitCode::Service) << again.err;
+    std::string after;
+    ASSERT_TRUE(text::tryReadFile(home / "ErrorLog.txt", after));
+    EXPECT_TRUE(after.starts_with(log)) << text::toUtf8(after);
+    EXPECT_GT(after.size(), log.size());
 }
 
 } // namespace

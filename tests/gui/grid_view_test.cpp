@@ -243,6 +243,21 @@ TEST_F(GridViewTest, FixedRowsAndColumnsStayWhileTheRestScrolls)
     EXPECT_EQ(grid.selectedRow(), view.cellAt({200, 100}).first);
     EXPECT_EQ(pressed.count(), 2);
 
+    // Two quick presses on a header: Qt delivers the second as a double-click, and it is
+    // a press all the same (a sortable column sorts at each).
+    pressed.clear();
+    const QPoint onHeader(200, 5);
+    const QPoint global = headers->mapToGlobal(onHeader);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                                    QEvent::MouseButtonRelease}) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent e(type, onHeader, global, Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(headers, &e);
+    }
+    ASSERT_EQ(pressed.count(), 2);
+    EXPECT_EQ(pressed.at(1).at(0).toInt(), 0);
+    EXPECT_EQ(pressed.at(1).at(1).toInt(), view.cellAt({200, 5}).second);
+
     // A cell brought into view by the keyboard is not left under the time column.
     view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
     view.scrollTo(model.index(50, 2));

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "gui/guarded_application.h"
+
 namespace tidemark::testing {
 namespace {
 
@@ -33,7 +35,7 @@ QApplication& guiApp()
     static int argc = 1;
     static char name[] = "test_gui";
     static char* argv[] = {name, nullptr};
-    ownApp = new QApplication(argc, argv);
+    ownApp = new gui::GuardedApplication(argc, argv); // the program's own application object
     return *ownApp;
 }
 

@@ -3,15 +3,26 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QGroupBox>
+#include <QLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
 #include <QTabWidget>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <stdexcept>
 #include <functional>
 
+#include "gui/application.h"
+#include "gui/guarded_application.h"
 #include "gui/main_form.h"
 #include "gui/qt_host.h"
 #include "gui/time_dialogs.h"
@@ -64,6 +75,7 @@ TEST(MainForm, MenusButtonsPagesAndPlacement)
     ReadyLink link;
     MainWindowModel model(host, link, dir.path());
     model.create();
+    QRect outer;
     {
         TMainForm f(model, host);
         EXPECT_EQ(f.windowTitle(), QString::fromUtf8("Tidemark２ for 地方競馬"));
@@ -125,12 +137,20 @@ TEST(MainForm, MenusButtonsPagesAndPlacement)
         EXPECT_EQ(link.inits, 1); // only the first show initialises the service
         f.move(40, 50);
         f.resize(1000, 700);
+        outer = f.frameGeometry();
         f.close();
     }
+    // The placement is the outer bounds, frame included, and comes back as such.
     MainWindowModel again(host, link, dir.path());
     WindowPlacement p = again.placement();
-    EXPECT_EQ(p.width, 1000);
-    EXPECT_EQ(p.height, 700);
+    EXPECT_EQ(QRect(p.left, p.top, p.width, p.height), outer);
+    EXPECT_GE(p.width, 1000);
+    EXPECT_GE(p.height, 700);
+    again.create();
+    TMainForm restored(again, host);
+    restored.show();
+    EXPECT_EQ(restored.frameGeometry().size(), outer.size());
+    restored.close();
 }
 
 using tidemark::testing::pressOk;
@@ -182,6 +202,137 @@ TEST(TimeDialogs, OkWritesTheirKeysAndRefusesPointsOutOfOrder)
     });
     showOzGetTimeForm(nullptr, ini, host);
     EXPECT_EQ(settings::TimeAutoRdataGetDialog.read(ini), 25);
+}
+
+// The time dialogs show a file error in the window's encoding (its text is UTF-8).
+TEST(TimeDialogs, AFileErrorIsShownInTheWindowsEncoding)
+{
+    app();
+    tidemark::testing::TempDir dir;
+    tidemark::testing::RecordingHost host;
+    // A folder named in Japanese, standing where the settings file should be.
+    const std::filesystem::path folder = dir.path() / std::filesystem::path(u8"設定");
+    std::filesystem::create_directories(folder / "Tidemark2NV.ini");
+    IniFile ini(folder / "Tidemark2NV.ini");
+
+    whenModal([](QDialog& d) { pressOk(d); });
+    showOzGetTimeForm(nullptr, ini, host);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_NE(host.boxes[0].text.find(text::sj("設定")), std::string::npos);
+    EXPECT_EQ(host.boxes[0].text.find("\xe8\xa8\xad"), std::string::npos); // no UTF-8 bytes of 設
+}
+
+// Every switch of the window that stores a setting meets a full disk with the platform's
+// message and goes on; an exception no handler foresaw costs one action: an error-log
+// line and its message, and the window keeps running.
+TEST(MainForm, SettingsThatCannotBeStoredAndUnforeseenFaultsCostOneAction)
+{
+    auto* guarded = dynamic_cast<GuardedApplication*>(&app());
+    ASSERT_NE(guarded, nullptr);
+    tidemark::testing::TempDir dir;
+    tidemark::testing::RecordingHost host;
+    ReadyLink link;
+    MainWindowModel model(host, link, dir.path());
+    model.create();
+    QtHost qtHost;
+    TMainForm f(model, qtHost);
+    f.show();
+    QApplication::processEvents();
+    host.boxes.clear();
+
+    int refused = 0;
+    text::setDiskStepHookForTesting([&refused](text::DiskStep step, const std::filesystem::path& path) {
+        if (step != text::DiskStep::CreateTemp || path.filename() != "Tidemark2NV.ini")
+            return 0;
+        ++refused;
+        return ENOSPC;
+    });
+    const auto lastBoxSaysDiskFull = [&host] {
+        return !host.boxes.empty() && text::toUtf8(host.boxes.back().text).find(std::strerror(ENOSPC)) != std::string::npos;
+    };
+    std::size_t boxes = 0;
+    const auto oneMoreBox = [&](const char* what) {
+        EXPECT_EQ(host.boxes.size(), ++boxes) << what;
+        EXPECT_TRUE(lastBoxSaysDiskFull()) << what;
+    };
+    f.maeuriMenu->trigger();
+    oneMoreBox("maeuri");
+    EXPECT_TRUE(f.maeuriMenu->isChecked()); // the choice stays for this run
+    f.stdevPopulation->trigger();
+    oneMoreBox("stdev");
+    for (const char* name : {"RadioGroup3", "RadioGroup4", "RadioGroup15"}) {
+        auto* group = f.findChild<QGroupBox*>(QString::fromLatin1(name));
+        ASSERT_NE(group, nullptr) << name;
+        const QList<QRadioButton*> buttons = group->findChildren<QRadioButton*>();
+        ASSERT_GE(buttons.size(), 2) << name;
+        buttons[1]->click();
+        oneMoreBox(name);
+    }
+    // A threshold box is stored at each keystroke: one message for the run of failures.
+    auto* sedit = f.findChild<QLineEdit*>(QStringLiteral("SEdit1"));
+    ASSERT_NE(sedit, nullptr);
+    sedit->clear();
+    QTest::keyClicks(sedit, QStringLiteral("2.5"));
+    oneMoreBox("SEdit1");
+    EXPECT_GE(refused, 8);
+    text::setDiskStepHookForTesting({});
+    QTest::keyClicks(sedit, QStringLiteral("0"));
+    EXPECT_EQ(host.boxes.size(), boxes);
+    EXPECT_EQ(settings::DansoBorderRatio.read(IniFile(dir.path() / "Tidemark2NV.ini")), sedit->text().toStdString());
+
+    // An exception out of a handler: caught where Qt dispatches the event.
+    guarded->setFaultHandler([&model](std::string_view what) { model.unexpectedFault(what); });
+    QPushButton faulty(QStringLiteral("faulty"));
+    int presses = 0;
+    QObject::connect(&faulty, &QPushButton::clicked, [&presses] {
+        ++presses;
+        throw std::runtime_error("an unforeseen fault");
+    });
+    faulty.show();
+    QTest::mouseClick(&faulty, Qt::LeftButton);
+    QTest::mouseClick(&faulty, Qt::LeftButton);
+    guarded->setFaultHandler({});
+    EXPECT_EQ(presses, 2);
+    ASSERT_EQ(host.boxes.size(), boxes + 2);
+    EXPECT_EQ(host.boxes.back().text, "an unforeseen fault");
+    const std::string log = text::readFile(dir.path() / "ErrorLog.txt");
+    std::size_t lines = 0;
+    for (std::size_t at = log.find("an unforeseen fault"); at != std::string::npos;
+         at = log.find("an unforeseen fault", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 2u) << log;
+    EXPECT_TRUE(f.isVisible());
+}
+
+// Window titles are exactly their captions: no application display name for Qt to
+// append, and message boxes carry the program's title themselves.
+TEST(MainForm, TitlesAreTheCaptionsAlone)
+{
+    app();
+    identifyApplication();
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
+    EXPECT_EQ(QGuiApplication::applicationName(), QStringLiteral("Tidemark2NV"));
+}
+
+// 断層表: each threshold box has its "倍以上を着色" after it.
+TEST(MainForm, EachGapThresholdBoxHasItsSuffix)
+{
+    app();
+    tidemark::testing::TempDir dir;
+    QtHost host;
+    ReadyLink link;
+    MainWindowModel model(host, link, dir.path());
+    model.create();
+    TMainForm f(model, host);
+    for (int i = 1; i <= 4; ++i) {
+        auto* edit = f.findChild<QLineEdit*>(QStringLiteral("SEdit%1").arg(i));
+        auto* suffix = f.findChild<QLabel*>(QStringLiteral("SEditSuffix%1").arg(i));
+        ASSERT_NE(edit, nullptr) << i;
+        ASSERT_NE(suffix, nullptr) << i;
+        EXPECT_EQ(suffix->text(), QString::fromUtf8("倍以上を着色"));
+        auto* strip = edit->parentWidget()->layout();
+        EXPECT_EQ(strip->indexOf(suffix), strip->indexOf(edit) + 1) << i;
+    }
 }
 
 } // namespace

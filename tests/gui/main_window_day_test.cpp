@@ -5,8 +5,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
+#include <QDialog>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QTabWidget>
 
 #include <cstdlib>
@@ -21,6 +25,7 @@
 #include "presentation/main_window_model.h"
 #include "settings/settings_keys.h"
 #include "store/record_store.h"
+#include "store/store_layout.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 #include "text/cp932.h"
@@ -121,6 +126,78 @@ TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
         EXPECT_EQ(f.TimeCombo->currentRow(), f.TimeCombo->count() - 1);
     }
 
+    // UpDown1 stands at the open race and opens the race it is stepped to; the three time
+    // points carry their names beside the buttons and the time labels.
+    auto* upDown = f.findChild<QSpinBox*>(QStringLiteral("UpDown1"));
+    ASSERT_NE(upDown, nullptr);
+    EXPECT_EQ(upDown->maximum(), f.DatList->count() - 1);
+    EXPECT_EQ(upDown->value(), f.DatList->currentRow());
+    upDown->stepUp();
+    EXPECT_EQ(model.panel().DatList().itemIndex, 1);
+    EXPECT_EQ(f.DatList->currentRow(), 1);
+    model.panel().DatListClick(0);
+    EXPECT_EQ(upDown->value(), 0);
+    const char* const pointNames[3] = {"第１回", "第２回", "第３回"};
+    const char* const labelNames[3] = {"１回目", "２回目", "３回目"};
+    for (int i = 0; i < 3; ++i) {
+        auto* point = f.findChild<QLabel*>(QStringLiteral("TimePointCaption%1").arg(i + 1));
+        auto* nth = f.findChild<QLabel*>(QStringLiteral("TimeLabelCaption%1").arg(i + 1));
+        ASSERT_NE(point, nullptr);
+        ASSERT_NE(nth, nullptr);
+        EXPECT_EQ(point->text(), QString::fromUtf8(pointNames[i]));
+        EXPECT_EQ(nth->text(), QString::fromUtf8(labelNames[i]));
+        EXPECT_TRUE(point->isVisible());
+    }
+
+    // A moment that cannot be analysed (many runners, no quinella odds) hides the race
+    // card; the next race opened shows it again.
+    {
+        const std::filesystem::path odds = store::StoreLayout(dir.path()).oddsFolder("20240112");
+        const std::filesystem::path away = dir / "quinella-away";
+        std::filesystem::create_directories(away);
+        for (const auto& e : std::filesystem::directory_iterator(odds))
+            if (e.path().extension() == ".nvO2")
+                std::filesystem::rename(e.path(), away / e.path().filename());
+        int crowded = -1;
+        for (int i = 0; i < f.DatList->count() && crowded < 0; ++i) {
+            model.panel().DatListClick(i);
+            if (model.panel().currentSlot()->record.runnerCount > 8)
+                crowded = i;
+        }
+        ASSERT_GE(crowded, 0);
+        auto* cardView = f.findChild<QWidget*>(QStringLiteral("StringGrid2"));
+        ASSERT_NE(cardView, nullptr);
+        f.PageControl1->setCurrentIndex(0);
+        model.panel().TimeComboClick(0); // another moment of it: the analysis stops
+        EXPECT_FALSE(model.grids()[presentation::GridId::StringGrid2].visible());
+        EXPECT_FALSE(cardView->isVisible());
+        for (const auto& e : std::filesystem::directory_iterator(away))
+            std::filesystem::rename(e.path(), odds / e.path().filename());
+        // The next race has no odds at all, so no analysis of its own shows the card.
+        std::filesystem::rename(odds, dir / "odds-away");
+        model.panel().DatListClick(crowded == 0 ? 1 : 0);
+        EXPECT_TRUE(model.grids()[presentation::GridId::StringGrid2].visible());
+        EXPECT_TRUE(cardView->isVisible());
+        std::filesystem::rename(dir / "odds-away", odds);
+        model.panel().DatListClick(0);
+    }
+
+    // The import window, opened and closed from the button bar: the page area is hidden,
+    // the race list emptied and the day list built again.
+    {
+        ASSERT_TRUE(f.Panel1->isVisible());
+        auto* jv = f.findChild<QPushButton*>(QStringLiteral("JVBtn"));
+        ASSERT_NE(jv, nullptr);
+        tidemark::testing::whenModal([](QDialog& d) { d.reject(); });
+        jv->click();
+        EXPECT_FALSE(f.Panel1->isVisible());
+        EXPECT_EQ(f.DatList->count(), 0);
+        EXPECT_EQ(f.DateCombo->count(), 1);
+        model.panel().DateComboChange(0);
+        model.panel().DatListClick(0);
+        EXPECT_TRUE(f.Panel1->isVisible());
+    }
+
     for (int page : {1, 2, 4, 5, 6, 10, 11, 12}) {
         f.PageControl1->setCurrentIndex(page);
         save(f, ("main_page_" + std::to_string(page) + ".png").c_str());
@@ -140,6 +217,60 @@ TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
         EXPECT_GT(contents->height(), page->height() / 2) << inner;
         EXPECT_GT(contents->width(), inner < 2 ? page->width() / 2 : 40) << inner;
     }
+    f.close();
+}
+
+// The window's own host draws what the model draws on its surface: a race without odds
+// says so at (250, 150) until another race opens.
+TEST(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
+{
+    tidemark::testing::guiApp();
+    tidemark::testing::TempDir dir;
+    RecordingHost importHost;
+    importHost.clock = {2024, 1, 15, 12, 0, 0};
+    nvsim::SimConfig config;
+    config.seed = 4242;
+    config.firstDay = text::DateTime{2024, 1, 12};
+    config.lastDay = text::DateTime{2024, 1, 12};
+    config.downloadSpeed = 50;
+    nvsim::SimNvLink sim(config, [&importHost] { return importHost.clock; });
+    ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
+    importDay(dir.path(), importHost, sim);
+
+    QtHost qtHost;
+    MainWindowModel model(qtHost, sim, dir.path());
+    model.create();
+    TMainForm f(model, qtHost);
+    f.resize(1180, 760);
+    f.show();
+    auto* notice = f.findChild<QLabel*>(QStringLiteral("TransientText"));
+    ASSERT_NE(notice, nullptr);
+
+    model.panel().DateComboChange(0);
+    ASSERT_GT(f.DatList->count(), 1);
+    EXPECT_FALSE(notice->isVisible()); // the first race has odds
+
+    // The odds of the day taken away: the next race opened has none.
+    const std::filesystem::path odds = store::StoreLayout(dir.path()).oddsFolder("20240112");
+    const std::filesystem::path away = dir / "odds-away";
+    std::filesystem::rename(odds, away);
+    model.panel().DatListClick(1);
+    ASSERT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), QString::fromUtf8("当レースはオッズが未取得です。"));
+    EXPECT_EQ(notice->mapTo(&f, QPoint(0, 0)) - f.centralWidget()->mapTo(&f, QPoint(0, 0)), QPoint(250, 150));
+    save(f, "main_no_odds.png");
+
+    std::filesystem::rename(away, odds);
+    model.panel().DatListClick(0);
+    EXPECT_FALSE(notice->isVisible());
+
+    // Loading the day again takes it away too.
+    std::filesystem::rename(odds, away);
+    model.panel().DatListClick(1);
+    EXPECT_TRUE(notice->isVisible());
+    std::filesystem::rename(away, odds);
+    model.panel().DateComboChange(0);
+    EXPECT_FALSE(notice->isVisible());
     f.close();
 }
 

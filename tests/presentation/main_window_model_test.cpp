@@ -68,6 +68,37 @@ TEST_F(MainWindowFixture, FolderThatCannotBeCreatedFailsWithThePlatformMessage)
     EXPECT_THROW(model.create(), text::FileError);
 }
 
+// "リスト作成" (and the import window closing) over a Data folder that cannot be listed:
+// the platform's message, an empty day list, and the window goes on.
+TEST_F(MainWindowFixture, DayListOverAnUnlistableDataFolderReportsAndShowsNoDays)
+{
+    model.create();
+    std::filesystem::remove_all(dir / "Data");
+    text::writeFileAtomic(dir / "Data", "a file where the folder belongs");
+    EXPECT_NO_THROW(model.MakeDataListBtnClick());
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_NE(text::toUtf8(host.boxes[0].text).find("Data"), std::string::npos) << text::toUtf8(host.boxes[0].text);
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_EQ(model.panel().DateCombo().count(), 0);
+}
+
+// A fault no handler foresaw: one error-log line and its message.
+TEST_F(MainWindowFixture, UnexpectedFaultIsLoggedAndShown)
+{
+    model.create();
+    model.unexpectedFault("map::at");
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, "map::at");
+    const std::string log = text::readFile(dir / "ErrorLog.txt");
+    EXPECT_NE(log.find(sj("【エラー】")), std::string::npos) << text::toUtf8(log);
+    EXPECT_NE(log.find("map::at"), std::string::npos);
+    // A log that cannot be written does not hide the message.
+    std::filesystem::remove(dir / "ErrorLog.txt");
+    std::filesystem::create_directory(dir / "ErrorLog.txt");
+    model.unexpectedFault("second");
+    EXPECT_EQ(host.boxes.back().text, "second");
+}
+
 TEST_F(MainWindowFixture, FirstStartPlacesTheWindowAtDefaultsAndCloseWritesPlacement)
 {
     WindowPlacement p = model.placement();

@@ -1,5 +1,7 @@
 #include "presentation/three_point_grids.h"
 
+#include "presentation/cell_rendering.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -90,16 +92,25 @@ TEST_F(GridsFixture, IdentityColumnsOfEveryPerHorseGrid)
     EXPECT_EQ(grids[GridId::StringGrid11].cell(1, 6), ""); // the race card's trainer column only
 }
 
-// On the ばんえい tracks the weight is three hexadecimal digits in kilograms; a blank
-// weight field shows blanks there as elsewhere.
+// On the ばんえい tracks the weight is three hexadecimal digits in kilograms: "000" is a
+// weight of 0 ("%4d"); a blank or damaged weight field shows blanks there as elsewhere. The
+// drawn race card and the cells its clipboard copy holds say the same.
 TEST_F(GridsFixture, BaneiWeightIsHexadecimal)
 {
-    analysis::RaceSlot slot = raceSlot(2, "83");
+    analysis::RaceSlot slot = raceSlot(5, "83");
     slot.seRecords[1] = records::SeBuilder().horse(1).baneiWeight(720).build();
     EXPECT_EQ(text::bytesAt(slot.seRecords[1], 289, 3), "2D0");
+    slot.seRecords[3] = records::SeBuilder().horse(3).text(289, 3, "000").build();
+    slot.seRecords[4] = records::SeBuilder().horse(4).text(289, 3, "2G0").build();
+    slot.seRecords[5] = records::SeBuilder().horse(5).text(289, 3, " 1F").build();
     writePerHorseRows(grids, slot, analysis::ThreePointTable());
-    EXPECT_EQ(grids[GridId::StringGrid10].cell(1, 4), " 720");
-    EXPECT_EQ(grids[GridId::StringGrid10].cell(2, 4), "   ");
+    const std::vector<std::string> expected{"", " 720", "   ", "   0", "   ", "  31"};
+    for (int horse = 1; horse <= 5; ++horse) {
+        const auto h = static_cast<std::size_t>(horse);
+        EXPECT_EQ(grids[GridId::StringGrid10].cell(horse, 4), expected[h]) << horse;
+        EXPECT_EQ(grids[GridId::StringGrid2].cell(horse, 4), expected[h]) << horse;
+        EXPECT_EQ(raceCardText(slot, 5, horse, 4), expected[h]) << horse;
+    }
 }
 
 // Odds, shares and popularity at three points with their formats; a horse cancelled at

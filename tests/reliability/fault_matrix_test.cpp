@@ -230,7 +230,7 @@ struct Rig {
     void restore(const Tree& snapshot)
     {
         for (const auto& [path, content] : snapshot) {
-            const fs::path p = store.layout().dataFolder() / path;
+            const fs::path p = store.layout().dataFolder() / text::pathFromUtf8(path);
             if (content == "folder")
                 text::ensureDirectory(p);
             else
@@ -267,7 +267,7 @@ void expectWholeFiles(const Tree& tree, const std::string& what)
     for (const auto& [path, content] : tree) {
         if (content == "folder")
             continue;
-        const std::string ext = fs::path(path).extension().string();
+        const std::string ext = text::utf8Path(text::pathFromUtf8(path).extension());
         const StoreKind kind = ext == ".nvSEr" ? StoreKind::SE
                                : ext == ".nvHR" ? StoreKind::HR
                                : ext == ".nvO1" ? StoreKind::O1
@@ -387,7 +387,7 @@ protected:
         const CallLog::Request& req = r.calls.at(c.step).requests.at(c.call).at(static_cast<std::size_t>(at - 1));
         const store::StoreLayout layout("/");
         const StoreKind kind = req.spec == "0B41" ? StoreKind::O1 : StoreKind::O2;
-        const std::string file = fs::relative(layout.oddsFile(kind, req.key), layout.dataFolder()).string();
+        const std::string file = text::utf8Path(fs::relative(layout.oddsFile(kind, req.key), layout.dataFolder()));
         Tree out = clean;
         if (before.count(file))
             out[file] = before.at(file);

@@ -28,14 +28,14 @@ public:
             for (const fs::path& x : excluded)
                 skip = skip || it->path() == x;
             if (it->is_symlink()) {
-                s.m_entries[rel.string()] = "symlink:" + fs::read_symlink(it->path()).string();
+                s.m_entries[text::utf8Path(rel)] = "symlink:" + text::utf8Path(fs::read_symlink(it->path()));
                 it.disable_recursion_pending();
             } else if (it->is_directory()) {
-                s.m_entries[rel.string()] = "folder";
+                s.m_entries[text::utf8Path(rel)] = "folder";
                 if (skip)
                     it.disable_recursion_pending();
             } else {
-                s.m_entries[rel.string()] = "file:" + text::readFile(it->path());
+                s.m_entries[text::utf8Path(rel)] = "file:" + text::readFile(it->path());
             }
         }
         return s;

@@ -57,7 +57,7 @@ TEST(RecordStoreBatch, WritesTheSameFilesAsSingleUpdates)
     importAndFetch(b);
     // Nothing is on disk until the batch ends: the results fetch saw the day files
     // the import created in memory.
-    EXPECT_FALSE(fs::exists(batched / "Data" / "2024年01月15日.nvRA"));
+    EXPECT_FALSE(fs::exists(batched / "Data" / text::pathFromUtf8("2024年01月15日.nvRA")));
     b.endBatch();
     EXPECT_FALSE(b.inBatch());
 
@@ -86,7 +86,7 @@ TEST(RecordStoreBatch, ABigBatchIsWrittenAsItGoes)
     // One race card per day, for more days than the batch holds.
     for (int day = 1; day <= static_cast<int>(RecordStore::kBatchFiles) + 1; ++day)
         store.storeRa(raceCard("44", 1).date(2023, 1 + day / 29, 1 + day % 28).line(), Origin::Import);
-    EXPECT_TRUE(fs::exists(dir / "Data" / "2023年01月02日.nvRA"));
+    EXPECT_TRUE(fs::exists(dir / "Data" / text::pathFromUtf8("2023年01月02日.nvRA")));
     store.flush();
     EXPECT_EQ(StoreLayout(dir.path()).dayLabels().size(), RecordStore::kBatchFiles + 1);
     store.endBatch();
@@ -147,7 +147,7 @@ TEST(RecordStoreBatch, ScopedBatchesNestAndWriteWhenLeft)
 {
     TempDir dir;
     RecordStore store{StoreLayout(dir.path())};
-    const fs::path ra = dir / "Data" / "2024年01月15日.nvRA";
+    const fs::path ra = dir / "Data" / text::pathFromUtf8("2024年01月15日.nvRA");
     {
         StoreBatch outer(store);
         {

@@ -8,8 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
+#include <map>
 #include <vector>
 
 namespace tidemark::store {
@@ -100,23 +99,29 @@ TEST_F(RecordStoreTest, MultibyteTextAtTheEndOfTheLineIsStoredWhole)
 
 TEST_F(RecordStoreTest, StoringWhatIsAlreadyThereWritesNothing)
 {
-    // An atomic replacement is a new file (a new inode); an unchanged file keeps its own.
-    auto inode = [](const fs::path& p) {
-        struct stat st {};
-        return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
-    };
+    // Every replacement of a file goes through a temporary file; an unchanged file is
+    // never written, so no temporary file is made for it.
+    std::map<fs::path, int> writes;
+    text::setDiskStepHookForTesting([&](text::DiskStep step, const fs::path& p) {
+        if (step == text::DiskStep::CreateTemp)
+            ++writes[p];
+        return 0;
+    });
+    struct Unhook {
+        ~Unhook() { text::setDiskStepHookForTesting({}); }
+    } unhook;
     m_store.storeRa(raceCard("44", 1).line(), Origin::Import);
     m_store.storeSe(runner("44", 1, 1).line(), Origin::Import);
-    const auto raBefore = inode(raFile());
-    const auto seBefore = inode(seFile());
+    ASSERT_EQ(writes[raFile()], 1);
+    ASSERT_EQ(writes[seFile()], 1);
 
     EXPECT_EQ(m_store.storeRa(raceCard("44", 1).dataKind('2').line(), Origin::Import), StoreOutcome::Stored);
     EXPECT_EQ(m_store.storeSe(runner("44", 1, 1).line(), Origin::Import), StoreOutcome::Stored);
-    EXPECT_EQ(inode(raFile()), raBefore);
-    EXPECT_EQ(inode(seFile()), seBefore);
+    EXPECT_EQ(writes[raFile()], 1);
+    EXPECT_EQ(writes[seFile()], 1);
 
     m_store.storeSe(runner("44", 1, 1).finishPosition(2).line(), Origin::Import);
-    EXPECT_NE(inode(seFile()), seBefore);
+    EXPECT_EQ(writes[seFile()], 2);
     EXPECT_EQ(text::bytesAt(readLines(seFile(), StoreKind::SE).at(0), 335, 2), "02");
 }
 
@@ -258,7 +263,7 @@ TEST(RecordStoreFolders, WritersCreateAMissingStoreFolder)
     TempDir dir;
     RecordStore store{StoreLayout(dir.path())};
     EXPECT_EQ(store.storeRa(raceCard("44", 1).line(), Origin::Import), StoreOutcome::Stored);
-    EXPECT_TRUE(fs::exists(dir / "Data" / "2024年01月15日.nvRA"));
+    EXPECT_TRUE(fs::exists(dir / "Data" / text::pathFromUtf8("2024年01月15日.nvRA")));
 }
 
 } // namespace

@@ -36,6 +36,7 @@ public:
     void stopTimer(TimerId id) override;
     bool openWithDefault(const std::string& pathOrUrl) override;
     void drawTransientText(int x, int y, std::string_view text) override;
+    void clearTransientTexts() override { ++transientClears; }
     void setClipboardText(std::string_view text) override { clipboard = std::string(text); }
     text::DateTime now() const override { return clock; }
 
@@ -54,6 +55,7 @@ public:
     std::map<TimerId, Timer> timers;
     std::string clipboard;
     int beeps = 0;
+    int transientClears = 0;
     int eventPumps = 0;
     bool busyCursor = false;
     bool openSucceeds = true;

@@ -1,4 +1,4 @@
-#include "gui/program_folder.h"
+#include "store/program_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "support/temp_dir.h"
 
-namespace tidemark::gui {
+namespace tidemark::store {
 namespace {
 
 namespace fs = std::filesystem;
@@ -84,4 +84,4 @@ TEST(ProgramFolder, TheInstalledManualIsLinkedIntoTheUserFolderAndFollowsAMovedI
 }
 
 } // namespace
-} // namespace tidemark::gui
+} // namespace tidemark::store

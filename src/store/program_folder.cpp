@@ -1,18 +1,14 @@
-#include "gui/program_folder.h"
-
-#include <unistd.h>
+#include "store/program_folder.h"
 
 #include <system_error>
 
-namespace tidemark::gui {
+#include "text/system_places.h"
+
+namespace tidemark::store {
 
 namespace fs = std::filesystem;
 
-bool isWritableFolder(const fs::path& folder)
-{
-    std::error_code ec;
-    return fs::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
-}
+bool isWritableFolder(const fs::path& folder) { return text::isWritableFolder(folder); }
 
 fs::path chooseProgramFolder(const fs::path& exeFolder, const fs::path& userDataFolder)
 {
@@ -43,4 +39,4 @@ void linkInstalledManual(const fs::path& exeFolder, const fs::path& programFolde
     fs::create_symlink(installed, link, ec);
 }
 
-} // namespace tidemark::gui
+} // namespace tidemark::store

@@ -9,7 +9,7 @@
 
 #include <filesystem>
 
-namespace tidemark::gui {
+namespace tidemark::store {
 
 inline constexpr const char* kInstalledMarker = "Tidemark2NV.installed";
 
@@ -28,4 +28,4 @@ std::filesystem::path chooseProgramFolder(const std::filesystem::path& exeFolder
 void linkInstalledManual(const std::filesystem::path& exeFolder, const std::filesystem::path& programFolder,
                          const char* manualName);
 
-} // namespace tidemark::gui
+} // namespace tidemark::store

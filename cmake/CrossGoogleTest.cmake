@@ -1,0 +1,15 @@
+# GoogleTest and GoogleMock for a cross build, from the sources of Debian's googletest
+# package (or TIDEMARK_GTEST_SOURCE_DIR), under the names find_package(GTest) gives.
+set(TIDEMARK_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest sources for cross builds")
+if(NOT EXISTS "${TIDEMARK_GTEST_SOURCE_DIR}/CMakeLists.txt")
+  message(FATAL_ERROR "GoogleTest sources not found in ${TIDEMARK_GTEST_SOURCE_DIR} (Debian: apt install googletest)")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+add_subdirectory("${TIDEMARK_GTEST_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+foreach(lib gtest gtest_main gmock gmock_main)
+  if(NOT TARGET GTest::${lib})
+    add_library(GTest::${lib} ALIAS ${lib})
+  endif()
+endforeach()

@@ -1,0 +1,12 @@
+# Shared part of the MinGW-w64 toolchain files; TIDEMARK_MINGW_TRIPLE names the target.
+set(CMAKE_C_COMPILER ${TIDEMARK_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TIDEMARK_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${TIDEMARK_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TIDEMARK_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# libgcc, libstdc++ and winpthread inside every program: nothing to ship beside it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")

@@ -1,0 +1,160 @@
+// BridgeNvLink against real bridge processes: tidemark2nv-link serving the simulated
+// service, and stand-ins that die or talk nonsense.
+
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "bridge/bridge_nv_link.h"
+#include "nvsim/sim_nv_link_factory.h"
+#include "support/temp_dir.h"
+#include "text/cp932.h"
+
+namespace tidemark::bridge {
+namespace {
+
+const text::DateTime kNow{2024, 1, 15, 12, 0, 0};
+
+class BridgeProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::ofstream ini(m_home.path() / "NVSim.ini", std::ios::binary);
+        ini << "[NVSim]\r\nSeed=4242\r\nFirstDay=20240112\r\nLastDay=20240112\r\nDownloadSpeed=3\r\n";
+    }
+    std::string bridgeCommand() const
+    {
+        return std::string(TIDEMARK_BRIDGE_EXE) + " --home " + m_home.path().string() + " --now 20240115120000";
+    }
+    std::unique_ptr<NvLink> simulated() const
+    {
+        return nvsim::SimNvLinkFactory(m_home.path(), [] { return kNow; }).create();
+    }
+    BridgeNvLink bridged() { return BridgeNvLink(bridgeCommand(), [this](const std::string& l) { m_faults.push_back(l); }); }
+
+    testing::TempDir m_home;
+    std::vector<std::string> m_faults;
+};
+
+// Every answer of a stored-data transfer, the in-process component's and the bridge's
+// side by side.
+struct Transcript {
+    std::vector<std::string> steps;
+    void add(const std::string& what, int r, const std::string& a = {}, const std::string& b = {})
+    {
+        steps.push_back(what + " " + std::to_string(r) + " [" + a + "] [" + b + "]");
+    }
+};
+
+Transcript runTransfer(NvLink& link, const char* spec, int size)
+{
+    Transcript t;
+    t.add("init", link.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"));
+    int reads = -7;
+    int downloads = -7;
+    std::string stamp = "unchanged";
+    t.add("open", link.NVOpen(spec, "20240101000000", 1, reads, downloads, stamp),
+          std::to_string(reads) + "/" + std::to_string(downloads), stamp);
+    for (int i = 0; i < 100; ++i) {
+        const int s = link.NVStatus();
+        t.add("status", s);
+        if (s < 0 || s >= downloads)
+            break;
+    }
+    std::string buffer = "caller's";
+    std::string name = "caller's";
+    for (int i = 0; i < 100000; ++i) {
+        const int r = link.NVGets(buffer, size, name);
+        t.add("gets", r, buffer, name);
+        if (r == 0 || r < -3)
+            break;
+    }
+    t.add("close", link.NVClose());
+    t.add("close again", link.NVClose());
+    t.add("rtopen bad", link.NVRTOpen("0B99", "x"));
+    std::string rec;
+    t.add("read unopened", link.NVRead(rec, 100, name), rec, name);
+    link.NVCancel();
+    t.add("settings", link.NVSetUIProperties());
+    return t;
+}
+
+TEST_F(BridgeProcessTest, AnswersAsTheComponentInProcessDoes)
+{
+    const std::unique_ptr<NvLink> sim = simulated();
+    BridgeNvLink bridge = bridged();
+    const Transcript expected = runTransfer(*sim, "RACE", 110000);
+    const Transcript got = runTransfer(bridge, "RACE", 110000);
+    ASSERT_GT(expected.steps.size(), 20u);
+    EXPECT_EQ(got.steps, expected.steps);
+    // A buffer too small for a record: the component's own refusal comes through.
+    EXPECT_EQ(runTransfer(bridge, "RACE", 40).steps, runTransfer(*sim, "RACE", 40).steps);
+    EXPECT_TRUE(m_faults.empty());
+}
+
+TEST_F(BridgeProcessTest, ABridgeKilledMidReadFailsTheCallAndTheNextTransferStartsANewOne)
+{
+    BridgeNvLink bridge = bridged();
+    ASSERT_EQ(bridge.NVInit("ID"), 0);
+    int reads = 0;
+    int downloads = 0;
+    std::string stamp;
+    ASSERT_EQ(bridge.NVOpen("RACE", "20240101000000", 1, reads, downloads, stamp), 0);
+    std::string buffer;
+    std::string name;
+    int r = 0;
+    for (int i = 0; i < 5; ++i)
+        r = bridge.NVGets(buffer, 110000, name);
+    ASSERT_NE(r, 0);
+    const std::string before = buffer;
+    ASSERT_NE(bridge.process(), nullptr);
+    bridge.process()->kill();
+    EXPECT_EQ(bridge.NVGets(buffer, 110000, name), kBridgeEnded);
+    EXPECT_EQ(buffer, before);  // the caller's buffer is left alone
+    ASSERT_EQ(m_faults.size(), 1u);
+    EXPECT_NE(m_faults[0].find("NVGets"), std::string::npos);
+    // Whether the request or its answer meets the dead bridge first, it reads as ended.
+    EXPECT_NE(m_faults[0].find(text::sj("ブリッジが")), std::string::npos) << text::toUtf8(m_faults[0]);
+    EXPECT_NE(m_faults[0].find("(-1102)"), std::string::npos);
+
+    // The next transfer: a new bridge, initialised with the caller's service id.
+    EXPECT_EQ(bridge.NVOpen("RACE", "20240101000000", 1, reads, downloads, stamp), 0);
+    EXPECT_GT(bridge.NVGets(buffer, 110000, name), -4);
+    EXPECT_EQ(bridge.NVClose(), 0);
+    EXPECT_EQ(m_faults.size(), 1u);
+}
+
+TEST_F(BridgeProcessTest, BridgesThatCannotStartOrTalkNonsenseGiveErrorsOfTheirOwn)
+{
+    struct Case {
+        const char* what;
+        std::string command;
+        int expected;
+        const char* inFault;
+    };
+    const std::vector<Case> cases{
+        {"missing program", (m_home.path() / "no-such-bridge").string(), kBridgeNotStarted, "no-such-bridge"},
+        {"empty command", "", kBridgeNotStarted, "(-1101)"},
+        {"ends at once", "sh -c \"exit 3\"", kBridgeEnded, "(-1102)"},
+        {"garbage", "sh -c \"printf 'HTTP/1.1 200 OK'; exec cat >/dev/null\"", kBridgeGarbage, "(-1103)"},
+        {"cut frame", "sh -c \"printf 'TMNV'; exec cat >/dev/null\"", kBridgeGarbage, "(-1103)"},
+        {"other version", "sh -c \"printf 'TMNV\\002\\201\\000\\000\\004\\000\\000\\000\\000\\000\\000\\000'; exec cat >/dev/null\"",
+         kBridgeWrongVersion, "(-1104)"},
+        {"answer to another call", "sh -c \"printf 'TMNV\\001\\202\\000\\000\\004\\000\\000\\000\\000\\000\\000\\000'; exec cat >/dev/null\"",
+         kBridgeWrongAnswer, "(-1105)"},
+        {"short answer", "sh -c \"printf 'TMNV\\001\\201\\000\\000\\002\\000\\000\\000\\000\\000'; exec cat >/dev/null\"",
+         kBridgeGarbage, "(-1103)"},
+    };
+    for (const Case& c : cases) {
+        m_faults.clear();
+        BridgeNvLink bridge(c.command, [this](const std::string& l) { m_faults.push_back(l); });
+        EXPECT_EQ(bridge.NVInit("ID"), c.expected) << c.what;
+        ASSERT_EQ(m_faults.size(), 1u) << c.what;
+        EXPECT_NE(m_faults[0].find(c.inFault), std::string::npos) << c.what << ": " << text::toUtf8(m_faults[0]);
+        EXPECT_FALSE(BridgeNvLinkFactory(c.command, {}).installed()) << c.what;
+    }
+    EXPECT_TRUE(BridgeNvLinkFactory(bridgeCommand(), {}).installed());
+}
+
+} // namespace
+} // namespace tidemark::bridge
