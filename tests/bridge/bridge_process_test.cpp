@@ -126,6 +126,9 @@ TEST_F(BridgeProcessTest, ABridgeKilledMidReadFailsTheCallAndTheNextTransferStar
 
 TEST_F(BridgeProcessTest, BridgesThatCannotStartOrTalkNonsenseGiveErrorsOfTheirOwn)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the misbehaving bridges are POSIX shell commands";
+#endif
     struct Case {
         const char* what;
         std::string command;
