@@ -56,6 +56,17 @@ void importDay(const std::filesystem::path& folder, RecordingHost& host, nvsim::
     batch.importDay();
 }
 
+// The simulated world of these tests: the one day 12 January 2024.
+nvsim::SimConfig oneDayWorld()
+{
+    nvsim::SimConfig config;
+    config.seed = 4242;
+    config.firstDay = text::DateTime{2024, 1, 12};
+    config.lastDay = text::DateTime{2024, 1, 12};
+    config.downloadSpeed = 50;
+    return config;
+}
+
 void save(QWidget& w, const char* name)
 {
     if (const char* dir = std::getenv("TIDEMARK_SCREENSHOT_DIR")) {
@@ -69,12 +80,7 @@ TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
     tidemark::testing::TempDir dir;
     RecordingHost host;
     host.clock = {2024, 1, 15, 12, 0, 0};
-    nvsim::SimConfig config;
-    config.seed = 4242;
-    config.firstDay = text::DateTime{2024, 1, 12};
-    config.lastDay = text::DateTime{2024, 1, 12};
-    config.downloadSpeed = 50;
-    nvsim::SimNvLink sim(config, [&host] { return host.clock; });
+    nvsim::SimNvLink sim(oneDayWorld(), [&host] { return host.clock; });
     ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
     importDay(dir.path(), host, sim);
 
@@ -228,12 +234,7 @@ TEST(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
     tidemark::testing::TempDir dir;
     RecordingHost importHost;
     importHost.clock = {2024, 1, 15, 12, 0, 0};
-    nvsim::SimConfig config;
-    config.seed = 4242;
-    config.firstDay = text::DateTime{2024, 1, 12};
-    config.lastDay = text::DateTime{2024, 1, 12};
-    config.downloadSpeed = 50;
-    nvsim::SimNvLink sim(config, [&importHost] { return importHost.clock; });
+    nvsim::SimNvLink sim(oneDayWorld(), [&importHost] { return importHost.clock; });
     ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
     importDay(dir.path(), importHost, sim);
 
