@@ -77,6 +77,8 @@ private:
 class PayloadReader {
 public:
     explicit PayloadReader(std::string_view data) : m_data(data) {}
+    // The reader keeps a view: a temporary payload would be gone before it is read.
+    explicit PayloadReader(std::string&&) = delete;
     std::int32_t integer();
     std::string bytes();
     // True when every field was there and nothing is left over.

@@ -92,16 +92,19 @@ TEST(BridgeProtocol, PayloadsReadPastTheirEndOrWithLeftoversAreBad)
     EXPECT_FALSE(shortInt.finish());
 
     // A length that claims more bytes than there are.
-    PayloadReader longString(PayloadWriter().integer(100).data() + "abc");
+    const std::string claimsTooMuch = PayloadWriter().integer(100).data() + "abc";
+    PayloadReader longString(claimsTooMuch);
     EXPECT_EQ(longString.bytes(), "");
     EXPECT_FALSE(longString.finish());
 
     // A length near 4 GiB must not wrap the bounds check.
-    PayloadReader huge(PayloadWriter().integer(-1).data() + "abc");
+    const std::string claimsNear4GiB = PayloadWriter().integer(-1).data() + "abc";
+    PayloadReader huge(claimsNear4GiB);
     EXPECT_EQ(huge.bytes(), "");
     EXPECT_FALSE(huge.finish());
 
-    PayloadReader leftover(PayloadWriter().integer(1).integer(2).data());
+    const std::string twoIntegers = PayloadWriter().integer(1).integer(2).data();
+    PayloadReader leftover(twoIntegers);
     EXPECT_EQ(leftover.integer(), 1);
     EXPECT_FALSE(leftover.finish());
 }
