@@ -195,6 +195,9 @@ void MainWindowModel::fetchResults(bool silent)
 {
     m_fetch.fetchResults(fetchSelection(), silent, [this] {
         m_results.HrReadBtnClick();
+        // The finishing positions just read show at the moment the user is looking at.
+        if (const int moment = m_panel.TimeCombo().itemIndex; moment >= 0)
+            m_panel.TimeComboClick(moment);
         payoutsChanged();
     });
 }

@@ -28,7 +28,9 @@
 #include "store/store_layout.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
+#include "records/record_view.h"
 #include "text/cp932.h"
+#include "text/file_io.h"
 
 namespace tidemark::gui {
 namespace {
@@ -272,6 +274,61 @@ TEST(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
     std::filesystem::rename(away, odds);
     model.panel().DateComboChange(0);
     EXPECT_FALSE(notice->isVisible());
+    f.close();
+}
+
+// "結果情報" with an earlier moment selected: the results fetched are shown at that same
+// moment, the finishing positions included, without opening the race again.
+TEST(MainWindowDay, AResultsFetchShowsTheFinishAtTheSelectedMoment)
+{
+    tidemark::testing::guiApp();
+    tidemark::testing::TempDir dir;
+    RecordingHost importHost;
+    importHost.clock = {2024, 1, 15, 12, 0, 0};
+    nvsim::SimNvLink sim(oneDayWorld(), [&importHost] { return importHost.clock; });
+    ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
+    importDay(dir.path(), importHost, sim);
+    // The runners as they stood before the races were run: no finishing positions
+    // (the two digits at 335 of every runner record).
+    int runnersBefore = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "Data")) {
+        if (e.path().extension() != ".nvSEr")
+            continue;
+        std::string file = text::readFile(e.path());
+        for (std::size_t at = 0; at + records::kSeRecordLength <= file.size(); at += records::kSeRecordLength)
+            if (records::SeView(std::string_view(file).substr(at, records::kSeRecordLength)).finishPosition() != 0) {
+                file.replace(at + 334, 2, "00");
+                ++runnersBefore;
+            }
+        text::writeFileAtomic(e.path(), file);
+    }
+    ASSERT_GT(runnersBefore, 0);
+
+    QtHost qtHost;
+    MainWindowModel model(qtHost, sim, dir.path());
+    model.create();
+    TMainForm f(model, qtHost);
+    f.resize(1180, 760);
+    f.show();
+    model.panel().DateComboChange(0);
+    ASSERT_GT(f.TimeCombo->count(), 1);
+    model.panel().TimeComboClick(0);
+    const presentation::TextGrid& card = model.grids()[presentation::GridId::StringGrid2];
+    const auto finishes = [&card] {
+        int shown = 0;
+        for (int row = 1; row < card.rowCount(); ++row)
+            shown += card.cell(row, 17) == text::sj("　") ? 0 : 1; // a full-width blank when none
+        return shown;
+    };
+    ASSERT_EQ(finishes(), 0);
+
+    auto* results = f.findChild<QPushButton*>(QStringLiteral("KekkaGetBtn"));
+    ASSERT_NE(results, nullptr);
+    results->click(); // a fetch that succeeds ends without a box
+    EXPECT_EQ(model.panel().TimeCombo().itemIndex, 0);
+    EXPECT_EQ(f.TimeCombo->currentRow(), 0);
+    EXPECT_GT(finishes(), 0);
+    EXPECT_EQ(card.rowCount(), model.panel().currentSlot()->record.runnerCount + 1);
     f.close();
 }
 
