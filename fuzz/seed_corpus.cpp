@@ -3,6 +3,7 @@
 // reads (parts joined by kPartMarker). Usage: tidemark_fuzz_seeds <corpus folder>; one
 // sub-folder per target is filled.
 
+#include "bridge/bridge_protocol.h"
 #include "fuzz_support.h"
 #include "nvsim/odds_series.h"
 #include "nvsim/sim_records.h"
@@ -183,6 +184,26 @@ int main(int argc, char** argv)
     }
     out.put("ini_file", joined({text::readFile(iniPath), "Time=First\nText=Quoted\nGraph=Ymax1\nlocate=top"}));
     out.put("ini_file", joined({"[Time]\r\nFirst=$3A2\r\nNotUse=0x1\r\n[MaeUri]\r\nIgnore=\"1\"\r\n", "Time=NotUse"}));
+    // A client's conversation with the bridge: every request once, well formed.
+    {
+        using bridge::Kind;
+        using bridge::PayloadWriter;
+        const auto frame = [](Kind k, const PayloadWriter& p) {
+            return bridge::encodeFrame(static_cast<std::uint8_t>(k), p.data());
+        };
+        std::string talk;
+        talk += frame(Kind::Init, PayloadWriter().bytes("SA418372/SD605291/TidemarkNV/Ver.1.15"));
+        talk += frame(Kind::Open, PayloadWriter().bytes("RACE").bytes("20240101000000").integer(1).integer(0).integer(0).bytes(""));
+        talk += frame(Kind::Status, PayloadWriter());
+        talk += frame(Kind::Gets, PayloadWriter().integer(110000).bytes("").bytes(""));
+        talk += frame(Kind::Read, PayloadWriter().integer(110000).bytes("").bytes(""));
+        talk += frame(Kind::RTOpen, PayloadWriter().bytes("0B41").bytes("2024011244010101"));
+        talk += frame(Kind::SetUIProperties, PayloadWriter());
+        talk += frame(Kind::Cancel, PayloadWriter());
+        talk += frame(Kind::Close, PayloadWriter());
+        out.put("bridge_frames", talk);
+        out.put("bridge_frames", talk.substr(0, talk.size() / 2));
+    }
     std::printf("seed_corpus: %d seeds from %zu simulated races\n", out.count, races.size());
     return 0;
 }
