@@ -112,7 +112,7 @@ OddsBrowsePage::OddsBrowsePage(const presentation::SelectedMomentView& view, QWi
         auto* box = named(new QWidget(wp), "BracketGroup", g.first);
         auto* bg = new QGridLayout(box);
         bg->setContentsMargins(0, 0, 0, 0);
-        bg->setHorizontalSpacing(4);
+        bg->setHorizontalSpacing(8);
         bg->setVerticalSpacing(1);
         int row = 0;
         for (int k : g.pairs) {
@@ -144,7 +144,7 @@ OddsBrowsePage::OddsBrowsePage(const presentation::SelectedMomentView& view, QWi
         auto* box = named(new QWidget(qp), "QuinellaBlock", g.first);
         auto* bg = new QGridLayout(box);
         bg->setContentsMargins(0, 0, 0, 0);
-        bg->setHorizontalSpacing(4);
+        bg->setHorizontalSpacing(8);
         bg->setVerticalSpacing(1);
         bg->addWidget(head(box, qs(presentation::browseHorseText(g.first))), 0, 0, 1, 2);
         int row = 1;
