@@ -29,6 +29,7 @@
 #include "gui/main_form.h"
 #include "gui/movers_form.h"
 #include "gui/qt_host.h"
+#include "gui/sim_settings_dialog.h"
 #include "host/silent_host.h"
 #include "gui/time_dialogs.h"
 #include "gui/version_form.h"
@@ -163,6 +164,9 @@ int main(int argc, char* argv[])
     gui::showOzGetTimeForm(nullptr, dialogSettings, host);
     whenModal(out, "dialog_time_add.png");
     gui::showTimeAddForm(nullptr, dialogSettings, host);
+    // The simulated service's settings dialog ("UmaConn設定"), over a file of its own.
+    whenModal(out, "sim_settings_dialog.png");
+    gui::simSettingsEditor(host)(folder / "dialog-NVSim.ini");
 
     // The import and export windows, opened as the user opens them.
     if (auto* jv = f.findChild<QPushButton*>(QStringLiteral("JVBtn"))) {

@@ -88,13 +88,15 @@ std::string defaultBridgeCommand(const std::filesystem::path& programDir)
     return "\"" + std::string(u8.begin(), u8.end()) + "\"";
 }
 
-ChosenService chooseService(const ServiceSetting& setting, const ServiceEnvironment& env)
+ChosenService chooseService(const ServiceSetting& setting, const ServiceEnvironment& env,
+                            nvsim::SimSettingsEditor simSettings)
 {
     const bridge::FaultReport report = errorLogReport(env);
     const std::string bridgeCommand =
         setting.bridgeCommand.empty() ? defaultBridgeCommand(env.programDir) : setting.bridgeCommand;
     auto sim = [&] {
-        return ChosenService{std::make_unique<nvsim::SimNvLinkFactory>(env.programFolder, env.clock), ServiceKind::Sim};
+        return ChosenService{std::make_unique<nvsim::SimNvLinkFactory>(env.programFolder, env.clock, simSettings),
+                             ServiceKind::Sim};
     };
     auto bridged = [&] {
         return ChosenService{std::make_unique<bridge::BridgeNvLinkFactory>(bridgeCommand, report), ServiceKind::Bridge};

@@ -12,6 +12,7 @@
 
 #include "bridge/bridge_nv_link.h"
 #include "nvsim/sim_nv_link.h"
+#include "nvsim/sim_nv_link_factory.h"
 #include "service/nv_link.h"
 #include "settings/ini_file.h"
 
@@ -52,7 +53,11 @@ struct ServiceEnvironment {
     nvsim::SimClock clock;                // empty: this machine's clock
 };
 
-ChosenService chooseService(const ServiceSetting& setting, const ServiceEnvironment& env);
+// simSettings: the settings dialog the simulated service shows for "UmaConn設定"
+// (NVSetUIProperties); empty where there is no window (the tool): the call then shows
+// nothing and answers 0.
+ChosenService chooseService(const ServiceSetting& setting, const ServiceEnvironment& env,
+                            nvsim::SimSettingsEditor simSettings = {});
 
 // The component in this process, where this build has one; null otherwise.
 std::unique_ptr<NvLinkFactory> makeComFactory(bridge::FaultReport onFault);

@@ -48,7 +48,7 @@ SimConfig loadSimConfig(const std::filesystem::path& iniPath)
     c.downloadSpeed = std::max(0, ini.readInteger(kSection, "DownloadSpeed", c.downloadSpeed));
     c.steamRate = std::clamp(ini.readInteger(kSection, "SteamRate", c.steamRate), 0, 100);
     c.steamStrength = std::clamp(ini.readInteger(kSection, "SteamStrength", c.steamStrength), 0, 400);
-    for (int i = 1; i <= 9; ++i) {
+    for (int i = 1; i <= kMaxFaults; ++i) {
         const std::string section = "Fault" + std::to_string(i);
         FaultRule f;
         f.call = ini.readString(section, "Call", "");
@@ -65,21 +65,33 @@ SimConfig loadSimConfig(const std::filesystem::path& iniPath)
 void saveSimConfig(const std::filesystem::path& iniPath, const SimConfig& c)
 {
     IniFile ini(iniPath);
-    ini.writeInteger(kSection, "Seed", static_cast<std::int32_t>(c.seed));
-    ini.writeInteger(kSection, "FirstDay", numberOf(c.firstDay));
-    ini.writeInteger(kSection, "LastDay", numberOf(c.lastDay));
-    ini.writeInteger(kSection, "DownloadSpeed", c.downloadSpeed);
-    ini.writeInteger(kSection, "SteamRate", c.steamRate);
-    ini.writeInteger(kSection, "SteamStrength", c.steamStrength);
-    for (int i = 1; i <= 9; ++i) {
+    auto dayText = [](const std::optional<text::DateTime>& t) {
+        return t ? std::to_string(numberOf(t)) : std::string(); // blank: the default window
+    };
+    std::vector<IniEntry> entries = {
+        {kSection, "Seed", std::to_string(static_cast<std::int32_t>(c.seed))},
+        {kSection, "FirstDay", dayText(c.firstDay)},
+        {kSection, "LastDay", dayText(c.lastDay)},
+        {kSection, "DownloadSpeed", std::to_string(c.downloadSpeed)},
+        {kSection, "SteamRate", std::to_string(c.steamRate)},
+        {kSection, "SteamStrength", std::to_string(c.steamStrength)},
+    };
+    for (int i = 1; i <= kMaxFaults; ++i) {
         const std::string section = "Fault" + std::to_string(i);
         const auto k = static_cast<std::size_t>(i - 1);
-        const FaultRule f = k < c.faults.size() ? c.faults[k] : FaultRule{};
-        ini.writeString(section, "Call", f.call);
-        ini.writeInteger(section, "Code", f.code);
-        ini.writeInteger(section, "At", f.at);
-        ini.writeInteger(section, "Count", f.count);
+        if (k < c.faults.size()) {
+            const FaultRule& f = c.faults[k];
+            entries.push_back({section, "Call", f.call});
+            entries.push_back({section, "Code", std::to_string(f.code)});
+            entries.push_back({section, "At", std::to_string(f.at)});
+            entries.push_back({section, "Count", std::to_string(f.count)});
+        } else if (ini.readRaw(section, "Call", "") != "") {
+            // A rule taken away: a blank call switches it off, its other lines stay.
+            entries.push_back({section, "Call", ""});
+        }
     }
+    // One replacement of the file: a failed save leaves the old settings whole.
+    ini.writeStrings(entries);
 }
 
 } // namespace tidemark::nvsim

@@ -15,6 +15,7 @@
 //   At=1                   ; from the n-th call of that name (counted from the start)
 //   Count=1                ; for this many calls in a row
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -26,6 +27,10 @@
 namespace tidemark::nvsim {
 
 inline constexpr const char* kSimIniName = "NVSim.ini";
+inline constexpr int kMaxFaults = 9; // [Fault1] … [Fault9]
+// The calls a fault rule may name.
+inline constexpr std::array<const char*, 8> kFaultCalls = {"NVInit",   "NVSetUIProperties", "NVOpen",  "NVStatus",
+                                                          "NVGets",   "NVRead",            "NVRTOpen", "NVClose"};
 
 struct FaultRule {
     std::string call; // operation name as in the list above
@@ -46,7 +51,10 @@ struct SimConfig {
 
 // Defaults for a missing file or key; a malformed value keeps its default.
 SimConfig loadSimConfig(const std::filesystem::path& iniPath);
-// Writes every key (the settings dialog). Throws text::FileError.
+// Writes every key of [NVSim] and the fault rules (the settings dialog) in one atomic
+// replacement of the file; other sections, keys and comment lines stay as they were.
+// Rules beyond the list are switched off by a blank Call. Throws text::FileError (the
+// file then unchanged).
 void saveSimConfig(const std::filesystem::path& iniPath, const SimConfig& config);
 
 } // namespace tidemark::nvsim

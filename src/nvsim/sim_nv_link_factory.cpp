@@ -3,7 +3,7 @@
 namespace tidemark::nvsim {
 
 SimNvLinkFactory::SimNvLinkFactory(std::filesystem::path programFolder, SimClock clock,
-                                   std::function<int(const std::filesystem::path&)> settingsDialog)
+                                   SimSettingsEditor settingsDialog)
     : m_folder(std::move(programFolder))
     , m_clock(std::move(clock))
     , m_settingsDialog(std::move(settingsDialog))

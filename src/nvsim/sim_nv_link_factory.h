@@ -10,15 +10,19 @@
 
 namespace tidemark::nvsim {
 
+// The settings dialog of the simulated component, as the desktop shell provides it (the
+// component itself has no windows): edits the NVSim.ini at the given path and answers 0
+// when it closes, saved or cancelled; the component then reads the file again.
+using SimSettingsEditor = std::function<int(const std::filesystem::path& iniPath)>;
+
 class SimNvLinkFactory : public NvLinkFactory {
 public:
     // programFolder: where NVSim.ini lives (a missing file means the defaults).
     // clock: the local wall clock, usually the host's; empty = this machine's clock.
-    // settingsDialog: shows the settings dialog for the given NVSim.ini path and
-    // answers 0 when saved (then the component reads the file again); empty = no
-    // dialog, NVSetUIProperties answers 0.
+    // settingsDialog: what NVSetUIProperties shows; empty = no dialog, NVSetUIProperties
+    // answers 0.
     explicit SimNvLinkFactory(std::filesystem::path programFolder, SimClock clock = {},
-                              std::function<int(const std::filesystem::path&)> settingsDialog = {});
+                              SimSettingsEditor settingsDialog = {});
 
     bool installed() const override { return true; }
     // A new component with the settings as the file holds them now.
@@ -29,7 +33,7 @@ public:
 private:
     std::filesystem::path m_folder;
     SimClock m_clock;
-    std::function<int(const std::filesystem::path&)> m_settingsDialog;
+    SimSettingsEditor m_settingsDialog;
 };
 
 } // namespace tidemark::nvsim

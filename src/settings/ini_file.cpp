@@ -259,14 +259,16 @@ bool IniFile::readBool(std::string_view section, std::string_view key, bool def)
     return readInteger(section, key, def ? 1 : 0) != 0;
 }
 
-void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)
+namespace {
+
+// The file `bytes` with section/key set to `value`; every other line kept as it was.
+std::string withValue(const std::string& bytes, std::string_view section, std::string_view key,
+                      std::string_view value)
 {
     checkName(section, "section", false);
     checkName(key, "key", true);
     std::string_view s = text::trim(section);
     std::string_view k = text::trim(key);
-    std::string bytes;
-    text::tryReadFile(m_path, bytes); // throws when the file exists but cannot be read
     std::vector<Line> lines = parse(bytes);
     std::vector<std::string> out;
     out.reserve(lines.size() + 2);
@@ -300,7 +302,27 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
         file += l;
         file += "\r\n";
     }
-    text::writeFileAtomic(m_path, file);
+    return file;
+}
+
+} // namespace
+
+void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)
+{
+    writeStrings({{std::string(section), std::string(key), std::string(value)}});
+}
+
+void IniFile::writeStrings(const std::vector<IniEntry>& entries)
+{
+    for (const IniEntry& e : entries) {
+        checkName(e.section, "section", false);
+        checkName(e.key, "key", true);
+    }
+    std::string bytes;
+    text::tryReadFile(m_path, bytes); // throws when the file exists but cannot be read
+    for (const IniEntry& e : entries)
+        bytes = withValue(bytes, e.section, e.key, e.value);
+    text::writeFileAtomic(m_path, bytes);
 }
 
 void IniFile::writeInteger(std::string_view section, std::string_view key, std::int32_t value)

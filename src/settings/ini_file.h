@@ -15,8 +15,16 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tidemark {
+
+// One value to write: section, key and the text stored.
+struct IniEntry {
+    std::string section;
+    std::string key;
+    std::string value;
+};
 
 class IniFile {
 public:
@@ -47,6 +55,9 @@ public:
     void writeString(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, std::int32_t value);
     void writeBool(std::string_view section, std::string_view key, bool value);
+    // Several values in one replacement of the file: all of them are written or, when the
+    // write fails, none. Names are checked before anything is written.
+    void writeStrings(const std::vector<IniEntry>& entries);
 
 private:
     std::filesystem::path m_path;

@@ -12,6 +12,11 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include <cstdlib>
 
@@ -23,6 +28,7 @@
 #include "gui_test_app.h"
 #include "nvsim/sim_nv_link.h"
 #include "presentation/main_window_model.h"
+#include "records/pair_index.h"
 #include "settings/settings_keys.h"
 #include "store/record_store.h"
 #include "store/store_layout.h"
@@ -31,6 +37,7 @@
 #include "records/record_view.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
+#include "text/number_format.h"
 
 namespace tidemark::gui {
 namespace {
@@ -274,6 +281,148 @@ TEST(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
     std::filesystem::rename(away, odds);
     model.panel().DateComboChange(0);
     EXPECT_FALSE(notice->isVisible());
+    f.close();
+}
+
+// The odds-browse pages as the user sees them: the captions over the horse lines, the
+// bracket-quinella labels grouped by first bracket, the quinella labels in one block per
+// first horse, and horses 17 and 18 filled but never shown.
+TEST(MainWindowDay, TheOddsBrowsePagesGroupTheirLabelsAndShowHorsesOneToSixteen)
+{
+    tidemark::testing::guiApp();
+    tidemark::testing::TempDir dir;
+    RecordingHost host;
+    host.clock = {2024, 1, 15, 12, 0, 0};
+    nvsim::SimNvLink sim(oneDayWorld(), [&host] { return host.clock; });
+    ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
+    importDay(dir.path(), host, sim);
+
+    MainWindowModel model(host, sim, dir.path());
+    model.create();
+    QtHost qtHost;
+    TMainForm f(model, qtHost);
+    f.resize(1180, 760);
+    f.show();
+    model.panel().DateComboChange(0);
+    const analysis::RaceSlot* slot = model.panel().currentSlot();
+    ASSERT_NE(slot, nullptr);
+    const int runners = slot->record.runnerCount;
+    ASSERT_GT(runners, 1);
+
+    auto* pages = f.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    auto* browse = f.findChild<QTabWidget*>(QStringLiteral("PageControl13"));
+    auto* winPage = f.findChild<QWidget*>(QStringLiteral("TabSheet40"));
+    auto* quinellaPage = f.findChild<QWidget*>(QStringLiteral("TabSheet41"));
+    ASSERT_TRUE(pages && browse && winPage && quinellaPage);
+    pages->setCurrentWidget(f.findChild<QWidget*>(QStringLiteral("TabSheet39")));
+    browse->setCurrentWidget(winPage);
+    QApplication::processEvents();
+
+    // The captions over the horse lines, in their order from the left.
+    std::vector<std::pair<int, QString>> heads;
+    for (QLabel* l : winPage->findChildren<QLabel*>())
+        if (l->isVisible() && !l->text().isEmpty() && l->styleSheet().contains(QStringLiteral("background")))
+            heads.emplace_back(l->mapTo(winPage, QPoint(0, 0)).x() * 1000 + l->mapTo(winPage, QPoint(0, 0)).y(),
+                               l->text());
+    std::sort(heads.begin(), heads.end());
+    QStringList captions;
+    for (const auto& h : heads)
+        captions << h.second;
+    EXPECT_EQ(captions, (QStringList{QString::fromUtf8("単勝"), QString::fromUtf8("複勝"), QString::fromUtf8("最低"),
+                                     QString::fromUtf8("最高"), QString::fromUtf8("枠連")}));
+    auto labelAt = [](QWidget* page, const QString& name) {
+        auto* l = page->findChild<QLabel*>(name);
+        EXPECT_NE(l, nullptr) << name.toStdString();
+        return l;
+    };
+    const auto x = [winPage](QWidget* w) { return w->mapTo(winPage, QPoint(0, 0)).x(); };
+    const auto y = [winPage](QWidget* w) { return w->mapTo(winPage, QPoint(0, 0)).y(); };
+    QLabel* place = nullptr;
+    for (QLabel* l : winPage->findChildren<QLabel*>())
+        if (l->text() == QString::fromUtf8("複勝"))
+            place = l;
+    ASSERT_NE(place, nullptr);
+    // "複勝" stands over both of its columns, "最低" and "最高" under it.
+    QLabel* low1 = labelAt(winPage, QStringLiteral("BrowsePlaceLow1"));
+    QLabel* high1 = labelAt(winPage, QStringLiteral("BrowsePlaceHigh1"));
+    ASSERT_TRUE(low1 && high1);
+    EXPECT_LE(x(place), x(low1));
+    EXPECT_GE(x(place) + place->width(), x(high1) + high1->width());
+
+    // Horses 1-16 show, 17 and 18 exist but are hidden; every label holds the model's text.
+    const presentation::OddsBrowseLabels& b = model.momentView().browse;
+    for (int h = 1; h <= 18; ++h) {
+        for (const char* column : {"BrowseHorse", "BrowseWin", "BrowsePlaceLow", "BrowsePlaceHigh"}) {
+            QLabel* l = labelAt(winPage, QString::fromLatin1(column) + QString::number(h));
+            ASSERT_NE(l, nullptr);
+            EXPECT_EQ(l->isVisible(), h <= 16) << column << h;
+        }
+        const auto i = static_cast<std::size_t>(h);
+        EXPECT_EQ(labelAt(winPage, QStringLiteral("BrowseWin%1").arg(h))->text(), qs(b.win[i]));
+        EXPECT_EQ(labelAt(winPage, QStringLiteral("BrowsePlaceLow%1").arg(h))->text(), qs(b.placeLow[i]));
+        EXPECT_EQ(labelAt(winPage, QStringLiteral("BrowsePlaceHigh%1").arg(h))->text(), qs(b.placeHigh[i]));
+    }
+    EXPECT_EQ(labelAt(winPage, QStringLiteral("BrowseHorse7"))->text(), QStringLiteral(" 7"));
+    EXPECT_FALSE(labelAt(winPage, QStringLiteral("BrowseWin1"))->text().isEmpty());
+    // The lines run down in horse order, the win column left of the place columns.
+    EXPECT_LT(y(labelAt(winPage, QStringLiteral("BrowseWin1"))), y(labelAt(winPage, QStringLiteral("BrowseWin2"))));
+    EXPECT_LT(x(labelAt(winPage, QStringLiteral("BrowseWin1"))), x(low1));
+    EXPECT_LT(x(low1), x(high1));
+
+    // 枠連: one group per first bracket, holding 1-1 … 1-8, 2-2 … 2-8, …, 8-8.
+    int bracketPairs = 0;
+    for (int first = 1; first <= 8; ++first) {
+        auto* group = winPage->findChild<QWidget*>(QStringLiteral("BracketGroup%1").arg(first));
+        ASSERT_NE(group, nullptr) << first;
+        EXPECT_TRUE(group->isVisible());
+        QStringList pairsInGroup;
+        for (int second = first; second <= 8; ++second) {
+            const int k = records::bracketPairIndex(first, second);
+            QLabel* pair = group->findChild<QLabel*>(QStringLiteral("BrowseBracketPair%1").arg(k));
+            QLabel* odds = group->findChild<QLabel*>(QStringLiteral("BrowseBracket%1").arg(k));
+            ASSERT_TRUE(pair && odds) << k;
+            EXPECT_EQ(pair->text(), qs(records::bracketPairLabel(k)));
+            EXPECT_EQ(odds->text(), qs(b.bracket[static_cast<std::size_t>(k)]));
+            EXPECT_TRUE(odds->isVisible());
+            pairsInGroup << pair->text();
+            ++bracketPairs;
+        }
+        EXPECT_EQ(group->findChildren<QLabel*>(QRegularExpression(QStringLiteral("^BrowseBracketPair"))).size(),
+                  9 - first);
+        if (first > 1) {
+            auto* before = winPage->findChild<QWidget*>(QStringLiteral("BracketGroup%1").arg(first - 1));
+            // In bracket order, read as lines are: left to right, then down.
+            EXPECT_TRUE(y(before) < y(group) || (y(before) == y(group) && x(before) < x(group))) << first;
+        }
+    }
+    EXPECT_EQ(bracketPairs, 36);
+    EXPECT_EQ(labelAt(winPage, QStringLiteral("BrowseBracketPair1"))->text(), QStringLiteral(" 1- 1"));
+    EXPECT_EQ(labelAt(winPage, QStringLiteral("BrowseBracketPair9"))->text(), QStringLiteral(" 2- 2"));
+    save(f, "main_odds_browse_win.png");
+
+    // 馬連: one block per first horse 1-17, listing its second horses.
+    browse->setCurrentWidget(quinellaPage);
+    QApplication::processEvents();
+    int quinellaPairs = 0;
+    for (int first = 1; first <= 17; ++first) {
+        auto* block = quinellaPage->findChild<QWidget*>(QStringLiteral("QuinellaBlock%1").arg(first));
+        ASSERT_NE(block, nullptr) << first;
+        EXPECT_EQ(block->isVisible(), first <= 15) << first; // 16's partners are 17 and 18 only
+        for (int second = first + 1; second <= 18; ++second) {
+            const int k = records::quinellaPairIndex(first, second);
+            QLabel* horse = block->findChild<QLabel*>(QStringLiteral("BrowseSecondHorse%1").arg(k));
+            QLabel* odds = block->findChild<QLabel*>(QStringLiteral("BrowseQuinella%1").arg(k));
+            ASSERT_TRUE(horse && odds) << k;
+            EXPECT_EQ(horse->text(), qs(text::formatInt(second, 2)));
+            EXPECT_EQ(odds->text(), qs(b.quinella[static_cast<std::size_t>(k)]));
+            EXPECT_EQ(odds->isVisibleTo(block), second <= 16) << first << "-" << second;
+            EXPECT_EQ(horse->isVisibleTo(block), second <= 16) << first << "-" << second;
+            ++quinellaPairs;
+        }
+    }
+    EXPECT_EQ(quinellaPairs, 153);
+    EXPECT_FALSE(labelAt(quinellaPage, QStringLiteral("BrowseQuinella1"))->text().isEmpty()); // 1-2 has odds
+    save(f, "main_odds_browse_quinella.png");
     f.close();
 }
 

@@ -161,5 +161,88 @@ TEST(SimNvLinkFactory, ACancelledDialogChangesNothing)
     EXPECT_EQ(plain.create()->NVSetUIProperties(), 0);
 }
 
+// The dialog rewrites its own keys and nothing else: the user's comments, keys the
+// component does not know and other sections stay, line for line.
+TEST(SimConfig, SavingKeepsOtherLinesAndChangesOnlyTheSettings)
+{
+    tidemark::testing::TempDir dir;
+    const std::filesystem::path ini = dir / kSimIniName;
+    text::writeFileAtomic(ini, "; my test world\r\n"
+                               "[NVSim]\r\n"
+                               "Seed=4\r\n"
+                               "Colour=blue\r\n"
+                               "SteamRate=10\r\n"
+                               "\r\n"
+                               "[Fault1]\r\nCall=NVOpen\r\nCode=-301\r\nAt=1\r\nCount=1\r\n"
+                               "[Fault2]\r\nCall=NVRead\r\nCode=-402\r\nAt=5\r\nCount=2\r\n"
+                               "[Notes]\r\nWho=me\r\n");
+    SimConfig c = loadSimConfig(ini);
+    ASSERT_EQ(c.faults.size(), 2u);
+    c.seed = 77;
+    c.steamRate = 30;
+    c.lastDay = at(2024, 6, 30);
+    c.faults = {{"NVStatus", -502, 2, 3}}; // the second rule taken away
+    saveSimConfig(ini, c);
+
+    const std::string bytes = text::readFile(ini);
+    EXPECT_EQ(bytes.rfind("; my test world\r\n[NVSim]\r\nSeed=77\r\nColour=blue\r\nSteamRate=30\r\n", 0), 0u) << bytes;
+    EXPECT_NE(bytes.find("[Notes]\r\nWho=me\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("[Fault1]\r\nCall=NVStatus\r\nCode=-502\r\nAt=2\r\nCount=3\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("[Fault2]\r\nCall=\r\nCode=-402\r\n"), std::string::npos); // switched off, kept
+    EXPECT_NE(bytes.find("FirstDay=\r\n"), std::string::npos); // blank: the default window
+    EXPECT_EQ(bytes.find("[Fault3]"), std::string::npos);      // no empty rules added
+
+    const SimConfig back = loadSimConfig(ini);
+    EXPECT_EQ(back.seed, 77u);
+    EXPECT_EQ(back.steamRate, 30);
+    EXPECT_EQ(back.steamStrength, 100);
+    EXPECT_FALSE(back.firstDay.has_value());
+    ASSERT_TRUE(back.lastDay.has_value());
+    EXPECT_EQ(back.lastDay->dayNumber(), at(2024, 6, 30).dayNumber());
+    ASSERT_EQ(back.faults.size(), 1u);
+    EXPECT_EQ(back.faults[0].call, "NVStatus");
+    EXPECT_EQ(back.faults[0].count, 3);
+
+    // Saving what was read changes nothing more.
+    saveSimConfig(ini, back);
+    EXPECT_EQ(text::readFile(ini), bytes);
+}
+
+// A seed above the 32-bit signed range is stored as the settings file can hold it and
+// reads back as the same world.
+TEST(SimConfig, EverySeedReadsBackTheSame)
+{
+    tidemark::testing::TempDir dir;
+    for (std::uint32_t seed : {0u, 2147483647u, 2147483648u, 4294967295u}) {
+        SimConfig c;
+        c.seed = seed;
+        saveSimConfig(dir / kSimIniName, c);
+        EXPECT_EQ(loadSimConfig(dir / kSimIniName).seed, seed);
+    }
+}
+
+// A save that fails half-way leaves the old file whole: every key is written in one
+// replacement, so there is no moment with some keys new and others old.
+TEST(SimConfig, AFailedSaveLeavesTheFileAsItWas)
+{
+    tidemark::testing::TempDir dir;
+    const std::filesystem::path ini = dir / kSimIniName;
+    const std::string before = "[NVSim]\r\nSeed=4\r\nSteamRate=10\r\n[Fault1]\r\nCall=NVOpen\r\nCode=-1\r\n";
+    text::writeFileAtomic(ini, before);
+    int renames = 0;
+    text::setDiskStepHookForTesting([&](text::DiskStep step, const std::filesystem::path&) {
+        if (step != text::DiskStep::Rename)
+            return 0;
+        ++renames;
+        return 28; // no space left on the device
+    });
+    SimConfig c;
+    c.seed = 9;
+    EXPECT_THROW(saveSimConfig(ini, c), text::FileError);
+    text::setDiskStepHookForTesting({});
+    EXPECT_EQ(renames, 1);
+    EXPECT_EQ(text::readFile(ini), before);
+}
+
 } // namespace
 } // namespace tidemark::nvsim

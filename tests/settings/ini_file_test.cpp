@@ -203,5 +203,20 @@ TEST_F(IniFileTest, FileErrorsOnWriteReadsFallBackToDefaults)
     EXPECT_FALSE(std::filesystem::exists(m_dir / "no-such-folder"));
 }
 
+// Several values in one replacement: the same file as the single writes would make, and
+// nothing written when one of them cannot be stored.
+TEST_F(IniFileTest, SeveralValuesAreWrittenTogetherOrNotAtAll)
+{
+    store("; made by hand\n[locate]\ntop=1\n\n[Graph]\nYmax1=300\n");
+    m_ini.writeStrings({{"locate", "left", "5"}, {"Graph", "Ymax1", "400"}, {"CSVTime", "tokutei", "1045"},
+                        {"CSVTime", "tokutei", "1100"}});
+    const std::string written = stored();
+    EXPECT_EQ(written, "; made by hand\r\n[locate]\r\ntop=1\r\nleft=5\r\n\r\n[Graph]\r\nYmax1=400\r\n"
+                       "[CSVTime]\r\ntokutei=1100\r\n");
+
+    EXPECT_THROW(m_ini.writeStrings({{"locate", "top", "9"}, {"s", "k=1", "v"}}), std::invalid_argument);
+    EXPECT_EQ(stored(), written);
+}
+
 } // namespace
 } // namespace tidemark
