@@ -33,6 +33,13 @@ void registerStandIn(const char* dll, const char* entry = "DllRegisterServer")
     ASSERT_EQ(fn(), S_OK) << entry;
 }
 
+// The prefix is left as the tests found it: no component registered.
+class UnregisterAtTheEnd : public ::testing::Environment {
+public:
+    void TearDown() override { registerStandIn(TIDEMARK_STANDIN_A, "DllUnregisterServer"); }
+};
+[[maybe_unused]] ::testing::Environment* const kUnregister = ::testing::AddGlobalTestEnvironment(new UnregisterAtTheEnd);
+
 void setEnv(const char* name, const std::string& value) { _putenv_s(name, value.c_str()); }
 
 struct World {
