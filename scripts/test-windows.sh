@@ -42,6 +42,8 @@ export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 stage "Wine prefix"
+# From scratch: nothing registered by an earlier run (the COM stage registers a stand-in).
+rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 "$wine" wineboot -i >/dev/null 2>&1 || true
 

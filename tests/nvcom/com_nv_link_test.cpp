@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dataservice/service_choice.h"
 #include "nvcom/com_nv_link.h"
 #include "nvsim/sim_nv_link_factory.h"
 #include "support/temp_dir.h"
@@ -249,8 +250,16 @@ TEST(ComNvLinkFaults, WithoutTheComponentEveryCallSaysSoAndTheFactoryFindsNothin
     EXPECT_EQ(log.lines[0].rfind(text::sj("NV-Link（NVInit）：コンポーネントを作成できません。（HRESULT 0x"), 0), 0u)
         << text::toUtf8(log.lines[0]);
     EXPECT_NE(log.lines[0].find("(-1001)"), std::string::npos);
+    // The automatic choice: the simulated service while nothing is registered (no bridge
+    // here either), the component in process once it is.
+    TempDir folder;
+    const dataservice::ServiceEnvironment env{folder.path(), folder.path(), {}};
+    EXPECT_EQ(dataservice::chooseService({}, env).kind, dataservice::ServiceKind::Sim);
     registerStandIn(TIDEMARK_STANDIN_A);
     EXPECT_TRUE(nvcom::ComNvLinkFactory(log.report()).installed());
+    dataservice::ChosenService chosen = dataservice::chooseService({}, env);
+    EXPECT_EQ(chosen.kind, dataservice::ServiceKind::Com);
+    EXPECT_TRUE(chosen.factory->installed());
 }
 
 } // namespace
