@@ -168,6 +168,27 @@ for fault in "com NVRead:hresult:300 NV-Link（NVRead）：呼び出しが失敗
     com_ok=0
   fi
 done
+# The component's own error code (the simulated world's fault matrix) through COM: the
+# same messages and the same store as from the simulated service in process.
+own=$'[Fault1]\r\nCall=NVRead\r\nCode=-502\r\nAt=150\r\nCount=3\r\n'
+for service in sim com; do
+  home="$com/own-$service"
+  rm -rf "$home"
+  cp -r "$com/sim" "$home"
+  rm -f "$home.out" "$home.err"
+  printf '%s' "$own" >>"$home/NVSim.ini"
+  com_tool "$home" "$service" odds "$com_day" || true
+  grep -v "data service:" "$home.err" >"$home.messages" || true
+done
+if [ -s "$com/own-sim.messages" ] && grep -q -- "-502" "$com/own-sim.messages" &&
+  cmp -s "$com/own-sim.messages" "$com/own-com.messages" && cmp -s "$com/own-sim.out" "$com/own-com.out" &&
+  diff -r "$com/own-sim/Data" "$com/own-com/Data" >/dev/null; then
+  echo "   the component's own error -502 through com: the simulated service's messages and store"
+else
+  echo "   the component's own error -502 through com: FAILED"
+  diff "$com/own-sim.messages" "$com/own-com.messages" | head -n 10 || true
+  com_ok=0
+fi
 "$wine" regsvr32 /s /u "Z:$build/standin/nvlink_standin_b.dll"
 ((com_ok)) || failed+=("com")
 
