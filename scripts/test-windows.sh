@@ -157,13 +157,15 @@ for fault in "com NVRead:hresult:300 NV-Link（NVRead）：呼び出しが失敗
   : >"$home/ErrorLog.txt"
   code=0
   TIDEMARK_STANDIN_FAULT="$spec" com_tool "$home" "$service" odds "$com_day" || code=$?
-  if [ "$code" -eq 5 ] && iconv -f CP932 -t UTF-8 "$home/ErrorLog.txt" | grep -qF "$line" &&
+  # Through a file: grep -q ending the pipe early would fail it under pipefail.
+  iconv -f CP932 -t UTF-8 "$home/ErrorLog.txt" >"$home.log"
+  if [ "$code" -eq 5 ] && grep -qF "$line" "$home.log" &&
     diff -r "$com/sim/Data" "$home/Data" >"$home.diff"; then
     echo "   $spec through $service: the service error (exit 5), its error-log line, every file whole"
   else
     echo "   $spec through $service: FAILED (exit $code)"
     tail -n 5 "$home.err"
-    iconv -f CP932 -t UTF-8 "$home/ErrorLog.txt" | tail -n 3
+    tail -n 3 "$home.log"
     head -n 10 "$home.diff" 2>/dev/null || true
     com_ok=0
   fi

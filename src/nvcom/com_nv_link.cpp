@@ -239,6 +239,7 @@ struct CallInfo {
 
 struct ComNvLink::Impl {
     FaultReport onFault;
+    bool pumpMessages = false;
     bool uninitialize = false;
     HRESULT createResult = E_FAIL;
     IDispatch* disp = nullptr;
@@ -390,6 +391,13 @@ struct ComNvLink::Impl {
         CallInfo& c = lookUp(call);
         if (FAILED(c.lookup))
             return fail(call, kComNoSuchCall, text::sj("コンポーネントにこの呼び出しがありません。"), c.lookup);
+        if (pumpMessages) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
         const Shape& shape = c.shape;
         const std::size_t n = args.size();
         if (!shape.usable || shape.params.size() != n)
@@ -479,9 +487,10 @@ struct ComNvLink::Impl {
     }
 };
 
-ComNvLink::ComNvLink(FaultReport onFault) : m(std::make_unique<Impl>())
+ComNvLink::ComNvLink(FaultReport onFault, bool pumpMessages) : m(std::make_unique<Impl>())
 {
     m->onFault = std::move(onFault);
+    m->pumpMessages = pumpMessages;
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // S_FALSE: this thread's apartment was already started; either way it is ours to leave.
     // RPC_E_CHANGED_MODE: the thread is in the multithreaded apartment, where COM hosts an

@@ -35,7 +35,11 @@ using FaultReport = std::function<void(const std::string& cp932)>;
 class ComNvLink : public NvLink {
 public:
     // Creates the component now; when that fails, every call answers kComNotCreated.
-    explicit ComNvLink(FaultReport onFault);
+    // pumpMessages: for a thread without a message loop (the bridge waits on its input
+    // between calls): the thread's pending window messages are dispatched before each call,
+    // so that a component working through its own window messages (timers, downloads in
+    // progress) moves on while its caller polls. The window pumps them itself.
+    explicit ComNvLink(FaultReport onFault, bool pumpMessages = false);
     ~ComNvLink() override;
     ComNvLink(const ComNvLink&) = delete;
     ComNvLink& operator=(const ComNvLink&) = delete;

@@ -17,7 +17,8 @@ std::unique_ptr<NvLink> makeServedLink(const std::vector<std::string>& args, std
         return nullptr;
     }
     auto link = std::make_unique<nvcom::ComNvLink>(
-        [](const std::string& line) { std::cerr << "tidemark2nv-link: " << text::toUtf8(line) << '\n'; });
+        [](const std::string& line) { std::cerr << "tidemark2nv-link: " << text::toUtf8(line) << '\n'; },
+        true); // the bridge has no message loop of its own
     if (!link->created()) {
         error = std::string("the component ") + nvcom::kProgId + " cannot be created";
         return nullptr;

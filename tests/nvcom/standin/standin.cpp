@@ -68,13 +68,27 @@ std::string cp932Of(BSTR b)
     v->bstrVal = bstrOf(cp932);
 }
 
+// The record as a byte array: the bytes exactly as the provider sends them.
+[[maybe_unused]] void setVariantBytes(VARIANT* v, const std::string& bytes)
+{
+    VariantClear(v);
+    v->vt = VT_ARRAY | VT_UI1;
+    v->parray = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    void* data = nullptr;
+    if (v->parray && SUCCEEDED(SafeArrayAccessData(v->parray, &data))) {
+        if (!bytes.empty())
+            std::memcpy(data, bytes.data(), bytes.size());
+        SafeArrayUnaccessData(v->parray);
+    }
+}
+
 [[maybe_unused]] void setBstr(BSTR* b, const std::string& cp932)
 {
     SysFreeString(*b);
     *b = bstrOf(cp932);
 }
 
-// The calls in the order of their DISPIDs (variant A: 1-9, variant B: 101-109).
+// The calls in the order of their DISPIDs (variant A: 1-9, B: 101-109, C: 201-209).
 constexpr std::array<const char*, 9> kCalls{"NVInit", "NVSetUIProperties", "NVOpen", "NVStatus", "NVGets",
                                             "NVRead", "NVRTOpen", "NVClose", "NVCancel"};
 
@@ -134,11 +148,19 @@ public:
     // IDispatch
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
     {
+#ifdef STANDIN_C
+        *count = 0; // a component that describes nothing
+#else
         *count = 1;
+#endif
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override
     {
+#ifdef STANDIN_C
+        *info = nullptr;
+        return index == 0 ? E_NOTIMPL : DISP_E_BADINDEX;
+#endif
         if (index != 0)
             return DISP_E_BADINDEX;
 #ifdef STANDIN_B
@@ -174,7 +196,65 @@ public:
     }
 
     // INVLink, in the order standin.idl declares it
-#ifndef STANDIN_B
+#if defined(STANDIN_C)
+    virtual HRESULT STDMETHODCALLTYPE NVInit(BSTR sid, LONG* r)
+    {
+        *r = m_sim->NVInit(cp932Of(sid));
+        return S_OK;
+    }
+    virtual HRESULT STDMETHODCALLTYPE NVSetUIProperties(LONG* r)
+    {
+        *r = m_sim->NVSetUIProperties();
+        return S_OK;
+    }
+    virtual HRESULT STDMETHODCALLTYPE NVOpen(BSTR spec, BSTR from, LONG option, LONG* readCount,
+                                             LONG* downloadCount, BSTR* stamp, LONG* r)
+    {
+        int reads = 0, downloads = 0;
+        std::string last;
+        *r = m_sim->NVOpen(cp932Of(spec), cp932Of(from), option, reads, downloads, last);
+        *readCount = reads;
+        *downloadCount = downloads;
+        setBstr(stamp, last);
+        return S_OK;
+    }
+    virtual HRESULT STDMETHODCALLTYPE NVStatus(LONG* r)
+    {
+        *r = m_sim->NVStatus();
+        return S_OK;
+    }
+    virtual HRESULT STDMETHODCALLTYPE NVGets(VARIANT* buff, LONG size, BSTR* fileName, LONG* r)
+    {
+        std::string record, file;
+        *r = m_sim->NVGets(record, size, file);
+        setVariantBytes(buff, record);
+        setBstr(fileName, file);
+        return S_OK;
+    }
+    virtual HRESULT STDMETHODCALLTYPE NVRead(BSTR* buff, LONG* size, BSTR* fileName, LONG* r)
+    {
+        std::string record, file;
+        *r = m_sim->NVRead(record, *size, file);
+        setBstr(buff, record);
+        setBstr(fileName, file);
+        return S_OK;
+    }
+    virtual HRESULT STDMETHODCALLTYPE NVRTOpen(BSTR spec, BSTR key, LONG* r)
+    {
+        *r = m_sim->NVRTOpen(cp932Of(spec), cp932Of(key));
+        return S_OK;
+    }
+    virtual HRESULT STDMETHODCALLTYPE NVClose(LONG* r)
+    {
+        *r = m_sim->NVClose();
+        return S_OK;
+    }
+    virtual HRESULT STDMETHODCALLTYPE NVCancel()
+    {
+        m_sim->NVCancel();
+        return S_OK;
+    }
+#elif !defined(STANDIN_B)
     virtual HRESULT STDMETHODCALLTYPE NVInit(BSTR sid, LONG* r)
     {
         *r = m_sim->NVInit(cp932Of(sid));
@@ -210,15 +290,7 @@ public:
     {
         std::string record, file;
         *r = m_sim->NVGets(record, size, file);
-        VariantClear(buff);
-        buff->vt = VT_ARRAY | VT_UI1;
-        buff->parray = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(record.size()));
-        void* data = nullptr;
-        if (buff->parray && SUCCEEDED(SafeArrayAccessData(buff->parray, &data))) {
-            if (!record.empty())
-                std::memcpy(data, record.data(), record.size());
-            SafeArrayUnaccessData(buff->parray);
-        }
+        setVariantBytes(buff, record);
         setVariantText(fileName, file);
         return S_OK;
     }
