@@ -10,6 +10,11 @@
 set(TIDEMARK_MANUAL_PDF_FILE "" CACHE FILEPATH "Tidemark2NV.pdf to put in the Windows zip")
 
 install(TARGETS tidemark2nv RUNTIME DESTINATION .)
+# The bridge serving the provider's 32-bit component: useful only as a 32-bit program, so it
+# comes with the 32-bit zip; a 64-bit program finds it when it is copied beside it.
+if(TARGET tidemark2nv-link AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  install(TARGETS tidemark2nv-link RUNTIME DESTINATION .)
+endif()
 install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION .)
 if(TIDEMARK_MANUAL_PDF_FILE)
   install(FILES "${TIDEMARK_MANUAL_PDF_FILE}" DESTINATION . RENAME Tidemark2NV.pdf)

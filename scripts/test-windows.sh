@@ -5,7 +5,8 @@
 # the Windows tidemark2nv.exe under Wine and the Linux tidemark2nv import the same
 # simulated week, batch-import a day's odds and export its CSV into two program
 # folders, whose Data and CSV trees must be byte-identical. Finally the zip of the
-# Windows tool. Each stage prints its time.
+# Windows tool; and the provider's component through COM, played by the stand-in of
+# tests/nvcom, in process and through the bridge. Each stage prints its time.
 #
 #   bash scripts/test-windows.sh            everything
 #   bash scripts/test-windows.sh --no-x86   without the 32-bit build
@@ -41,6 +42,8 @@ export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 stage "Wine prefix"
+# From scratch: nothing registered by an earlier run (the COM stage registers a stand-in).
+rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 "$wine" wineboot -i >/dev/null 2>&1 || true
 
@@ -95,6 +98,101 @@ for tree in Data CSV; do
   fi
 done
 ((e2e_ok)) || failed+=("end-to-end")
+
+stage "the provider's component through COM: the stand-in's two variants, in process and through the bridge"
+# tests/nvcom's stand-in serves a one-day simulated world under the provider's ProgID. For
+# each variant, the Windows tool's import, batch odds import and results fetch with
+# --service com and --service bridge must give the store of --service sim byte for byte;
+# a component failing with an HRESULT or raising an exception must leave every file whole.
+com="$build/com"
+rm -rf "$com"
+com_world=$'[NVSim]\r\nSeed=20240101\r\nFirstDay=20240112\r\nLastDay=20240112\r\nDownloadSpeed=3\r\n'
+com_day=20240112
+com_ok=1
+# The bridge beside the tool serves the component; named in each home's settings.
+com_ini=$'[DataService]\r\nBridge="Z:'"$build"$'/bin/tidemark2nv-link.exe"\r\n'
+com_home() {
+  mkdir -p "$1"
+  printf '%s' "$com_world" >"$1/NVSim.ini"
+  printf '%s' "$com_ini" >"$1/Tidemark2NV.ini"
+}
+com_tool() { # home service args...
+  local home=$1 service=$2
+  shift 2
+  TIDEMARK_STANDIN_HOME="Z:$home" "$wine" "$build/bin/tidemark2nv.exe" --home "Z:$home" --service "$service" "$@" \
+    >>"$home.out" 2>>"$home.err"
+}
+com_steps() { # home service
+  com_tool "$1" "$2" import --since "2024/01/01 00:00:00" && com_tool "$1" "$2" odds "$com_day" &&
+    com_tool "$1" "$2" results "$com_day"
+}
+com_home "$com/sim"
+com_steps "$com/sim" sim || { echo "   the simulated service's run failed"; com_ok=0; }
+for variant in a b; do
+  "$wine" regsvr32 /s "Z:$build/standin/nvlink_standin_$variant.dll"
+  for service in com bridge; do
+    home="$com/$variant-$service"
+    com_home "$home"
+    start=$SECONDS
+    if com_steps "$home" "$service" && grep -q "data service: the provider's component" "$home.err" &&
+      diff -r "$com/sim/Data" "$home/Data" >"$home.diff"; then
+      echo "   variant $variant, $service: $(find "$home/Data" -type f | wc -l) files byte-identical ($((SECONDS - start)) s)"
+    else
+      echo "   variant $variant, $service: FAILED"
+      tail -n 5 "$home.err"
+      head -n 10 "$home.diff" 2>/dev/null || true
+      com_ok=0
+    fi
+  done
+done
+# Faults, on the store the simulated service wrote: the batch odds import again, its
+# component failing from the 300th record read on. The races it reaches keep their files.
+for fault in "com NVRead:hresult:300 NV-Link（NVRead）：呼び出しが失敗しました。（HRESULT 0x80004005）(-1003)" \
+  "bridge NVRead:exception:300 ブリッジ（NVRead）：コンポーネントの呼び出しがCOMのエラーで失敗しました。(-1004)"; do
+  read -r service spec line <<<"$fault"
+  home="$com/fault-$service"
+  rm -rf "$home"
+  cp -r "$com/sim" "$home"
+  rm -f "$home/ErrorLog.txt"
+  : >"$home/ErrorLog.txt"
+  code=0
+  TIDEMARK_STANDIN_FAULT="$spec" com_tool "$home" "$service" odds "$com_day" || code=$?
+  # Through a file: grep -q ending the pipe early would fail it under pipefail.
+  iconv -f CP932 -t UTF-8 "$home/ErrorLog.txt" >"$home.log"
+  if [ "$code" -eq 5 ] && grep -qF "$line" "$home.log" &&
+    diff -r "$com/sim/Data" "$home/Data" >"$home.diff"; then
+    echo "   $spec through $service: the service error (exit 5), its error-log line, every file whole"
+  else
+    echo "   $spec through $service: FAILED (exit $code)"
+    tail -n 5 "$home.err"
+    tail -n 3 "$home.log"
+    head -n 10 "$home.diff" 2>/dev/null || true
+    com_ok=0
+  fi
+done
+# The component's own error code (the simulated world's fault matrix) through COM: the
+# same messages and the same store as from the simulated service in process.
+own=$'[Fault1]\r\nCall=NVRead\r\nCode=-502\r\nAt=150\r\nCount=3\r\n'
+for service in sim com; do
+  home="$com/own-$service"
+  rm -rf "$home"
+  cp -r "$com/sim" "$home"
+  rm -f "$home.out" "$home.err"
+  printf '%s' "$own" >>"$home/NVSim.ini"
+  com_tool "$home" "$service" odds "$com_day" || true
+  grep -v "data service:" "$home.err" >"$home.messages" || true
+done
+if [ -s "$com/own-sim.messages" ] && grep -q -- "-502" "$com/own-sim.messages" &&
+  cmp -s "$com/own-sim.messages" "$com/own-com.messages" && cmp -s "$com/own-sim.out" "$com/own-com.out" &&
+  diff -r "$com/own-sim/Data" "$com/own-com/Data" >/dev/null; then
+  echo "   the component's own error -502 through com: the simulated service's messages and store"
+else
+  echo "   the component's own error -502 through com: FAILED"
+  diff "$com/own-sim.messages" "$com/own-com.messages" | head -n 10 || true
+  com_ok=0
+fi
+"$wine" regsvr32 /s /u "Z:$build/standin/nvlink_standin_b.dll"
+((com_ok)) || failed+=("com")
 
 stage "zip of the Windows tool"
 (cd "$build" && cpack -G ZIP >/dev/null && ls -1 tidemark2nv-*.zip)

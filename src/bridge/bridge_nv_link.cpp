@@ -44,6 +44,16 @@ int BridgeNvLink::fail(Kind kind, int code, const std::string& why)
     return code;
 }
 
+int BridgeNvLink::served(Kind kind, int result)
+{
+    // A COM failure inside the bridge arrives as a plain result; the bridge itself has no
+    // error log (it writes the HRESULT on its standard error), so the line is written here.
+    if (result <= -1001 && result >= -1099 && m_onFault)
+        m_onFault(text::sj("ブリッジ（") + callName(kind) + text::sj("）：コンポーネントの呼び出しがCOMのエラーで失敗しました。(") +
+                  std::to_string(result) + ")");
+    return result;
+}
+
 bool BridgeNvLink::start()
 {
     if (m_child)
@@ -103,7 +113,7 @@ int BridgeNvLink::NVInit(std::string_view serviceId)
         return r;
     PayloadReader in(answer);
     const int result = in.integer();
-    return in.finish() ? result : fail(Kind::Init, kBridgeGarbage, text::sj("ブリッジの応答が不正です。"));
+    return in.finish() ? served(Kind::Init, result) : fail(Kind::Init, kBridgeGarbage, text::sj("ブリッジの応答が不正です。"));
 }
 
 int BridgeNvLink::NVSetUIProperties()
@@ -113,7 +123,7 @@ int BridgeNvLink::NVSetUIProperties()
         return r;
     PayloadReader in(answer);
     const int result = in.integer();
-    return in.finish() ? result : fail(Kind::SetUIProperties, kBridgeGarbage, text::sj("ブリッジの応答が不正です。"));
+    return in.finish() ? served(Kind::SetUIProperties, result) : fail(Kind::SetUIProperties, kBridgeGarbage, text::sj("ブリッジの応答が不正です。"));
 }
 
 int BridgeNvLink::NVOpen(std::string_view dataSpec, std::string_view fromTime, int option, int& readCount,
@@ -140,7 +150,7 @@ int BridgeNvLink::NVOpen(std::string_view dataSpec, std::string_view fromTime, i
     readCount = reads;
     downloadCount = downloads;
     lastFileTimeStamp = std::move(stamp);
-    return result;
+    return served(Kind::Open, result);
 }
 
 int BridgeNvLink::NVStatus()
@@ -150,7 +160,7 @@ int BridgeNvLink::NVStatus()
         return r;
     PayloadReader in(answer);
     const int result = in.integer();
-    return in.finish() ? result : fail(Kind::Status, kBridgeGarbage, text::sj("ブリッジの応答が不正です。"));
+    return in.finish() ? served(Kind::Status, result) : fail(Kind::Status, kBridgeGarbage, text::sj("ブリッジの応答が不正です。"));
 }
 
 int BridgeNvLink::readRecord(Kind kind, std::string& buffer, int size, std::string& fileName)
@@ -169,7 +179,7 @@ int BridgeNvLink::readRecord(Kind kind, std::string& buffer, int size, std::stri
         return fail(kind, kBridgeGarbage, text::sj("ブリッジの応答が不正です。"));
     buffer = std::move(record);
     fileName = std::move(name);
-    return result;
+    return served(kind, result);
 }
 
 int BridgeNvLink::NVGets(std::string& buffer, int size, std::string& fileName)
@@ -189,7 +199,7 @@ int BridgeNvLink::NVRTOpen(std::string_view dataSpec, std::string_view key)
         return r;
     PayloadReader in(answer);
     const int result = in.integer();
-    return in.finish() ? result : fail(Kind::RTOpen, kBridgeGarbage, text::sj("ブリッジの応答が不正です。"));
+    return in.finish() ? served(Kind::RTOpen, result) : fail(Kind::RTOpen, kBridgeGarbage, text::sj("ブリッジの応答が不正です。"));
 }
 
 int BridgeNvLink::NVClose()
@@ -202,7 +212,7 @@ int BridgeNvLink::NVClose()
         return r;
     PayloadReader in(answer);
     const int result = in.integer();
-    return in.finish() ? result : fail(Kind::Close, kBridgeGarbage, text::sj("ブリッジの応答が不正です。"));
+    return in.finish() ? served(Kind::Close, result) : fail(Kind::Close, kBridgeGarbage, text::sj("ブリッジの応答が不正です。"));
 }
 
 void BridgeNvLink::NVCancel()

@@ -54,6 +54,8 @@ private:
     // Sends one request and reads its answer; a negative bridge code on failure.
     int call(Kind kind, const std::string& request, std::string& answer);
     int fail(Kind kind, int code, const std::string& why);
+    // The served component's result, with a log line when it is a COM failure.
+    int served(Kind kind, int result);
     int readRecord(Kind kind, std::string& buffer, int size, std::string& fileName);
 
     std::string m_commandLine;

@@ -1,5 +1,7 @@
 #include "text/cp932.h"
 
+#include <cstdint>
+
 namespace tidemark::text {
 
 std::string_view bytesAt(std::string_view s, std::size_t pos1, std::size_t len) noexcept
@@ -76,6 +78,62 @@ int compareNoCase(std::string_view a, std::string_view b) noexcept
     if (a.size() == b.size())
         return 0;
     return a.size() < b.size() ? -1 : 1;
+}
+
+std::string fromUtf16(std::u16string_view utf16)
+{
+    std::string utf8;
+    utf8.reserve(utf16.size() * 3);
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        std::uint32_t u = utf16[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+            u = 0x10000 + ((u - 0xD800) << 10) + (utf16[i + 1] - 0xDC00u);
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            utf8 += '?';
+            continue;
+        }
+        if (u < 0x80) {
+            utf8 += static_cast<char>(u);
+        } else if (u < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (u >> 6));
+            utf8 += static_cast<char>(0x80 | (u & 0x3F));
+        } else if (u < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | (u >> 12));
+            utf8 += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | (u >> 18));
+            utf8 += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+            utf8 += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return fromUtf8(utf8);
+}
+
+std::u16string toUtf16(std::string_view cp932)
+{
+    const std::string utf8 = toUtf8(cp932);
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        // toUtf8 writes only well-formed sequences.
+        const std::size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        std::uint32_t u = n == 1 ? c : n == 2 ? (c & 0x1Fu) : n == 3 ? (c & 0x0Fu) : (c & 0x07u);
+        for (std::size_t k = 1; k < n && i + k < utf8.size(); ++k)
+            u = u << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+        if (u >= 0x10000) {
+            u -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (u >> 10));
+            out += static_cast<char16_t>(0xDC00 + (u & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(u);
+        }
+        i += n;
+    }
+    return out;
 }
 
 } // namespace tidemark::text

@@ -21,6 +21,11 @@ std::string toUtf8(std::string_view cp932);
 // UTF-8 -> CP932. Characters CP932 cannot hold become "?".
 std::string fromUtf8(std::string_view utf8);
 
+// UTF-16 (a COM component's texts) -> CP932 and back, through the conversions above.
+// An unpaired surrogate becomes "?" on the way in, as any character CP932 cannot hold.
+std::string fromUtf16(std::u16string_view utf16);
+std::u16string toUtf16(std::string_view cp932);
+
 // Shorthand for a CP932 text written in the source as UTF-8: sj("大井").
 inline std::string sj(std::string_view utf8) { return fromUtf8(utf8); }
 

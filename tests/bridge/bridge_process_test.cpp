@@ -124,6 +124,27 @@ TEST_F(BridgeProcessTest, ABridgeKilledMidReadFailsTheCallAndTheNextTransferStar
     EXPECT_EQ(m_faults.size(), 1u);
 }
 
+TEST_F(BridgeProcessTest, AComFailureInsideTheBridgeComesBackAsItsResultWithALogLine)
+{
+    // The served component answers as the COM adapter does when a call fails with an
+    // HRESULT (-1003): the result passes, the bridge stays, the error log gets a line.
+    {
+        std::ofstream ini(m_home.path() / "NVSim.ini", std::ios::binary | std::ios::app);
+        ini << "[Fault1]\r\nCall=NVRTOpen\r\nCode=-1003\r\n[Fault2]\r\nCall=NVStatus\r\nCode=-301\r\n";
+    }
+    BridgeNvLink bridge = bridged();
+    ASSERT_EQ(bridge.NVInit("ID"), 0);
+    EXPECT_EQ(bridge.NVStatus(), -301); // the component's own code: no line
+    EXPECT_TRUE(m_faults.empty());
+    EXPECT_EQ(bridge.NVRTOpen("0B12", "20240112"), -1003);
+    ASSERT_EQ(m_faults.size(), 1u);
+    EXPECT_EQ(m_faults[0], text::sj("ブリッジ（NVRTOpen）：コンポーネントの呼び出しがCOMのエラーで失敗しました。(-1003)"));
+    // Nothing ended: the same bridge answers the next call.
+    const text::ChildProcess* before = bridge.process();
+    EXPECT_EQ(bridge.NVRTOpen("0B12", "20240112"), 0);
+    EXPECT_EQ(bridge.process(), before);
+}
+
 TEST_F(BridgeProcessTest, BridgesThatCannotStartOrTalkNonsenseGiveErrorsOfTheirOwn)
 {
 #ifdef _WIN32

@@ -35,6 +35,21 @@ TEST(Cp932, CutCharacterIsDroppedNotFailed)
     EXPECT_EQ(toUtf8(""), "");
 }
 
+TEST(Cp932, Utf16TextsOfAComponentComeBackAsTheRecordsBytes)
+{
+    // A record text as a component hands it over (UTF-16): half-width katakana, a
+    // full-width blank, a circled number and a kanji each give their CP932 bytes.
+    const std::u16string u = u"O1ﾀﾞｰﾄ\u3000\u2460大井 ";
+    const std::string cp = fromUtf16(u);
+    EXPECT_EQ(cp, "O1\xC0\xDE\xB0\xC4\x81\x40\x87\x40\x91\xE5\x88\xE4 ");
+    EXPECT_EQ(toUtf16(cp), u);
+    // Beyond the basic plane, and a lone surrogate: one "?" each, nothing dropped silently.
+    EXPECT_EQ(fromUtf16(u"A\U0001F40EB"), "A?B");
+    EXPECT_EQ(fromUtf16(std::u16string(u"A") + char16_t(0xD800) + u"B"), "A?B");
+    EXPECT_EQ(fromUtf16(u""), "");
+    EXPECT_EQ(toUtf16(""), u"");
+}
+
 TEST(Cp932, BytesAtIsBoundsChecked)
 {
     EXPECT_EQ(bytesAt("RA12345", 1, 2), "RA");
