@@ -159,7 +159,9 @@ bool RealtimeFetch::readLoop(const Step& step)
     std::string rec;
     std::string fileName;
     for (;;) {
-        m_host.processEvents();
+        // Once a frame: a cancel is seen at the first turn after it.
+        if (m_pacer.due())
+            m_host.processEvents();
         if (m_channel.cancelRequested())
             return false;
         rec.clear();
