@@ -123,6 +123,7 @@ bool RealtimeFetch::runStep(const Step& step)
 {
     setLabel(step.progress);
     m_host.processEvents();
+    m_pacer.turnGiven();
 
     std::exception_ptr failure;
     bool complete = false;

@@ -34,6 +34,12 @@ public:
 
     // The next due() is true: a new loop begins with a turn.
     void restart() { m_last.reset(); }
+    // A turn was given outside the loop's pace (before a request): the next is a frame on.
+    void turnGiven()
+    {
+        if (paced())
+            m_last = m_host.steadyNow();
+    }
 
 private:
     const Host& m_host;
