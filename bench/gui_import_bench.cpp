@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -171,47 +172,63 @@ bool toolImport(const fs::path& home, Service& service)
     return import.progressLabel() == text::sj("データ作成が完了しました。");
 }
 
-// Seconds of one run.
+// Wall and CPU seconds of one run (CPU: the whole process, every thread).
+struct Spent {
+    double wall = 0;
+    double cpu = 0;
+    Spent& operator+=(const Spent& o)
+    {
+        wall += o.wall;
+        cpu += o.cpu;
+        return *this;
+    }
+};
+
 template <class Run>
-double timed(Run&& run, bool& ok)
+Spent timed(Run&& run, bool& ok)
 {
     const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpuStart = std::clock();
     ok = run() && ok;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC};
 }
 
 // Each iteration runs the tool and the window once, in turns first, so that both meet the
 // machine (and its disk) in the same state; the benchmark's time is the window's, the
-// tool's is reported beside it (tool_ms, the floor) with their ratio (x_tool).
+// tool's is reported beside it (tool_ms, the floor) with their ratio (x_tool), and the
+// CPU time of each (the wall time of the disk-bound runs moves with the disk's load).
 template <class Tool, class Window, class Reset>
 void sideBySide(benchmark::State& state, Tool&& tool, Window&& window, Reset&& reset)
 {
-    double toolSeconds = 0;
-    double windowSeconds = 0;
+    Spent toolSpent;
+    Spent windowSpent;
     bool ok = true;
     bool toolFirst = true;
     for (auto _ : state) {
         reset();
-        double w = 0;
+        Spent w;
         if (toolFirst) {
-            toolSeconds += timed(tool, ok);
+            toolSpent += timed(tool, ok);
             reset();
             w = timed(window, ok);
         } else {
             w = timed(window, ok);
             reset();
-            toolSeconds += timed(tool, ok);
+            toolSpent += timed(tool, ok);
         }
-        windowSeconds += w;
-        state.SetIterationTime(w);
+        windowSpent += w;
+        state.SetIterationTime(w.wall);
         toolFirst = !toolFirst;
     }
     if (!ok)
         state.SkipWithError("a run did not complete");
     const double n = static_cast<double>(state.iterations());
-    state.counters["tool_ms"] = toolSeconds * 1000 / n;
-    state.counters["window_ms"] = windowSeconds * 1000 / n;
-    state.counters["x_tool"] = toolSeconds > 0 ? windowSeconds / toolSeconds : 0;
+    state.counters["tool_ms"] = toolSpent.wall * 1000 / n;
+    state.counters["window_ms"] = windowSpent.wall * 1000 / n;
+    state.counters["x_tool"] = toolSpent.wall > 0 ? windowSpent.wall / toolSpent.wall : 0;
+    state.counters["tool_cpu_ms"] = toolSpent.cpu * 1000 / n;
+    state.counters["window_cpu_ms"] = windowSpent.cpu * 1000 / n;
 }
 
 void BM_ImportSideBySide(benchmark::State& state)

@@ -79,7 +79,7 @@ v = ms("BM_SpecificTimeExport"); row("specific-time CSV export", "96 races, 300 
 v = counter("BM_StoredDataImport30Days", "records_per_s")
 row("stored-data import, simulated service", "30-day world", ">= 20,000 records/s", v, "records/s", v is not None and v >= 20000)
 v = ms("BM_BatchOddsImportDay"); row("batch odds import of one day", "day of 36 races", "<= 2 s", v, "ms", v is not None and v <= 2000)
-for bench, what, data in (("BM_ImportSideBySide", "the window's stored-data import (データ取込)", "30-day world"),
+for bench, what, data in (("BM_ImportSideBySide", "the window's stored-data import", "30-day world"),
                           ("BM_OddsMonthSideBySide", "the window's batch odds import, a month", "30-day world"),
                           ("BM_ResultsMonthSideBySide", "the window's results fetch of every day", "30-day world")):
     f = counter(bench, "tool_ms"); v = ms(bench); last[0] = None  # the cpu of an iteration is both paths'
