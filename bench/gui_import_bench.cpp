@@ -1,6 +1,7 @@
 // The acquisitions of the window against the companion tool doing the same work, side by
 // side in one run: the stored-data import "データ取込" of a simulated month, the batch odds
-// import "オッズ一括取得" of that month, and the results fetch "結果情報" of every day of it.
+// import "オッズ一括取得" of that month, the results fetch "結果情報" of every day of it and
+// the odds fetch "ｵｯｽﾞ取得" of every race of five days.
 //
 // The window path is the desktop's own: the real Qt host (off-screen), the window shown
 // and its model driving the acquisition against the simulated service, every box answered
@@ -358,6 +359,64 @@ bool toolResults(ImportedHome& h)
     return true;
 }
 
+// "ｵｯｽﾞ取得" of every race of the five newest days: the selection the main window makes
+// when a race is picked.
+constexpr std::size_t kOddsFetchDays = 5;
+
+std::vector<acquisition::FetchSelection> raceSelections(const ImportedHome& h)
+{
+    std::vector<acquisition::FetchSelection> out;
+    const store::StoreLayout layout(h.home);
+    for (std::size_t d = 0; d < h.labels.size() && d < kOddsFetchDays; ++d) {
+        std::vector<std::string> ras;
+        if (!store::tryReadRecords(layout.raFile(h.labels[d]), store::StoreKind::RA, ras, 96) || ras.empty())
+            return {};
+        for (const std::string& ra : ras) {
+            if (!analysis::isListedRace(ra))
+                continue;
+            acquisition::FetchSelection selection;
+            selection.daySelected = true;
+            selection.slot0Ra = ras.front();
+            selection.raceRa = ra;
+            selection.raceSelected = true;
+            out.push_back(selection);
+        }
+    }
+    return out;
+}
+
+bool windowOddsFetches(ImportedHome& h)
+{
+    gui::QtHost host;
+    store::RecordStore store{store::StoreLayout(h.home)};
+    QLabel dlLabel;
+    dlLabel.show();
+    acquisition::RealtimeFetch fetch(h.service.channel, host, store, h.home);
+    fetch.setOnLabel([&] { dlLabel.setText(gui::qs(fetch.dlLabel())); });
+    BoxAnswerer boxes;
+    const auto selections = raceSelections(h);
+    for (const acquisition::FetchSelection& selection : selections)
+        if (fetch.fetchOdds(selection, {}) != acquisition::RealtimeFetch::Outcome::Done)
+            return false;
+    return !selections.empty();
+}
+
+bool toolOddsFetches(ImportedHome& h)
+{
+    ToolHost tool;
+    store::RecordStore store{store::StoreLayout(h.home)};
+    acquisition::RealtimeFetch fetch(h.service.channel, tool.host, store, h.home);
+    fetch.setOnLabel([&] {
+        if (!fetch.dlLabel().empty())
+            tool.host.note(text::toUtf8(fetch.dlLabel()));
+    });
+    const auto selections = raceSelections(h);
+    for (const acquisition::FetchSelection& selection : selections)
+        if (fetch.fetchOdds(selection, {}) != acquisition::RealtimeFetch::Outcome::Done)
+            return false;
+    return !selections.empty();
+}
+
 template <bool (*Tool)(ImportedHome&), bool (*Window)(ImportedHome&)>
 void BM_Month(benchmark::State& state, const char* folder)
 {
@@ -380,6 +439,11 @@ void BM_ResultsMonthSideBySide(benchmark::State& state)
 {
     BM_Month<toolResults, windowResults>(state, "tidemark_bench_results");
 }
+void BM_OddsFetchesSideBySide(benchmark::State& state)
+{
+    BM_Month<toolOddsFetches, windowOddsFetches>(state, "tidemark_bench_odds_fetches");
+    state.counters["days"] = static_cast<double>(kOddsFetchDays);
+}
 
 } // namespace
 
@@ -388,3 +452,4 @@ void BM_ResultsMonthSideBySide(benchmark::State& state)
 BENCHMARK(BM_ImportSideBySide)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
 BENCHMARK(BM_OddsMonthSideBySide)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
 BENCHMARK(BM_ResultsMonthSideBySide)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
+BENCHMARK(BM_OddsFetchesSideBySide)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);

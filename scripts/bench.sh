@@ -81,7 +81,8 @@ row("stored-data import, simulated service", "30-day world", ">= 20,000 records/
 v = ms("BM_BatchOddsImportDay"); row("batch odds import of one day", "day of 36 races", "<= 2 s", v, "ms", v is not None and v <= 2000)
 for bench, what, data in (("BM_ImportSideBySide", "the window's stored-data import", "30-day world"),
                           ("BM_OddsMonthSideBySide", "the window's batch odds import, a month", "30-day world"),
-                          ("BM_ResultsMonthSideBySide", "the window's results fetch of every day", "30-day world")):
+                          ("BM_ResultsMonthSideBySide", "the window's results fetch of every day", "30-day world"),
+                          ("BM_OddsFetchesSideBySide", "the window's odds fetch of every race", "5 days of it")):
     f = counter(bench, "tool_ms"); v = ms(bench); last[0] = None  # the cpu of an iteration is both paths'
     row(what, data, "<= 1.25 x floor", v, "ms", v is not None and f is not None and v <= 1.25 * f)
     rows.append(("floor: the companion tool, same work", data, "(reference)", fmt(f, "ms"), "", ""))
