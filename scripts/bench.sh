@@ -30,11 +30,11 @@ for f in glob.glob(os.path.join(sys.argv[1], "*.json")):
         data = json.load(fh)
     for b in data.get("benchmarks", []):
         if b.get("error_occurred"):
-            medians[re.sub(r"/(iterations:\d+|real_time)", "", b["run_name"])] = {"error": b.get("error_message", "error")}
+            medians[re.sub(r"/(iterations:\d+|real_time|manual_time)", "", b["run_name"])] = {"error": b.get("error_message", "error")}
             continue
         if b.get("aggregate_name", "median") != "median":
             continue
-        name = re.sub(r"/(iterations:\d+|real_time)", "", b.get("run_name", b["name"]))
+        name = re.sub(r"/(iterations:\d+|real_time|manual_time)", "", b.get("run_name", b["name"]))
         medians[name] = b
 
 def ms(name):
@@ -79,6 +79,13 @@ v = ms("BM_SpecificTimeExport"); row("specific-time CSV export", "96 races, 300 
 v = counter("BM_StoredDataImport30Days", "records_per_s")
 row("stored-data import, simulated service", "30-day world", ">= 20,000 records/s", v, "records/s", v is not None and v >= 20000)
 v = ms("BM_BatchOddsImportDay"); row("batch odds import of one day", "day of 36 races", "<= 2 s", v, "ms", v is not None and v <= 2000)
+for bench, what, data in (("BM_ImportSideBySide", "the window's stored-data import", "30-day world"),
+                          ("BM_OddsMonthSideBySide", "the window's batch odds import, a month", "30-day world"),
+                          ("BM_ResultsMonthSideBySide", "the window's results fetch of every day", "30-day world"),
+                          ("BM_OddsFetchesSideBySide", "the window's odds fetch of every race", "5 days of it")):
+    f = counter(bench, "tool_ms"); v = ms(bench); last[0] = None  # the cpu of an iteration is both paths'
+    row(what, data, "<= 1.25 x floor", v, "ms", v is not None and f is not None and v <= 1.25 * f)
+    rows.append(("floor: the companion tool, same work", data, "(reference)", fmt(f, "ms"), "", ""))
 v = counter("BM_WindowPeakMemory", "peak_MB"); row("peak memory of the window", "600 + 600 open", "<= 150 MB", v, "MB", v is not None and v <= 150)
 v = ms("BM_MoversBoard40x300"); row("movers board of a day", "40 races x 18, 300 snapshots", "<= 50 ms", v, "ms", v is not None and v <= 50)
 v = ms("BM_MoversBoardFloor40x300"); row("floor: read those 40 odds files", "40 x 300 snapshots", "(reference)", v, "ms", None)

@@ -33,15 +33,33 @@ std::string blankSlot() { return std::string(BatchOddsImport::kSlotBytes, ' '); 
 } // namespace
 
 BatchOddsImport::BatchOddsImport(NvChannel& channel, Host& host, store::RecordStore& store)
-    : m_channel(channel), m_host(host), m_store(store)
+    : m_channel(channel), m_host(host), m_store(store), m_pacer(host)
 {
     m_dayTable.fill(blankSlot());
 }
 
 void BatchOddsImport::changed()
 {
+    m_changePending = false;
     if (m_onChange)
         m_onChange();
+}
+
+void BatchOddsImport::progressed()
+{
+    if (m_pacer.paced())
+        m_changePending = true;
+    else
+        changed();
+}
+
+void BatchOddsImport::giveTurn()
+{
+    if (!m_pacer.due())
+        return;
+    if (m_changePending)
+        changed();
+    m_host.processEvents();
 }
 
 bool BatchOddsImport::hasSelection() const noexcept
@@ -140,11 +158,12 @@ void BatchOddsImport::runDay()
     loadDayTable();
     m_quiet = true;
 
+    m_pacer.restart();
     for (std::size_t i = 0; i < kDaySlots && !m_channel.cancelRequested(); ++i) {
         m_raceError = false;
         ++m_bar.position;
-        changed();
-        m_host.processEvents();
+        progressed();
+        giveTurn();
 
         const std::string slot = m_dayTable[i];
         if (record::raceNumber(slot) <= 0)
@@ -155,16 +174,16 @@ void BatchOddsImport::runDay()
         const std::string key(record::raceKey(slot));
 
         m_progressLabel = sj("単複枠データ読込み中:") + track + race + "R";
-        changed();
-        m_host.processEvents();
+        progressed();
+        giveTurn();
         fetchOdds("0B41", key, store::StoreKind::O1);
 
         // A cancel during the first request ends the race too: its quinella request
         // would only open and close again.
         if (!m_channel.cancelRequested()) {
             m_progressLabel = sj("馬連　データ読込み中:") + track + race + "R";
-            changed();
-            m_host.processEvents();
+            progressed();
+            giveTurn();
             fetchOdds("0B42", key, store::StoreKind::O2);
         }
 
@@ -221,7 +240,7 @@ bool BatchOddsImport::readLoop(store::StoreKind kind, std::vector<std::string>& 
     std::string rec;
     std::string fileName;
     for (;;) {
-        m_host.processEvents();
+        giveTurn();
         if (m_channel.cancelRequested())
             return false;
         rec.clear();

@@ -15,6 +15,7 @@
 
 #include "acquisition/nv_channel.h"
 #include "acquisition/stored_data_import.h"
+#include "host/frame_pacer.h"
 #include "host/host.h"
 #include "store/record_store.h"
 #include "text/date_time.h"
@@ -31,6 +32,9 @@ public:
 
     BatchOddsImport(NvChannel& channel, Host& host, store::RecordStore& store);
 
+    // Runs after every change of a text, the bar or the day. While a day is read, on a
+    // desktop that paces its turns, the progress of its races is shown once a frame (an
+    // error at once, and the end of the day or the import always).
     void setOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }
     // The number of entries of the main window's race list (the progress bar's maximum).
     void setRaceListCount(std::function<int()> raceListCount) { m_raceListCount = std::move(raceListCount); }
@@ -70,6 +74,11 @@ public:
 private:
     bool hasSelection() const noexcept;
     void changed();
+    // Progress of a race: shown at once, or at the next turn of a paced desktop.
+    void progressed();
+    // The desktop's turn between races and records, once a frame: the latest texts, then
+    // its events (a cancel among them).
+    void giveTurn();
     void runDay();
     // One request of one race. The file is replaced only by a read that ran to its end.
     void fetchOdds(std::string_view spec, std::string_view key, store::StoreKind kind);
@@ -82,6 +91,8 @@ private:
     store::RecordStore& m_store;
     std::function<void()> m_onChange;
     std::function<int()> m_raceListCount;
+    FramePacer m_pacer;
+    bool m_changePending = false;
 
     std::vector<std::string> m_dateItems;
     int m_selected = 0;

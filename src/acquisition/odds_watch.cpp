@@ -249,7 +249,9 @@ OddsWatch::Transfer OddsWatch::transfer(std::string_view spec, const Race& race,
     std::string rec;
     std::string fileName;
     for (;;) {
-        m_host.processEvents();
+        // Once a frame: a cancel is seen at the first turn after it.
+        if (m_pacer.due())
+            m_host.processEvents();
         if (!claim.held())
             return Transfer::Lost; // closed by giveWay()
         if (!m_on || stopRequested()) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "acquisition/nv_channel.h"
+#include "host/frame_pacer.h"
 #include "host/host.h"
 #include "store/record_store.h"
 
@@ -119,6 +120,7 @@ private:
     Host& m_host;
     store::RecordStore& m_store;
     std::filesystem::path m_programFolder;
+    FramePacer m_pacer{m_host}; // the desktop's turns between records
     std::function<void()> m_onChange;
     std::function<void(std::string_view)> m_onRaceWritten;
     std::function<bool()> m_stopRequested;

@@ -123,6 +123,7 @@ bool RealtimeFetch::runStep(const Step& step)
 {
     setLabel(step.progress);
     m_host.processEvents();
+    m_pacer.turnGiven();
 
     std::exception_ptr failure;
     bool complete = false;
@@ -159,7 +160,9 @@ bool RealtimeFetch::readLoop(const Step& step)
     std::string rec;
     std::string fileName;
     for (;;) {
-        m_host.processEvents();
+        // Once a frame: a cancel is seen at the first turn after it.
+        if (m_pacer.due())
+            m_host.processEvents();
         if (m_channel.cancelRequested())
             return false;
         rec.clear();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "acquisition/nv_channel.h"
+#include "host/frame_pacer.h"
 #include "host/host.h"
 #include "store/record_store.h"
 
@@ -79,6 +80,7 @@ private:
     Host& m_host;
     store::RecordStore& m_store;
     std::filesystem::path m_programFolder;
+    FramePacer m_pacer{m_host}; // the desktop's turns between records
     std::function<void()> m_onLabel;
     std::string m_dlLabel;
     std::vector<std::string> m_o1Buffer;

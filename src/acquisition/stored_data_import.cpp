@@ -32,7 +32,7 @@ std::string dateLabel(const text::DateTime& t) { return text::formatDateTime(sj(
 
 StoredDataImport::StoredDataImport(NvChannel& channel, Host& host, store::RecordStore& store,
                                    IniFile& settings)
-    : m_channel(channel), m_host(host), m_store(store), m_settings(settings)
+    : m_channel(channel), m_host(host), m_store(store), m_settings(settings), m_pacer(host)
 {
 }
 
@@ -58,8 +58,31 @@ StoredDataImport::~StoredDataImport()
 
 void StoredDataImport::changed()
 {
+    m_changePending = false;
     if (m_onChange)
         m_onChange();
+}
+
+void StoredDataImport::progressed()
+{
+    if (m_pacer.paced())
+        m_changePending = true;
+    else
+        changed();
+}
+
+void StoredDataImport::showPending()
+{
+    if (m_changePending)
+        changed();
+}
+
+void StoredDataImport::giveTurn()
+{
+    if (!m_pacer.due())
+        return;
+    showPending();
+    m_host.processEvents();
 }
 
 void StoredDataImport::setPicker(const text::DateTime& t)
@@ -206,10 +229,11 @@ void StoredDataImport::readLoop()
 
     std::string buffer;
     std::string fileName;
+    m_pacer.restart();
     beginStoreBatch();
     try {
         for (;;) {
-            m_host.processEvents();
+            giveTurn();
             if (!m_deferredError.empty())
                 throw text::FileError(std::exchange(m_deferredError, {}));
             if (m_cancel) {
@@ -229,11 +253,12 @@ void StoredDataImport::readLoop()
                 m_readBar.position = m_filesRead;
                 m_progressLabel = sj("データ読込み中．．．(") + num(m_filesRead) + "/" + num(m_readCount) + ")";
                 m_mkDataLabel.clear();
-                changed();
+                progressed();
             } else if (n == -2 || n == -3) {
                 continue;
             } else if (n < -3) {
                 endStoreBatch();
+                showPending(); // the box stands over the texts of the last record read
                 m_host.beep();
                 m_host.information(sj("NVReadエラー:") + nvMessage(NvOperation::NVRead, n));
                 break;
@@ -383,7 +408,7 @@ void StoredDataImport::route(std::string_view rec)
             return;
         m_mkDataLabel = sj("払戻:") + dayText + track + raceText;
     }
-    changed();
+    progressed();
 }
 
 void StoredDataImport::finishRead()

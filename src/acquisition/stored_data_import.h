@@ -6,7 +6,7 @@
 // every click and tick of TimerNVStatus to the methods below.
 //
 // Phases: idle → (start) downloading (TimerNVStatus polls NVStatus every 10 ms) →
-// reading (NVGets until the end, pumping events between records) → closed → idle.
+// reading (NVGets until the end, giving the desktop a turn once a frame) → closed → idle.
 // A download count of 0 goes straight to reading. Every transfer that was opened is
 // closed, also after a service error, a cancel or a file error.
 
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "acquisition/nv_channel.h"
+#include "host/frame_pacer.h"
 #include "host/host.h"
 #include "settings/ini_file.h"
 #include "store/record_store.h"
@@ -45,7 +46,9 @@ public:
     StoredDataImport& operator=(const StoredDataImport&) = delete;
     ~StoredDataImport();
 
-    // Runs after every change of a text, a bar, the picker or the phase.
+    // Runs after every change of a text, a bar, the picker or the phase; while records are
+    // read, on a desktop that paces its turns, once a frame with the latest texts (every
+    // end of the read shows its last texts).
     void setOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }
     // Runs when a close of the window that had to wait for the running read may go on.
     void setOnCloseReady(std::function<void()> onCloseReady) { m_onCloseReady = std::move(onCloseReady); }
@@ -84,6 +87,11 @@ public:
 private:
     void setPicker(const text::DateTime& t);
     void changed();
+    // A change made while reading: shown at once, or at the next turn of a paced desktop.
+    void progressed();
+    // The desktop's turn in the read loop, once a frame: the latest texts, then its events.
+    void giveTurn();
+    void showPending();
     // Opens the transfer after the user's go-ahead; false when it ended at once.
     void openTransfer();
     void readLoop();
@@ -110,6 +118,8 @@ private:
     IniFile& m_settings;
     std::function<void()> m_onChange;
     std::function<void()> m_onCloseReady;
+    FramePacer m_pacer;
+    bool m_changePending = false;
 
     text::DateTime m_picker;
     std::string m_getDateLabel;

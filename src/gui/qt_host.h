@@ -28,6 +28,8 @@ public:
     void message(std::string_view text) override;
     void beep() override;
     void processEvents() override;
+    // Long loops repaint and look for clicks about once a frame (60 a second).
+    std::chrono::milliseconds frameInterval() const override { return std::chrono::milliseconds(16); }
     void setBusyCursor(bool busy) override;
     void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) override;
     void stopTimer(TimerId id) override;

@@ -3,6 +3,7 @@
 // touch the toolkit themselves; tests pass a recording host that scripts the answers.
 // All texts are CP932.
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,12 @@ public:
 
     // Lets repaints, clicks and timer ticks run during a long loop.
     virtual void processEvents() = 0;
+    // How often a long loop gives the desktop its turn (FramePacer): about a frame where
+    // something is drawn; zero, at every turn, where nothing is (the turn costs nothing
+    // there, and every progress text is kept).
+    virtual std::chrono::milliseconds frameInterval() const { return std::chrono::milliseconds(0); }
+    // The steady clock the pacing reads (not the wall clock: it never jumps).
+    virtual std::chrono::steady_clock::time_point steadyNow() const { return std::chrono::steady_clock::now(); }
     virtual void setBusyCursor(bool busy) = 0;
 
     // (Re)starts a timer; onTick runs on the UI thread at every period until stopped.

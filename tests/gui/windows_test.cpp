@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -264,6 +265,39 @@ TEST_F(WindowsTest, GetDataFormRunsAnImportFromTheSimulatedService)
     EXPECT_TRUE(std::filesystem::exists(raFile("2024年01月12日")));
     EXPECT_TRUE(std::filesystem::exists(hrFile("2024年01月12日")));
     picture(form, "TGetDataForm-done");
+}
+
+TEST_F(WindowsTest, GetDataFormOnTheDesktopsHostShowsTheEndOfAPacedImport)
+{
+    // The desktop's own host repaints and looks for clicks once a frame during the read;
+    // the window still ends on the import's last texts and bars.
+    nvsim::SimConfig config;
+    config.seed = 4242;
+    config.firstDay = text::DateTime{2024, 1, 8};
+    config.lastDay = text::DateTime{2024, 1, 12};
+    config.downloadSpeed = 0;
+    QtHost qtHost;
+    EXPECT_EQ(qtHost.frameInterval(), std::chrono::milliseconds(16));
+    nvsim::SimNvLink sim(config, [] { return text::DateTime{2024, 1, 13, 9, 0, 0}; });
+    ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
+    acquisition::NvChannel simChannel(sim);
+    settings::writeLastTime(settings, "2024/01/08 00:00:00");
+
+    GetDataModel model(simChannel, qtHost, store, settings, {});
+    TGetDataForm form(model);
+    form.show();
+    testing::whenModal(testing::pressOk); // the go-ahead box
+    form.ButtonStart->click();
+
+    EXPECT_FALSE(model.transferRunning());
+    EXPECT_EQ(form.ProgressLabel->text(), u("データ作成が完了しました。"));
+    EXPECT_EQ(form.ProgressBar2->value(), 0);
+    EXPECT_EQ(form.ProgressBar2->maximum(), model.import().readCount());
+    EXPECT_GT(model.import().filesRead(), 0);
+    EXPECT_EQ(model.import().filesRead(), model.import().readCount());
+    EXPECT_TRUE(form.ButtonStart->isEnabled());
+    EXPECT_TRUE(std::filesystem::exists(raFile("2024年01月12日")));
+    picture(form, "TGetDataForm-paced-done");
 }
 
 // ---- TOzGetForm ------------------------------------------------------------------

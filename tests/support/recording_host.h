@@ -3,6 +3,7 @@
 // confirmation boxes from a script (Yes when the script is empty), and has a clock
 // the test sets.
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
@@ -39,6 +40,8 @@ public:
     void clearTransientTexts() override { ++transientClears; }
     void setClipboardText(std::string_view text) override { clipboard = std::string(text); }
     text::DateTime now() const override { return clock; }
+    std::chrono::milliseconds frameInterval() const override { return frame; }
+    std::chrono::steady_clock::time_point steadyNow() const override { return steady; }
 
     // Fires a running timer once; false when it is not running.
     bool fire(TimerId id);
@@ -60,6 +63,10 @@ public:
     bool busyCursor = false;
     bool openSucceeds = true;
     text::DateTime clock{2024, 1, 15, 12, 0, 0};
+    // A desktop that takes a long loop's turns once a frame, on a steady clock the test
+    // moves; a frame of 0 (the default) takes every turn.
+    std::chrono::milliseconds frame{0};
+    std::chrono::steady_clock::time_point steady{};
 };
 
 } // namespace tidemark::testing
