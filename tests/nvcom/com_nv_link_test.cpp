@@ -6,9 +6,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dataservice/service_choice.h"
@@ -121,6 +123,7 @@ Transcript session(NvLink& link)
 {
     Transcript t;
     t.add("init " + std::to_string(link.NVInit("UNKNOWN.Ver.1.15")));
+    t.add("settings " + std::to_string(link.NVSetUIProperties()));
     storedData(link, t);
     // The first race card's race key (bytes 12-27) for the real-time channel.
     std::string raceKey;
@@ -217,6 +220,53 @@ TEST(ComNvLinkFaults, AnExceptionBecomesItsOwnResultAndTheLogLineCarriesItsText)
         EXPECT_EQ(log.lines[0], text::sj("NV-Link（NVRTOpen）：コンポーネントが例外を返しました。NVDTLablib.NVLink: "
                                          "通信エラー（HRESULT 0x800A0BB8）(-1004)"));
     }
+}
+
+// Every result code the program's fault matrix injects, at a call of each kind: through
+// the component the program sees each result and out-parameter exactly as the simulated
+// service gives them directly, so its messages and its store follow as they do today.
+TEST(ComNvLinkFaults, EveryCodeOfTheFaultMatrixComesThroughAsTheSimulatedServiceGivesIt)
+{
+    const std::vector<int> open = {-1,   -2,   -111, -112, -114, -115, -116, -201, -202, -211, -301,
+                                   -302, -303, -401, -411, -412, -413, -421, -431, -501, -504};
+    const std::vector<int> read = {-1, -2, -3, -201, -202, -203, -402, -403, -502, -503};
+    struct Case {
+        const char* call;
+        std::vector<int> codes;
+        int at; // the call of that kind that fails
+    };
+    const std::vector<Case> all = {
+        {"NVInit", {-301, -401}, 1},     {"NVSetUIProperties", {-100, -101}, 1}, {"NVOpen", open, 1},
+        {"NVStatus", {-201, -203, -502}, 2}, {"NVGets", read, 40},                {"NVRTOpen", open, 2},
+        {"NVRead", read, 5},             {"NVClose", {-1, -201, -401}, 2},
+    };
+    // B declares the calls most unlike the simulated service's own (texts by reference,
+    // short sizes, the interface view); A carries the record buffer as a byte array.
+    const std::vector<std::pair<const char*, std::vector<std::string>>> variants = {
+        {TIDEMARK_STANDIN_B, {}},
+        {TIDEMARK_STANDIN_A, {"NVGets", "NVRead"}},
+    };
+    int cases = 0;
+    for (const auto& [dll, only] : variants) {
+        registerStandIn(dll);
+        for (const Case& c : all) {
+            if (!only.empty() && std::find(only.begin(), only.end(), c.call) == only.end())
+                continue;
+            for (int code : c.codes) {
+                World world("[Fault1]\r\nCall=" + std::string(c.call) + "\r\nCode=" + std::to_string(code) +
+                            "\r\nAt=" + std::to_string(c.at) + "\r\n");
+                Log log;
+                ComNvLink com(log.report());
+                const Transcript expected = session(*world.direct());
+                const Transcript got = session(com);
+                ASSERT_EQ(got.steps, expected.steps) << c.call << " " << code;
+                ASSERT_EQ(got.records, expected.records) << c.call << " " << code;
+                EXPECT_TRUE(log.lines.empty()) << c.call << " " << code;
+                ++cases;
+            }
+        }
+    }
+    EXPECT_EQ(cases, 2 + 2 + 21 + 3 + 10 + 21 + 10 + 3 + 10 + 10);
 }
 
 TEST(ComNvLinkFaults, TheComponentsOwnErrorCodesPassUnchangedAndUnlogged)
