@@ -83,15 +83,25 @@ void save(QWidget& w, const char* name)
     }
 }
 
-TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
-{
-    tidemark::testing::guiApp();
+// Each test's program folder holds the day imported from the service, which the window
+// then uses as its own (three days after the races, so every result is in).
+class MainWindowDay : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tidemark::testing::guiApp();
+        host.clock = {2024, 1, 15, 12, 0, 0};
+        ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
+        importDay(dir.path(), host, sim);
+    }
+
     tidemark::testing::TempDir dir;
     RecordingHost host;
-    host.clock = {2024, 1, 15, 12, 0, 0};
-    nvsim::SimNvLink sim(oneDayWorld(), [&host] { return host.clock; });
-    ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
-    importDay(dir.path(), host, sim);
+    nvsim::SimNvLink sim{oneDayWorld(), [this] { return host.clock; }};
+};
+
+TEST_F(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
+{
 
     MainWindowModel model(host, sim, dir.path());
     model.create();
@@ -237,15 +247,8 @@ TEST(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
 
 // The window's own host draws what the model draws on its surface: a race without odds
 // says so at (250, 150) until another race opens.
-TEST(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
+TEST_F(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
 {
-    tidemark::testing::guiApp();
-    tidemark::testing::TempDir dir;
-    RecordingHost importHost;
-    importHost.clock = {2024, 1, 15, 12, 0, 0};
-    nvsim::SimNvLink sim(oneDayWorld(), [&importHost] { return importHost.clock; });
-    ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
-    importDay(dir.path(), importHost, sim);
 
     QtHost qtHost;
     MainWindowModel model(qtHost, sim, dir.path());
@@ -287,15 +290,8 @@ TEST(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
 // The odds-browse pages as the user sees them: the captions over the horse lines, the
 // bracket-quinella labels grouped by first bracket, the quinella labels in one block per
 // first horse, and horses 17 and 18 filled but never shown.
-TEST(MainWindowDay, TheOddsBrowsePagesGroupTheirLabelsAndShowHorsesOneToSixteen)
+TEST_F(MainWindowDay, TheOddsBrowsePagesGroupTheirLabelsAndShowHorsesOneToSixteen)
 {
-    tidemark::testing::guiApp();
-    tidemark::testing::TempDir dir;
-    RecordingHost host;
-    host.clock = {2024, 1, 15, 12, 0, 0};
-    nvsim::SimNvLink sim(oneDayWorld(), [&host] { return host.clock; });
-    ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
-    importDay(dir.path(), host, sim);
 
     MainWindowModel model(host, sim, dir.path());
     model.create();
@@ -428,15 +424,8 @@ TEST(MainWindowDay, TheOddsBrowsePagesGroupTheirLabelsAndShowHorsesOneToSixteen)
 
 // "結果情報" with an earlier moment selected: the results fetched are shown at that same
 // moment, the finishing positions included, without opening the race again.
-TEST(MainWindowDay, AResultsFetchShowsTheFinishAtTheSelectedMoment)
+TEST_F(MainWindowDay, AResultsFetchShowsTheFinishAtTheSelectedMoment)
 {
-    tidemark::testing::guiApp();
-    tidemark::testing::TempDir dir;
-    RecordingHost importHost;
-    importHost.clock = {2024, 1, 15, 12, 0, 0};
-    nvsim::SimNvLink sim(oneDayWorld(), [&importHost] { return importHost.clock; });
-    ASSERT_EQ(sim.NVInit("SA418372/SD605291/TidemarkNV/Ver.1.15"), 0);
-    importDay(dir.path(), importHost, sim);
     // The runners as they stood before the races were run: no finishing positions
     // (the two digits at 335 of every runner record).
     int runnersBefore = 0;
