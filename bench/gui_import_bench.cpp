@@ -326,9 +326,22 @@ std::vector<acquisition::FetchSelection> daySelections(const ImportedHome& h)
     return out;
 }
 
-// "結果情報" of every day: the real host, the status label DLlabel of a shown window
+using FetchCall = acquisition::RealtimeFetch::Outcome (*)(acquisition::RealtimeFetch&,
+                                                         const acquisition::FetchSelection&);
+
+acquisition::RealtimeFetch::Outcome resultsFetch(acquisition::RealtimeFetch& f, const acquisition::FetchSelection& s)
+{
+    return f.fetchResults(s, false, {});
+}
+
+acquisition::RealtimeFetch::Outcome oddsFetch(acquisition::RealtimeFetch& f, const acquisition::FetchSelection& s)
+{
+    return f.fetchOdds(s, {});
+}
+
+// The fetches of the window: the real host, the status label DLlabel of a shown window
 // following every text.
-bool windowResults(ImportedHome& h)
+bool windowFetches(ImportedHome& h, const std::vector<acquisition::FetchSelection>& selections, FetchCall call)
 {
     gui::QtHost host;
     store::RecordStore store{store::StoreLayout(h.home)};
@@ -337,14 +350,14 @@ bool windowResults(ImportedHome& h)
     acquisition::RealtimeFetch fetch(h.service.channel, host, store, h.home);
     fetch.setOnLabel([&] { dlLabel.setText(gui::qs(fetch.dlLabel())); });
     BoxAnswerer boxes;
-    for (const acquisition::FetchSelection& selection : daySelections(h))
-        if (fetch.fetchResults(selection, false, {}) != acquisition::RealtimeFetch::Outcome::Done)
+    for (const acquisition::FetchSelection& selection : selections)
+        if (call(fetch, selection) != acquisition::RealtimeFetch::Outcome::Done)
             return false;
     return true;
 }
 
-// `tidemark2nv results DAY` of every day: the same fetch on the tool's host.
-bool toolResults(ImportedHome& h)
+// The same fetches on the tool's host, its progress lines following every text.
+bool toolFetches(ImportedHome& h, const std::vector<acquisition::FetchSelection>& selections, FetchCall call)
 {
     ToolHost tool;
     store::RecordStore store{store::StoreLayout(h.home)};
@@ -353,11 +366,15 @@ bool toolResults(ImportedHome& h)
         if (!fetch.dlLabel().empty())
             tool.host.note(text::toUtf8(fetch.dlLabel()));
     });
-    for (const acquisition::FetchSelection& selection : daySelections(h))
-        if (fetch.fetchResults(selection, false, {}) != acquisition::RealtimeFetch::Outcome::Done)
+    for (const acquisition::FetchSelection& selection : selections)
+        if (call(fetch, selection) != acquisition::RealtimeFetch::Outcome::Done)
             return false;
     return true;
 }
+
+// "結果情報" of every day in the window, and `tidemark2nv results DAY` of every day.
+bool windowResults(ImportedHome& h) { return windowFetches(h, daySelections(h), resultsFetch); }
+bool toolResults(ImportedHome& h) { return toolFetches(h, daySelections(h), resultsFetch); }
 
 // "ｵｯｽﾞ取得" of every race of the five newest days: the selection the main window makes
 // when a race is picked.
@@ -387,34 +404,14 @@ std::vector<acquisition::FetchSelection> raceSelections(const ImportedHome& h)
 
 bool windowOddsFetches(ImportedHome& h)
 {
-    gui::QtHost host;
-    store::RecordStore store{store::StoreLayout(h.home)};
-    QLabel dlLabel;
-    dlLabel.show();
-    acquisition::RealtimeFetch fetch(h.service.channel, host, store, h.home);
-    fetch.setOnLabel([&] { dlLabel.setText(gui::qs(fetch.dlLabel())); });
-    BoxAnswerer boxes;
     const auto selections = raceSelections(h);
-    for (const acquisition::FetchSelection& selection : selections)
-        if (fetch.fetchOdds(selection, {}) != acquisition::RealtimeFetch::Outcome::Done)
-            return false;
-    return !selections.empty();
+    return !selections.empty() && windowFetches(h, selections, oddsFetch);
 }
 
 bool toolOddsFetches(ImportedHome& h)
 {
-    ToolHost tool;
-    store::RecordStore store{store::StoreLayout(h.home)};
-    acquisition::RealtimeFetch fetch(h.service.channel, tool.host, store, h.home);
-    fetch.setOnLabel([&] {
-        if (!fetch.dlLabel().empty())
-            tool.host.note(text::toUtf8(fetch.dlLabel()));
-    });
     const auto selections = raceSelections(h);
-    for (const acquisition::FetchSelection& selection : selections)
-        if (fetch.fetchOdds(selection, {}) != acquisition::RealtimeFetch::Outcome::Done)
-            return false;
-    return !selections.empty();
+    return !selections.empty() && toolFetches(h, selections, oddsFetch);
 }
 
 template <bool (*Tool)(ImportedHome&), bool (*Window)(ImportedHome&)>

@@ -102,7 +102,6 @@ protected:
 
 TEST_F(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
 {
-
     MainWindowModel model(host, sim, dir.path());
     model.create();
     QtHost qtHost;
@@ -249,7 +248,6 @@ TEST_F(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
 // says so at (250, 150) until another race opens.
 TEST_F(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
 {
-
     QtHost qtHost;
     MainWindowModel model(qtHost, sim, dir.path());
     model.create();
@@ -292,7 +290,6 @@ TEST_F(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
 // first horse, and horses 17 and 18 filled but never shown.
 TEST_F(MainWindowDay, TheOddsBrowsePagesGroupTheirLabelsAndShowHorsesOneToSixteen)
 {
-
     MainWindowModel model(host, sim, dir.path());
     model.create();
     QtHost qtHost;
