@@ -26,10 +26,17 @@ bool readOddsLineViews(const std::filesystem::path& file, std::string& bytes, st
     lines.clear();
     if (file.empty() || !text::tryReadFile(file, bytes))
         return false;
+    splitOddsLines(bytes, lines);
+    return true;
+}
+
+void splitOddsLines(std::string_view bytes, std::vector<std::string_view>& lines)
+{
+    lines.clear();
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos)
+        if (end == std::string_view::npos)
             end = bytes.size();
         std::string_view line(bytes.data() + start, end - start);
         if (!line.empty() && line.back() == '\r')
@@ -38,7 +45,6 @@ bool readOddsLineViews(const std::filesystem::path& file, std::string& bytes, st
             lines.push_back(line);
         start = end + 1;
     }
-    return true;
 }
 
 bool readOddsLines(const std::filesystem::path& file, SnapshotList& lines)

@@ -37,6 +37,8 @@ bool readOddsLines(const std::filesystem::path& file, SnapshotList& lines);
 // The same lines as views into `bytes`, which receives the whole file: for a reader that
 // needs a line or two of each file rather than a string for every line.
 bool readOddsLineViews(const std::filesystem::path& file, std::string& bytes, std::vector<std::string_view>& lines);
+// The lines of an odds file's bytes, as readOddsLineViews splits them.
+void splitOddsLines(std::string_view bytes, std::vector<std::string_view>& lines);
 
 // Announcement time MMDDhhmm (positions 28-35) of a snapshot.
 std::string_view announcementTime(std::string_view snapshot);

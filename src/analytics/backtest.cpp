@@ -69,7 +69,7 @@ public:
             ++m_result.noResult;
             return;
         }
-        if (!analysis::readOddsLineViews(race.odds.o1, m_o1Bytes, m_o1) || m_o1.empty()) {
+        if (!day.readOdds(race, store::StoreKind::O1, m_o1Bytes, m_o1) || m_o1.empty()) {
             ++m_result.noOdds;
             return;
         }
@@ -90,7 +90,7 @@ public:
         m_o2.clear();
         bool o2Found = false;
         if (needsQuinella(m_options.rule)) {
-            o2Found = analysis::readOddsLineViews(race.odds.o2, m_o2Bytes, m_o2) && !m_o2.empty();
+            o2Found = day.readOdds(race, store::StoreKind::O2, m_o2Bytes, m_o2) && !m_o2.empty();
         } else {
             std::error_code ec;
             o2Found = !race.odds.o2.empty() && std::filesystem::file_size(race.odds.o2, ec) > 0 && !ec;

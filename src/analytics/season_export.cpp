@@ -103,13 +103,13 @@ SeasonExportResult exportSeason(const store::StoreLayout& layout, TableSink& sin
                     writeRunnerRows(slot, facts, out);
                 if (payouts)
                     writePayoutRows(facts, day.payouts(race), out);
-                if ((winPlace || bracket) && analysis::readOddsLineViews(race.odds.o1, bytes, lines)) {
+                if ((winPlace || bracket) && day.readOdds(race, store::StoreKind::O1, bytes, lines)) {
                     if (winPlace)
                         writeWinPlaceRows(facts, lines, out);
                     if (bracket)
                         writeBracketRows(facts, lines, out);
                 }
-                if (quinella && analysis::readOddsLineViews(race.odds.o2, bytes, lines))
+                if (quinella && day.readOdds(race, store::StoreKind::O2, bytes, lines))
                     writeQuinellaRows(facts, lines, out);
                 ++progress.races;
                 progress.rows = committedRows + out.dayRows();

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "analytics/race_share_change.h"
 #include "records/keiba_func_nv.h"
 #include "records/pair_index.h"
 #include "records/record_view.h"
@@ -46,10 +47,10 @@ std::string dayText(const text::DateTime& d)
     return std::string(buf, sizeof buf);
 }
 
-// "hh:mm" of a four-digit time field; empty when it is blank or no time.
+// "hh:mm" of a four-digit time field; empty when it is blank or no clock time.
 std::string clockText(std::string_view hhmm)
 {
-    if (hhmm.size() != 4 || hhmm.find_first_not_of("0123456789") != std::string_view::npos)
+    if (minuteOfHhmm(hhmm) < 0)
         return {};
     std::string out(hhmm.substr(0, 2));
     out += ':';
@@ -78,69 +79,6 @@ struct SnapshotFacts {
 };
 
 } // namespace
-
-MinuteStamp stampOf(const text::DateTime& t)
-{
-    return t.dayNumber() * kMinutesPerDay + t.hour * 60 + t.minute;
-}
-
-std::string stampText(MinuteStamp stamp)
-{
-    std::int64_t days = stamp / kMinutesPerDay;
-    std::int64_t minutes = stamp % kMinutesPerDay;
-    if (minutes < 0) {
-        minutes += kMinutesPerDay;
-        --days;
-    }
-    const text::DateTime d = text::DateTime::fromDayNumber(days);
-    char buf[16];
-    putDigits(buf, d.year, 4);
-    buf[4] = '-';
-    putDigits(buf + 5, d.month, 2);
-    buf[7] = '-';
-    putDigits(buf + 8, d.day, 2);
-    buf[10] = ' ';
-    putDigits(buf + 11, static_cast<int>(minutes / 60), 2);
-    buf[13] = ':';
-    putDigits(buf + 14, static_cast<int>(minutes % 60), 2);
-    return std::string(buf, sizeof buf);
-}
-
-RaceFacts RaceFacts::of(std::string_view raRecord)
-{
-    const records::RaView ra(raRecord);
-    RaceFacts f;
-    f.raceKey = std::string(ra.raceKey());
-    f.trackCode = std::string(ra.trackCode());
-    f.date = text::DateTime{ra.year(), ra.month(), ra.dayOfMonth(), 0, 0, 0};
-    f.runners = std::clamp(ra.runnerCount(), 0, records::kOddsHorseSlots);
-    if (!clockText(ra.startTime()).empty()) {
-        const int hhmm = ra.startTimeNumber();
-        f.post = stampOf(f.date) + (hhmm / 100) * 60 + hhmm % 100;
-    }
-    return f;
-}
-
-std::optional<MinuteStamp> RaceFacts::announced(std::string_view mmddhhmm) const
-{
-    if (mmddhhmm.size() != 8 || mmddhhmm.find_first_not_of("0123456789") != std::string_view::npos)
-        return std::nullopt;
-    const records::RecordView v(mmddhhmm);
-    const int month = static_cast<int>(v.number(1, 2));
-    const int day = static_cast<int>(v.number(3, 2));
-    const int hour = static_cast<int>(v.number(5, 2));
-    const int minute = static_cast<int>(v.number(7, 2));
-    // Sales open at most days before the race: a month far after the race's lies in
-    // the year before (an advance sale on 31 December for a race on 1 January).
-    int year = date.year;
-    if (month > date.month + 6)
-        --year;
-    else if (month + 6 < date.month)
-        ++year;
-    if (!text::isValidDate(year, month, day) || hour > 23 || minute > 59)
-        return std::nullopt;
-    return stampOf(text::DateTime{year, month, day, hour, minute, 0});
-}
 
 std::string tableText(std::string_view s)
 {

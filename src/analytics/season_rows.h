@@ -12,35 +12,13 @@
 #include <string_view>
 
 #include "analysis/day_table.h"
+#include "analytics/season_reader.h"
 #include "analytics/table_sink.h"
 #include "records/odds_field.h"
 #include "results/payout_table.h"
 #include "text/date_time.h"
 
 namespace tidemark::analytics {
-
-// Minutes since 1970-01-01 00:00 (local time, as the records give it).
-using MinuteStamp = std::int64_t;
-
-MinuteStamp stampOf(const text::DateTime& t);
-// "yyyy-mm-dd hh:mm".
-std::string stampText(MinuteStamp stamp);
-
-// What every row of one race shares.
-struct RaceFacts {
-    std::string raceKey;              // 16 digits
-    text::DateTime date;              // the race day
-    std::optional<MinuteStamp> post;  // post time on the race day; none when blank
-    int runners = 0;                  // registered runners, 0..18
-    std::string trackCode;
-
-    static RaceFacts of(std::string_view raRecord);
-
-    // When an announcement "MMDDhhmm" was made: on the race's date or the day(s)
-    // before it; an announcement in December of a race in January belongs to the year
-    // before. None when the text is not such a moment.
-    std::optional<MinuteStamp> announced(std::string_view mmddhhmm) const;
-};
 
 // A record text for the tables: UTF-8, half- and full-width blanks trimmed at both ends.
 std::string tableText(std::string_view cp932);

@@ -18,6 +18,7 @@
 #include "settings/ini_file.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
+#include "text/file_io.h"
 
 namespace tidemark::analytics {
 namespace {
@@ -86,6 +87,20 @@ TEST_F(BacktestTest, TheFavouriteAtTheBetMomentAndNothingLater)
     ASSERT_EQ(r.byBand.size(), 1u);
     EXPECT_EQ(r.byBand[0].name, "1");
     EXPECT_EQ(r.byBand[0].tally.bets, 2);
+}
+
+TEST_F(BacktestTest, ARecordOfAnotherRaceFiledWithTheRaceIsNotItsOdds)
+{
+    // A 大井 record of 14:55 with horse 8 the favourite, sorted first into 川崎 1R's
+    // file: the race's own 14:55 stays the bet moment, as the export sees it.
+    const std::filesystem::path file = season.layout.oddsFile(store::StoreKind::O1, "2024010245030201");
+    records::O1Builder foreign = testing::SeasonStore::o1(2, "44", 1, "20240102", "01021455");
+    for (int h = 1; h <= 8; ++h)
+        foreign.win(h, h == 8 ? 1.1 : 9.9, h == 8 ? 1 : h + 1).place(h, 1.1, 1.3, h);
+    text::writeFileAtomic(file, foreign.build() + "\r\n" + text::readFile(file));
+
+    const BacktestResult r = run("favourite");
+    EXPECT_EQ(betsOf(r), (std::vector<std::string>{"20240101/1/miss/0", "20240102/1/hit/150"}));
 }
 
 TEST_F(BacktestTest, PlaceBetsArePaidByThePlacePayout)

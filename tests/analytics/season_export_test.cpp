@@ -237,6 +237,40 @@ TEST_F(SeasonExportTest, ACancelKeepsFinishedDaysAndNothingOfTheDayBeingWritten)
               "1");
 }
 
+TEST_F(SeasonExportTest, OddsLinesThatAreNoAnnouncementOfTheRaceAreLeftOutAndCounted)
+{
+    // Appended to 大井 1R's file: a record of 川崎 1R, one cut short, bytes that are no
+    // record and one announced at 10:99; and a post time "2599" on 大井 2R.
+    const std::filesystem::path file = season.layout.oddsFile(store::StoreKind::O1, kRace1);
+    testing::O1Builder foreign = testing::SeasonStore::o1(2, "45", 1, "20240102", "01021440");
+    testing::O1Builder late = testing::SeasonStore::o1(1, "44", 1, "20240101", "01011099");
+    for (int h = 1; h <= 10; ++h) {
+        foreign.win(h, 3.0, h);
+        late.win(h, 3.0, h);
+    }
+    const std::string cut = o1Lines(kRace1)[2].substr(0, 500);
+    text::writeFileAtomic(file, text::readFile(file) + foreign.build() + "\r\n" + cut + "\r\n" +
+                                    std::string(960, '\x9f') + "\r\n" + late.build() + "\r\n");
+    season.store.storeRa(testing::SeasonStore::card(1, "44", 2, 8, "2599").build(), store::Origin::Import);
+
+    StoredDay day;
+    day.load(season.layout, season.layout.dayLabels().front());
+    std::string bytes;
+    std::vector<std::string_view> lines;
+    ASSERT_TRUE(day.readOdds(day.races().front(), store::StoreKind::O1, bytes, lines));
+    EXPECT_EQ(lines.size(), 5u);
+    EXPECT_EQ(day.oddsLines().kept, 5);
+    EXPECT_EQ(day.oddsLines().skipped, (std::array<std::int64_t, kOddsLineFaults>{1, 1, 1, 1}));
+    EXPECT_FALSE(day.races()[1].facts.post);
+
+    exportRange("20240101", "20240101");
+    EXPECT_EQ(sqlValue(db, "SELECT count(*) FROM win_place WHERE race_key = '2024010144030101'"), "50");
+    EXPECT_EQ(sqlValue(db, "SELECT count(*) FROM win_place WHERE announced_at IS NULL OR minutes_to_post < 0 OR "
+                           "win_total = 0"),
+              "0");
+    EXPECT_EQ(sqlValue(db, "SELECT coalesce(post_time, 'none') FROM races WHERE race_key = '2024010144030102'"), "none");
+}
+
 TEST_F(SeasonExportTest, AFileOfAnotherShapeIsRefused)
 {
     // Another program's table of the same name.
