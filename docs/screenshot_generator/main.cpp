@@ -150,6 +150,26 @@ int main(int argc, char* argv[])
         f.PageControl1->setCurrentIndex(page);
         save(f, out, QStringLiteral("page_%1.png").arg(page, 2, 10, QLatin1Char('0')).toLatin1().constData());
     }
+    // Every chart of the page "グラフ" in front in turn: chart_<page>_<tab>.png.
+    if (auto* graph = f.findChild<QTabWidget*>(QStringLiteral("PageControl14"))) {
+        for (int p = 0; p < f.PageControl1->count(); ++p)
+            if (f.PageControl1->widget(p)->isAncestorOf(graph))
+                f.PageControl1->setCurrentIndex(p);
+        for (int page = 0; page < graph->count(); ++page) {
+            graph->setCurrentIndex(page);
+            QTabWidget* tabs = graph->widget(page)->findChild<QTabWidget*>();
+            for (int tab = 0; tab < (tabs ? tabs->count() : 1); ++tab) {
+                if (tabs)
+                    tabs->setCurrentIndex(tab);
+                save(f, out, QStringLiteral("chart_%1_%2.png").arg(page).arg(tab).toLatin1().constData());
+            }
+            if (tabs)
+                tabs->setCurrentIndex(0);
+        }
+        graph->setCurrentIndex(0);
+    } else {
+        ++failures;
+    }
     f.PageControl1->setCurrentIndex(0);
 
     gui::VersionForm version(QString::fromUtf8(model.versionText().c_str()));

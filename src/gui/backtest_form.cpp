@@ -15,14 +15,10 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <QProgressBar>
-#include <QtCharts/QChart>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
 
 #include <algorithm>
-#include <cmath>
 
+#include "gui/chart_widget.h"
 #include "gui/grid_table_model.h"
 #include "gui/grid_view.h"
 #include "gui/qt_host.h"
@@ -51,15 +47,6 @@ QDateEdit* dateEdit(const char* name, QWidget* parent)
     d->setDisplayFormat(QString::fromLatin1(kDateFormat));
     d->setCalendarPopup(true);
     return d;
-}
-
-// A step of 1, 2 or 5 times a power of ten that cuts `span` into at most `marks` parts.
-double niceStep(double span, double marks)
-{
-    for (double base = 1.0;; base *= 10.0)
-        for (double m : {1.0, 2.0, 5.0})
-            if (span / (base * m) <= marks)
-                return base * m;
 }
 
 QString dateText(const QDateEdit* d) { return d->date().toString(QString::fromLatin1(kDateFormat)); }
@@ -159,26 +146,8 @@ TBacktestForm::TBacktestForm(Model& model, QWidget* parent)
     BetGrid = gridView(Grid::Bets, "BetGrid");
     BetGrid->setToolTip(qs(t.openHint));
 
-    m_series = new QLineSeries;
-    m_series->setName(qs(t.chartTitle));
-    m_series->setPen(QPen(QColor(0xC0, 0x00, 0x00), 2));
-    m_chart = new QChart;
-    m_chart->addSeries(m_series);
-    m_chart->legend()->hide();
-    m_chart->setTitle(qs(t.chartTitle));
-    m_chart->setMargins(QMargins(4, 4, 4, 4));
-    m_axisX = new QValueAxis;
-    m_axisX->setLabelFormat(QStringLiteral("%d"));
-    m_axisX->setTitleText(qs(t.chartAxis));
-    m_axisY = new QValueAxis;
-    m_axisY->setLabelFormat(QStringLiteral("%.0f"));
-    m_chart->addAxis(m_axisX, Qt::AlignBottom);
-    m_chart->addAxis(m_axisY, Qt::AlignLeft);
-    m_series->attachAxis(m_axisX);
-    m_series->attachAxis(m_axisY);
-    ReturnChart = new QChartView(m_chart, this);
+    ReturnChart = new ChartWidget(m_model.ReturnChart(), this);
     ReturnChart->setObjectName(QStringLiteral("ReturnChart"));
-    ReturnChart->setRenderHint(QPainter::Antialiasing);
     ReturnChart->setMinimumSize(360, 240);
 
     auto titled = [this](const std::string& title, QWidget* w) {
@@ -304,32 +273,6 @@ void TBacktestForm::progressChanged()
     StatusLabel->setText(qs(m_model.StatusLabel()));
 }
 
-void TBacktestForm::resultChanged()
-{
-    const std::vector<double>& curve = m_model.ReturnCurve();
-    QList<QPointF> points;
-    points.reserve(static_cast<qsizetype>(curve.size()) + 1);
-    points.append(QPointF(0, 0));
-    double low = 0.0;
-    double high = 0.0;
-    for (std::size_t i = 0; i < curve.size(); ++i) {
-        points.append(QPointF(static_cast<double>(i + 1), curve[i]));
-        low = std::min(low, curve[i]);
-        high = std::max(high, curve[i]);
-    }
-    m_series->replace(points);
-    // Whole races on the horizontal axis, yen on the vertical one, ten marks or fewer
-    // each at round numbers, the vertical ones through 0 (the break-even line).
-    const double races = std::max<double>(1.0, static_cast<double>(curve.size()));
-    const double xStep = niceStep(races, 10.0);
-    const double xHigh = std::ceil(races / xStep) * xStep;
-    m_axisX->setRange(0, xHigh);
-    m_axisX->setTickCount(static_cast<int>(xHigh / xStep) + 1);
-    const double yStep = niceStep(std::max(100.0, high - low), 8.0);
-    const double yLow = std::floor(low / yStep) * yStep - (low < 0.0 ? yStep : 0.0);
-    const double yHigh = std::max(std::ceil(high / yStep) * yStep + (high > 0.0 ? yStep : 0.0), yLow + yStep);
-    m_axisY->setRange(yLow, yHigh);
-    m_axisY->setTickCount(static_cast<int>(std::lround((yHigh - yLow) / yStep)) + 1);
-}
+void TBacktestForm::resultChanged() { ReturnChart->stateChanged(); }
 
 } // namespace tidemark::gui

@@ -10,20 +10,17 @@
 #include "presentation/backtest_model.h"
 
 class QButtonGroup;
-class QChart;
-class QChartView;
 class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
-class QLineSeries;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
-class QValueAxis;
 
 namespace tidemark::gui {
 
+class ChartWidget;
 class GridTableModel;
 class GridView;
 
@@ -53,10 +50,8 @@ public:
     GridView* TrackGrid = nullptr;
     GridView* BandGrid = nullptr;
     GridView* BetGrid = nullptr;
-    QChartView* ReturnChart = nullptr;
-
-    // The curve as drawn: one point per race with bets.
-    QLineSeries* returnSeries() const { return m_series; }
+    // The curve of the cumulative return, from the model's chart of it.
+    ChartWidget* ReturnChart = nullptr;
 
 Q_SIGNALS:
     // A bet's race was opened in the main window.
@@ -71,10 +66,6 @@ private:
     GridView* gridView(presentation::BacktestFormModel::Grid which, const char* name);
 
     presentation::BacktestFormModel& m_model;
-    QChart* m_chart = nullptr;
-    QLineSeries* m_series = nullptr;
-    QValueAxis* m_axisX = nullptr;
-    QValueAxis* m_axisY = nullptr;
 };
 
 } // namespace tidemark::gui

@@ -1,33 +1,17 @@
 #include "gui/chart_page.h"
 
-#include <QEvent>
-
-#include <utility>
-
 #include <QButtonGroup>
-#include <QCategoryAxis>
-#include <QChart>
-#include <QChartView>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLegend>
-#include <QLegendMarker>
-#include <QLinearGradient>
-#include <QLineSeries>
 #include <QListWidget>
-#include <QLocale>
-#include <QLogValueAxis>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTabWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <cmath>
-
+#include "gui/chart_widget.h"
 #include "gui/qt_host.h"
 
 namespace tidemark::gui {
@@ -38,8 +22,6 @@ using presentation::ChartList;
 using presentation::ChartModel;
 
 namespace {
-
-QColor qcolour(presentation::Rgb c) { return QColor(c.red(), c.green(), c.blue()); }
 
 bool isRadioGroup(ChartList list) { return list == ChartList::RadioGroup6 || list == ChartList::RadioGroup9; }
 
@@ -59,20 +41,6 @@ constexpr std::array<Tab, 5> kOddsTabs{{{ChartId::Chart1, ChartList::CheckListBo
 constexpr std::array<Tab, 5> kShareTabs{{{ChartId::Chart6, ChartList::CheckListBox4},
     {ChartId::Chart7, ChartList::CheckListBox5}, {ChartId::Chart8, ChartList::CheckListBox6},
     {ChartId::Chart9, ChartList::RadioGroup9}, {ChartId::Chart10, ChartList::CheckListBox8}}};
-
-// At most this many time labels under a chart; the rest are left out so they stay legible.
-constexpr int kMaxTimeLabels = 40;
-
-// A round step (1, 2 or 5 times a power of ten) for about five grid lines over `range`.
-double tickStep(double range)
-{
-    const double raw = std::max(range, 1.0) / 5.0;
-    const double decade = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double m : {1.0, 2.0, 5.0})
-        if (m * decade >= raw)
-            return m * decade;
-    return 10.0 * decade;
-}
 
 } // namespace
 
@@ -272,57 +240,13 @@ QWidget* ChartPage::buildHorseGroup(ChartList list)
     return box;
 }
 
-QChartView* ChartPage::buildChart(ChartId id)
+ChartWidget* ChartPage::buildChart(ChartId id)
 {
-    const presentation::ChartState& state = m_model.chart(id);
-    ChartWidgets& w = m_charts[slot(id)];
-    w.chart = new QChart;
-    w.chart->setObjectName(QString::fromLatin1(presentation::chartName(id)));
-    w.chart->setMargins(QMargins(2, 2, 2, 2));
-    // "#,##0": the locale's thousands separators.
-    w.chart->setLocalizeNumbers(true);
-    w.chart->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-    w.chart->legend()->setAlignment(Qt::AlignRight);
-    switch (state.background) {
-    case presentation::ChartBackground::Gradient: {
-        w.chart->setBackgroundBrush(qcolour(presentation::kChartFrameColour));
-        QLinearGradient shade(0.0, 0.0, 0.0, 1.0);
-        shade.setCoordinateMode(QGradient::ObjectMode);
-        shade.setColorAt(0.0, qcolour(presentation::kChartPlotColour));
-        shade.setColorAt(1.0, qcolour(presentation::kChartGradientColour));
-        w.chart->setPlotAreaBackgroundBrush(shade);
-        w.chart->setPlotAreaBackgroundVisible(true);
-        break;
-    }
-    case presentation::ChartBackground::White:
-        w.chart->setBackgroundBrush(Qt::white);
-        break;
-    }
-
-    w.timeAxis = new QCategoryAxis(w.chart);
-    w.timeAxis->setTitleText(qs(ChartModel::timeAxisTitle()));
-    w.timeAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    w.timeAxis->setLabelsAngle(-90);
-    w.timeAxis->setGridLineVisible(false);
-    w.chart->addAxis(w.timeAxis, Qt::AlignBottom);
-
-    for (const presentation::ChartSeries& s : state.series) {
-        auto* line = new QLineSeries(w.chart);
-        line->setName(qs(s.title));
-        QPen pen(qcolour(s.colour));
-        pen.setWidth(s.lineWidth);
-        line->setPen(pen);
-        w.chart->addSeries(line);
-        line->attachAxis(w.timeAxis);
-        w.lines.push_back(line);
-    }
-
-    w.view = new QChartView(w.chart);
-    w.view->installEventFilter(this);
-    w.view->setObjectName(QString::fromLatin1(presentation::chartName(id)) + QStringLiteral("View"));
-    w.view->setRenderHint(QPainter::Antialiasing);
-    w.view->setMinimumSize(320, 240);
-    return w.view;
+    auto* w = new ChartWidget(m_model.chart(id));
+    w->setObjectName(QString::fromLatin1(presentation::chartName(id)));
+    w->setMinimumSize(320, 240);
+    m_charts[slot(id)] = w;
+    return w;
 }
 
 // --- showing the model ---------------------------------------------------------------------
@@ -331,44 +255,12 @@ void ChartPage::refresh()
 {
     selectionsChanged();
     controlsChanged();
-    for (ChartId id : presentation::kAllCharts) {
-        m_pending[slot(id)] = 0;
-        showAxis(id);
-        showSeries(id);
-    }
+    for (ChartWidget* w : m_charts)
+        w->stateChanged();
 }
 
-void ChartPage::chartChanged(ChartId id) { chartPending(id, kSeriesPending); }
-void ChartPage::axisChanged(ChartId id) { chartPending(id, kAxisPending); }
-
-void ChartPage::chartPending(ChartId id, unsigned char what)
-{
-    m_pending[slot(id)] |= what;
-    const ChartWidgets& w = m_charts[slot(id)];
-    if (w.view && w.view->isVisible())
-        flush(id);
-}
-
-void ChartPage::flush(ChartId id) const
-{
-    // The widgets follow the model; bringing them up to date changes nothing a reader sees
-    // of the page itself.
-    auto* self = const_cast<ChartPage*>(this);
-    const unsigned char what = std::exchange(self->m_pending[slot(id)], 0);
-    if (what & kAxisPending)
-        self->showAxis(id);
-    if (what & kSeriesPending)
-        self->showSeries(id);
-}
-
-bool ChartPage::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::Show)
-        for (ChartId id : presentation::kAllCharts)
-            if (m_charts[slot(id)].view == watched && m_pending[slot(id)] != 0)
-                flush(id);
-    return QWidget::eventFilter(watched, event);
-}
+void ChartPage::chartChanged(ChartId id) { m_charts[slot(id)]->stateChanged(); }
+void ChartPage::axisChanged(ChartId id) { m_charts[slot(id)]->stateChanged(); }
 
 void ChartPage::selectionsChanged()
 {
@@ -446,99 +338,6 @@ void ChartPage::showHorseGroup(ChartList list)
         b->setChecked(i == state.itemIndex);
     }
     m_updating = false;
-}
-
-void ChartPage::showTimeAxis(ChartWidgets& w)
-{
-    for (const QString& label : w.timeAxis->categoriesLabels())
-        w.timeAxis->remove(label);
-    const std::vector<std::string>& times = m_model.timeLabels();
-    const int count = static_cast<int>(times.size());
-    const int step = std::max(1, (count + kMaxTimeLabels - 1) / kMaxTimeLabels);
-    for (int x = 0; x < count; x += step) {
-        // Category labels must differ; two snapshots of the same minute get an
-        // invisible mark on the second label.
-        QString label = qs(times[static_cast<std::size_t>(x)]);
-        while (w.timeAxis->categoriesLabels().contains(label))
-            label.append(QChar(0x200B));
-        w.timeAxis->append(label, x);
-    }
-    w.timeAxis->setStartValue(0);
-    w.timeAxis->setRange(0, std::max(1, count - 1));
-}
-
-void ChartPage::showSeries(ChartId id)
-{
-    const presentation::ChartState& state = m_model.chart(id);
-    ChartWidgets& w = m_charts[slot(id)];
-    showTimeAxis(w);
-    const bool log = state.axis.logarithmic;
-    for (std::size_t i = 0; i < state.series.size() && i < w.lines.size(); ++i) {
-        const presentation::ChartSeries& s = state.series[i];
-        QList<QPointF> points;
-        points.reserve(static_cast<qsizetype>(s.points.size()));
-        for (const presentation::ChartPoint& p : s.points)
-            if (!log || p.y > 0.0) // a logarithmic axis has no place for 0 or below
-                points.append(QPointF(p.x, p.y));
-        w.lines[i]->replace(points);
-        for (QLegendMarker* m : w.chart->legend()->markers(w.lines[i]))
-            m->setVisible(s.inLegend);
-    }
-}
-
-void ChartPage::showAxis(ChartId id)
-{
-    const presentation::ChartAxis& axis = m_model.chart(id).axis;
-    ChartWidgets& w = m_charts[slot(id)];
-    if (!w.valueAxis || w.valueAxisLogarithmic != axis.logarithmic) {
-        if (w.valueAxis) {
-            w.chart->removeAxis(w.valueAxis);
-            delete w.valueAxis;
-        }
-        if (axis.logarithmic) {
-            auto* a = new QLogValueAxis(w.chart);
-            a->setBase(10.0);
-            a->setLabelFormat(QStringLiteral("%.0f"));
-            w.valueAxis = a;
-        } else {
-            auto* a = new QValueAxis(w.chart);
-            a->setLabelFormat(QStringLiteral("%.0f"));
-            a->setTickType(QValueAxis::TicksDynamic);
-            a->setTickAnchor(0.0);
-            w.valueAxis = a;
-        }
-        w.valueAxisLogarithmic = axis.logarithmic;
-        w.chart->addAxis(w.valueAxis, Qt::AlignLeft);
-        for (QLineSeries* line : w.lines)
-            line->attachAxis(w.valueAxis);
-        // Points at or below 0 are left out on a logarithmic axis.
-        showSeries(id);
-    }
-    w.valueAxis->setTitleText(qs(axis.title));
-    w.valueAxis->setRange(axis.minimum, axis.maximum);
-    if (auto* linear = qobject_cast<QValueAxis*>(w.valueAxis))
-        linear->setTickInterval(tickStep(axis.maximum - axis.minimum));
-}
-
-QChartView* ChartPage::chartView(ChartId id) const
-{
-    flush(id);
-    return m_charts[slot(id)].view;
-}
-
-QChart* ChartPage::chart(ChartId id) const
-{
-    flush(id);
-    return m_charts[slot(id)].chart;
-}
-
-QLineSeries* ChartPage::lineSeries(ChartId id, int i) const
-{
-    flush(id);
-    const ChartWidgets& w = m_charts[slot(id)];
-    if (i < 0 || i >= static_cast<int>(w.lines.size()))
-        return nullptr;
-    return w.lines[static_cast<std::size_t>(i)];
 }
 
 QListWidget* ChartPage::checkList(ChartList list) const { return m_lists[slot(list)].list; }

@@ -1,8 +1,8 @@
 #pragma once
 // The page "グラフ" (TabSheet42): PageControl14 with the odds, vote-share and win–place
-// difference pages, each chart a QChartView with one QLineSeries per series of the
-// chart model. Everything shown comes from ChartModel; every click, tick and slider
-// move goes to the model's handler of the same name.
+// difference pages, each chart a ChartWidget over its state in the chart model.
+// Everything shown comes from ChartModel; every click, tick and slider move goes to the
+// model's handler of the same name.
 
 #include <QWidget>
 
@@ -11,14 +11,9 @@
 
 #include "presentation/chart_model.h"
 
-class QAbstractAxis;
 class QButtonGroup;
-class QCategoryAxis;
-class QChart;
-class QChartView;
 class QGroupBox;
 class QLabel;
-class QLineSeries;
 class QListWidget;
 class QRadioButton;
 class QSlider;
@@ -26,6 +21,8 @@ class QTabWidget;
 class QVBoxLayout;
 
 namespace tidemark::gui {
+
+class ChartWidget;
 
 class ChartPage : public QWidget, public presentation::ChartObserver {
     Q_OBJECT
@@ -36,10 +33,7 @@ public:
     // Everything again from the model: lists, groups, sliders, every chart.
     void refresh();
 
-    QChartView* chartView(presentation::ChartId chart) const;
-    QChart* chart(presentation::ChartId chart) const;
-    // The line of model series `index` (0-based) of a chart.
-    QLineSeries* lineSeries(presentation::ChartId chart, int index) const;
+    ChartWidget* chart(presentation::ChartId chart) const { return m_charts[slot(chart)]; }
     QListWidget* checkList(presentation::ChartList list) const;
     // RadioGroup6 / RadioGroup9: the horse selectors.
     QButtonGroup* horseGroup(presentation::ChartList list) const;
@@ -59,14 +53,6 @@ public:
     void controlsChanged() override;
 
 private:
-    struct ChartWidgets {
-        QChartView* view = nullptr;
-        QChart* chart = nullptr;
-        QCategoryAxis* timeAxis = nullptr;
-        QAbstractAxis* valueAxis = nullptr;
-        bool valueAxisLogarithmic = false;
-        std::vector<QLineSeries*> lines;
-    };
     struct ListWidgets {
         QListWidget* list = nullptr;
         QGroupBox* radioBox = nullptr;   // RadioGroup6 / RadioGroup9
@@ -84,24 +70,15 @@ private:
     QWidget* buildChartTab(presentation::ChartId chart, presentation::ChartList list);
     QWidget* buildCheckList(presentation::ChartList list);
     QWidget* buildHorseGroup(presentation::ChartList list);
-    QChartView* buildChart(presentation::ChartId chart);
+    ChartWidget* buildChart(presentation::ChartId chart);
 
-    // A chart that is not on screen is brought up to date when it is shown or read
-    // through the accessors: a race opening changes every chart several times, and
-    // laying out eleven charts of hundreds of points each is most of a race switch.
-    enum Pending : unsigned char { kSeriesPending = 1, kAxisPending = 2 };
-    void chartPending(presentation::ChartId chart, unsigned char what);
-    void flush(presentation::ChartId chart) const;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-    void showSeries(presentation::ChartId chart);
-    void showAxis(presentation::ChartId chart);
-    void showTimeAxis(ChartWidgets& w);
     void showList(presentation::ChartList list);
     void showHorseGroup(presentation::ChartList list);
 
     presentation::ChartModel& m_model;
-    std::array<ChartWidgets, 11> m_charts;
+    // A chart lays itself out when it is painted: the charts not in front cost nothing
+    // at a race opening.
+    std::array<ChartWidget*, 11> m_charts{};
     std::array<ListWidgets, 11> m_lists;
     std::array<QSlider*, 3> m_sliders{};
     std::array<QLabel*, 3> m_maxLabels{};
@@ -109,7 +86,6 @@ private:
     std::array<QGroupBox*, 3> m_axisBoxes{};
     QButtonGroup* m_modeGroup = nullptr;
     bool m_updating = false; // the view is writing the model's state into its widgets
-    std::array<unsigned char, 11> m_pending{};
 };
 
 } // namespace tidemark::gui

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "analytics/season_reader.h"
+#include "presentation/return_curve_chart.h"
 #include "records/keiba_func_nv.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
@@ -102,6 +103,7 @@ BacktestFormModel::BacktestFormModel(Host& host, IniFile& settings, store::Store
     for (const RuleItem& r : rules())
         m_ruleCombo.items.push_back(r.caption);
     m_ruleCombo.itemIndex = 0;
+    m_returnChart = returnCurveChart({}, texts().chartTitle, texts().chartAxis);
     for (TextGrid* g : {&m_summary, &m_tracks, &m_bands, &m_bets}) {
         g->setFixedRows(g == &m_summary ? 0 : 1);
         g->setFixedCols(0);
@@ -412,6 +414,7 @@ void BacktestFormModel::showResult()
         net += static_cast<double>(race.payout - race.stake);
         m_curve.push_back(net);
     }
+    m_returnChart = returnCurveChart(m_curve, texts().chartTitle, texts().chartAxis);
     if (m_observer)
         m_observer->resultChanged();
 }

@@ -17,6 +17,7 @@
 #include "analytics/backtest.h"
 #include "host/host.h"
 #include "presentation/cell_style.h"
+#include "presentation/chart_state.h"
 #include "presentation/main_panel_model.h"
 #include "presentation/text_grid.h"
 #include "presentation/time_dialog_models.h"
@@ -129,6 +130,8 @@ public:
     // The cumulative return less the stake (yen) after each race with bets, in the order
     // the races were run.
     const std::vector<double>& ReturnCurve() const { return m_curve; }
+    // That curve as the window draws it.
+    const ChartState& ReturnChart() const { return m_returnChart; }
     // The style of a cell of one of the grids.
     CellStyle cellStyle(Grid which, int row, int col) const;
     // Opens the race of the bet in that row of the bets grid at the bet moment.
@@ -177,6 +180,7 @@ private:
     TextGrid m_bands{1, 8};
     TextGrid m_bets{1, 12};
     std::vector<double> m_curve;
+    ChartState m_returnChart;
 };
 
 } // namespace tidemark::presentation

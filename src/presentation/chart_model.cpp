@@ -201,6 +201,7 @@ ChartModel::ChartModel(Host& host, IniFile& ini) : m_host(host), m_ini(ini)
         }
         const bool share = std::find(kShareCharts.begin(), kShareCharts.end(), id) != kShareCharts.end();
         c.axis.title = text::sj(share ? "得票率" : "オッズ");
+        c.xAxis.title = timeAxisTitle();
         c.axis.automatic = id == ChartId::Chart12;
         c.background = (id == ChartId::Chart1 || id == ChartId::Chart6 || id == ChartId::Chart12)
             ? ChartBackground::Gradient
@@ -228,6 +229,7 @@ void ChartModel::empty()
 {
     m_snapshots.clear();
     m_timeLabels.clear();
+    showTimeLabels();
     for (ChartId id : kAllCharts) {
         for (ChartSeries& s : state(id).series)
             s.points.clear();
@@ -243,6 +245,14 @@ void ChartModel::setSnapshots(const analysis::SnapshotList& o1Snapshots)
     m_timeLabels.clear();
     for (const std::string& s : m_snapshots)
         m_timeLabels.push_back(analysis::hourMinuteText(s));
+    showTimeLabels();
+}
+
+// Every chart runs over the same snapshots.
+void ChartModel::showTimeLabels()
+{
+    for (ChartId id : kAllCharts)
+        state(id).xAxis.labels = m_timeLabels;
 }
 
 ChartRedraw ChartModel::redrawHandler()
@@ -371,6 +381,7 @@ void ChartModel::refillDifferenceChart()
         s.inLegend = false;
         s.points.clear();
     }
+    c.valueDecimals = m_differenceMode == 1 ? 0 : 1; // popularities are whole numbers
     const int items = std::min(list.count(), static_cast<int>(c.series.size()));
     for (int i = 1; i <= items; ++i) {
         ChartSeries& s = c.series[static_cast<std::size_t>(i - 1)];

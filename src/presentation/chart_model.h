@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "analysis/snapshot_series.h"
-#include "presentation/cell_style.h"
 #include "presentation/chart_selections.h"
+#include "presentation/chart_state.h"
 
 namespace tidemark {
 class Host;
@@ -40,53 +40,6 @@ inline constexpr std::array<ChartId, 5> kShareCharts{ChartId::Chart6, ChartId::C
 
 // "Chart1" … "Chart12".
 const char* chartName(ChartId chart);
-
-struct ChartPoint {
-    int x = 0;         // snapshot index in the race's series
-    double y = 0.0;
-    std::string label; // "hh:nn" of the snapshot
-    bool operator==(const ChartPoint&) const = default;
-};
-
-struct ChartSeries {
-    std::string title; // CP932: "1" … "18", "1-1" … "8-8", "最高", "最低"
-    Rgb colour;
-    int lineWidth = 1; // pixels
-    bool inLegend = false;
-    std::vector<ChartPoint> points;
-};
-
-// The vertical axis as it is to be drawn: the range is always concrete (the model decides
-// the logarithmic floor and the automatic range), so the view only applies it.
-struct ChartAxis {
-    std::string title; // CP932: "オッズ" or "得票率"
-    bool logarithmic = false;
-    bool automatic = false; // Chart12: the bottom follows the data
-    double minimum = 0.0;
-    double maximum = 1000.0;
-};
-
-enum class ChartBackground {
-    White,
-    Gradient, // #FF8080 plotting area in a #0080FF frame, shading towards #FFE0DF
-};
-
-struct ChartState {
-    std::vector<ChartSeries> series;
-    ChartAxis axis;
-    ChartBackground background = ChartBackground::White;
-};
-
-// Colours of the plotting area of Chart1, Chart6 and Chart12.
-inline constexpr Rgb kChartPlotColour{0xFF8080};
-inline constexpr Rgb kChartFrameColour{0x0080FF};
-inline constexpr Rgb kChartGradientColour{0xFFE0DF};
-
-// A logarithmic axis cannot reach 0: its bottom is 1 on the odds charts (no odds are
-// below 1.0) and 0.1 on the vote-share and difference charts. A maximum not above the
-// floor shows one decade above it.
-inline constexpr double kOddsLogFloor = 1.0;
-inline constexpr double kShareLogFloor = 0.1;
 
 struct ChartSlider {
     int position = 0;
@@ -155,7 +108,7 @@ public:
     const ChartSelections& selections() const { return m_selections; }
     ChartSelections& selections() { return m_selections; }
     const analysis::SnapshotList& snapshots() const { return m_snapshots; }
-    // The horizontal axis: "hh:nn" of every snapshot, x = index.
+    // The horizontal axis of every chart: "hh:nn" of every snapshot, x = index.
     const std::vector<std::string>& timeLabels() const { return m_timeLabels; }
 
     const ChartSlider& TrackBar1() const { return m_sliders[0]; }
@@ -199,6 +152,7 @@ private:
     void refillDifferenceChart();
     void applyAxis(AxisGroup group);
     void applyAutomaticAxis();
+    void showTimeLabels();
     void sliderChanged(AxisGroup group, int position);
     void axisKindChanged(AxisGroup group, int index);
     void writeSetting(AxisGroup group, bool kind, int value);

@@ -16,19 +16,19 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QImage>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
-#include <QtCharts/QChart>
-#include <QtCharts/QChartView>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "analytics/season_store_fixture.h"
+#include "gui/chart_widget.h"
 #include "gui/grid_table_model.h"
 #include "gui/grid_view.h"
 #include "gui/main_form.h"
@@ -114,15 +114,23 @@ TEST_F(BacktestFormTest, ARunFromTheMenuToTheBetsAndBackToTheMainWindow)
     EXPECT_EQ(cell(form.BetGrid, 1, 10), u("的中"));
     EXPECT_EQ(cell(form.TrackGrid, 3, 0), u("合計"));
     EXPECT_EQ(cell(form.SummaryGrid, 0, 0), u("ルール"));
-    ASSERT_EQ(form.returnSeries()->count(), 3); // the start and two races
-    EXPECT_EQ(form.returnSeries()->at(1).y(), 550.0);
-    EXPECT_EQ(form.returnSeries()->at(2).y(), 450.0);
-
-    // Round marks of the curve's axes: races 0-2, yen 0-700 by 100.
-    const QList<QAbstractAxis*> axes = form.ReturnChart->chart()->axes();
-    ASSERT_EQ(axes.size(), 2);
-    EXPECT_EQ(qobject_cast<QValueAxis*>(axes[1])->max(), 700.0);
-    EXPECT_EQ(qobject_cast<QValueAxis*>(axes[1])->tickCount(), 8);
+    // The curve: the start and two races, on round marks through 0 (races 0-2, yen 0-700).
+    presentation::ChartCanvas& curve = form.ReturnChart->canvas();
+    ASSERT_EQ(curve.lines().at(0).size(), 3u);
+    const presentation::ChartLayout& L = curve.layout();
+    EXPECT_DOUBLE_EQ(L.yMaximum, 700.0);
+    EXPECT_NEAR(curve.lines()[0][1].y, L.yPixel(550.0), 1e-9);
+    const QImage shot = form.ReturnChart->grab().toImage();
+    const QColor at = shot.pixelColor(static_cast<int>(L.xPixel(1)), static_cast<int>(std::lround(L.yPixel(550.0))));
+    EXPECT_GT(at.red(), 150);
+    EXPECT_LT(at.green(), 80);
+    // Under the pointer: the race and the return after it.
+    QMouseEvent move(QEvent::MouseMove, QPointF(L.xPixel(2), L.plot.y + 10), QPointF(), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(form.ReturnChart, &move);
+    ASSERT_TRUE(curve.hover().active);
+    ASSERT_EQ(curve.hover().rows.size(), 1u);
+    EXPECT_EQ(curve.hover().rows[0].value, "450");
     QApplication::processEvents(); // the chart lays itself out again
     if (const char* dir = std::getenv("TIDEMARK_SCREENSHOT_DIR"))
         form.grab().save(QString::fromLocal8Bit(dir) + u("/window_backtest_test.png"));

@@ -4,25 +4,22 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCategoryAxis>
-#include <QChart>
-#include <QChartView>
+#include <QImage>
 #include <QLabel>
-#include <QLegend>
-#include <QLegendMarker>
-#include <QLineSeries>
 #include <QListWidget>
-#include <QLogValueAxis>
+#include <QMouseEvent>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTabWidget>
-#include <QValueAxis>
+#include <QTest>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
+#include "gui/chart_widget.h"
 #include "gui_test_app.h"
 #include "records/record_builder.h"
 #include "settings/ini_file.h"
@@ -38,7 +35,7 @@ using presentation::ChartList;
 using presentation::ChartModel;
 
 // Twelve snapshots 10:00-10:55 of a ten-horse race whose odds drift apart; horse 7 is
-// scratched before the sale.
+// scratched before the sale. Horses 1, 4 and 10 stay at 3.5, 8.0 and 17.0.
 analysis::SnapshotList drifting()
 {
     analysis::SnapshotList list;
@@ -63,6 +60,34 @@ analysis::SnapshotList drifting()
     return list;
 }
 
+// Brings the tab holding `w` to the front, every page control on the way.
+void bringToFront(QWidget* w, QWidget* top)
+{
+    for (; w && w != top; w = w->parentWidget())
+        if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr))
+            if (tabs->indexOf(w) >= 0)
+                tabs->setCurrentWidget(w);
+}
+
+// Whether a pixel within `reach` of (x, y) is within `tolerance` of `colour` per channel.
+bool colourNear(const QImage& image, double x, double y, QColor colour, int reach = 1, int tolerance = 40)
+{
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx) {
+            const QColor c = image.pixelColor(static_cast<int>(std::lround(x)) + dx, static_cast<int>(std::lround(y)) + dy);
+            if (std::abs(c.red() - colour.red()) <= tolerance && std::abs(c.green() - colour.green()) <= tolerance
+                && std::abs(c.blue() - colour.blue()) <= tolerance)
+                return true;
+        }
+    return false;
+}
+
+void sendMouseMove(QWidget* w, QPointF at)
+{
+    QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+}
+
 class ChartPageTest : public ::testing::Test {
 protected:
     void SetUp() override { testing::guiApp(); }
@@ -71,84 +96,152 @@ protected:
     testing::RecordingHost host;
 };
 
-TEST_F(ChartPageTest, LinesFollowTheModel)
+TEST_F(ChartPageTest, ControlsForwardToTheModelAndTheChartsFollow)
 {
     ChartModel model(host, ini);
     model.fill(drifting(), 10);
     ChartPage page(model);
     page.resize(900, 600);
-    page.show(); // legend markers report visible only on a shown chart
-
-    for (ChartId id : presentation::kAllCharts) {
-        const presentation::ChartState& state = model.chart(id);
-        QChart* chart = page.chart(id);
-        ASSERT_NE(chart, nullptr);
-        ASSERT_EQ(chart->series().size(), static_cast<qsizetype>(state.series.size())) << presentation::chartName(id);
-        for (int i = 0; i < static_cast<int>(state.series.size()); ++i) {
-            const presentation::ChartSeries& s = state.series[static_cast<std::size_t>(i)];
-            QLineSeries* line = page.lineSeries(id, i);
-            EXPECT_EQ(line->pen().color().name(QColor::HexRgb).toUpper().toStdString(), s.colour.hex());
-            EXPECT_EQ(line->pen().width(), s.lineWidth);
-            EXPECT_EQ(line->count(), static_cast<int>(s.points.size()));
-            // A marker reports visible only on the chart of the tab in front.
-            if (!s.inLegend || id == ChartId::Chart1) {
-                EXPECT_EQ(chart->legend()->markers(line).at(0)->isVisible(), s.inLegend);
-            }
-        }
-    }
-    EXPECT_EQ(page.lineSeries(ChartId::Chart1, 0)->count(), 12);
-    EXPECT_EQ(page.lineSeries(ChartId::Chart1, 6)->count(), 0); // scratched
-    EXPECT_FALSE(page.chart(ChartId::Chart1)->legend()->markers(page.lineSeries(ChartId::Chart1, 10)).at(0)->isVisible());
-    EXPECT_EQ(page.lineSeries(ChartId::Chart1, 0)->at(3), QPointF(3, model.chart(ChartId::Chart1).series[0].points[3].y));
-
-    auto* time = qobject_cast<QCategoryAxis*>(page.chart(ChartId::Chart2)->axes(Qt::Horizontal).at(0));
-    ASSERT_NE(time, nullptr);
-    EXPECT_EQ(time->categoriesLabels().front(), QStringLiteral("10:00"));
-    EXPECT_EQ(time->categoriesLabels().back(), QStringLiteral("10:55"));
-    EXPECT_EQ(time->titleText(), QString::fromUtf8("時間"));
-    // Odds charts start logarithmic, vote shares normal (the defaults).
-    EXPECT_NE(qobject_cast<QLogValueAxis*>(page.chart(ChartId::Chart1)->axes(Qt::Vertical).at(0)), nullptr);
-    auto* share = qobject_cast<QValueAxis*>(page.chart(ChartId::Chart6)->axes(Qt::Vertical).at(0));
-    ASSERT_NE(share, nullptr);
-    EXPECT_DOUBLE_EQ(share->max(), 50.0);
-    EXPECT_EQ(share->titleText(), QString::fromUtf8("得票率"));
-}
-
-TEST_F(ChartPageTest, ControlsForwardToTheModel)
-{
-    ChartModel model(host, ini);
-    model.fill(drifting(), 10);
-    ChartPage page(model);
+    page.show();
+    ChartWidget* win = page.chart(ChartId::Chart1);
+    ASSERT_NE(win, nullptr);
+    EXPECT_EQ(win->objectName(), QStringLiteral("Chart1"));
+    EXPECT_EQ(win->canvas().layout().legendEntries.size(), 10u);
+    EXPECT_FALSE(win->canvas().lines()[0].empty());
 
     QListWidget* list = page.checkList(ChartList::CheckListBox1);
     ASSERT_EQ(list->count(), 10);
     EXPECT_EQ(list->item(9)->text(), QString::fromUtf8("10番"));
     list->item(0)->setCheckState(Qt::Unchecked);
     EXPECT_FALSE(model.selections().CheckListBox1.checked[0]);
-    EXPECT_EQ(page.lineSeries(ChartId::Chart1, 0)->count(), 0);
+    EXPECT_TRUE(win->canvas().lines()[0].empty());
+    // "全選択" and "全クリア" under the list.
+    QPushButton* all = nullptr;
+    QPushButton* none = nullptr;
+    for (QPushButton* b : list->parentWidget()->findChildren<QPushButton*>()) {
+        if (b->text() == QString::fromUtf8("全選択"))
+            all = b;
+        if (b->text() == QString::fromUtf8("全クリア"))
+            none = b;
+    }
+    ASSERT_TRUE(all && none);
+    none->click();
+    EXPECT_EQ(list->item(3)->checkState(), Qt::Unchecked);
+    EXPECT_TRUE(win->canvas().lines()[3].empty());
+    all->click();
+    EXPECT_TRUE(model.selections().CheckListBox1.allChecked());
+    EXPECT_FALSE(win->canvas().lines()[0].empty());
 
     page.slider(AxisGroup::Odds)->setValue(200);
     EXPECT_EQ(model.TrackBar1().position, 200);
     EXPECT_EQ(page.maxYLabel(AxisGroup::Odds)->text(), QStringLiteral("200"));
     EXPECT_EQ(ini.readInteger("Graph", "Ymax1", 0), 200);
-    EXPECT_DOUBLE_EQ(qobject_cast<QLogValueAxis*>(page.chart(ChartId::Chart4)->axes(Qt::Vertical).at(0))->max(), 200.0);
+    EXPECT_DOUBLE_EQ(page.chart(ChartId::Chart4)->canvas().layout().yMaximum, 200.0);
+    EXPECT_TRUE(page.chart(ChartId::Chart4)->canvas().layout().logarithmic);
 
     page.axisKindGroup(AxisGroup::Odds)->button(0)->click();
     EXPECT_EQ(ini.readInteger("Graph", "LogAxisY1", 9), 0);
-    EXPECT_NE(qobject_cast<QValueAxis*>(page.chart(ChartId::Chart5)->axes(Qt::Vertical).at(0)), nullptr);
+    EXPECT_FALSE(page.chart(ChartId::Chart5)->canvas().layout().logarithmic);
+    page.slider(AxisGroup::Share)->setValue(30);
+    EXPECT_DOUBLE_EQ(page.chart(ChartId::Chart9)->canvas().layout().yMaximum, 30.0);
+    page.axisKindGroup(AxisGroup::Share)->button(1)->click();
+    EXPECT_TRUE(page.chart(ChartId::Chart10)->canvas().layout().logarithmic);
+    // The difference chart's axis kind has no visible group; its handler still works.
+    EXPECT_FALSE(page.axisKindGroup(AxisGroup::Difference)->button(0)->isVisible());
+    page.axisKindGroup(AxisGroup::Difference)->button(1)->click();
+    EXPECT_EQ(ini.readInteger("Graph", "LogAxisY4", 9), 1);
+    page.slider(AxisGroup::Difference)->setValue(70);
+    EXPECT_DOUBLE_EQ(page.chart(ChartId::Chart12)->canvas().layout().yMaximum, 70.0);
 
     QButtonGroup* horses = page.horseGroup(ChartList::RadioGroup6);
     ASSERT_EQ(horses->buttons().size(), 10);
-    horses->button(2)->click();
-    EXPECT_EQ(model.selections().RadioGroup6.itemIndex, 2);
-    EXPECT_EQ(page.lineSeries(ChartId::Chart5, 0)->count(), 12);
+    horses->button(6)->click(); // scratched: no lines
+    EXPECT_EQ(model.selections().RadioGroup6.itemIndex, 6);
+    EXPECT_TRUE(page.chart(ChartId::Chart5)->canvas().lines()[0].empty());
+    page.horseGroup(ChartList::RadioGroup9)->button(2)->click();
+    EXPECT_EQ(model.selections().RadioGroup9.itemIndex, 2);
+    EXPECT_EQ(page.chart(ChartId::Chart9)->canvas().lines()[0].size(), 12u);
 
     page.RadioGroup2()->button(1)->click();
     EXPECT_EQ(model.RadioGroup2Index(), 1);
-    EXPECT_EQ(page.lineSeries(ChartId::Chart12, 0)->at(0).y(), 0.0); // popularity 1 against 1
+    EXPECT_EQ(model.chart(ChartId::Chart12).series[0].points[0].y, 0.0); // popularity 1 against 1
 
     model.empty();
-    EXPECT_EQ(page.lineSeries(ChartId::Chart2, 0)->count(), 0);
+    EXPECT_TRUE(page.chart(ChartId::Chart2)->canvas().lines()[0].empty());
+    EXPECT_TRUE(page.chart(ChartId::Chart2)->canvas().layout().xMarks.empty());
+}
+
+// The picture of the win chart has each ticked horse's colour where its line must be and
+// none where an unticked horse's line would be; the still picture follows the model also
+// for a chart changed while it was not in front.
+TEST_F(ChartPageTest, ThePictureShowsTheTickedLinesOnly)
+{
+    ChartModel model(host, ini);
+    model.fill(drifting(), 10);
+    model.CheckListBoxClickCheck(ChartList::CheckListBox1, 9, false); // horse 10 (fuchsia) unticked
+    ChartPage page(model);
+    page.resize(1000, 620);
+    page.show();
+    ChartWidget* chart = page.chart(ChartId::Chart1);
+    ASSERT_TRUE(chart->isVisible());
+    const presentation::ChartLayout& L = chart->canvas().layout();
+    const double x = L.xPixel(1);
+
+    QImage shot = chart->grab().toImage();
+    EXPECT_TRUE(colourNear(shot, x, L.yPixel(3.5), QColor(0xFF, 0x00, 0x00)));  // horse 1
+    EXPECT_TRUE(colourNear(shot, x, L.yPixel(8.0), QColor(0xFF, 0xFF, 0x00)));  // horse 4, 2 pixels wide
+    EXPECT_FALSE(colourNear(shot, x, L.yPixel(17.0), QColor(0xFF, 0x00, 0xFF), 2)); // horse 10 unticked
+    // The shaded plotting area in its blue frame.
+    EXPECT_TRUE(colourNear(shot, 2, 2, QColor(0x00, 0x80, 0xFF), 0, 2));
+    EXPECT_TRUE(colourNear(shot, L.plot.x + 2, L.plot.y + 2, QColor(0xFF, 0x80, 0x80), 0, 12));
+
+    // Horse 1 emphasised from its legend entry: horse 4's line fades, horse 1's stays.
+    const presentation::ChartLegendEntry& first = L.legendEntries.front();
+    QTest::mouseClick(chart, Qt::LeftButton, {},
+                      QPoint(static_cast<int>(first.rect.x + first.rect.width / 2), static_cast<int>(first.rect.y + first.rect.height / 2)));
+    EXPECT_EQ(chart->canvas().emphasised(), 0);
+    shot = chart->grab().toImage();
+    EXPECT_TRUE(colourNear(shot, x, L.yPixel(3.5), QColor(0xFF, 0x00, 0x00)));
+    EXPECT_FALSE(colourNear(shot, x, L.yPixel(8.0), QColor(0xFF, 0xFF, 0x00), 1, 60));
+
+    // Changed while the vote-share page is in front, the win chart shows the change.
+    page.PageControl14->setCurrentIndex(1);
+    QApplication::processEvents();
+    model.ClearAllClick(ChartList::CheckListBox1);
+    page.PageControl14->setCurrentIndex(0);
+    QApplication::processEvents();
+    shot = chart->grab().toImage();
+    EXPECT_FALSE(colourNear(shot, x, L.yPixel(3.5), QColor(0xFF, 0x00, 0x00), 2));
+}
+
+// Under the pointer: the crosshair at the nearest snapshot with the values there; the
+// read-out goes with the pointer; a click on a line emphasises it until clicked again.
+TEST_F(ChartPageTest, PointerReadsOutAndClicksEmphasise)
+{
+    ChartModel model(host, ini);
+    model.fill(drifting(), 10);
+    ChartPage page(model);
+    page.resize(1000, 620);
+    page.show();
+    ChartWidget* chart = page.chart(ChartId::Chart1);
+    const presentation::ChartLayout& L = chart->canvas().layout();
+    sendMouseMove(chart, QPointF(L.xPixel(4) + 3, L.plot.y + 20));
+    const presentation::ChartHover& hover = chart->canvas().hover();
+    ASSERT_TRUE(hover.active);
+    EXPECT_EQ(hover.heading, "10:20");
+    ASSERT_EQ(hover.rows.size(), 9u); // ten horses, one scratched
+    EXPECT_EQ(hover.rows.front().title, "10");
+    const QImage shot = chart->grab().toImage();
+    EXPECT_TRUE(colourNear(shot, hover.box.x + hover.box.width / 2, hover.box.y + 1, QColor(0xFF, 0xFF, 0xE1), 0, 4));
+
+    QTest::mouseClick(chart, Qt::LeftButton, {}, QPoint(static_cast<int>(L.xPixel(2)), static_cast<int>(L.yPixel(3.5))));
+    EXPECT_EQ(chart->canvas().emphasised(), 0);
+    QTest::mouseClick(chart, Qt::LeftButton, {}, QPoint(static_cast<int>(L.xPixel(2)), static_cast<int>(L.yPixel(3.5))));
+    EXPECT_EQ(chart->canvas().emphasised(), -1);
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(chart, &leave);
+    EXPECT_FALSE(chart->canvas().hover().active);
 }
 
 TEST_F(ChartPageTest, RendersOffScreen)
@@ -167,49 +260,9 @@ TEST_F(ChartPageTest, RendersOffScreen)
         EXPECT_FALSE(shot.isNull());
         EXPECT_TRUE(shot.save(QString::fromStdString((folder / ("chart_page_" + std::to_string(tab) + ".png")).string())));
     }
-    page.PageControl14->setCurrentIndex(0);
-    page.PageControl15->setCurrentIndex(3);
+    bringToFront(page.chart(ChartId::Chart2), &page);
     QApplication::processEvents();
-    EXPECT_TRUE(page.grab().save(QString::fromStdString((folder / "chart_page_compare.png").string())));
-}
-
-} // namespace
-} // namespace tidemark::gui
-
-namespace tidemark::gui {
-namespace {
-
-// Charts off screen are brought up to date when they come into view: a race opened
-// while another page is in front shows its own lines on the chart page, not the last
-// race's, and a chart brought to the front follows the model.
-TEST_F(ChartPageTest, ChartsOffScreenCatchUpWhenShown)
-{
-    ChartModel model(host, ini);
-    ChartPage page(model);
-    page.resize(900, 600);
-    page.show();
-    QChartView* view = nullptr;
-    for (QChartView* v : page.findChildren<QChartView*>())
-        if (v->chart()->objectName() == QStringLiteral("Chart2"))
-            view = v;
-    ASSERT_NE(view, nullptr);
-    ASSERT_FALSE(view->isVisible()); // the win chart is the tab in front
-    const auto firstLine = [view] { return qobject_cast<QLineSeries*>(view->chart()->series().at(0)); };
-
-    model.fill(drifting(), 10);
-    EXPECT_EQ(firstLine()->count(), 0); // not laid out while hidden
-    // The bracket quinella tab in front: its chart shows the model's points.
-    for (QWidget* w = view; w && w != &page; w = w->parentWidget())
-        if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr))
-            if (tabs->indexOf(w) >= 0)
-                tabs->setCurrentWidget(w);
-    ASSERT_TRUE(view->isVisible());
-    EXPECT_EQ(firstLine()->count(), static_cast<int>(model.chart(ChartId::Chart2).series[0].points.size()));
-    EXPECT_GT(firstLine()->count(), 0);
-
-    // Shown, it follows every change at once.
-    model.ClearAllClick(ChartList::CheckListBox7);
-    EXPECT_EQ(firstLine()->count(), 0);
+    EXPECT_TRUE(page.grab().save(QString::fromStdString((folder / "chart_page_bracket.png").string())));
 }
 
 } // namespace

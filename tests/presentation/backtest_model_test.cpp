@@ -93,6 +93,14 @@ TEST_F(BacktestModelTest, ARunOnItsWorkerFillsTheGridsAndTheCurve)
                                                          "テストホース3", "   6.5", " 2", " 1", "的中", "650"}));
     EXPECT_EQ(rowOf(bets, 2)[10], "");
     EXPECT_EQ(model.ReturnCurve(), (std::vector<double>{550.0, 450.0}));
+    // As drawn: from 0 before the first race, on a round range through 0.
+    const ChartState& chart = model.ReturnChart();
+    ASSERT_EQ(chart.series.size(), 1u);
+    EXPECT_EQ(chart.series[0].points.size(), 3u);
+    EXPECT_EQ(chart.series[0].points[2].y, 450.0);
+    EXPECT_EQ(chart.axis.minimum, 0.0);
+    EXPECT_EQ(chart.axis.maximum, 700.0);
+    EXPECT_EQ(chart.xAxis.maximum, 2);
 
     const TextGrid& tracks = model.grid(Grid::Tracks);
     ASSERT_EQ(tracks.rowCount(), 4);
