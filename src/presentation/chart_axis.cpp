@@ -128,9 +128,14 @@ std::vector<int> thinTimeLabels(const std::vector<std::string>& labels, double s
         if (skipped * 5 <= candidates)
             break;
     }
-    // The latest announcement is the one a bettor looks for.
-    if (chosen.back() != n - 1 && fits(chosen.back(), n - 1))
-        chosen.push_back(n - 1);
+    // The latest announcement is the one a bettor looks for: it is written, in place of
+    // the label before it where both do not fit.
+    if (chosen.back() != n - 1) {
+        if (fits(chosen.back(), n - 1))
+            chosen.push_back(n - 1);
+        else if (chosen.size() >= 2 && fits(chosen[chosen.size() - 2], n - 1))
+            chosen.back() = n - 1;
+    }
     return chosen;
 }
 

@@ -46,7 +46,7 @@ AxisRange roundRange(double low, double high, double minimumSpan, int parts);
 
 // The snapshot times to write under a chart whose snapshots stand `spacing` pixels
 // apart, each label `thickness` pixels across: the first snapshot of each period of a
-// round number of minutes (1, 2, 5, 10, 15, 30 … the shortest for which they all fit),
+// round number of minutes (1, 2, 5, 10, 15, 30 … the shortest for which nearly all fit),
 // the first and the last snapshot, never two closer than `thickness`. Returns indexes
 // into `labels` ("hh:nn"), ascending.
 std::vector<int> thinTimeLabels(const std::vector<std::string>& labels, double spacing, double thickness);

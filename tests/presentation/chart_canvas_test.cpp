@@ -128,6 +128,8 @@ TEST(ChartAxisTest, TimeLabelsAreThinnedToRoundMinutesAndNeverOverlap)
     const std::vector<int> eve = thinTimeLabels(withEve, 5.0, 15.0);
     EXPECT_GE(eve.size(), 20u);
     EXPECT_TRUE(thinTimeLabels({}, 5.0, 15.0).empty());
+    // The latest time takes the place of a round one too close to it.
+    EXPECT_EQ(thinTimeLabels(everyMinute(10 * 60, 17), 5.0, 15.0), (std::vector<int>{0, 5, 10, 16}));
     EXPECT_EQ(thinTimeLabels({"??", "10:00"}, 20.0, 15.0), (std::vector<int>{0, 1}));
 }
 
@@ -189,6 +191,7 @@ TEST_F(ChartCanvasTest, LayoutKeepsLegendLabelsAndPlotApart)
     EXPECT_DOUBLE_EQ(L.yPixel(1.0), L.plot.bottom());
     EXPECT_DOUBLE_EQ(L.yPixel(500.0), L.plot.y);
     EXPECT_LT(L.valueTitle.x + measure.height() / 2.0, L.plot.x - measure.width("500"));
+    EXPECT_LT(L.zeroLine, 0.0);
 
     // 36 bracket pairs on a low chart: the legend takes columns, and stays inside.
     ChartCanvas bracket(model.chart(ChartId::Chart2), measure);
@@ -272,13 +275,19 @@ TEST_F(ChartCanvasTest, PointerReadsOutTheNearestSnapshot)
     EXPECT_TRUE(win.mouseLeave());
     EXPECT_FALSE(win.hover().active);
 
-    // The difference chart in "人気差" reads out whole numbers.
-    model.RadioGroup2Click(1);
+    // The difference chart's automatic bottom goes below 0, where the line of no
+    // difference is marked; in "人気差" it reads out whole numbers.
     ChartCanvas difference(model.chart(ChartId::Chart12), measure);
     difference.resize(900, 500);
+    EXPECT_LT(model.chart(ChartId::Chart12).axis.minimum, 0.0);
+    EXPECT_DOUBLE_EQ(difference.layout().zeroLine, difference.layout().yPixel(0.0));
     difference.mouseMove(difference.layout().xPixel(0), difference.layout().plot.y + 10);
     ASSERT_FALSE(difference.hover().rows.empty());
-    EXPECT_EQ(difference.hover().rows[0].value.find('.'), std::string::npos);
+    EXPECT_NE(difference.hover().rows[0].value.find('.'), std::string::npos);
+    model.RadioGroup2Click(1);
+    difference.stateChanged();
+    ASSERT_FALSE(difference.hover().rows.empty());
+    EXPECT_EQ(difference.hover().rows[0].value, "0");
 }
 
 TEST_F(ChartCanvasTest, AClickEmphasisesASeriesUntilClickedAgain)
