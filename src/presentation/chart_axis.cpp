@@ -56,7 +56,10 @@ std::vector<AxisTick> logTicks(double minimum, double maximum, double length, do
             const double v = m * std::pow(10.0, d);
             if (v < minimum * (1.0 - kSlack) || v > maximum * (1.0 + kSlack))
                 continue;
-            out.push_back({v, v >= 1.0 - kSlack ? axisLabel(v) : std::string()});
+            // "#,##0" would write a tick below 1 as 0, a value such an axis never
+            // shows: those get the one decimal place they need.
+            const int decimals = v >= 1.0 - kSlack ? 0 : static_cast<int>(std::ceil(-std::log10(v) - kSlack));
+            out.push_back({v, text::formatGrouped(v, 0, decimals)});
         }
     }
     return out;
