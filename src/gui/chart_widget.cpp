@@ -228,6 +228,13 @@ void ChartWidget::paintStill(QPainter& p)
             for (const ChartPixel& px : lines[i])
                 polyline.emplace_back(px.x, px.y);
             p.setPen(QPen(qcolour(style.colour, style.alpha), style.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            if (polyline.size() == 1) {
+                // One snapshot: a dot, which a line of one point would not show.
+                p.setBrush(qcolour(style.colour, style.alpha));
+                p.drawEllipse(polyline.front(), 2.0 + style.width / 2.0, 2.0 + style.width / 2.0);
+                p.setBrush(Qt::NoBrush);
+                continue;
+            }
             p.drawPolyline(polyline.data(), static_cast<int>(polyline.size()));
         }
     }

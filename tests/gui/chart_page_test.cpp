@@ -220,6 +220,11 @@ TEST_F(ChartPageTest, ThePictureShowsTheTickedLinesOnly)
     QApplication::processEvents();
     shot = chart->grab().toImage();
     EXPECT_FALSE(colourNear(shot, x, L.yPixel(3.5), QColor(0xFF, 0x00, 0x00), 2));
+
+    // A race of one announcement: each horse a dot.
+    model.fill({drifting().front()}, 10);
+    shot = chart->grab().toImage();
+    EXPECT_TRUE(colourNear(shot, L.xPixel(0), L.yPixel(3.5), QColor(0xFF, 0x00, 0x00)));
 }
 
 // Under the pointer: the crosshair at the nearest snapshot with the values there; the
