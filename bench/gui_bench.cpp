@@ -1,8 +1,9 @@
 // The main window off-screen over a day whose races 1 and 2 have 600 + 600 odds
 // announcements: a race switch with the quinella time-series page in front until the
-// window has painted it, and the peak memory of the process with such a race open.
-// Then the largest chart painted whole (36 lines of 600 points, logarithmic axis,
-// 1180 x 760) beside its floor, the same lines drawn with the same pens and nothing else.
+// window has painted it (and the same with the bracket-quinella chart in front), and
+// the peak memory of the process with such a race open. Then the largest chart painted
+// whole (36 lines of 600 points, logarithmic axis, 1180 x 760) beside its floor, the
+// same lines drawn with the same pens and nothing else.
 #include <benchmark/benchmark.h>
 
 #include "peak_memory.h"
@@ -137,7 +138,8 @@ struct Window {
     gui::QtHost qtHost;
     std::unique_ptr<gui::TMainForm> form;
 
-    bool open()
+    // `chart`: the chart of that name in front instead of the quinella grid.
+    bool open(const QString& chart = {})
     {
         model.create();
         form = std::make_unique<gui::TMainForm>(model, qtHost);
@@ -149,14 +151,18 @@ struct Window {
         model.panel().DateComboChange(0);
         if (form->TimeCombo->count() != kSnapshots)
             return false;
-        // The quinella page of "時系列ｵｯｽﾞ表" in front, every page control on its way to it.
-        QWidget* page = form->page(QStringLiteral("TabSheet26d"));
+        // The quinella page of "時系列ｵｯｽﾞ表" (or the chart) in front, every page control on
+        // its way to it.
+        QWidget* page = chart.isEmpty() ? form->page(QStringLiteral("TabSheet26d"))
+                                        : form->findChild<gui::ChartWidget*>(chart);
         if (!page)
             return false;
         for (QWidget* w = page; w && w != form.get(); w = w->parentWidget())
             if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr))
                 if (tabs->indexOf(w) >= 0)
                     tabs->setCurrentWidget(w);
+        if (!chart.isEmpty())
+            page->installEventFilter(&painter);
         for (gui::GridView* view : page->findChildren<gui::GridView*>())
             if (view->gridModel().gridId() == presentation::GridId::StringGrid7)
                 view->viewport()->installEventFilter(&painter);
@@ -250,6 +256,26 @@ void BM_WindowRaceSwitch(benchmark::State& state)
         state.SkipWithError("the race list does not show the race opened");
 }
 BENCHMARK(BM_WindowRaceSwitch)->Unit(benchmark::kMillisecond);
+
+// The same with the bracket-quinella odds chart in front (36 lines of 600 points), until
+// the chart is painted.
+void BM_WindowRaceSwitchChart(benchmark::State& state)
+{
+    app();
+    Window w;
+    if (!w.open(QStringLiteral("Chart2"))) {
+        state.SkipWithError("the window did not open the race on the chart");
+        return;
+    }
+    int race = 0;
+    for (auto _ : state) {
+        race = 1 - race;
+        w.model.panel().DatListClick(race);
+        if (!w.paint())
+            state.SkipWithError("the chart was not painted");
+    }
+}
+BENCHMARK(BM_WindowRaceSwitchChart)->Unit(benchmark::kMillisecond);
 
 // The bracket-quinella odds chart of a race of 600 announcements, every pair ticked:
 // its series (colours, widths, titles) from the chart model, lines that wander over
