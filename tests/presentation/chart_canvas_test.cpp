@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,9 @@ TEST(ChartAxisTest, NormalAxisTicksAreRoundWholeNumbers)
     EXPECT_EQ(labels(valueTicks(axis(0, 1000, false), 300, 60)).back(), "1,000");
     // "#,##0" has no decimals: a range of 1 is not cut finer than 1.
     EXPECT_EQ(values(valueTicks(axis(0, 1, false), 300, 26)), (std::vector<double>{0, 1}));
+    // Far from 0 a step vanishes in rounding; the ticks still end.
+    EXPECT_LE(valueTicks(axis(1e17, 1e17 + 64, false), 300, 26).size(), 13u);
+    EXPECT_TRUE(valueTicks(axis(0, std::numeric_limits<double>::infinity(), true), 300, 26).empty());
 }
 
 TEST(ChartAxisTest, LogarithmicTicksFollowTheRoomOfADecade)
