@@ -1,15 +1,23 @@
 // The main window off-screen over a day whose races 1 and 2 have 600 + 600 odds
 // announcements: a race switch with the quinella time-series page in front until the
-// window has painted it, and the peak memory of the process with such a race open.
+// window has painted it (and the same with the bracket-quinella chart in front), and
+// the peak memory of the process with such a race open. Then the largest chart painted
+// whole (36 lines of 600 points, logarithmic axis, 1180 x 760) beside its floor, the
+// same lines drawn with the same pens and nothing else.
 #include <benchmark/benchmark.h>
 
 #include "peak_memory.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QListWidget>
+#include <QPainter>
+#include <QPolygonF>
 #include <QTabWidget>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,15 +25,18 @@
 #include <string>
 #include <vector>
 
+#include "gui/chart_widget.h"
 #include "gui/grid_table_model.h"
 #include "gui/grid_view.h"
 #include "gui/main_form.h"
 #include "gui/qt_host.h"
 #include "host/silent_host.h"
+#include "presentation/chart_model.h"
 #include "presentation/main_window_model.h"
 #include "records/pair_index.h"
 #include "records/record_builder.h"
 #include "service/null_nv_link.h"
+#include "settings/ini_file.h"
 #include "store/store_layout.h"
 #include "text/cp932.h"
 #include "text/number_format.h"
@@ -127,7 +138,8 @@ struct Window {
     gui::QtHost qtHost;
     std::unique_ptr<gui::TMainForm> form;
 
-    bool open()
+    // `chart`: the chart of that name in front instead of the quinella grid.
+    bool open(const QString& chart = {})
     {
         model.create();
         form = std::make_unique<gui::TMainForm>(model, qtHost);
@@ -139,14 +151,18 @@ struct Window {
         model.panel().DateComboChange(0);
         if (form->TimeCombo->count() != kSnapshots)
             return false;
-        // The quinella page of "時系列ｵｯｽﾞ表" in front, every page control on its way to it.
-        QWidget* page = form->page(QStringLiteral("TabSheet26d"));
+        // The quinella page of "時系列ｵｯｽﾞ表" (or the chart) in front, every page control on
+        // its way to it.
+        QWidget* page = chart.isEmpty() ? form->page(QStringLiteral("TabSheet26d"))
+                                        : form->findChild<gui::ChartWidget*>(chart);
         if (!page)
             return false;
         for (QWidget* w = page; w && w != form.get(); w = w->parentWidget())
             if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr))
                 if (tabs->indexOf(w) >= 0)
                     tabs->setCurrentWidget(w);
+        if (!chart.isEmpty())
+            page->installEventFilter(&painter);
         for (gui::GridView* view : page->findChildren<gui::GridView*>())
             if (view->gridModel().gridId() == presentation::GridId::StringGrid7)
                 view->viewport()->installEventFilter(&painter);
@@ -240,5 +256,110 @@ void BM_WindowRaceSwitch(benchmark::State& state)
         state.SkipWithError("the race list does not show the race opened");
 }
 BENCHMARK(BM_WindowRaceSwitch)->Unit(benchmark::kMillisecond);
+
+// The same with the bracket-quinella odds chart in front (36 lines of 600 points), until
+// the chart is painted.
+void BM_WindowRaceSwitchChart(benchmark::State& state)
+{
+    app();
+    Window w;
+    if (!w.open(QStringLiteral("Chart2"))) {
+        state.SkipWithError("the window did not open the race on the chart");
+        return;
+    }
+    int race = 0;
+    for (auto _ : state) {
+        race = 1 - race;
+        w.model.panel().DatListClick(race);
+        if (!w.paint())
+            state.SkipWithError("the chart was not painted");
+    }
+}
+BENCHMARK(BM_WindowRaceSwitchChart)->Unit(benchmark::kMillisecond);
+
+// The bracket-quinella odds chart of a race of 600 announcements, every pair ticked:
+// its series (colours, widths, titles) from the chart model, lines that wander over
+// the logarithmic range as odds do.
+presentation::ChartState largestChart()
+{
+    const fs::path folder = fs::temp_directory_path() / "tidemark_gui_bench_chart";
+    fs::create_directories(folder);
+    QuietHost host;
+    IniFile ini(folder / "Tidemark2NV.ini");
+    presentation::ChartModel model(host, ini);
+    presentation::ChartState chart = model.chart(presentation::ChartId::Chart2);
+    fs::remove_all(folder);
+    chart.axis.logarithmic = true;
+    chart.axis.minimum = presentation::kOddsLogFloor;
+    chart.axis.maximum = 1000.0;
+    for (int j = 0; j < kSnapshots; ++j)
+        chart.xAxis.labels.push_back(text::formatZeroPad(8 + j / 60, 2) + ":" + text::formatZeroPad(j % 60, 2));
+    std::uint32_t seed = 12345;
+    for (std::size_t k = 0; k < chart.series.size(); ++k) {
+        presentation::ChartSeries& s = chart.series[k];
+        s.inLegend = true;
+        double odds = 3.0 + 12.0 * static_cast<double>(k);
+        for (int j = 0; j < kSnapshots; ++j) {
+            seed = seed * 1664525u + 1013904223u;
+            odds = std::clamp(odds * (0.97 + 0.06 * (seed >> 8) / 16777216.0), 1.1, 999.0);
+            s.points.push_back({j, odds, chart.xAxis.labels[static_cast<std::size_t>(j)]});
+        }
+    }
+    return chart;
+}
+
+constexpr int kChartWidth = 1180;
+constexpr int kChartHeight = 760;
+
+// The chart changed and is painted whole: laid out, its lines mapped, everything drawn.
+void BM_ChartPaint(benchmark::State& state)
+{
+    app();
+    const presentation::ChartState chart = largestChart();
+    gui::ChartWidget widget(chart);
+    widget.resize(kChartWidth, kChartHeight);
+    QImage surface(kChartWidth, kChartHeight, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        widget.stateChanged();
+        QPainter p(&surface);
+        widget.paintChart(p);
+    }
+    if (widget.canvas().lines().size() != 36 || widget.canvas().lines()[35].size() != kSnapshots)
+        state.SkipWithError("the chart did not draw every line");
+}
+BENCHMARK(BM_ChartPaint)->Unit(benchmark::kMillisecond);
+
+// The floor: the same 36 polylines, the same pens, antialiased and clipped to the same
+// plotting area, nothing else.
+void BM_ChartPaintFloor(benchmark::State& state)
+{
+    app();
+    const presentation::ChartState chart = largestChart();
+    gui::ChartWidget widget(chart);
+    widget.resize(kChartWidth, kChartHeight);
+    std::vector<QPolygonF> lines;
+    std::vector<QPen> pens;
+    for (std::size_t i = 0; i < widget.canvas().lines().size(); ++i) {
+        QPolygonF line;
+        for (const presentation::ChartPixel& px : widget.canvas().lines()[i])
+            line.append(QPointF(px.x, px.y));
+        lines.push_back(line);
+        const presentation::ChartSeries& s = chart.series[i];
+        pens.emplace_back(QColor(s.colour.red(), s.colour.green(), s.colour.blue()), s.lineWidth, Qt::SolidLine,
+                          Qt::RoundCap, Qt::RoundJoin);
+    }
+    const presentation::ChartRect& plot = widget.canvas().layout().plot;
+    QImage surface(kChartWidth, kChartHeight, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter p(&surface);
+        p.setClipRect(QRectF(plot.x - 1, plot.y - 1, plot.width + 2, plot.height + 2));
+        p.setRenderHint(QPainter::Antialiasing);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            p.setPen(pens[i]);
+            p.drawPolyline(lines[i]);
+        }
+    }
+}
+BENCHMARK(BM_ChartPaintFloor)->Unit(benchmark::kMillisecond);
 
 } // namespace

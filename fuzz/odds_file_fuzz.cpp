@@ -1,8 +1,9 @@
 // The odds-file loader over arbitrary files: a race card (part 0), its .nvO1 file
 // (part 1) and its .nvO2 file (part 2), then a settings byte (part 3). The series is
 // opened as the main window opens a race, the three time points analysed, the latest
-// moment loaded and analysed, the share change of the movers board taken, and the
-// export's reader run over the same files.
+// moment loaded and analysed, the share change of the movers board taken, the charts
+// filled and laid out with the pointer over them, and the export's reader run over the
+// same files.
 
 #include "analysis/race_calendar.h"
 #include "analysis/selected_moment.h"
@@ -11,14 +12,60 @@
 #include "analysis/three_point_analysis.h"
 #include "analytics/race_share_change.h"
 #include "fuzz_support.h"
+#include "presentation/chart_canvas.h"
+#include "presentation/chart_model.h"
 #include "results/specific_time_export.h"
 #include "text/cp932.h"
+#include "settings/ini_file.h"
 #include "text/file_io.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
 using namespace tidemark;
+
+namespace {
+
+struct FixedMeasure : presentation::ChartTextMeasure {
+    double width(const std::string& s) const override { return 7.0 * static_cast<double>(s.size()); }
+    double height() const override { return 13.0; }
+};
+
+// Every chart of the race on a surface whose size and pointer come from the flags: the
+// times never overlap, the read-out is sorted and inside the surface, the lines stay
+// finite.
+void chartsOf(const analysis::SnapshotList& o1, int runners, unsigned f, const std::filesystem::path& folder)
+{
+    SilentHost host;
+    IniFile ini(folder / "charts.ini");
+    presentation::ChartModel model(host, ini);
+    model.fill(o1, std::clamp(runners, 0, 18));
+    model.RadioGroup12Click(static_cast<int>(f & 1));
+    model.RadioGroup2Click(static_cast<int>((f >> 1) & 1));
+    const FixedMeasure measure;
+    for (presentation::ChartId id : presentation::kAllCharts) {
+        presentation::ChartCanvas canvas(model.chart(id), measure);
+        canvas.resize(40.0 + f * 5, 30.0 + (f * 7) % 700);
+        const presentation::ChartLayout& L = canvas.layout();
+        for (std::size_t k = 1; k < L.xMarks.size(); ++k)
+            if (L.xMarks[k].position - L.xMarks[k - 1].position < measure.height())
+                fuzz::broken("two time labels overlap");
+        for (const std::vector<presentation::ChartPixel>& line : canvas.lines())
+            for (const presentation::ChartPixel& p : line)
+                if (!std::isfinite(p.x) || !std::isfinite(p.y))
+                    fuzz::broken("a line point off the numbers");
+        canvas.mouseMove(L.plot.x + L.plot.width * (f % 11) / 10.0, L.plot.y + L.plot.height / 2.0);
+        const presentation::ChartHover& hover = canvas.hover();
+        for (std::size_t k = 1; k < hover.rows.size(); ++k)
+            if (hover.rows[k].y < hover.rows[k - 1].y - 1e-6)
+                fuzz::broken("the read-out is not highest first");
+        canvas.click(L.plot.x + L.plot.width / 2.0, L.plot.y + L.plot.height * (f % 7) / 6.0);
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -58,6 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::broken("a runner counted without its prices at A and B");
     if (moved.snapshotA != analytics::RaceShareChange::kNone && moved.snapshotB == analytics::RaceShareChange::kNone)
         fuzz::broken("a snapshot A without a snapshot B");
+
+    chartsOf(series.o1Snapshots, slot.record.runnerCount, f, folder);
 
     if (!series.o1Snapshots.empty()) {
         const std::string key =

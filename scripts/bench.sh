@@ -73,6 +73,11 @@ row("open a race, engine only", "18 runners, 600 + 600", "<= 20 ms and <= 2 x fl
 ms("BM_OpenRaceFloor/600"); row("floor: read both files, format every cell", "600 + 600", "(reference)", f, "ms", None)
 v = ms("BM_TimeComboClick"); row("select a moment, engine only", "18 runners, 600", "<= 1 ms", v, "ms", v is not None and v <= 1)
 v = ms("BM_WindowRaceSwitch"); row("switch races in the window, painted", "600 + 600", "<= 50 ms", v, "ms", v is not None and v <= 50)
+v = ms("BM_WindowRaceSwitchChart"); row("switch races in the window, chart in front", "600 + 600, 36 lines", "(for comparison)", v, "ms", None)
+f = ms("BM_ChartPaintFloor"); v = ms("BM_ChartPaint")
+row("paint the largest chart", "36 x 600, log axis, 1180 x 760", "<= 2 x floor", v, "ms",
+    v is not None and f is not None and v <= 2 * f)
+ms("BM_ChartPaintFloor"); row("floor: the same lines, nothing else", "36 x 600", "(reference)", f, "ms", None)
 v = ms("BM_LoadDay96Races"); row("load a day", "96 races, runners, payouts", "<= 10 ms", v, "ms", v is not None and v <= 10)
 v = ms("BM_BuildDateList"); row("build the date list", "3,650 day files", "<= 20 ms", v, "ms", v is not None and v <= 20)
 v = ms("BM_SpecificTimeExport"); row("specific-time CSV export", "96 races, 300 snapshots", "<= 100 ms", v, "ms", v is not None and v <= 100)

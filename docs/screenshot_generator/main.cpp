@@ -12,6 +12,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -26,6 +27,7 @@
 #include "acquisition/nv_channel.h"
 #include "acquisition/stored_data_import.h"
 #include "gui/backtest_form.h"
+#include "gui/chart_widget.h"
 #include "gui/main_form.h"
 #include "gui/movers_form.h"
 #include "gui/qt_host.h"
@@ -167,6 +169,39 @@ int main(int argc, char* argv[])
                 tabs->setCurrentIndex(0);
         }
         graph->setCurrentIndex(0);
+        // The win chart with the favourite emphasised (a click on its legend entry) and
+        // the pointer over the chart, reading out a snapshot; then as it was.
+        if (auto* win = f.findChild<gui::ChartWidget*>(QStringLiteral("Chart1"))) {
+            presentation::ChartCanvas& canvas = win->canvas();
+            const presentation::ChartState& state = canvas.state();
+            int favourite = -1;
+            for (int i = 0; i < static_cast<int>(state.series.size()); ++i)
+                if (canvas.drawn(i)
+                    && (favourite < 0 || state.series[static_cast<std::size_t>(i)].points.back().y
+                                             < state.series[static_cast<std::size_t>(favourite)].points.back().y))
+                    favourite = i;
+            const auto send = [win](QEvent::Type type, QPointF at, Qt::MouseButton button) {
+                QMouseEvent e(type, at, win->mapToGlobal(at), button, button, Qt::NoModifier);
+                QApplication::sendEvent(win, &e);
+            };
+            const presentation::ChartLayout& L = canvas.layout();
+            QPointF entry;
+            for (const presentation::ChartLegendEntry& e : L.legendEntries)
+                if (e.series == favourite)
+                    entry = QPointF(e.rect.x + e.rect.width / 2.0, e.rect.y + e.rect.height / 2.0);
+            send(QEvent::MouseButtonPress, entry, Qt::LeftButton);
+            send(QEvent::MouseMove, QPointF(L.plot.x + L.plot.width * 0.62, L.plot.y + L.plot.height * 0.35), Qt::NoButton);
+            if (canvas.emphasised() < 0 || !canvas.hover().active) {
+                std::fprintf(stderr, "tidemark_screenshots: the win chart shows no emphasis or read-out\n");
+                ++failures;
+            }
+            save(f, out, "chart_hover.png");
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(win, &leave);
+            send(QEvent::MouseButtonPress, entry, Qt::LeftButton);
+        } else {
+            ++failures;
+        }
     } else {
         ++failures;
     }

@@ -43,7 +43,22 @@ Look lookOf(ChartBackground background)
 
 } // namespace
 
-double ChartWidget::Measure::width(const std::string& cp932) const { return m_metrics.horizontalAdvance(qs(cp932)); }
+double ChartWidget::Measure::width(const std::string& cp932) const
+{
+    if (const auto it = m_widths.find(cp932); it != m_widths.end())
+        return it->second;
+    if (m_widths.size() > 4096) // read-out values come and go
+        m_widths.clear();
+    const double w = m_metrics.horizontalAdvance(qs(cp932));
+    m_widths.emplace(cp932, w);
+    return w;
+}
+
+void ChartWidget::Measure::setFont(const QFont& font)
+{
+    m_metrics = QFontMetricsF(font);
+    m_widths.clear();
+}
 
 ChartWidget::ChartWidget(const presentation::ChartState& state, QWidget* parent)
     : QWidget(parent), m_measure(font()), m_canvas(state, m_measure)
@@ -153,6 +168,8 @@ void ChartWidget::paintStill(QPainter& p)
     for (const presentation::ChartMark& m : L.xMarks)
         p.drawLine(QPointF(m.position, plot.top()), QPointF(m.position, plot.bottom()));
     p.setPen(QPen(look.frame, 1));
+    if (L.zeroLine >= 0.0)
+        p.drawLine(QPointF(plot.left(), L.zeroLine), QPointF(plot.right(), L.zeroLine));
     p.drawRect(plot);
 
     p.setFont(font());
@@ -211,6 +228,13 @@ void ChartWidget::paintStill(QPainter& p)
             for (const ChartPixel& px : lines[i])
                 polyline.emplace_back(px.x, px.y);
             p.setPen(QPen(qcolour(style.colour, style.alpha), style.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            if (polyline.size() == 1) {
+                // One snapshot: a dot, which a line of one point would not show.
+                p.setBrush(qcolour(style.colour, style.alpha));
+                p.drawEllipse(polyline.front(), 2.0 + style.width / 2.0, 2.0 + style.width / 2.0);
+                p.setBrush(Qt::NoBrush);
+                continue;
+            }
             p.drawPolyline(polyline.data(), static_cast<int>(polyline.size()));
         }
     }

@@ -8,6 +8,9 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <string>
+#include <unordered_map>
+
 #include "presentation/chart_canvas.h"
 
 namespace tidemark::gui {
@@ -32,15 +35,18 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Widths are remembered: a chart laid out again (the next race) measures the same
+    // snapshot times, and shaping a text costs more than drawing it.
     class Measure : public presentation::ChartTextMeasure {
     public:
         explicit Measure(const QFont& font) : m_metrics(font) {}
         double width(const std::string& cp932) const override;
         double height() const override { return m_metrics.height(); }
-        void setFont(const QFont& font) { m_metrics = QFontMetricsF(font); }
+        void setFont(const QFont& font);
 
     private:
         QFontMetricsF m_metrics;
+        mutable std::unordered_map<std::string, double> m_widths;
     };
 
     void paintStill(QPainter& painter);

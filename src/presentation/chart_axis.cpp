@@ -23,10 +23,15 @@ int minuteOfDay(const std::string& label)
 
 std::vector<AxisTick> linearTicks(double minimum, double maximum, double length, double spacing)
 {
-    const int parts = std::max(1, static_cast<int>(length / std::max(spacing, 1.0)));
+    const int parts = std::clamp(static_cast<int>(length / std::max(spacing, 1.0)), 1, 1000);
     const double step = std::max(1.0, niceStep(maximum - minimum, parts));
     std::vector<AxisTick> out;
-    for (double k = std::ceil(minimum / step - kSlack); k * step <= maximum + step * kSlack; k += 1.0) {
+    // Counted, not summed up to the maximum: far from 0 a step can vanish in rounding.
+    const double first = std::ceil(minimum / step - kSlack);
+    for (int n = 0; n <= parts + 1; ++n) {
+        const double k = first + n;
+        if (!(k * step <= maximum + step * kSlack))
+            break;
         const double v = k == 0.0 ? 0.0 : k * step;
         out.push_back({v, axisLabel(v)});
     }
@@ -37,8 +42,9 @@ std::vector<AxisTick> logTicks(double minimum, double maximum, double length, do
 {
     if (minimum <= 0.0)
         minimum = kShareLogFloor;
-    const double lo = std::log10(minimum);
-    double hi = std::log10(maximum);
+    // Within the decades a double holds.
+    const double lo = std::clamp(std::log10(minimum), -300.0, 300.0);
+    double hi = std::clamp(std::log10(maximum), -300.0, 300.0);
     if (!(hi > lo))
         hi = lo + 1.0;
     const double perDecade = length / (hi - lo);
@@ -47,7 +53,7 @@ std::vector<AxisTick> logTicks(double minimum, double maximum, double length, do
     if (perDecade * std::log10(2.0) >= spacing)
         multiples = {1.0, 2.0, 5.0};
     else if (perDecade < spacing)
-        every = static_cast<int>(std::ceil(spacing / std::max(perDecade, 1e-6)));
+        every = static_cast<int>(std::min(1000.0, std::ceil(spacing / std::max(perDecade, 1e-6))));
     std::vector<AxisTick> out;
     for (int d = static_cast<int>(std::floor(lo)); d <= static_cast<int>(std::ceil(hi)); ++d) {
         if (((d % every) + every) % every != 0)
@@ -56,7 +62,10 @@ std::vector<AxisTick> logTicks(double minimum, double maximum, double length, do
             const double v = m * std::pow(10.0, d);
             if (v < minimum * (1.0 - kSlack) || v > maximum * (1.0 + kSlack))
                 continue;
-            out.push_back({v, v >= 1.0 - kSlack ? axisLabel(v) : std::string()});
+            // "#,##0" would write a tick below 1 as 0, a value such an axis never
+            // shows: those get the one decimal place they need.
+            const int decimals = v >= 1.0 - kSlack ? 0 : static_cast<int>(std::ceil(-std::log10(v) - kSlack));
+            out.push_back({v, text::formatGrouped(v, 0, decimals)});
         }
     }
     return out;
@@ -80,6 +89,8 @@ double niceStep(double span, int parts)
 
 std::vector<AxisTick> valueTicks(const ChartAxis& axis, double length, double spacing)
 {
+    if (!std::isfinite(axis.minimum) || !std::isfinite(axis.maximum))
+        return {};
     if (!(axis.maximum > axis.minimum) && !axis.logarithmic)
         return {{axis.minimum, axisLabel(axis.minimum)}};
     return axis.logarithmic ? logTicks(axis.minimum, axis.maximum, length, spacing)
@@ -128,9 +139,14 @@ std::vector<int> thinTimeLabels(const std::vector<std::string>& labels, double s
         if (skipped * 5 <= candidates)
             break;
     }
-    // The latest announcement is the one a bettor looks for.
-    if (chosen.back() != n - 1 && fits(chosen.back(), n - 1))
-        chosen.push_back(n - 1);
+    // The latest announcement is the one a bettor looks for: it is written, in place of
+    // the label before it where both do not fit.
+    if (chosen.back() != n - 1) {
+        if (fits(chosen.back(), n - 1))
+            chosen.push_back(n - 1);
+        else if (chosen.size() >= 2 && fits(chosen[chosen.size() - 2], n - 1))
+            chosen.back() = n - 1;
+    }
     return chosen;
 }
 

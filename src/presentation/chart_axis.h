@@ -13,7 +13,7 @@ namespace tidemark::presentation {
 
 struct AxisTick {
     double value = 0.0;
-    std::string label; // "#,##0"; empty: a grid line without a label
+    std::string label; // "#,##0"
 };
 
 // "#,##0": thousands separated, no decimals ("1,000", "-3").
@@ -27,7 +27,8 @@ double niceStep(double span, int parts);
 // least `spacing` pixels apart. A normal axis has a round step of at least 1 (its labels
 // have no decimals); a logarithmic one the powers of ten, with 2 and 5 times them where
 // a decade has room, and only every n-th power where decades are tight. A logarithmic
-// tick below 1 has no label: "#,##0" would write it as 0, which such an axis never shows.
+// tick below 1 is written with the decimal it needs ("0.1", "0.5"): "#,##0" would write
+// it as 0, which such an axis never shows.
 std::vector<AxisTick> valueTicks(const ChartAxis& axis, double length, double spacing);
 
 // Whether a point can be drawn on the axis: a logarithmic axis has no place for 0 or
@@ -46,7 +47,7 @@ AxisRange roundRange(double low, double high, double minimumSpan, int parts);
 
 // The snapshot times to write under a chart whose snapshots stand `spacing` pixels
 // apart, each label `thickness` pixels across: the first snapshot of each period of a
-// round number of minutes (1, 2, 5, 10, 15, 30 … the shortest for which they all fit),
+// round number of minutes (1, 2, 5, 10, 15, 30 … the shortest for which nearly all fit),
 // the first and the last snapshot, never two closer than `thickness`. Returns indexes
 // into `labels` ("hh:nn"), ascending.
 std::vector<int> thinTimeLabels(const std::vector<std::string>& labels, double spacing, double thickness);

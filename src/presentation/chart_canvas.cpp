@@ -227,6 +227,8 @@ void ChartCanvas::layOut()
     L.xMaximum = std::max(0, xa.count() - 1);
     for (const AxisTick& t : ticks)
         L.valueMarks.push_back({L.yPixel(t.value), t.label});
+    if (!L.logarithmic && L.yMinimum < 0.0 && L.yMaximum > 0.0)
+        L.zeroLine = L.yPixel(0.0);
 
     if (L.verticalTimes) {
         const int n = static_cast<int>(xa.labels.size());

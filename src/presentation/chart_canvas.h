@@ -57,6 +57,9 @@ struct ChartLayout {
     std::vector<ChartLegendEntry> legendEntries;
     double swatchWidth = 0.0; // the line drawn before a legend title
     std::vector<ChartMark> valueMarks;
+    // Pixel y of 0 on a normal axis that reaches below it (break-even, no difference);
+    // negative when there is none.
+    double zeroLine = -1.0;
     std::vector<ChartMark> xMarks;
     bool verticalTimes = false; // the horizontal labels are snapshot times, written upwards
     double xLabelTop = 0.0;     // where the horizontal labels start below the plot

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "gui/chart_widget.h"
 #include "gui_test_app.h"
@@ -90,19 +91,29 @@ void sendMouseMove(QWidget* w, QPointF at)
 
 class ChartPageTest : public ::testing::Test {
 protected:
-    void SetUp() override { testing::guiApp(); }
+    void SetUp() override
+    {
+        testing::guiApp();
+        model.fill(drifting(), 10);
+    }
+    // The page of the race on screen.
+    std::unique_ptr<ChartPage> shown(int width, int height)
+    {
+        auto page = std::make_unique<ChartPage>(model);
+        page->resize(width, height);
+        page->show();
+        return page;
+    }
     testing::TempDir dir;
     IniFile ini{dir / "Tidemark2NV.ini"};
     testing::RecordingHost host;
+    ChartModel model{host, ini};
 };
 
 TEST_F(ChartPageTest, ControlsForwardToTheModelAndTheChartsFollow)
 {
-    ChartModel model(host, ini);
-    model.fill(drifting(), 10);
-    ChartPage page(model);
-    page.resize(900, 600);
-    page.show();
+    const std::unique_ptr<ChartPage> shownPage = shown(900, 600);
+    ChartPage& page = *shownPage;
     ChartWidget* win = page.chart(ChartId::Chart1);
     ASSERT_NE(win, nullptr);
     EXPECT_EQ(win->objectName(), QStringLiteral("Chart1"));
@@ -176,12 +187,9 @@ TEST_F(ChartPageTest, ControlsForwardToTheModelAndTheChartsFollow)
 // for a chart changed while it was not in front.
 TEST_F(ChartPageTest, ThePictureShowsTheTickedLinesOnly)
 {
-    ChartModel model(host, ini);
-    model.fill(drifting(), 10);
     model.CheckListBoxClickCheck(ChartList::CheckListBox1, 9, false); // horse 10 (fuchsia) unticked
-    ChartPage page(model);
-    page.resize(1000, 620);
-    page.show();
+    const std::unique_ptr<ChartPage> shownPage = shown(1000, 620);
+    ChartPage& page = *shownPage;
     ChartWidget* chart = page.chart(ChartId::Chart1);
     ASSERT_TRUE(chart->isVisible());
     const presentation::ChartLayout& L = chart->canvas().layout();
@@ -212,17 +220,19 @@ TEST_F(ChartPageTest, ThePictureShowsTheTickedLinesOnly)
     QApplication::processEvents();
     shot = chart->grab().toImage();
     EXPECT_FALSE(colourNear(shot, x, L.yPixel(3.5), QColor(0xFF, 0x00, 0x00), 2));
+
+    // A race of one announcement: each horse a dot.
+    model.fill({drifting().front()}, 10);
+    shot = chart->grab().toImage();
+    EXPECT_TRUE(colourNear(shot, L.xPixel(0), L.yPixel(3.5), QColor(0xFF, 0x00, 0x00)));
 }
 
 // Under the pointer: the crosshair at the nearest snapshot with the values there; the
 // read-out goes with the pointer; a click on a line emphasises it until clicked again.
 TEST_F(ChartPageTest, PointerReadsOutAndClicksEmphasise)
 {
-    ChartModel model(host, ini);
-    model.fill(drifting(), 10);
-    ChartPage page(model);
-    page.resize(1000, 620);
-    page.show();
+    const std::unique_ptr<ChartPage> shownPage = shown(1000, 620);
+    ChartPage& page = *shownPage;
     ChartWidget* chart = page.chart(ChartId::Chart1);
     const presentation::ChartLayout& L = chart->canvas().layout();
     sendMouseMove(chart, QPointF(L.xPixel(4) + 3, L.plot.y + 20));
@@ -242,15 +252,20 @@ TEST_F(ChartPageTest, PointerReadsOutAndClicksEmphasise)
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(chart, &leave);
     EXPECT_FALSE(chart->canvas().hover().active);
+
+    // A larger font lays the chart out again: wider value labels push the plot right.
+    const double left = chart->canvas().layout().plot.x;
+    QFont larger = chart->font();
+    larger.setPointSizeF(larger.pointSizeF() * 2.0);
+    chart->setFont(larger);
+    EXPECT_GT(chart->canvas().layout().plot.x, left);
 }
 
 TEST_F(ChartPageTest, RendersOffScreen)
 {
-    ChartModel model(host, ini);
-    model.fill(drifting(), 10);
-    ChartPage page(model);
-    page.resize(1100, 640);
-    page.show();
+    const std::unique_ptr<ChartPage> shownPage = shown(1100, 640);
+    ChartPage& page = *shownPage;
+    page.axisKindGroup(AxisGroup::Share)->button(1)->click(); // the vote shares on a logarithmic axis
     const char* out = std::getenv("TIDEMARK_SCREENSHOT_DIR");
     const std::filesystem::path folder = out ? std::filesystem::path(out) : dir.path();
     for (int tab : {0, 1, 2}) {

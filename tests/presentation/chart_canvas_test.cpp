@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,9 @@ TEST(ChartAxisTest, NormalAxisTicksAreRoundWholeNumbers)
     EXPECT_EQ(labels(valueTicks(axis(0, 1000, false), 300, 60)).back(), "1,000");
     // "#,##0" has no decimals: a range of 1 is not cut finer than 1.
     EXPECT_EQ(values(valueTicks(axis(0, 1, false), 300, 26)), (std::vector<double>{0, 1}));
+    // Far from 0 a step vanishes in rounding; the ticks still end.
+    EXPECT_LE(valueTicks(axis(1e17, 1e17 + 64, false), 300, 26).size(), 13u);
+    EXPECT_TRUE(valueTicks(axis(0, std::numeric_limits<double>::infinity(), true), 300, 26).empty());
 }
 
 TEST(ChartAxisTest, LogarithmicTicksFollowTheRoomOfADecade)
@@ -91,13 +95,10 @@ TEST(ChartAxisTest, LogarithmicTicksFollowTheRoomOfADecade)
     EXPECT_EQ(labels(valueTicks(axis(1, 500, true), 60, 17)), (std::vector<std::string>{"1", "10", "100"}));
     EXPECT_EQ(labels(valueTicks(axis(1, 1000, true), 30, 17)), (std::vector<std::string>{"1", "100"}));
     EXPECT_EQ(labels(valueTicks(axis(1, 1000, true), 60, 17)).back(), "1,000");
-    // Below 1 a grid line without a label: "#,##0" would write 0.1 as "0".
+    // Below 1 with the decimal it needs: "#,##0" would write 0.1 as "0".
     const std::vector<AxisTick> share = valueTicks(axis(kShareLogFloor, 50, true), 400, 17);
-    ASSERT_EQ(share.size(), 9u);
+    EXPECT_EQ(labels(share), (std::vector<std::string>{"0.1", "0.2", "0.5", "1", "2", "5", "10", "20", "50"}));
     EXPECT_NEAR(share[0].value, 0.1, 1e-12);
-    EXPECT_EQ(share[0].label, "");
-    EXPECT_EQ(share[2].label, "");
-    EXPECT_EQ(share[3].label, "1");
 
     EXPECT_TRUE(showable(axis(1, 500, true), 0.5)); // drawn off the bottom
     EXPECT_FALSE(showable(axis(1, 500, true), 0.0));
@@ -128,6 +129,8 @@ TEST(ChartAxisTest, TimeLabelsAreThinnedToRoundMinutesAndNeverOverlap)
     const std::vector<int> eve = thinTimeLabels(withEve, 5.0, 15.0);
     EXPECT_GE(eve.size(), 20u);
     EXPECT_TRUE(thinTimeLabels({}, 5.0, 15.0).empty());
+    // The latest time takes the place of a round one too close to it.
+    EXPECT_EQ(thinTimeLabels(everyMinute(10 * 60, 17), 5.0, 15.0), (std::vector<int>{0, 5, 10, 16}));
     EXPECT_EQ(thinTimeLabels({"??", "10:00"}, 20.0, 15.0), (std::vector<int>{0, 1}));
 }
 
@@ -189,6 +192,7 @@ TEST_F(ChartCanvasTest, LayoutKeepsLegendLabelsAndPlotApart)
     EXPECT_DOUBLE_EQ(L.yPixel(1.0), L.plot.bottom());
     EXPECT_DOUBLE_EQ(L.yPixel(500.0), L.plot.y);
     EXPECT_LT(L.valueTitle.x + measure.height() / 2.0, L.plot.x - measure.width("500"));
+    EXPECT_LT(L.zeroLine, 0.0);
 
     // 36 bracket pairs on a low chart: the legend takes columns, and stays inside.
     ChartCanvas bracket(model.chart(ChartId::Chart2), measure);
@@ -272,13 +276,19 @@ TEST_F(ChartCanvasTest, PointerReadsOutTheNearestSnapshot)
     EXPECT_TRUE(win.mouseLeave());
     EXPECT_FALSE(win.hover().active);
 
-    // The difference chart in "人気差" reads out whole numbers.
-    model.RadioGroup2Click(1);
+    // The difference chart's automatic bottom goes below 0, where the line of no
+    // difference is marked; in "人気差" it reads out whole numbers.
     ChartCanvas difference(model.chart(ChartId::Chart12), measure);
     difference.resize(900, 500);
+    EXPECT_LT(model.chart(ChartId::Chart12).axis.minimum, 0.0);
+    EXPECT_DOUBLE_EQ(difference.layout().zeroLine, difference.layout().yPixel(0.0));
     difference.mouseMove(difference.layout().xPixel(0), difference.layout().plot.y + 10);
     ASSERT_FALSE(difference.hover().rows.empty());
-    EXPECT_EQ(difference.hover().rows[0].value.find('.'), std::string::npos);
+    EXPECT_NE(difference.hover().rows[0].value.find('.'), std::string::npos);
+    model.RadioGroup2Click(1);
+    difference.stateChanged();
+    ASSERT_FALSE(difference.hover().rows.empty());
+    EXPECT_EQ(difference.hover().rows[0].value, "0");
 }
 
 TEST_F(ChartCanvasTest, AClickEmphasisesASeriesUntilClickedAgain)
