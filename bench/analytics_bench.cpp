@@ -1,8 +1,8 @@
 // Seasons of the store: the export of a simulated month (races, runners, win_place and
-// payouts) into SQLite beside its floor, the same reading and row making with a sink
-// that writes nothing, and beside SQLite's own floor, the same number of rows of the
-// same shape inserted with nothing read; the peak memory of the export; the month
-// exported again over itself; backtests of the month.
+// payouts) into SQLite beside SQLite's own insert of exactly the same rows (made first,
+// off the clock) in turns in the same run; the reading and row making alone with a sink
+// that writes nothing; the peak memory of the export; the month exported again over
+// itself; backtests of the month.
 //
 // The month is made once by the companion tool against the simulated service (import,
 // then the odds of every race) in $TMPDIR/tidemark_bench_season and kept for later runs.
@@ -12,6 +12,9 @@
 #include "peak_memory.h"
 
 #include <chrono>
+#include <ctime>
+#include <deque>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +27,7 @@
 
 #include "analytics/backtest.h"
 #include "analytics/season_export.h"
+#include "analytics/sql_schema.h"
 #include "analytics/table_sink.h"
 #include "cli/cli_app.h"
 #include "store/store_layout.h"
@@ -236,70 +240,182 @@ void BM_SeasonExportYear(benchmark::State& state)
 }
 BENCHMARK(BM_SeasonExportYear)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
-// SQLite alone: as many rows as the month's win_place, of its columns and sizes,
-// inserted in daily transactions and indexed after, nothing read.
-void BM_SqliteWriteFloor(benchmark::State& state)
-{
-    const fs::path file = fs::temp_directory_path() / "tidemark_bench_floor.sqlite";
-    constexpr int kDays = 31;
-    constexpr int kRaces = 28;
-    constexpr int kSnapshots = 174;
-    constexpr int kHorses = 11;
-    for (auto _ : state) {
-        state.PauseTiming();
-        fs::remove(file);
-        state.ResumeTiming();
-        sqlite3* db = nullptr;
+// The rows of one day as the export hands them to its sink, kept with their texts, so
+// that SQLite alone can be given exactly the same rows.
+class DayRows final : public analytics::TableSink {
+public:
+    void open(std::span<const analytics::SeasonTable>) override {}
+    void beginDay() override
+    {
+        for (auto& t : values)
+            t.clear();
+        texts.clear();
+    }
+    void removeRaces(std::span<const std::string>) override {}
+    void write(analytics::SeasonTable table, analytics::Row row) override
+    {
+        auto& out = values[static_cast<std::size_t>(table)];
+        for (analytics::Value v : row) {
+            if (v.kind == analytics::Value::Kind::Text)
+                v.text = texts.emplace_back(v.text);
+            out.push_back(v);
+        }
+    }
+    void commitDay() override { onDay(); }
+    void rollbackDay() noexcept override {}
+    void finish(const analytics::ExportMeta&) override {}
+    void abandon() noexcept override {}
+    std::string describe() const override { return "memory"; }
+
+    std::function<void()> onDay;
+    std::array<std::vector<analytics::Value>, analytics::kSeasonTables.size()> values;
+    std::deque<std::string> texts;
+};
+
+double cpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+
+// SQLite's own insert of the export's rows: the same file settings, the same tables
+// (the export's own CREATE TABLE), a transaction a day, prepared statements, the index
+// of the race day built at the end; nothing read or made while the clock runs.
+struct SqliteFloor {
+    sqlite3* db = nullptr;
+    std::array<sqlite3_stmt*, analytics::kSeasonTables.size()> insert{};
+
+    explicit SqliteFloor(const fs::path& file)
+    {
         sqlite3_open(file.string().c_str(), &db);
-        sqlite3_exec(db, "PRAGMA page_size=65536; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;", nullptr,
-                     nullptr, nullptr);
-        sqlite3_exec(db,
-                     "CREATE TABLE win_place (race_key TEXT, snapshot INTEGER, announced_at TEXT, minutes_to_post "
-                     "INTEGER, horse INTEGER, win_odds REAL, win_popularity INTEGER, place_low REAL, place_high REAL, "
-                     "place_popularity INTEGER, status TEXT, win_total INTEGER, place_total INTEGER, bracket_total "
-                     "INTEGER)",
+        sqlite3_exec(db, "PRAGMA page_size=65536; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768; "
+                         "PRAGMA journal_mode=WAL",
                      nullptr, nullptr, nullptr);
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO win_place VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)", -1, &st, nullptr);
-        char key[17];
-        char at[17];
-        for (int day = 1; day <= kDays; ++day) {
-            sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-            for (int race = 1; race <= kRaces; ++race) {
-                std::snprintf(key, sizeof key, "202401%02d44%02d01%02d", day, race, race % 12 + 1);
-                for (int s = 1; s <= kSnapshots; ++s) {
-                    std::snprintf(at, sizeof at, "2024-01-%02d %02d:%02d", day, 9 + s / 60, s % 60);
-                    for (int h = 1; h <= kHorses; ++h) {
-                        sqlite3_bind_text(st, 1, key, 16, SQLITE_STATIC);
-                        sqlite3_bind_int64(st, 2, s);
-                        sqlite3_bind_text(st, 3, at, 16, SQLITE_STATIC);
-                        sqlite3_bind_int64(st, 4, 300 - s);
-                        sqlite3_bind_int64(st, 5, h);
-                        sqlite3_bind_double(st, 6, 1.0 + (h * 37 % 500) / 10.0);
-                        sqlite3_bind_int64(st, 7, h);
-                        sqlite3_bind_double(st, 8, 1.3);
-                        sqlite3_bind_double(st, 9, 2.5);
-                        sqlite3_bind_int64(st, 10, h);
-                        sqlite3_bind_text(st, 11, "priced", 6, SQLITE_STATIC);
-                        sqlite3_bind_int64(st, 12, 123456 + s);
-                        sqlite3_bind_int64(st, 13, 45678 + s);
-                        sqlite3_bind_int64(st, 14, 7890 + s);
-                        sqlite3_step(st);
-                        sqlite3_reset(st);
+        for (analytics::SeasonTable t : analytics::defaultTables()) {
+            const analytics::TableDef& def = analytics::tableDef(t);
+            const std::string create = analytics::sql::createTable(
+                def,
+                [](analytics::ColumnType c) -> std::string_view {
+                    switch (c) {
+                    case analytics::ColumnType::Text:
+                    case analytics::ColumnType::Date:
+                    case analytics::ColumnType::Timestamp: return "TEXT";
+                    case analytics::ColumnType::Integer:
+                    case analytics::ColumnType::Flag: return "INTEGER";
+                    case analytics::ColumnType::Real:
+                    case analytics::ColumnType::Odds: return "REAL";
+                    }
+                    return "TEXT";
+                },
+                " WITHOUT ROWID");
+            sqlite3_exec(db, create.c_str(), nullptr, nullptr, nullptr);
+            const std::string sql = analytics::sql::insertRow(def);
+            sqlite3_prepare_v2(db, sql.c_str(), -1, &insert[static_cast<std::size_t>(t)], nullptr);
+        }
+    }
+    ~SqliteFloor() { close(); }
+
+    // The index of the race day, then the file closed.
+    void close()
+    {
+        if (!db)
+            return;
+        for (sqlite3_stmt*& s : insert) {
+            sqlite3_finalize(s);
+            s = nullptr;
+        }
+        sqlite3_exec(db, "CREATE INDEX races_day ON races (day)", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        db = nullptr;
+    }
+
+    void day(const DayRows& rows)
+    {
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        for (analytics::SeasonTable t : analytics::defaultTables()) {
+            sqlite3_stmt* s = insert[static_cast<std::size_t>(t)];
+            const std::size_t columns = analytics::tableDef(t).columnCount();
+            const auto& values = rows.values[static_cast<std::size_t>(t)];
+            for (std::size_t at = 0; at < values.size(); at += columns) {
+                for (std::size_t c = 0; c < columns; ++c) {
+                    const analytics::Value& v = values[at + c];
+                    const int i = static_cast<int>(c + 1);
+                    switch (v.kind) {
+                    case analytics::Value::Kind::Null: sqlite3_bind_null(s, i); break;
+                    case analytics::Value::Kind::Integer: sqlite3_bind_int64(s, i, v.integer); break;
+                    case analytics::Value::Kind::Real: sqlite3_bind_double(s, i, v.real); break;
+                    case analytics::Value::Kind::Text:
+                        sqlite3_bind_text(s, i, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
+                        break;
                     }
                 }
+                sqlite3_step(s);
+                sqlite3_reset(s);
             }
-            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
         }
-        sqlite3_finalize(st);
-        sqlite3_exec(db, "CREATE INDEX win_place_race_key_announced_at ON win_place (race_key, announced_at)", nullptr,
-                     nullptr, nullptr);
-        sqlite3_close(db);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     }
-    countRows(state, static_cast<std::int64_t>(kDays) * kRaces * kSnapshots * kHorses, kDays * kRaces);
-    fs::remove(file);
+};
+
+// The export of the month into a new SQLite file beside SQLite's own insert of the same
+// rows into a new file, in turns within each iteration, so both see the same load.
+// Counters: the seconds of each (wall and CPU) and their ratios; the target is a ratio
+// of at most 1.1.
+void BM_SeasonExportBesideSqliteFloor(benchmark::State& state)
+{
+    const store::StoreLayout& layout = month();
+    const fs::path exported = fs::temp_directory_path() / "tidemark_bench_export.sqlite";
+    const fs::path floor = fs::temp_directory_path() / "tidemark_bench_floor.sqlite";
+    auto removeAll = [](const fs::path& f) {
+        for (const char* suffix : {"", "-wal", "-shm", ".lock"})
+            fs::remove(f.string() + suffix);
+    };
+    double exportWall = 0, exportCpu = 0, floorWall = 0, floorCpu = 0;
+    std::int64_t rows = 0;
+    for (auto _ : state) {
+        // SQLite alone: each day's rows made first, off the clock, then inserted.
+        removeAll(floor);
+        {
+            SqliteFloor sqlite(floor);
+            DayRows day;
+            day.onDay = [&] {
+                const auto wall = std::chrono::steady_clock::now();
+                const double cpu = cpuSeconds();
+                sqlite.day(day);
+                floorWall += std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
+                floorCpu += cpuSeconds() - cpu;
+            };
+            analytics::exportSeason(layout, day, monthOptions());
+            const auto wall = std::chrono::steady_clock::now();
+            const double cpu = cpuSeconds();
+            sqlite.close();
+            floorWall += std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
+            floorCpu += cpuSeconds() - cpu;
+        }
+
+        // The export: reading, rows and the sink, all on the clock.
+        removeAll(exported);
+        const auto wall = std::chrono::steady_clock::now();
+        const double cpu = cpuSeconds();
+        auto sink = analytics::openSqliteSink(exported);
+        const analytics::SeasonExportResult r = analytics::exportSeason(layout, *sink, monthOptions());
+        sink.reset();
+        exportWall += std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
+        exportCpu += cpuSeconds() - cpu;
+        rows = 0;
+        for (std::int64_t n : r.rows)
+            rows += n;
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count());
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["export_s"] = exportWall / n;
+    state.counters["floor_s"] = floorWall / n;
+    state.counters["export_cpu_s"] = exportCpu / n;
+    state.counters["floor_cpu_s"] = floorCpu / n;
+    state.counters["ratio"] = exportWall / floorWall;
+    state.counters["ratio_cpu"] = exportCpu / floorCpu;
+    state.counters["rows"] = static_cast<double>(rows);
+    state.counters["file_MB"] = static_cast<double>(fs::file_size(exported)) / 1e6;
+    removeAll(exported);
+    removeAll(floor);
 }
-BENCHMARK(BM_SqliteWriteFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SeasonExportBesideSqliteFloor)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
 // A backtest of the month, by rule: the baseline, the flags that read the moment, the
 // one that searches the series, and the steam of the movers board.

@@ -138,9 +138,22 @@ int main(int argc, char** argv)
                 const std::string& ra = trackRas[i];
                 const auto o1 = storedLines(*layout.fileOf(store::StoreKind::O1, ra), store::StoreKind::O1);
                 const auto o2 = storedLines(*layout.fileOf(store::StoreKind::O2, ra), store::StoreKind::O2);
-                if (i % 4 == 0)
+                if (i % 4 == 0) {
                     out.put("odds_file", joined({ra, fileBytes(thinned(o1, 8)), fileBytes(thinned(o2, 8)),
                                                  std::string(1, static_cast<char>(i))}));
+                    // The race's runners (its 18 slots of the runner file) and payouts.
+                    const std::size_t race = static_cast<std::size_t>(records::RaView(ra).raceNumber());
+                    const std::size_t slot = store::recordSize(store::StoreKind::SE);
+                    const std::string runners =
+                        race >= 1 && race * 18 * slot <= seBytes.size() ? seBytes.substr((race - 1) * 18 * slot, 18 * slot)
+                                                                        : std::string();
+                    std::string hr;
+                    for (const auto& l : trackHrs)
+                        if (records::RaView(l).raceKey() == records::RaView(ra).raceKey())
+                            hr = l;
+                    out.put("season_rows",
+                            joined({ra, fileBytes(thinned(o1, 8)), fileBytes(thinned(o2, 8)), runners, hr}));
+                }
                 exportParts.push_back(fileBytes(thinned(o1, 20)));
                 exportParts.push_back(fileBytes(thinned(o2, 20)));
                 if (i == 0) {

@@ -1,13 +1,14 @@
 // The CSV sink: one file per table in a folder, a header line of column names, then
 // one line per row (RFC 4180: commas, CR LF, a field quoted when it holds a comma, a
-// quote or a line break; NULL is an empty field). Each file is written beside its
-// target under a temporary name and renamed into place when the export finishes, so
-// the folder only ever holds whole exports. A day's lines wait in memory until the
-// day is committed.
+// quote or a line break; NULL is an empty field). UTF-8 files begin with a byte-order
+// mark unless told not to, so that Excel reads them as UTF-8; CP932 files have none.
+// Each file is written beside its target under a temporary name and renamed into
+// place when the export finishes, so the folder only ever holds whole exports; an
+// export that ends early removes its temporary files. A day's lines wait in memory
+// until the day is committed. The folder is taken for the run with a lock file in it
+// ("export.lock"), so two exports never write the same temporary files.
 
 #include <charconv>
-#include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@
 namespace tidemark::analytics {
 
 namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 void appendInteger(std::string& out, std::int64_t v)
 {
@@ -46,18 +49,42 @@ bool isAscii(std::string_view s)
     return true;
 }
 
+// Runs a file step; its file error is the sink's failure, as the interface promises.
+template <class Step>
+void guarded(Step step)
+{
+    try {
+        step();
+    } catch (const text::FileError& e) {
+        throw SinkError(e.what());
+    }
+}
+
 class CsvSink final : public TableSink {
 public:
-    CsvSink(std::filesystem::path folder, CsvEncoding encoding) : m_folder(std::move(folder)), m_encoding(encoding) {}
+    CsvSink(std::filesystem::path folder, CsvEncoding encoding, bool byteOrderMark, SinkOptions options)
+        : m_folder(std::move(folder))
+        , m_encoding(encoding)
+        , m_byteOrderMark(byteOrderMark && encoding == CsvEncoding::Utf8)
+        , m_options(std::move(options))
+    {
+    }
     ~CsvSink() override { abandon(); }
 
     void open(std::span<const SeasonTable> tables) override
     {
-        text::ensureDirectory(m_folder);
+        guarded([&] { text::ensureDirectory(m_folder); });
+        m_lock = takeExportLock(m_folder / "export.lock", describe(), exportLockHolder(), m_options);
+        // What an export killed before it finished left behind; no other export
+        // writes these names while the lock is held.
+        for (SeasonTable t : kSeasonTables)
+            text::discardPrepared(text::temporaryFileOf(target(tableDef(t))));
+        for (const TableDef* def : {&metaTableDef(), &metaDaysTableDef()})
+            text::discardPrepared(text::temporaryFileOf(target(*def)));
+        m_files.clear();
+        m_files.resize(kSeasonTables.size());
         for (SeasonTable t : tables)
-            start(tableDef(t));
-        m_meta = std::make_unique<File>();
-        m_meta->def = &metaTableDef();
+            m_files[static_cast<std::size_t>(t)] = start(tableDef(t));
     }
 
     void beginDay() override {}
@@ -75,10 +102,8 @@ public:
         for (auto& f : m_files) {
             if (!f || f->day.empty())
                 continue;
-            f->out.write(f->day.data(), static_cast<std::streamsize>(f->day.size()));
+            guarded([&] { f->out.append(f->day); });
             f->day.clear();
-            if (!f->out)
-                throw text::FileError(pathText(f->target) + ": cannot be written");
         }
     }
 
@@ -91,84 +116,62 @@ public:
 
     void finish(const ExportMeta& meta) override
     {
-        // The meta file is written whole, like the tables' files.
-        start(metaTableDef(), *m_meta);
-        appendLine(m_meta->day, metaRow(meta));
-        m_files.push_back(std::move(m_meta));
+        // The meta files are written whole, like the tables' files; a CSV folder holds
+        // one export, its number 1.
+        std::unique_ptr<File> metaFile = start(metaTableDef());
+        appendLine(metaFile->day, metaRow(meta, 1));
+        std::unique_ptr<File> dayFile = start(metaDaysTableDef());
+        for (const ExportMeta::Day& day : meta.dayRows)
+            appendLine(dayFile->day, metaDayRow(day, 1));
+        m_files.push_back(std::move(metaFile));
+        m_files.push_back(std::move(dayFile));
         commitDay();
-        for (auto& f : m_files) {
-            if (!f)
-                continue;
-            f->out.close();
-            if (!f->out)
-                throw text::FileError(pathText(f->target) + ": cannot be written");
-        }
-        for (auto& f : m_files) {
-            if (!f)
-                continue;
-            text::flushPrepared(f->temporary, f->target);
-            text::commitFileAtomic(f->temporary, f->target, false);
-            f->committed = true;
-        }
-        text::flushFolderOf(m_folder / "races.csv");
+        guarded([&] {
+            for (auto& f : m_files)
+                if (f)
+                    f->out.finish();
+            for (auto& f : m_files)
+                if (f)
+                    f->out.commit(false);
+            text::flushFolderOf(m_folder / "races.csv");
+        });
         m_files.clear();
+        m_lock.release();
     }
 
     void abandon() noexcept override
     {
-        for (auto& f : m_files) {
-            if (!f || f->committed)
-                continue;
-            f->out.close();
-            text::discardPrepared(f->temporary);
-        }
+        for (auto& f : m_files)
+            if (f)
+                f->out.discard();
         m_files.clear();
+        m_lock.release();
     }
 
-    std::string describe() const override { return pathText(m_folder); }
+    std::string describe() const override { return text::utf8Path(m_folder); }
 
 private:
     struct File {
-        const TableDef* def = nullptr;
-        std::filesystem::path target;
-        std::filesystem::path temporary;
-        std::ofstream out;
+        explicit File(const std::filesystem::path& target) : out(target) {}
+        text::StreamedFile out;
         std::string day; // lines of the day being written
-        bool committed = false;
     };
 
-    static std::string pathText(const std::filesystem::path& p)
-    {
-        const std::u8string s = p.u8string();
-        return std::string(s.begin(), s.end());
-    }
+    std::filesystem::path target(const TableDef& def) const { return m_folder / (std::string(def.name) + ".csv"); }
 
-    void start(const TableDef& def)
+    std::unique_ptr<File> start(const TableDef& def)
     {
-        auto f = std::make_unique<File>();
-        start(def, *f);
-        const std::size_t index = static_cast<std::size_t>(def.id);
-        if (m_files.size() <= index)
-            m_files.resize(kSeasonTables.size());
-        m_files[index] = std::move(f);
-    }
-
-    void start(const TableDef& def, File& f)
-    {
-        f.def = &def;
-        f.target = m_folder / (std::string(def.name) + ".csv");
-        f.temporary = text::temporaryFileOf(f.target);
-        f.out.open(f.temporary, std::ios::binary | std::ios::trunc);
-        if (!f.out)
-            throw text::FileError(pathText(f.temporary) + ": cannot be created");
-        std::string header;
+        std::unique_ptr<File> f;
+        guarded([&] { f = std::make_unique<File>(target(def)); });
+        if (m_byteOrderMark)
+            f->day += kByteOrderMark;
         for (std::size_t c = 0; c < def.columns.size(); ++c) {
             if (c)
-                header += ',';
-            header += def.columns[c].name;
+                f->day += ',';
+            f->day += def.columns[c].name;
         }
-        header += "\r\n";
-        f.out.write(header.data(), static_cast<std::streamsize>(header.size()));
+        f->day += "\r\n";
+        return f;
     }
 
     void appendText(std::string& out, std::string_view utf8)
@@ -209,16 +212,19 @@ private:
 
     std::filesystem::path m_folder;
     CsvEncoding m_encoding;
-    std::vector<std::unique_ptr<File>> m_files; // by table
-    std::unique_ptr<File> m_meta;
+    bool m_byteOrderMark;
+    SinkOptions m_options;
+    text::FileLock m_lock;
+    std::vector<std::unique_ptr<File>> m_files; // by table; the meta files last when finishing
     std::string m_converted;
 };
 
 } // namespace
 
-std::unique_ptr<TableSink> openCsvSink(const std::filesystem::path& folder, CsvEncoding encoding)
+std::unique_ptr<TableSink> openCsvSink(const std::filesystem::path& folder, CsvEncoding encoding, bool byteOrderMark,
+                                       const SinkOptions& options)
 {
-    return std::make_unique<CsvSink>(folder, encoding);
+    return std::make_unique<CsvSink>(folder, encoding, byteOrderMark, options);
 }
 
 } // namespace tidemark::analytics

@@ -3,10 +3,17 @@
 // than a statement per row); the re-exported races are deleted first in the same
 // transaction. As in the SQLite sink, the indexes of a table that starts out empty are
 // built once at the end.
+//
+// Days are DATE, moments TIMESTAMP (without a time zone: Japan time, as the records
+// give them), odds NUMERIC(6,1), flags BOOLEAN. An export takes the database for itself
+// with a session advisory lock, which the server drops when the connection ends however
+// it ends; the connection's application_name says who holds it. Every check is made
+// before anything is written, and the tables are made in one transaction.
 
 #include <libpq-fe.h>
 
 #include <charconv>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,9 +34,24 @@ std::string_view sqlType(ColumnType type)
     case ColumnType::Text: return "text";
     case ColumnType::Integer: return "bigint";
     case ColumnType::Real: return "double precision";
+    case ColumnType::Odds: return "numeric(6,1)";
+    case ColumnType::Date: return "date";
+    case ColumnType::Timestamp: return "timestamp";
+    case ColumnType::Flag: return "boolean";
     }
     return "text";
 }
+
+// The advisory lock of a season export ("tidmxprt" in ASCII, split as pg_locks shows it);
+// locks are per database, so each database has its own.
+constexpr std::int64_t kExportLockKey = 0x7469646D78707274;
+constexpr const char* kTakeLock = "SELECT pg_try_advisory_lock(8388346202289107572)";
+constexpr const char* kLockHolder =
+    "SELECT a.application_name FROM pg_locks l JOIN pg_stat_activity a ON a.pid = l.pid WHERE l.locktype = "
+    "'advisory' AND l.granted AND l.classid = 1953064045 AND l.objid = 2020635252 AND l.database = (SELECT oid "
+    "FROM pg_database WHERE datname = current_database()) LIMIT 1";
+static_assert(kExportLockKey == 8388346202289107572 && (kExportLockKey >> 32) == 1953064045 &&
+              (kExportLockKey & 0xFFFFFFFF) == 2020635252);
 
 // One value in COPY's text format.
 void appendCopyValue(std::string& out, const Value& v)
@@ -68,7 +90,8 @@ private:
 
 class PostgresSink final : public TableSink, private sql::Database {
 public:
-    explicit PostgresSink(const std::string& conninfo) : m_conn(PQconnectdb(conninfo.c_str()))
+    PostgresSink(const std::string& conninfo, SinkOptions options)
+        : m_conn(PQconnectdb(conninfo.c_str())), m_options(std::move(options))
     {
         if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
             const std::string why = m_conn ? PQerrorMessage(m_conn) : "out of memory";
@@ -86,10 +109,20 @@ public:
 
     void open(std::span<const SeasonTable> tables) override
     {
+        takeLock();
+        m_nextExportId = sql::checkDatabase(*this, tables);
         m_tables.assign(kSeasonTables.size(), Table{});
-        prepareTable(metaTableDef(), m_meta);
-        for (SeasonTable t : tables)
-            prepareTable(tableDef(t), m_tables[static_cast<std::size_t>(t)]);
+        exec("BEGIN");
+        try {
+            prepareTable(metaTableDef(), m_meta);
+            prepareTable(metaDaysTableDef(), m_metaDays);
+            for (SeasonTable t : tables)
+                prepareTable(tableDef(t), m_tables[static_cast<std::size_t>(t)]);
+            exec("COMMIT");
+        } catch (const SinkError&) {
+            PQclear(PQexec(m_conn, "ROLLBACK"));
+            throw;
+        }
     }
 
     void beginDay() override
@@ -145,8 +178,15 @@ public:
 
     void finish(const ExportMeta& meta) override
     {
-        appendRow(m_meta.pending, metaRow(meta));
+        appendRow(m_meta.pending, metaRow(meta, m_nextExportId));
+        for (const ExportMeta::Day& day : meta.dayRows)
+            appendRow(m_metaDays.pending, metaDayRow(day, m_nextExportId));
+        exec("BEGIN");
+        m_inDay = true;
         copy(m_meta);
+        copy(m_metaDays);
+        exec("COMMIT");
+        m_inDay = false;
         buildDeferredIndexes();
         PQfinish(m_conn);
         m_conn = nullptr;
@@ -247,10 +287,51 @@ private:
         return PQntuples(r.get()) > 0;
     }
 
+    // The one value of a query, as text; none for NULL or no row.
+    std::optional<std::string> text(const char* sql)
+    {
+        Result r(PQexec(m_conn, sql));
+        if (r.status() != PGRES_TUPLES_OK)
+            fail(sql);
+        if (PQntuples(r.get()) < 1 || PQgetisnull(r.get(), 0, 0))
+            return std::nullopt;
+        return std::string(PQgetvalue(r.get(), 0, 0));
+    }
+
+    std::optional<std::int64_t> integer(const std::string& sql) override
+    {
+        const std::optional<std::string> v = text(sql.c_str());
+        if (!v)
+            return std::nullopt;
+        std::int64_t n = 0;
+        std::from_chars(v->data(), v->data() + v->size(), n);
+        return n;
+    }
+
     std::string_view typeName(ColumnType type) const override { return sqlType(type); }
     std::string where() const override { return describe(); }
+    std::string startAfresh() const override
+    {
+        return "Export into another database (--dsn), or drop its tables and export the whole range again: "
+               "everything in them comes from the store";
+    }
+
+    void takeLock()
+    {
+        // Who holds the lock, for the export that finds it taken.
+        exec("SET application_name = '" + exportLockHolder() + "'");
+        waitForExportLock(
+            [this](std::string& holderNow) {
+                if (text(kTakeLock).value_or("f") == "t")
+                    return true;
+                holderNow = text(kLockHolder).value_or(std::string());
+                return false;
+            },
+            describe(), m_options);
+    }
 
     void prepareTable(const TableDef& def, Table& t) { t.state = sql::prepareTable(*this, def); }
+
 
     void buildDeferredIndexes()
     {
@@ -259,17 +340,20 @@ private:
     }
 
     PGconn* m_conn = nullptr;
+    SinkOptions m_options;
     std::string m_where;
     std::vector<Table> m_tables; // by SeasonTable
     Table m_meta;
+    Table m_metaDays;
+    std::int64_t m_nextExportId = 1;
     bool m_inDay = false;
 };
 
 } // namespace
 
-std::unique_ptr<TableSink> openPostgresSink(const std::string& conninfo)
+std::unique_ptr<TableSink> openPostgresSink(const std::string& conninfo, const SinkOptions& options)
 {
-    return std::make_unique<PostgresSink>(conninfo);
+    return std::make_unique<PostgresSink>(conninfo, options);
 }
 
 } // namespace tidemark::analytics

@@ -71,48 +71,60 @@ SeasonExportResult exportSeason(const store::StoreLayout& layout, TableSink& sin
     const bool winPlace = wants(SeasonTable::WinPlace);
     const bool bracket = wants(SeasonTable::BracketQuinella);
     const bool quinella = wants(SeasonTable::Quinella);
+    // The win odds say who was withdrawn and when, which races and runners tell.
+    const bool o1Needed = races || runners || winPlace || bracket;
 
     RowTally out(sink);
     SeasonExportResult result;
     SeasonExportProgress progress;
     progress.days = static_cast<int>(days.size());
+    ExportMeta meta;
     StoredDay day;
     std::string bytes;
     std::vector<std::string_view> lines;
     std::vector<std::string> keys;
+    std::vector<const StoredRace*> dayRaces;
     std::int64_t committedRows = 0;
 
     try {
         out.open(options.tables);
         for (const std::string& label : days) {
             day.load(layout, label);
+            // Each race once, should a damaged day file list one twice.
             keys.clear();
-            for (const StoredRace& race : day.races())
+            dayRaces.clear();
+            for (const StoredRace& race : day.races()) {
+                if (std::find(keys.begin(), keys.end(), race.raceKey) != keys.end())
+                    continue;
                 keys.push_back(race.raceKey);
+                dayRaces.push_back(&race);
+            }
             progress.dayLabel = label;
             out.beginDay();
             out.removeRaces(keys);
-            for (const StoredRace& race : day.races()) {
+            for (const StoredRace* race : dayRaces) {
                 if (cancelled(cancel))
                     break;
-                const analysis::RaceSlot& slot = day.slot(race);
-                const RaceFacts facts = RaceFacts::of(slot.raRecord);
+                const analysis::RaceSlot& slot = day.slot(*race);
+                const RaceFacts& facts = race->facts;
+                if (!o1Needed || !day.readOdds(*race, store::StoreKind::O1, bytes, lines))
+                    lines.clear();
+                const RaceStatus status = RaceStatus::of(slot, facts, lines);
                 if (races)
-                    writeRaceRow(slot.raRecord, out);
+                    writeRaceRow(slot, facts, status, out);
                 if (runners)
-                    writeRunnerRows(slot, facts, out);
+                    writeRunnerRows(slot, facts, status, out);
                 if (payouts)
-                    writePayoutRows(facts, day.payouts(race), out);
-                if ((winPlace || bracket) && day.readOdds(race, store::StoreKind::O1, bytes, lines)) {
-                    if (winPlace)
-                        writeWinPlaceRows(facts, lines, out);
-                    if (bracket)
-                        writeBracketRows(facts, lines, out);
-                }
-                if (quinella && day.readOdds(race, store::StoreKind::O2, bytes, lines))
+                    writePayoutRows(facts, day.payouts(*race), out);
+                if (winPlace)
+                    writeWinPlaceRows(facts, lines, out);
+                if (bracket)
+                    writeBracketRows(facts, lines, out);
+                if (quinella && day.readOdds(*race, store::StoreKind::O2, bytes, lines))
                     writeQuinellaRows(facts, lines, out);
                 ++progress.races;
                 progress.rows = committedRows + out.dayRows();
+                progress.oddsLines = day.oddsLines();
                 if (listener)
                     listener(progress);
             }
@@ -124,16 +136,23 @@ SeasonExportResult exportSeason(const store::StoreLayout& layout, TableSink& sin
             }
             out.commitDay();
             ++result.days;
-            result.races += static_cast<std::int64_t>(day.races().size());
+            result.races += static_cast<std::int64_t>(dayRaces.size());
             for (std::size_t t = 0; t < result.rows.size(); ++t)
                 result.rows[t] += out.day()[t];
+            result.oddsLines.add(day.oddsLines());
+            ExportMeta::Day row;
+            row.day = isoDate(day.date());
+            row.races = static_cast<std::int64_t>(dayRaces.size());
+            row.oddsLines = day.oddsLines().kept;
+            row.skipped = day.oddsLines().skipped;
+            meta.dayRows.push_back(std::move(row));
             committedRows += out.dayRows();
             progress.rows = committedRows;
+            progress.oddsLines = day.oddsLines();
             ++progress.day;
             if (listener)
                 listener(progress);
         }
-        ExportMeta meta;
         meta.exportedAt = options.exportedAt;
         meta.programVersion = options.programVersion;
         meta.rangeFrom = isoDate(options.fromYmd);
@@ -142,6 +161,9 @@ SeasonExportResult exportSeason(const store::StoreLayout& layout, TableSink& sin
             meta.tables += (meta.tables.empty() ? "" : ",") + std::string(tableDef(t).name);
         meta.days = result.days;
         meta.races = result.races;
+        progress.finishing = true;
+        if (listener)
+            listener(progress);
         out.finish(meta);
     } catch (...) {
         out.rollbackDay();

@@ -2,8 +2,11 @@
 // The export of a season: every stored day of a range, oldest first, each in one
 // transaction of the sink, its races replacing what the sink held of them. One day is
 // read at a time and its rows go to the sink as they are made, so memory stays the
-// same whatever the range. Progress is reported after every race; a cancel is honoured
-// between races (the day being written is dropped, finished days stay).
+// same whatever the range. Progress is reported after every race and day, and once
+// before the finishing (the meta rows, the indexes of a new table: long for a long
+// range); a cancel is honoured between races (the day being written is dropped,
+// finished days stay). Odds lines that are no announcement of their race are left out
+// and counted, per day in the meta_days table.
 
 #include <array>
 #include <atomic>
@@ -12,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "analytics/season_reader.h"
 #include "analytics/table_sink.h"
 #include "store/store_layout.h"
 
@@ -31,6 +35,8 @@ struct SeasonExportProgress {
     std::string dayLabel; // the day being written (CP932)
     std::int64_t races = 0;
     std::int64_t rows = 0;
+    OddsLineTally oddsLines; // of the day being written, so far
+    bool finishing = false;  // every day is in: the meta rows and indexes are being written
 };
 
 struct SeasonExportResult {
@@ -38,6 +44,7 @@ struct SeasonExportResult {
     int days = 0;           // days written whole
     std::int64_t races = 0; // races of those days
     std::array<std::int64_t, kSeasonTables.size()> rows{};
+    OddsLineTally oddsLines; // of those days: exported and left out
 
     std::int64_t rowsOf(SeasonTable t) const { return rows[static_cast<std::size_t>(t)]; }
 };

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 
+#include "analysis/odds_values.h"
 #include "analytics/race_share_change.h"
+#include "records/keiba_func.h"
 #include "records/keiba_func_nv.h"
 #include "records/pair_index.h"
 #include "records/record_view.h"
@@ -17,15 +18,36 @@ namespace {
 using records::OddsField;
 using records::OddsKind;
 
-constexpr std::int64_t kMinutesPerDay = 24 * 60;
-
 // Odds in units of 1, or NULL where the field carries no price.
 Value oddsValue(const OddsField& f)
 {
     return f.kind() == OddsKind::Odds ? Value::of(f.value()) : Value::null();
 }
 
+// The estimated share of the pool in percent (80 / win odds ...), NULL without a price.
+Value shareValue(const OddsField& f, double numerator)
+{
+    return f.kind() == OddsKind::Odds && f.value() > 0.0 ? Value::of(numerator / f.value()) : Value::null();
+}
+
 Value textOrNull(const std::string& s) { return s.empty() ? Value::null() : Value::of(std::string_view(s)); }
+
+// A code field as the record holds it; NULL when it is blank. Anything but plain
+// characters (a damaged field) is converted as a text is.
+std::string codeText(std::string_view field)
+{
+    if (field.find_first_not_of(' ') == std::string_view::npos)
+        return {};
+    if (std::all_of(field.begin(), field.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+        return std::string(field);
+    return tableText(field);
+}
+
+// A sale flag ("7": on sale) as a one-character text; NULL when blank or damaged.
+Value flagCode(std::string_view field)
+{
+    return field.size() == 1 && field[0] > 0x20 && field[0] < 0x7F ? Value::of(field) : Value::null();
+}
 
 void putDigits(char* at, int value, int digits)
 {
@@ -87,10 +109,13 @@ std::string tableText(std::string_view s)
     static constexpr std::string_view kFullWidthBlank = "\x81\x40";
     std::size_t first = s.size();
     std::size_t end = 0;
+    bool control = false;
     for (std::size_t i = 0; i < s.size();) {
         const bool lead = text::isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
         const std::size_t width = lead ? 2 : 1;
-        const bool blank = lead ? s.substr(i, 2) == kFullWidthBlank : static_cast<unsigned char>(s[i]) <= 0x20;
+        const auto byte = static_cast<unsigned char>(s[i]);
+        const bool blank = lead ? s.substr(i, 2) == kFullWidthBlank : byte <= 0x20;
+        control = control || (!lead && (byte < 0x20 || byte == 0x7F));
         if (!blank) {
             first = std::min(first, i);
             end = i + width;
@@ -99,7 +124,10 @@ std::string tableText(std::string_view s)
     }
     if (first >= end)
         return {};
-    return text::toUtf8(s.substr(first, end - first));
+    std::string out = text::toUtf8(s.substr(first, end - first));
+    if (control)
+        std::erase_if(out, [](char c) { return (c >= 0 && c < 0x20) || c == 0x7F; });
+    return out;
 }
 
 std::string_view statusName(OddsKind kind)
@@ -132,18 +160,86 @@ std::string_view ticketTypeName(records::PayoutKind kind)
     return "win";
 }
 
-void writeRaceRow(std::string_view raRecord, TableSink& sink)
+std::int64_t lastSnapshotBeforePost(const RaceFacts& race, std::span<const std::string_view> lines)
 {
-    const records::RaView ra(raRecord);
-    const std::string key(ra.raceKey());
-    const std::string day = dayText(text::DateTime{ra.year(), ra.month(), ra.dayOfMonth(), 0, 0, 0});
+    if (!race.post)
+        return 0;
+    std::int64_t last = 0;
+    std::optional<MinuteStamp> latest;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::optional<MinuteStamp> at = race.announced(records::OddsRecordView(lines[i]).announcementTime());
+        // Of two announcements of the same minute the later line is the later one.
+        if (at && *at <= *race.post && (!latest || *at >= *latest)) {
+            latest = at;
+            last = static_cast<std::int64_t>(i + 1);
+        }
+    }
+    return last;
+}
+
+RaceStatus RaceStatus::of(const analysis::RaceSlot& slot, const RaceFacts& race,
+                          std::span<const std::string_view> o1Lines)
+{
+    RaceStatus s;
+    const int runners = std::min(race.runners, analysis::kMaxHorses);
+    for (int h = 1; h <= runners; ++h) {
+        const records::SeView se(slot.seRecords[static_cast<std::size_t>(h)]);
+        // The results of a cancelled race come with data kind 9, which the store keeps.
+        s.cancelled = s.cancelled || (se.horseNumber() >= 1 && se.dataKind() == "9");
+        s.scratched[static_cast<std::size_t>(h)] = se.horseNumber() >= 1 && se.finalWinOddsField().isCancelled();
+    }
+    for (std::size_t i = 0; i < o1Lines.size(); ++i) {
+        const records::O1View o1(o1Lines[i]);
+        for (int h = 1; h <= runners; ++h) {
+            const auto at = static_cast<std::size_t>(h);
+            if (s.scratchedSnapshot[at] == 0 && o1.win(h).isCancelled()) {
+                s.scratched[at] = true;
+                s.scratchedSnapshot[at] = static_cast<std::int64_t>(i + 1);
+                s.scratchedAt[at] = race.announced(o1.announcementTime());
+            }
+        }
+    }
+    s.starters = race.runners;
+    for (int h = 1; h <= runners; ++h)
+        s.starters -= s.scratched[static_cast<std::size_t>(h)] ? 1 : 0;
+    if (s.cancelled)
+        s.starters = 0;
+    s.lastBeforePost = lastSnapshotBeforePost(race, o1Lines);
+    return s;
+}
+
+void writeRaceRow(const analysis::RaceSlot& slot, const RaceFacts& race, const RaceStatus& status, TableSink& sink)
+{
+    const records::RaView ra(slot.raRecord);
+    const std::string day = dayText(race.date);
     const std::string trackCode(text::trim(ra.trackCode()));
     const std::string trackName = tableText(KeibaFuncNV::TrackName(ra.trackCode(), 0));
     const std::string name = tableText(ra.raceName());
     const std::string post = clockText(ra.startTime());
-    const std::string course(text::trim(ra.courseCode()));
+    const std::string postAt = race.post ? stampText(*race.post) : std::string();
+    const std::string courseCode = codeText(ra.courseCode());
+    const std::string course = tableText(KeibaFuncNV::TrackKindText(ra.courseCode()));
+    const std::string weekdayCode = codeText(ra.weekdayCode());
+    const std::string weekday = tableText(KeibaFuncNV::WeekdayText(ra.weekdayCode()));
+    const std::string gradeCode = codeText(ra.gradeCode());
+    const std::string grade = tableText(KeibaFuncNV::GradeText(ra.gradeCode()));
+    const std::string kindCode = codeText(ra.raceKindCode());
+    const std::string kind = tableText(KeibaFuncNV::RaceKindText(ra.raceKindCode()));
+    const std::string symbolCode = codeText(ra.raceSymbolCode());
+    const std::string symbol = tableText(KeibaFuncNV::RaceSymbolText(ra.trackCode(), ra.raceSymbolCode()));
+    const std::string conditionCode = codeText(ra.youngestConditionCode());
+    const std::string conditionClass = tableText(KeibaFunc::ConditionClassText(ra.youngestConditionCode()));
+    const std::string conditionName = tableText(ra.conditionName());
+    const std::string weightCode = codeText(ra.weightRuleCode());
+    const std::string weight = tableText(KeibaFuncNV::WeightKindText(ra.weightRuleCode()));
+    // On the ばんえい tracks the two going bytes are the moisture, hexadecimal.
+    const bool banei = ra.isBanei();
+    const std::string turfCode = banei ? std::string() : codeText(ra.turfConditionCode());
+    const std::string turf = banei ? std::string() : tableText(KeibaFuncNV::GoingText(ra.turfConditionCode(), 1));
+    const std::string dirtCode = banei ? std::string() : codeText(ra.dirtConditionCode());
+    const std::string dirt = banei ? std::string() : tableText(KeibaFuncNV::GoingText(ra.dirtConditionCode(), 2));
     const Value row[] = {
-        Value::of(std::string_view(key)),
+        Value::of(std::string_view(race.raceKey)),
         Value::of(std::string_view(day)),
         textOrNull(trackCode),
         textOrNull(trackName),
@@ -152,35 +248,72 @@ void writeRaceRow(std::string_view raRecord, TableSink& sink)
         Value::of(static_cast<std::int64_t>(ra.raceNumber())),
         textOrNull(name),
         textOrNull(post),
+        textOrNull(postAt),
         Value::positiveOrNull(ra.distance()),
+        textOrNull(courseCode),
         textOrNull(course),
         Value::of(static_cast<std::int64_t>(ra.runnerCount())),
+        Value::of(static_cast<std::int64_t>(status.starters)),
+        Value::flag(status.cancelled),
+        textOrNull(weekdayCode),
+        textOrNull(weekday),
+        textOrNull(gradeCode),
+        textOrNull(grade),
+        Value::positiveOrNull(ra.edition()),
+        textOrNull(kindCode),
+        textOrNull(kind),
+        textOrNull(symbolCode),
+        textOrNull(symbol),
+        textOrNull(conditionCode),
+        textOrNull(conditionClass),
+        textOrNull(conditionName),
+        textOrNull(weightCode),
+        textOrNull(weight),
+        textOrNull(turfCode),
+        textOrNull(turf),
+        textOrNull(dirtCode),
+        textOrNull(dirt),
+        banei ? Value::of(ra.moisture()) : Value::null(),
     };
     sink.write(SeasonTable::Races, row);
 }
 
-void writeRunnerRows(const analysis::RaceSlot& slot, const RaceFacts& race, TableSink& sink)
+void writeRunnerRows(const analysis::RaceSlot& slot, const RaceFacts& race, const RaceStatus& status, TableSink& sink)
 {
     const bool banei = records::isBaneiTrack(race.trackCode);
+    std::array<bool, analysis::kMaxHorses + 1> written{};
     for (int h = 1; h <= std::min(race.runners, analysis::kMaxHorses); ++h) {
         const records::SeView se(slot.seRecords[static_cast<std::size_t>(h)]);
-        if (se.horseNumber() < 1)
-            continue; // no runner record, or its gate not drawn yet
+        const int horse = se.horseNumber();
+        // No runner record, its gate not drawn yet, or a record of another horse.
+        if (horse < 1 || horse > analysis::kMaxHorses || written[static_cast<std::size_t>(horse)])
+            continue;
+        written[static_cast<std::size_t>(horse)] = true;
+        const auto at = static_cast<std::size_t>(horse);
         const std::string name = tableText(se.horseName());
+        const std::string sexCode = codeText(se.sexCode());
+        const std::string sex = tableText(KeibaFuncNV::SexText(se.sexCode()));
         const std::string jockey = tableText(se.jockey());
         const std::string trainer = tableText(se.trainer());
+        const std::string scratchedAt = status.scratchedAt[at] ? stampText(*status.scratchedAt[at]) : std::string();
         const double weight = se.weightKilograms(banei);
         const Value row[] = {
             Value::of(std::string_view(race.raceKey)),
-            Value::of(static_cast<std::int64_t>(se.horseNumber())),
+            Value::of(static_cast<std::int64_t>(horse)),
             Value::positiveOrNull(se.bracket()),
             textOrNull(name),
+            textOrNull(sexCode),
+            textOrNull(sex),
+            Value::positiveOrNull(se.age()),
             textOrNull(jockey),
             textOrNull(trainer),
             weight > 0.0 ? Value::of(weight) : Value::null(),
             Value::positiveOrNull(se.finishPosition()),
             oddsValue(se.finalWinOddsField()),
             Value::positiveOrNull(se.finalWinPopularity()),
+            Value::flag(status.scratched[at]),
+            Value::positiveOrNull(status.scratchedSnapshot[at]),
+            textOrNull(scratchedAt),
         };
         sink.write(SeasonTable::Runners, row);
     }
@@ -188,7 +321,9 @@ void writeRunnerRows(const analysis::RaceSlot& slot, const RaceFacts& race, Tabl
 
 void writePayoutRows(const RaceFacts& race, const results::PayoutTable& payouts, TableSink& sink)
 {
+    std::vector<std::string> seen;
     for (records::PayoutKind kind : records::kPayoutKinds) {
+        seen.clear();
         for (const results::PayoutItem& item : payouts.entries(kind)) {
             if (!results::isShown(kind, item))
                 continue;
@@ -200,6 +335,10 @@ void writePayoutRows(const RaceFacts& race, const results::PayoutTable& payouts,
             } else {
                 combination = std::to_string(item.horse);
             }
+            // A combination paid twice in one record is damage: its first entry counts.
+            if (std::find(seen.begin(), seen.end(), combination) != seen.end())
+                continue;
+            seen.push_back(combination);
             const Value row[] = {
                 Value::of(std::string_view(race.raceKey)),
                 Value::of(ticketTypeName(kind)),
@@ -214,8 +353,9 @@ void writePayoutRows(const RaceFacts& race, const results::PayoutTable& payouts,
 
 void writeWinPlaceRows(const RaceFacts& race, std::span<const std::string_view> o1Lines, TableSink& sink)
 {
+    const std::int64_t last = lastSnapshotBeforePost(race, o1Lines);
     SnapshotFacts snap;
-    std::array<Value, 14> row;
+    std::array<Value, 20> row;
     row[0] = Value::of(std::string_view(race.raceKey));
     std::int64_t index = 0;
     for (std::string_view line : o1Lines) {
@@ -224,18 +364,25 @@ void writeWinPlaceRows(const RaceFacts& race, std::span<const std::string_view> 
         row[1] = Value::of(++index);
         row[2] = snap.announced;
         row[3] = snap.minutesToPost;
-        row[11] = Value::of(o1.winVotes());
-        row[12] = Value::of(o1.placeVotes());
-        row[13] = Value::of(o1.bracketVotes());
+        row[4] = Value::flag(index == last);
+        row[15] = Value::of(o1.winVotes());
+        row[16] = Value::of(o1.placeVotes());
+        row[17] = Value::of(o1.bracketVotes());
+        row[18] = flagCode(o1.winSaleFlag());
+        row[19] = flagCode(o1.placeSaleFlag());
         for (int h = 1; h <= race.runners; ++h) {
             const OddsField win = o1.win(h);
-            row[4] = Value::of(static_cast<std::int64_t>(h));
-            row[5] = oddsValue(win);
-            row[6] = Value::positiveOrNull(o1.winPopularity(h));
-            row[7] = oddsValue(o1.placeLow(h));
-            row[8] = oddsValue(o1.placeHigh(h));
-            row[9] = Value::positiveOrNull(o1.placePopularity(h));
-            row[10] = Value::of(statusName(win.kind()));
+            const OddsField low = o1.placeLow(h);
+            row[5] = Value::of(static_cast<std::int64_t>(h));
+            row[6] = oddsValue(win);
+            row[7] = Value::positiveOrNull(o1.winPopularity(h));
+            row[8] = Value::of(statusName(win.kind()));
+            row[9] = shareValue(win, analysis::kWinShareNumerator);
+            row[10] = oddsValue(low);
+            row[11] = oddsValue(o1.placeHigh(h));
+            row[12] = Value::positiveOrNull(o1.placePopularity(h));
+            row[13] = Value::of(statusName(low.kind()));
+            row[14] = shareValue(low, analysis::kPlaceShareNumerator);
             sink.write(SeasonTable::WinPlace, row);
         }
     }
@@ -245,13 +392,14 @@ namespace {
 
 // The rows of one pair table: `field(view, k)`, `popularity(view, k)` and the pair's
 // numbers for every slot k that is not blank.
-template <class View, class Field, class Popularity, class Numbers>
+template <class View, class Field, class Popularity, class Numbers, class Sale>
 void writePairRows(const RaceFacts& race, std::span<const std::string_view> lines, int pairs, SeasonTable table,
-                   TableSink& sink, Field field, Popularity popularity, Numbers numbers,
-                   std::int64_t (View::*total)() const noexcept)
+                   double shareNumerator, TableSink& sink, Field field, Popularity popularity, Numbers numbers,
+                   Sale sale, std::int64_t (View::*total)() const noexcept)
 {
+    const std::int64_t last = lastSnapshotBeforePost(race, lines);
     SnapshotFacts snap;
-    std::array<Value, 9> row;
+    std::array<Value, 13> row;
     row[0] = Value::of(std::string_view(race.raceKey));
     std::int64_t index = 0;
     for (std::string_view line : lines) {
@@ -259,17 +407,21 @@ void writePairRows(const RaceFacts& race, std::span<const std::string_view> line
         snap.set(race, view.announcementTime());
         row[1] = Value::of(++index);
         row[2] = snap.announced;
-        row[8] = Value::of((view.*total)());
+        row[3] = snap.minutesToPost;
+        row[4] = Value::flag(index == last);
+        row[11] = Value::of((view.*total)());
+        row[12] = flagCode(sale(view));
         for (int k = 1; k <= pairs; ++k) {
             const OddsField f = field(view, k);
             if (f.isBlank())
                 continue;
             const records::Pair p = numbers(k);
-            row[3] = Value::of(static_cast<std::int64_t>(p.first));
-            row[4] = Value::of(static_cast<std::int64_t>(p.second));
-            row[5] = oddsValue(f);
-            row[6] = Value::positiveOrNull(popularity(view, k));
-            row[7] = Value::of(statusName(f.kind()));
+            row[5] = Value::of(static_cast<std::int64_t>(p.first));
+            row[6] = Value::of(static_cast<std::int64_t>(p.second));
+            row[7] = oddsValue(f);
+            row[8] = Value::positiveOrNull(popularity(view, k));
+            row[9] = Value::of(statusName(f.kind()));
+            row[10] = shareValue(f, shareNumerator);
             sink.write(table, row);
         }
     }
@@ -280,19 +432,19 @@ void writePairRows(const RaceFacts& race, std::span<const std::string_view> line
 void writeBracketRows(const RaceFacts& race, std::span<const std::string_view> o1Lines, TableSink& sink)
 {
     writePairRows<records::O1View>(
-        race, o1Lines, records::kBracketPairCount, SeasonTable::BracketQuinella, sink,
+        race, o1Lines, records::kBracketPairCount, SeasonTable::BracketQuinella, analysis::kBracketShareNumerator, sink,
         [](const records::O1View& v, int k) { return v.bracketQuinella(k); },
         [](const records::O1View& v, int k) { return v.bracketPopularity(k); }, records::bracketPair,
-        &records::O1View::bracketVotes);
+        [](const records::O1View& v) { return v.bracketSaleFlag(); }, &records::O1View::bracketVotes);
 }
 
 void writeQuinellaRows(const RaceFacts& race, std::span<const std::string_view> o2Lines, TableSink& sink)
 {
     writePairRows<records::O2View>(
-        race, o2Lines, records::kQuinellaPairCount, SeasonTable::Quinella, sink,
+        race, o2Lines, records::kQuinellaPairCount, SeasonTable::Quinella, analysis::kQuinellaShareNumerator, sink,
         [](const records::O2View& v, int k) { return v.quinella(k); },
         [](const records::O2View& v, int k) { return v.quinellaPopularity(k); }, records::quinellaPair,
-        &records::O2View::quinellaVotes);
+        [](const records::O2View& v) { return v.quinellaSaleFlag(); }, &records::O2View::quinellaVotes);
 }
 
 } // namespace tidemark::analytics

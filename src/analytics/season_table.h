@@ -6,7 +6,8 @@
 //
 // Texts in values are UTF-8 (the sinks write them as they are, or as CP932 where a
 // spreadsheet asks for it); dates are "yyyy-mm-dd", times "hh:mm", moments
-// "yyyy-mm-dd hh:mm"; odds are in units of 1.
+// "yyyy-mm-dd hh:mm" (Japan time, as the records give them); odds are in units of 1
+// with one decimal; flags are 0 or 1.
 
 #include <array>
 #include <cstdint>
@@ -18,7 +19,17 @@
 
 namespace tidemark::analytics {
 
-enum class ColumnType { Text, Integer, Real };
+// What a column holds; each database gives it its own type (SQLite keeps dates and
+// moments as ISO-8601 texts, PostgreSQL as DATE and TIMESTAMP).
+enum class ColumnType {
+    Text,
+    Integer,
+    Real,      // a derived figure (a share in percent)
+    Odds,      // odds in units of 1, one decimal (tenths in the records)
+    Date,      // "yyyy-mm-dd"
+    Timestamp, // "yyyy-mm-dd hh:mm" or "yyyy-mm-dd hh:mm:ss", local (Japan) time
+    Flag,      // 0 or 1
+};
 
 struct Column {
     std::string_view name;
@@ -59,6 +70,7 @@ struct Value {
     }
     // An integer, or NULL when it is 0 (a popularity or a position the record leaves empty).
     static Value positiveOrNull(std::int64_t v) { return v > 0 ? of(v) : null(); }
+    static Value flag(bool v) { return of(static_cast<std::int64_t>(v ? 1 : 0)); }
     bool isNull() const { return kind == Kind::Null; }
 };
 
@@ -74,15 +86,22 @@ struct TableDef {
     SeasonTable id;
     std::string_view name;
     std::span<const Column> columns;
-    // Columns of the primary key (in order); empty when rows may repeat.
+    // Columns of the primary key (in order): no two rows share them.
     std::span<const std::string_view> key;
     // Secondary indexes, each a list of columns.
     std::span<const std::span<const std::string_view>> indexes;
     // Large tables are written only when asked for by name.
     bool onRequestOnly = false;
+    // The table's columns as the first version of the export wrote them (no keys, no
+    // race cards), so a file of that version is recognised and not taken for a foreign one.
+    std::span<const std::string_view> firstVersionColumns = {};
 
     std::size_t columnCount() const { return columns.size(); }
 };
+
+// The shape of the tables this program writes; `meta.schema_version` of every export.
+// 1: the first export (no keys, no race cards, no schema_version); 2: this one.
+inline constexpr std::int64_t kSchemaVersion = 2;
 
 const TableDef& tableDef(SeasonTable table);
 // The table of a name ("win_place"); nullopt for any other name.
@@ -98,7 +117,9 @@ std::optional<std::vector<SeasonTable>> parseTableList(std::string_view list, st
 inline constexpr std::string_view kRaceKeyColumn = "race_key";
 
 // The meta table (no race key): one row per export, what wrote it, which range, when,
-// which tables, how many days and races.
+// which tables, how many days and races, how many odds lines were left out.
 const TableDef& metaTableDef();
+// One row per export and day: its races and odds lines, kept and left out by reason.
+const TableDef& metaDaysTableDef();
 
 } // namespace tidemark::analytics

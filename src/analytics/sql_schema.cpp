@@ -1,5 +1,7 @@
 #include "analytics/sql_schema.h"
 
+#include <algorithm>
+
 namespace tidemark::analytics::sql {
 
 std::string quoted(std::string_view name) { return "\"" + std::string(name) + "\""; }
@@ -22,16 +24,33 @@ std::string columnList(std::span<const std::string_view> columns)
     return out;
 }
 
+std::string tableList()
+{
+    std::string out;
+    for (SeasonTable t : kSeasonTables)
+        out += std::string(tableDef(t).name) + ", ";
+    return out + std::string(metaTableDef().name) + ", " + std::string(metaDaysTableDef().name);
+}
+
+[[noreturn]] void olderVersion(Database& db)
+{
+    throw SinkError(db.where() + ": its tables were written by an earlier version of this program (schema 1, "
+                                 "without keys or race cards); this version writes schema " +
+                    std::to_string(kSchemaVersion) + " and never mixes the two. " + db.startAfresh() + " (tables " +
+                    tableList() + ").");
+}
+
 } // namespace
 
-std::string createTable(const TableDef& def, const std::function<std::string_view(ColumnType)>& typeName)
+std::string createTable(const TableDef& def, const std::function<std::string_view(ColumnType)>& typeName,
+                        std::string_view options)
 {
     std::string sql = "CREATE TABLE IF NOT EXISTS " + sql::quoted(def.name) + " (";
     for (std::size_t c = 0; c < def.columns.size(); ++c)
         sql += (c ? ", " : "") + sql::quoted(def.columns[c].name) + " " + std::string(typeName(def.columns[c].type));
     if (!def.key.empty())
         sql += ", PRIMARY KEY (" + columnList(def.key) + ")";
-    return sql + ")";
+    return sql + ")" + std::string(options);
 }
 
 std::string createIndex(const TableDef& def, std::span<const std::string_view> columns)
@@ -50,14 +69,28 @@ std::string deleteRaces(const TableDef& def, std::string_view parameter)
     return "DELETE FROM " + sql::quoted(def.name) + " WHERE " + sql::quoted(kRaceKeyColumn) + " = " + std::string(parameter);
 }
 
-bool sameColumns(const std::vector<std::string>& present, const TableDef& def)
+std::string insertRow(const TableDef& def)
 {
-    if (present.size() != def.columns.size())
-        return false;
-    for (std::size_t c = 0; c < present.size(); ++c)
-        if (present[c] != def.columns[c].name)
-            return false;
-    return true;
+    std::string sql = "INSERT INTO " + sql::quoted(def.name) + " VALUES (";
+    for (std::size_t c = 0; c < def.columns.size(); ++c)
+        sql += c ? ",?" : "?";
+    return sql + ")";
+}
+
+Shape shapeOf(const std::vector<std::string>& present, const TableDef& def)
+{
+    if (present.empty())
+        return Shape::Missing;
+    auto same = [&](auto columns, auto nameOf) {
+        return present.size() == columns.size() &&
+               std::equal(present.begin(), present.end(), columns.begin(),
+                          [&](const std::string& a, const auto& b) { return a == nameOf(b); });
+    };
+    if (same(def.columns, [](const Column& c) { return c.name; }))
+        return Shape::Current;
+    if (!def.firstVersionColumns.empty() && same(def.firstVersionColumns, [](std::string_view n) { return n; }))
+        return Shape::FirstVersion;
+    return Shape::Other;
 }
 
 std::string otherColumnsMessage(const std::string& where, const TableDef& def)
@@ -66,13 +99,34 @@ std::string otherColumnsMessage(const std::string& where, const TableDef& def)
            " has other columns than this program writes; export into another database or file";
 }
 
-TableState prepareTable(Database& db, const TableDef& def)
+std::int64_t checkDatabase(Database& db, std::span<const SeasonTable> tables)
 {
-    const std::vector<std::string> present = db.columns(def.name);
-    if (present.empty())
-        db.exec(createTable(def, [&db](ColumnType t) { return db.typeName(t); }));
-    else if (!sameColumns(present, def))
-        throw SinkError(otherColumnsMessage(db.where(), def));
+    std::vector<const TableDef*> defs{&metaTableDef(), &metaDaysTableDef()};
+    for (SeasonTable t : tables)
+        defs.push_back(&tableDef(t));
+    bool metaPresent = false;
+    for (const TableDef* def : defs) {
+        switch (shapeOf(db.columns(def->name), *def)) {
+        case Shape::Missing: break;
+        case Shape::Current: metaPresent = metaPresent || def == &metaTableDef(); break;
+        case Shape::FirstVersion: olderVersion(db);
+        case Shape::Other: throw SinkError(otherColumnsMessage(db.where(), *def));
+        }
+    }
+    if (!metaPresent)
+        return 1;
+    const std::int64_t newest = db.integer("SELECT max(\"schema_version\") FROM \"meta\"").value_or(kSchemaVersion);
+    if (newest > kSchemaVersion)
+        throw SinkError(db.where() + ": written by a newer version of this program (schema " + std::to_string(newest) +
+                        "); this version writes schema " + std::to_string(kSchemaVersion) +
+                        ". Export with the newer version, or into another database or file.");
+    return db.integer("SELECT max(\"export_id\") FROM \"meta\"").value_or(0) + 1;
+}
+
+TableState prepareTable(Database& db, const TableDef& def, std::string_view options)
+{
+    if (db.columns(def.name).empty())
+        db.exec(createTable(def, [&db](ColumnType t) { return db.typeName(t); }, options));
     TableState t;
     t.def = &def;
     t.empty = !db.holdsRows(def.name);

@@ -8,7 +8,7 @@ namespace detail {
 bool sqliteSinkBuilt() noexcept { return false; }
 } // namespace detail
 
-std::unique_ptr<TableSink> openSqliteSink(const std::filesystem::path& /*file*/)
+std::unique_ptr<TableSink> openSqliteSink(const std::filesystem::path& /*file*/, const SinkOptions& /*options*/)
 {
     throw SinkUnavailable("sqlite is not available in this build (it was built without the SQLite library)");
 }

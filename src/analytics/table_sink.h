@@ -5,7 +5,8 @@
 //
 // An export writes day by day, each day all or nothing:
 //
-//   open(tables)                       the tables made when missing
+//   open(tables)                       the place taken for this export alone, every
+//                                      check made, then the tables made when missing
 //   for every day:
 //     beginDay()
 //     removeRaces(keys)                the day's races leave every open table ...
@@ -16,9 +17,18 @@
 //
 // So exporting a range again replaces exactly its races, and a cancelled or failed
 // export keeps every day it finished and nothing of the day it was writing.
-// Failures throw SinkError with a message for the user (UTF-8).
+// Failures throw SinkError with a message for the user (UTF-8), whatever failed
+// underneath (a database, a file of the CSV folder).
+//
+// Two exports never write into one place at once: open() takes a lock held for the
+// run (a lock file beside the SQLite file or in the CSV folder, an advisory lock of
+// the PostgreSQL database); a second export waits for it a bounded time, then refuses
+// (SinkBusy). A database that fails a check (a table of another shape, tables of
+// another version of this program) is refused before anything is written into it.
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -28,6 +38,7 @@
 #include <vector>
 
 #include "analytics/season_table.h"
+#include "text/file_lock.h"
 
 namespace tidemark::analytics {
 
@@ -42,8 +53,37 @@ public:
     using SinkError::SinkError;
 };
 
-// What the meta row records about one export.
+// Another export holds the place and did not give it up in the time allowed.
+class SinkBusy : public SinkError {
+public:
+    using SinkError::SinkError;
+};
+
+// The wait for another export's lock was given up (Ctrl-C): nothing was written.
+class SinkInterrupted : public SinkError {
+public:
+    using SinkError::SinkError;
+};
+
+// How a sink waits for the lock of its place.
+struct SinkOptions {
+    // How long open() waits for another export into the same place to end.
+    std::chrono::milliseconds lockWait{30000};
+    // Asked while waiting: true gives the wait up (SinkInterrupted).
+    std::function<bool()> giveUp;
+    // Told once, when the place is found held: who holds it (UTF-8).
+    std::function<void(const std::string&)> waiting;
+};
+
+// What the meta tables record about one export.
 struct ExportMeta {
+    struct Day {
+        std::string day; // "yyyy-mm-dd"
+        std::int64_t races = 0;
+        std::int64_t oddsLines = 0; // odds lines exported
+        std::array<std::int64_t, 4> skipped{}; // kind, length, race key, time
+    };
+
     std::string exportedAt;     // "yyyy-mm-dd hh:mm:ss", local time
     std::string programVersion; // "1.15"
     std::string rangeFrom;      // "yyyy-mm-dd"
@@ -51,17 +91,24 @@ struct ExportMeta {
     std::string tables; // "races,runners,win_place,payouts"
     std::int64_t days = 0;
     std::int64_t races = 0;
+    std::vector<Day> dayRows; // the days written, oldest first
+
+    std::int64_t oddsLines() const;
+    std::int64_t skippedLines() const;
 };
 
 // The meta row of an export in the meta table's column order (views into `meta`).
-std::array<Value, 7> metaRow(const ExportMeta& meta);
+std::array<Value, 11> metaRow(const ExportMeta& meta, std::int64_t exportId);
+// The meta_days row of one of its days.
+std::array<Value, 8> metaDayRow(const ExportMeta::Day& day, std::int64_t exportId);
 
 class TableSink {
 public:
     virtual ~TableSink() = default;
 
-    // Makes the tables that do not exist yet. A table of the same name with other
-    // columns (a file of another program or version) is refused.
+    // Takes the place for this export, checks it, then makes the tables that do not
+    // exist yet. A table of the same name with other columns (a file of another
+    // program, or of another version of this one) is refused, and nothing is written.
     virtual void open(std::span<const SeasonTable> tables) = 0;
     virtual void beginDay() = 0;
     // Every row of these races leaves every open table.
@@ -88,17 +135,35 @@ bool formatAvailable(ExportFormat format);
 
 enum class CsvEncoding { Utf8, Cp932 };
 
-// One SQLite file, made when missing. Throws SinkUnavailable in a build without SQLite,
-// SinkError when the file cannot be opened as a database.
-std::unique_ptr<TableSink> openSqliteSink(const std::filesystem::path& file);
+// One SQLite file, made when missing, in WAL mode (a notebook may read it while an
+// export writes). Throws SinkUnavailable in a build without SQLite, SinkError when the
+// file cannot be opened as a database.
+std::unique_ptr<TableSink> openSqliteSink(const std::filesystem::path& file, const SinkOptions& options = {});
 // A PostgreSQL database by its libpq connection string (empty: the PG* environment
 // variables). Throws SinkUnavailable in a build without libpq, SinkError when the
 // server cannot be reached.
-std::unique_ptr<TableSink> openPostgresSink(const std::string& conninfo);
+std::unique_ptr<TableSink> openPostgresSink(const std::string& conninfo, const SinkOptions& options = {});
 // A folder of CSV files, one per table ("win_place.csv"), each with a header line;
-// made when missing. The files appear when the export finishes, replacing files of
-// the same names; an export that ends early leaves the folder as it was.
-std::unique_ptr<TableSink> openCsvSink(const std::filesystem::path& folder, CsvEncoding encoding);
+// made when missing. UTF-8 files begin with a byte-order mark unless told not to (so
+// a spreadsheet reads them as UTF-8); CP932 files never do. The files appear when the
+// export finishes, replacing files of the same names; an export that ends early
+// leaves the folder as it was.
+std::unique_ptr<TableSink> openCsvSink(const std::filesystem::path& folder, CsvEncoding encoding,
+                                       bool byteOrderMark = true, const SinkOptions& options = {});
+
+// The lock of an export into `place` (a lock file's path), taken as SinkOptions say:
+// waits while another export holds it, then throws SinkBusy naming `what` and the
+// holder; SinkInterrupted when the wait is given up. `holder` is what this export
+// writes into the lock file for the next one to read.
+text::FileLock takeExportLock(const std::filesystem::path& lockFile, const std::string& what,
+                              const std::string& holder, const SinkOptions& options);
+// Waits as takeExportLock does for a lock that `tryTake` takes (true) or finds held
+// (false, `holderNow` then says by whom when it can).
+void waitForExportLock(const std::function<bool(std::string& holderNow)>& tryTake, const std::string& what,
+                       const SinkOptions& options);
+// "an export (process 4242, since 2024-02-01 12:00:03)": what an export writes into
+// its lock for the one that finds it taken.
+std::string exportLockHolder();
 
 // A sink that writes nothing and counts the rows: the floor of the export's speed.
 class CountingSink : public TableSink {

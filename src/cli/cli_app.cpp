@@ -96,39 +96,51 @@ std::span<const CommandInfo> commands()
          "    断層表 単勝|複勝(低)|複勝(高)|馬連\n"
          "    時系列ｵｯｽﾞ表, 時系列人気表, 時系列得票表: 単勝|複勝|枠連|馬連\n"
          "  (馬連・枠連, グラフ, オッズ閲覧 and 成績結果 have none to copy).\n"},
-        {"export", commandExport, 0, 0, {"--from", "--to", "--format", "--out", "--dsn", "--tables"},
+        {"export", commandExport, 0, 0, {"--from", "--to", "--format", "--out", "--dsn", "--tables", "--no-bom", "--wait"},
          "tidemark2nv export --from yyyymmdd --to yyyymmdd [--format sqlite|postgres|csv]\n"
-         "                   [--out PATH | --dsn CONNINFO] [--tables LIST]\n"
-         "  The stored days of the range as tables for SQL, pandas, R or a spreadsheet:\n"
-         "    races             race_key (16 digits), day, track_code, track_name, meeting,\n"
-         "                      day_number, race_number, race_name, post_time, distance,\n"
-         "                      course_code, runners\n"
-         "    runners           race_key, horse, bracket, horse_name, jockey, trainer,\n"
-         "                      weight_carried, finish_position, final_win_odds,\n"
-         "                      final_win_popularity\n"
-         "    win_place         race_key, snapshot (its place in the race's series),\n"
-         "                      announced_at, minutes_to_post, horse, win_odds,\n"
-         "                      win_popularity, place_low, place_high, place_popularity,\n"
-         "                      status, win_total, place_total, bracket_total: one row per\n"
-         "                      announcement and runner\n"
-         "    bracket_quinella  race_key, snapshot, announced_at, bracket_a, bracket_b, odds,\n"
-         "    quinella          popularity, status, total (horse_a, horse_b): one row per\n"
-         "                      announcement and pair; large, so only when --tables names them\n"
+         "                   [--out PATH | --dsn CONNINFO] [--tables LIST] [--no-bom] [--wait S]\n"
+         "  The stored days of the range as tables for SQL, pandas, R or a spreadsheet (every\n"
+         "  column, its type, unit and key: docs/season-export.md):\n"
+         "    races             one row per race (key race_key, 16 digits): day, track, meeting,\n"
+         "                      race number and name, post_time (hh:mm) and post_at, distance,\n"
+         "                      course, runners (registered), starters, cancelled, and the race\n"
+         "                      card's codes each beside its text: weekday, grade, race kind,\n"
+         "                      race symbol, condition, weight rule, going or moisture\n"
+         "    runners           one row per runner (race_key, horse): bracket, name, sex, age,\n"
+         "                      jockey, trainer, weight_carried, finish_position, final_win_odds,\n"
+         "                      final_win_popularity, scratched and from which snapshot\n"
+         "    win_place         one row per announcement and runner (race_key, snapshot, horse):\n"
+         "                      announced_at, minutes_to_post, is_last (the last before the\n"
+         "                      post), win and place odds, popularities, statuses and shares\n"
+         "                      (80 / win odds, 26.6 / lower place odds), pool totals, sale flags\n"
+         "    bracket_quinella  one row per announcement and pair (race_key, snapshot,\n"
+         "    quinella          bracket_a, bracket_b / horse_a, horse_b): odds, popularity,\n"
+         "                      status, share (75 / odds), total; large, so only when --tables\n"
+         "                      names them\n"
          "    payouts           race_key, ticket_type, combination (\"3\", \"3-6\", \"1-2-3\"),\n"
          "                      amount (yen per 100), popularity\n"
+         "    meta, meta_days   one row per export (schema_version, range, when, odds lines\n"
+         "                      left out) and per export and day\n"
          "  Odds in units of 1, NULL where not priced; status priced, no_votes,\n"
-         "  cancelled_before_sale, cancelled_after_sale or blank; texts UTF-8.\n"
-         "  --format sqlite (default) one file, --out PATH (default: season.sqlite in the\n"
-         "         program folder), with a meta table of every export (version, range, when)\n"
+         "  cancelled_before_sale, cancelled_after_sale or blank; times Japan time; texts UTF-8.\n"
+         "  Odds lines that are no announcement of their race (another race's record, one cut\n"
+         "  short, damaged bytes, no time) are left out and counted, per day.\n"
+         "  --format sqlite (default) one file in WAL mode (readable while an export writes),\n"
+         "         --out PATH (default: season.sqlite in the program folder)\n"
          "         postgres through libpq: --dsn \"host=... dbname=... user=...\" (default: the\n"
-         "         PG* environment variables)\n"
+         "         PG* environment variables); DATE, TIMESTAMP, NUMERIC(6,1) and BOOLEAN columns\n"
          "         csv one file per table in the folder --out DIR (default: CSV/season in\n"
-         "         the program folder), a header line each; --encoding cp932 for spreadsheets\n"
+         "         the program folder), a header line each; UTF-8 with a byte-order mark for\n"
+         "         Excel (--no-bom leaves it out), or --encoding cp932\n"
          "  --tables races,runners,win_place,payouts (the default), any of the six.\n"
+         "  --wait S: how long to wait for another export into the same place to end before\n"
+         "         giving up (0-3600 seconds, default 30); an export holds its place alone.\n"
          "  Exporting a range again replaces exactly its races, so a season database is\n"
-         "  kept current after each import. One transaction per day: a cancelled (Ctrl-C)\n"
-         "  or failed export keeps the days it finished and nothing of the day it was writing\n"
-         "  (CSV files appear only when the export is done). Progress on stderr.\n"},
+         "  kept current after each import; a file of an older version of the program is\n"
+         "  refused with what to do. One transaction per day: Ctrl-C keeps the days finished\n"
+         "  (CSV files appear only when the export is done), builds the indexes, says what was\n"
+         "  kept and ends with exit code 130; a failed export keeps the days it finished and\n"
+         "  nothing of the day it was writing. Progress on stderr.\n"},
         {"backtest", commandBacktest, 0, 0, {"--from", "--to", "--rule", "--at", "--bet", "--csv"},
          std::string("tidemark2nv backtest --from yyyymmdd --to yyyymmdd --rule RULE [--at MINUTES]\n"
          "                     [--bet win|place] [--csv FILE]\n"
@@ -143,7 +155,8 @@ std::span<const CommandInfo> commands()
              "  Prints races examined and skipped, bets, hits, strike rate, stake, return, the\n"
          "  return on investment ((return - stake) / stake) with its 95 % bootstrap interval\n"
          "  (races resampled 2000 times, fixed seed), and the same by track and by\n"
-         "  popularity band (1, 2-3, 4-6, 7-9, 10-). --csv FILE lists the bets (UTF-8).\n"},
+         "  popularity band (1, 2-3, 4-6, 7-9, 10-). --csv FILE lists the bets (UTF-8); the\n"
+         "  file's folder is checked before the run.\n"},
     };
     return table;
 }
@@ -161,7 +174,9 @@ const std::set<std::string> kValueOptions{"--home", "--encoding", "--since",  "-
                                           "--moment", "--from",   "--to",      "--format", "--dsn",
                                           "--tables", "--rule",   "--at",      "--bet",    "--csv",
                                           "--every",  "--ahead",  "--window",  "--top",
-                                          "--service"};
+                                          "--service", "--wait"};
+// Options without a value.
+const std::set<std::string> kFlagOptions{"--no-bom"};
 
 Invocation parse(const std::vector<std::string>& args)
 {
@@ -178,6 +193,14 @@ Invocation parse(const std::vector<std::string>& args)
                 name = a.substr(0, eq);
                 value = a.substr(eq + 1);
                 inlineValue = true;
+            }
+            if (kFlagOptions.contains(name)) {
+                if (inlineValue)
+                    throw CommandError(ExitCode::Usage, "option " + name + " takes no value");
+                if (inv.options.contains(name))
+                    throw CommandError(ExitCode::Usage, "option " + name + " given twice");
+                inv.options[name] = std::string();
+                continue;
             }
             if (!kValueOptions.contains(name))
                 throw CommandError(ExitCode::Usage, "unknown option " + name);
@@ -269,7 +292,9 @@ std::string usageText()
         "     to work on\n"
         "  5  the data service answered with an error\n"
         "  6  a file could not be read or written\n"
-        "  7  the database could not be opened or reached, or refused a statement\n";
+        "  7  the database (or the CSV folder) of an export could not be opened, reached or\n"
+        "     written, refused a statement, or was held by another export past --wait\n"
+        "  130  interrupted by Ctrl-C: the export kept what it finished and said what\n";
     return text;
 }
 

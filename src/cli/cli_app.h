@@ -22,7 +22,9 @@ enum class ExitCode {
     NotFound = 4,        // unknown day or race; nothing stored to work on
     Service = 5,         // the data service answered with an error (or refused)
     File = 6,            // a file could not be read or written
-    Database = 7,        // the database could not be opened or reached, or refused a statement
+    Database = 7,        // the export's database or folder could not be opened, reached or written, refused a
+                         // statement, or another export held it
+    Interrupted = 130,   // Ctrl-C: the command stopped between two of its steps, what it finished kept
 };
 
 struct Environment {
@@ -32,8 +34,9 @@ struct Environment {
     std::filesystem::path defaultHome;
     Clock clock;          // empty: this machine's clock
     bool realTime = true; // wait the 10 ms of the download polling between polls
-    // For a command that runs until it is interrupted (watch): starts catching Ctrl-C and
-    // gives the question whether it came. Empty: such a command runs to its own end.
+    // For a command that stops cleanly when interrupted (watch, export): starts catching
+    // Ctrl-C (Ctrl-Break and closing the console on Windows) and gives the question
+    // whether it came. Empty: such a command runs to its own end.
     std::function<std::function<bool()>()> catchInterrupt;
 };
 

@@ -3,6 +3,8 @@
 
 #include "cli/cli_session.h"
 
+#include <atomic>
+#include <chrono>
 #include <ostream>
 
 #include "analytics/backtest.h"
@@ -68,6 +70,21 @@ std::vector<std::string> storedDays(Session& s, const DayRange& range)
     return days;
 }
 
+namespace {
+
+std::string leftOutText(const OddsLineTally& t)
+{
+    static constexpr const char* kWhy[] = {"of another kind", "cut short or too long", "of another race",
+                                           "without a time"};
+    std::string out;
+    for (std::size_t i = 0; i < t.skipped.size(); ++i)
+        if (t.skipped[i] > 0)
+            out += (out.empty() ? "" : ", ") + std::to_string(t.skipped[i]) + " " + kWhy[i];
+    return std::to_string(t.skippedTotal()) + " odds line(s) left out (" + out + ")";
+}
+
+} // namespace
+
 ExitCode commandExport(Session& s)
 {
     const Invocation& inv = s.inv();
@@ -89,6 +106,17 @@ ExitCode commandExport(Session& s)
                                                 " writes to --out PATH");
     if (inv.cp932 && format != ExportFormat::Csv)
         throw CommandError(ExitCode::Usage, "--encoding cp932 is for --format csv (databases hold UTF-8)");
+    if (inv.has("--no-bom") && (format != ExportFormat::Csv || inv.cp932))
+        throw CommandError(ExitCode::Usage, "--no-bom is for --format csv in UTF-8 (CP932 files have no byte-order mark)");
+
+    SinkOptions sinkOptions;
+    if (const std::string* w = inv.option("--wait")) {
+        std::int32_t seconds = 0;
+        if (w->empty() || w->find_first_not_of("0123456789") != std::string::npos ||
+            !text::tryParseInt32(*w, seconds) || seconds > 3600)
+            throw CommandError(ExitCode::Usage, "malformed --wait " + *w + " (0-3600 seconds)");
+        sinkOptions.lockWait = std::chrono::seconds(seconds);
+    }
 
     SeasonExportOptions options;
     options.fromYmd = range.from;
@@ -107,22 +135,35 @@ ExitCode commandExport(Session& s)
 
     const std::vector<std::string> days = storedDays(s, range);
 
+    // Ctrl-C ends the export between two races: the day being written is rolled back,
+    // the days before it stay, the indexes are built, and the summary says so.
+    const std::function<bool()> interrupted =
+        s.env().catchInterrupt ? s.env().catchInterrupt() : std::function<bool()>([] { return false; });
+    std::atomic<bool> cancel{false};
+    sinkOptions.giveUp = interrupted;
+    sinkOptions.waiting = [&](const std::string& holder) {
+        s.host().note("waiting for " + holder + " to finish (at most " +
+                      std::to_string(std::chrono::duration_cast<std::chrono::seconds>(sinkOptions.lockWait).count()) +
+                      " s)");
+    };
+
     std::unique_ptr<TableSink> sink;
     try {
         switch (format) {
         case ExportFormat::Sqlite: {
             const std::filesystem::path out =
                 inv.has("--out") ? text::pathFromUtf8(*inv.option("--out")) : s.home() / "season.sqlite";
-            sink = openSqliteSink(out);
+            sink = openSqliteSink(out, sinkOptions);
             break;
         }
         case ExportFormat::Postgres:
-            sink = openPostgresSink(inv.has("--dsn") ? *inv.option("--dsn") : std::string());
+            sink = openPostgresSink(inv.has("--dsn") ? *inv.option("--dsn") : std::string(), sinkOptions);
             break;
         case ExportFormat::Csv: {
             const std::filesystem::path out =
                 inv.has("--out") ? text::pathFromUtf8(*inv.option("--out")) : s.layout().csvFolder() / "season";
-            sink = openCsvSink(out, inv.cp932 ? CsvEncoding::Cp932 : CsvEncoding::Utf8);
+            sink = openCsvSink(out, inv.cp932 ? CsvEncoding::Cp932 : CsvEncoding::Utf8, !inv.has("--no-bom"),
+                               sinkOptions);
             break;
         }
         }
@@ -130,21 +171,53 @@ ExitCode commandExport(Session& s)
         // A line a day: the listener also hears of every race.
         int lastDay = 0;
         const SeasonExportResult result = exportSeason(
-            s.layout(), *sink, options, [&](const SeasonExportProgress& p) {
+            s.layout(), *sink, options,
+            [&](const SeasonExportProgress& p) {
+                if (interrupted())
+                    cancel = true;
+                if (p.finishing) {
+                    s.host().note("every day is in; writing the meta rows and the indexes");
+                    return;
+                }
                 if (p.day == lastDay)
                     return;
                 lastDay = p.day;
-                s.host().progress(text::sj(text::toUtf8(p.dayLabel) + " (" + std::to_string(p.day) + "/" +
-                                           std::to_string(p.days) + " days done): " + grouped(p.races) +
-                                           " races, " + grouped(p.rows) + " rows"));
-            });
+                std::string line = text::toUtf8(p.dayLabel) + " (" + std::to_string(p.day) + "/" +
+                                   std::to_string(p.days) + " days done): " + grouped(p.races) + " races, " +
+                                   grouped(p.rows) + " rows";
+                if (p.oddsLines.skippedTotal() > 0)
+                    line += "; " + leftOutText(p.oddsLines);
+                s.host().progress(text::sj(line));
+            },
+            &cancel);
         std::ostream& out = s.env().out;
         out << sink->describe() << '\n';
         out << "days\t" << result.days << '\n';
         for (SeasonTable t : options.tables)
             out << tableDef(t).name << '\t' << result.rowsOf(t) << '\n';
+        out << "skipped_lines\t" << result.oddsLines.skippedTotal() << '\n';
+        if (result.oddsLines.skippedTotal() > 0)
+            s.host().note(leftOutText(result.oddsLines) + " in all (meta_days has them by day)");
+        if (result.cancelled) {
+            const bool files = format == ExportFormat::Csv;
+            s.host().note(
+                "interrupted: " +
+                (files ? std::string("no file was written, the folder is as it was (CSV files appear whole when an "
+                                     "export is done)")
+                       : std::to_string(result.days) + " of " + std::to_string(days.size()) + " day(s) kept" +
+                             (result.days > 0 ? " (" + text::toUtf8(days.front()) + " .. " +
+                                                    text::toUtf8(days[static_cast<std::size_t>(result.days) - 1]) + ")"
+                                              : std::string()) +
+                             (static_cast<std::size_t>(result.days) < days.size()
+                                  ? ", " + text::toUtf8(days[static_cast<std::size_t>(result.days)]) + " left as it was"
+                                  : std::string()) +
+                             ", the indexes built"));
+            return ExitCode::Interrupted;
+        }
     } catch (const SinkUnavailable& e) {
         throw CommandError(ExitCode::Usage, e.what());
+    } catch (const SinkInterrupted& e) {
+        throw CommandError(ExitCode::Interrupted, e.what());
     } catch (const SinkError& e) {
         throw CommandError(ExitCode::Database, e.what());
     }
@@ -184,6 +257,10 @@ ExitCode commandBacktest(Session& s)
             throw CommandError(ExitCode::Usage, "malformed --bet " + *bet + " (win or place)");
     }
     const std::vector<std::string> days = storedDays(s, range);
+    // A file that cannot be written is said before the run, not after it.
+    const std::string* csv = inv.option("--csv");
+    if (csv)
+        text::discardPrepared(text::prepareFileAtomic(text::pathFromUtf8(*csv), {}, false));
 
     int lastDay = 0;
     const BacktestResult r = runBacktest(s.layout(), options, [&](const BacktestProgress& p) {
@@ -226,7 +303,7 @@ ExitCode commandBacktest(Session& s)
     for (const Split& b : r.byBand)
         out << b.name << '\t' << tallyColumns(b.tally) << '\n';
 
-    if (const std::string* csv = inv.option("--csv")) {
+    if (csv) {
         text::writeFileAtomic(text::pathFromUtf8(*csv), betsCsv(r));
         s.host().note(std::to_string(r.bets.size()) + " bets written to " + *csv);
     }

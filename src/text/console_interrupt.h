@@ -2,7 +2,9 @@
 // Ctrl-C for the console tool's long commands: once caught, the first interrupt only sets
 // a flag that the command looks at between its steps, so that it can end after a whole
 // file rather than in the middle of one; a second interrupt ends the program at once, as
-// a user pressing Ctrl-C again expects.
+// a user pressing Ctrl-C again expects. On Windows, Ctrl-Break and closing the console
+// window count as an interrupt too (the window's close waits a few seconds for the
+// command to wind down).
 
 namespace tidemark::text {
 

@@ -52,4 +52,54 @@ void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes)
     commitFileAtomic(prepareFileAtomic(path, bytes), path);
 }
 
+StreamedFile::StreamedFile(std::filesystem::path target)
+    : m_target(std::move(target)), m_temporary(temporaryFileOf(m_target))
+{
+    m_handle = detail::createForWriting(m_temporary, m_target);
+    m_present = true;
+}
+
+StreamedFile::~StreamedFile() { discard(); }
+
+void StreamedFile::append(std::string_view bytes)
+{
+    if (m_handle == -1)
+        throw FileError(utf8Path(m_target) + ": written after it was finished");
+    try {
+        detail::writeAll(m_handle, bytes, m_target);
+    } catch (const FileError&) {
+        discard();
+        throw;
+    }
+}
+
+void StreamedFile::finish()
+{
+    if (m_handle == -1)
+        return;
+    try {
+        detail::syncAndClose(m_handle, m_target);
+    } catch (const FileError&) {
+        discard();
+        throw;
+    }
+}
+
+void StreamedFile::commit(bool flushFolder)
+{
+    finish();
+    if (!m_present)
+        throw FileError(utf8Path(m_target) + ": nothing left to put in place");
+    m_present = false; // commitFileAtomic removes it when the rename fails
+    commitFileAtomic(m_temporary, m_target, flushFolder);
+}
+
+void StreamedFile::discard() noexcept
+{
+    detail::closeQuietly(m_handle);
+    if (m_present)
+        detail::removeQuietly(m_temporary);
+    m_present = false;
+}
+
 } // namespace tidemark::text

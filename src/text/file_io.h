@@ -6,6 +6,7 @@
 // (and the parent of a folder after its creation), so that a power cut cannot undo
 // the rename.
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -51,6 +52,38 @@ void discardPrepared(const std::filesystem::path& prepared) noexcept;
 // The temporary file a write of `path` goes through (beside it, "<name>.tmp~"). One
 // left by a crash is never read as data and is replaced by the next write of `path`.
 std::filesystem::path temporaryFileOf(const std::filesystem::path& path);
+
+// A file written in pieces and put in place whole, as writeFileAtomic puts one piece:
+// a season table of many days is appended day by day to the temporary file beside the
+// target; finish flushes it to disk and closes it, commit renames it over the target.
+// One neither committed nor finished is removed by discard or by the destructor, so an
+// interrupted writer leaves no temporary file behind.
+class StreamedFile {
+public:
+    // Creates the temporary file (replacing one a crash left behind). Throws FileError.
+    explicit StreamedFile(std::filesystem::path target);
+    ~StreamedFile();
+    StreamedFile(const StreamedFile&) = delete;
+    StreamedFile& operator=(const StreamedFile&) = delete;
+
+    // Throws FileError naming the target; the file is then discarded.
+    void append(std::string_view bytes);
+    // Flushes the temporary file to disk and closes it. Throws FileError (discarded).
+    void finish();
+    // Renames the finished file over the target (commitFileAtomic). Throws FileError.
+    void commit(bool flushFolder = true);
+    // Removes the temporary file unless it was committed. Never throws.
+    void discard() noexcept;
+
+    const std::filesystem::path& target() const noexcept { return m_target; }
+    const std::filesystem::path& temporary() const noexcept { return m_temporary; }
+
+private:
+    std::filesystem::path m_target;
+    std::filesystem::path m_temporary;
+    std::intptr_t m_handle = -1; // the system's handle of the open temporary file
+    bool m_present = false;      // the temporary file exists
+};
 
 // Creates a folder (and its parents) when missing. Throws FileError.
 void ensureDirectory(const std::filesystem::path& path);

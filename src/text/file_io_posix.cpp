@@ -200,6 +200,68 @@ void flushFolderOf(const std::filesystem::path& path) { syncFolder(path.parent_p
 
 void discardPrepared(const std::filesystem::path& prepared) noexcept { ::unlink(prepared.c_str()); }
 
+namespace detail {
+
+std::intptr_t createForWriting(const std::filesystem::path& file, const std::filesystem::path& target)
+{
+    if (int e = injected(DiskStep::CreateTemp, target))
+        fail(target, e);
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        fail(target, errno);
+    return fd;
+}
+
+void writeAll(std::intptr_t& handle, std::string_view bytes, const std::filesystem::path& target)
+{
+    if (int e = injected(DiskStep::WriteTemp, target)) {
+        closeQuietly(handle);
+        fail(target, e);
+    }
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(static_cast<int>(handle), p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int e = errno;
+            closeQuietly(handle);
+            fail(target, e);
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+void syncAndClose(std::intptr_t& handle, const std::filesystem::path& target)
+{
+    const int fd = static_cast<int>(handle);
+    handle = -1;
+    if (int e = injected(DiskStep::SyncTemp, target)) {
+        ::close(fd);
+        fail(target, e);
+    }
+    if (::fsync(fd) != 0) {
+        const int e = errno;
+        ::close(fd);
+        fail(target, e);
+    }
+    if (::close(fd) != 0)
+        fail(target, errno);
+}
+
+void closeQuietly(std::intptr_t& handle) noexcept
+{
+    if (handle != -1)
+        ::close(static_cast<int>(handle));
+    handle = -1;
+}
+
+void removeQuietly(const std::filesystem::path& file) noexcept { ::unlink(file.c_str()); }
+
+} // namespace detail
+
 void ensureDirectory(const std::filesystem::path& path)
 {
     namespace fs = std::filesystem;

@@ -226,6 +226,68 @@ void flushFolderOf(const std::filesystem::path& path)
 
 void discardPrepared(const std::filesystem::path& prepared) noexcept { DeleteFileW(prepared.c_str()); }
 
+namespace detail {
+
+std::intptr_t createForWriting(const std::filesystem::path& file, const std::filesystem::path& target)
+{
+    if (int e = injected(DiskStep::CreateTemp, target))
+        fail(target, e);
+    const HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        failWin(target, GetLastError());
+    return reinterpret_cast<std::intptr_t>(h);
+}
+
+void writeAll(std::intptr_t& handle, std::string_view bytes, const std::filesystem::path& target)
+{
+    if (int e = injected(DiskStep::WriteTemp, target)) {
+        closeQuietly(handle);
+        fail(target, e);
+    }
+    const HANDLE h = reinterpret_cast<HANDLE>(handle);
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!WriteFile(h, p, chunk, &written, nullptr) || written == 0) {
+            const DWORD e = GetLastError();
+            closeQuietly(handle);
+            failWin(target, e ? e : ERROR_WRITE_FAULT);
+        }
+        p += written;
+        left -= written;
+    }
+}
+
+void syncAndClose(std::intptr_t& handle, const std::filesystem::path& target)
+{
+    const HANDLE h = reinterpret_cast<HANDLE>(handle);
+    handle = -1;
+    if (int e = injected(DiskStep::SyncTemp, target)) {
+        CloseHandle(h);
+        fail(target, e);
+    }
+    if (!FlushFileBuffers(h)) {
+        const DWORD e = GetLastError();
+        CloseHandle(h);
+        failWin(target, e);
+    }
+    if (!CloseHandle(h))
+        failWin(target, GetLastError());
+}
+
+void closeQuietly(std::intptr_t& handle) noexcept
+{
+    if (handle != -1)
+        CloseHandle(reinterpret_cast<HANDLE>(handle));
+    handle = -1;
+}
+
+void removeQuietly(const std::filesystem::path& file) noexcept { DeleteFileW(file.c_str()); }
+
+} // namespace detail
+
 void ensureDirectory(const std::filesystem::path& path)
 {
     namespace fs = std::filesystem;

@@ -6,7 +6,8 @@
 //               them an advance sale on 2023-12-31 20:00; horse 2 cancelled before the
 //               sale, horse 9 after it (from 10:10), horse 10 without votes at 09:30;
 //               quinella odds at 10:10; payouts of all nine kinds
-//               大井 2R, 8 runners: race card and runners only (no odds, no payouts)
+//               大井 2R, 8 runners: race card and runners only (no odds, no payouts);
+//               cancelled (its runners' records carry data kind 9)
 //   2024-01-02  川崎 (45) 1R, 8 runners, post 15:00: announcements at 14:40 and 14:55
 //               (horse h at 1.5 h, horse 5 falling from 7.5 to 4.0 in between) and at
 //               15:00, after any bet moment, when horse 8 is suddenly the favourite at
@@ -51,6 +52,8 @@ public:
         records::RaBuilder b;
         b.date(2024, 1, day).track(track).meeting(3).day(day).race(race).runners(runners).startTime(post);
         b.raceName(text::sj("テスト記念")).distance(1200).course("24").weekday("1");
+        b.grade("E").raceKind("11").raceSymbol("N1A").weightRule("3").youngestCondition("701");
+        b.conditionName(text::sj("Ｃ１")).dirtCondition("2");
         return b;
     }
 
@@ -61,7 +64,7 @@ public:
         // Horse 4's name needs quoting in a CSV file.
         b.horseName(horse == 4 ? text::sj("テスト\"4\",改") : text::sj("テストホース") + std::to_string(horse));
         b.jockey(text::sj("騎手")).trainer(text::sj("調教師"));
-        b.weightTenths(540 + horse);
+        b.weightTenths(540 + horse).sex(horse % 2 ? "1" : "2").age(2);
         return b;
     }
 
@@ -128,7 +131,7 @@ public:
             store.storeSe(se.build(), store::Origin::Import);
         }
         for (int h = 1; h <= 8; ++h)
-            store.storeSe(runner(1, "44", 2, h).build(), store::Origin::Import);
+            store.storeSe(runner(1, "44", 2, h).set(3, "9").build(), store::Origin::Import);
 
         records::HrBuilder hr;
         hr.date(2024, 1, 1).track("44").meeting(3).day(1).race(1);

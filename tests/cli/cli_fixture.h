@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,13 +32,16 @@ inline void writeSimWorld(const std::filesystem::path& home, const std::string& 
     ini << "[NVSim]\r\nSeed=4242\r\nFirstDay=20240112\r\nLastDay=20240112\r\nDownloadSpeed=3\r\n" << extraIni;
 }
 
-inline CliRun runCli(const std::filesystem::path& home, std::vector<std::string> args, bool withHome = true)
+// catchInterrupt: as the tool's main() gives it (a Ctrl-C the test decides on).
+inline CliRun runCli(const std::filesystem::path& home, std::vector<std::string> args, bool withHome = true,
+                     std::function<std::function<bool()>()> catchInterrupt = {})
 {
     if (withHome)
         args.insert(args.begin(), {"--home", home.string()});
     std::ostringstream out;
     std::ostringstream err;
-    cli::Environment env{out, err, home, [] { return text::DateTime{2024, 1, 15, 12, 0, 0}; }, false, {}};
+    cli::Environment env{out, err, home, [] { return text::DateTime{2024, 1, 15, 12, 0, 0}; }, false,
+                         std::move(catchInterrupt)};
     CliRun r;
     r.code = cli::run(args, env);
     r.out = out.str();

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "analytics/season_store_fixture.h"
 #include "analytics/sqlite_reader.h"
 #include "cli/cli_fixture.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
+#include "text/file_lock.h"
 
 namespace tidemark::testing {
 namespace {
@@ -28,7 +31,7 @@ TEST_F(CliSeasonTest, ExportWritesTheRangeAndSaysWhatItWrote)
     std::filesystem::create_directories(db.parent_path());
     const CliRun r = run({"export", "--from", "20240101", "--to", "20240102", "--out", db.string()});
     ASSERT_EQ(r.code, ExitCode::Ok) << r.err;
-    EXPECT_EQ(r.out, db.string() + "\ndays\t2\nraces\t3\nrunners\t26\nwin_place\t74\npayouts\t14\n");
+    EXPECT_EQ(r.out, db.string() + "\ndays\t2\nraces\t3\nrunners\t26\nwin_place\t74\npayouts\t14\nskipped_lines\t0\n");
     EXPECT_NE(r.err.find("2024年01月02日 (2/2 days done): 3 races, 117 rows"), std::string::npos) << r.err;
     EXPECT_EQ(sqlValue(db, "SELECT count(*) FROM win_place"), "74");
     EXPECT_EQ(sqlValue(db, "SELECT range_to FROM meta"), "2024-01-02");
@@ -40,16 +43,36 @@ TEST_F(CliSeasonTest, ExportWritesTheRangeAndSaysWhatItWrote)
     EXPECT_EQ(sqlValue(home() / "season.sqlite", "SELECT tables FROM meta"), "races,quinella");
 }
 
-TEST_F(CliSeasonTest, CsvExportForSpreadsheetsInCp932)
+TEST_F(CliSeasonTest, CsvExportForExcelWithAByteOrderMarkOrForSpreadsheetsInCp932)
 {
     const std::filesystem::path folder = home() / "tables";
-    const CliRun r = run({"--encoding", "cp932", "export", "--from", "20240101", "--to", "20240101", "--format", "csv",
-                          "--out", folder.string(), "--tables", "races"});
+    const std::vector<std::string> races{"export", "--from", "20240101", "--to", "20240101", "--format", "csv",
+                                         "--out", folder.string(), "--tables", "races"};
+    const std::string row = "2024010144030101,2024-01-01,44,大井,3,1,1,テスト記念,10:15,2024-01-01 10:15,1200,24,";
+    ASSERT_EQ(run(races).code, ExitCode::Ok);
+    EXPECT_TRUE(text::readFile(folder / "races.csv").starts_with("\xEF\xBB\xBFrace_key,"));
+
+    std::vector<std::string> plain = races;
+    plain.push_back("--no-bom");
+    ASSERT_EQ(run(plain).code, ExitCode::Ok);
+    EXPECT_TRUE(text::readFile(folder / "races.csv").starts_with("race_key,"));
+
+    std::vector<std::string> cp932 = races;
+    cp932.insert(cp932.begin(), {"--encoding", "cp932"});
+    const CliRun r = run(cp932);
     ASSERT_EQ(r.code, ExitCode::Ok) << r.err;
-    const std::string races = text::readFile(folder / "races.csv");
-    EXPECT_NE(races.find(text::sj("2024010144030101,2024-01-01,44,大井,3,1,1,テスト記念,10:15,1200,24,10\r\n")),
-              std::string::npos);
+    const std::string bytes = text::readFile(folder / "races.csv");
+    EXPECT_TRUE(bytes.starts_with("race_key,"));
+    EXPECT_NE(bytes.find("\r\n" + text::sj(row)), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder / "runners.csv"));
+
+    // A folder that cannot be made fails as an export's destination does.
+    text::writeFileAtomic(home() / "blocked", "a file");
+    std::vector<std::string> blocked = races;
+    blocked[8] = (home() / "blocked" / "tables").string();
+    const CliRun no = run(blocked);
+    EXPECT_EQ(no.code, ExitCode::Database) << no.err;
+    EXPECT_NE(no.err.find("blocked"), std::string::npos) << no.err;
 }
 
 TEST_F(CliSeasonTest, ExportRefusals)
@@ -63,6 +86,9 @@ TEST_F(CliSeasonTest, ExportRefusals)
         {{"export", "--from", "20240101", "--to", "20240102", "--dsn", "dbname=x"}, "--dsn is for --format postgres"},
         {{"export", "--from", "20240101", "--to", "20240102", "--format", "postgres", "--out", "x"}, "not to --out"},
         {{"--encoding", "cp932", "export", "--from", "20240101", "--to", "20240102"}, "is for --format csv"},
+        {{"export", "--from", "20240101", "--to", "20240102", "--no-bom"}, "--no-bom is for --format csv"},
+        {{"export", "--from", "20240101", "--to", "20240102", "--no-bom=1"}, "takes no value"},
+        {{"export", "--from", "20240101", "--to", "20240102", "--wait", "3601"}, "malformed --wait 3601"},
     };
     for (const auto& [args, message] : usage) {
         const CliRun r = run(args);
@@ -79,6 +105,54 @@ TEST_F(CliSeasonTest, ExportRefusals)
                            "host=" + (home() / "nowhere").string() + " port=1 connect_timeout=2"});
     EXPECT_EQ(pg.code, ExitCode::Database) << pg.err;
     EXPECT_NE(pg.err.find("PostgreSQL"), std::string::npos) << pg.err;
+}
+
+TEST_F(CliSeasonTest, AnExportIntoAFileAnotherHoldsWaitsThenRefuses)
+{
+    const std::filesystem::path db = home() / "season.sqlite";
+    text::FileLock held = text::FileLock::tryTake(home() / "season.sqlite.lock", "an export (process 77, since 11:58)");
+    ASSERT_TRUE(held.held());
+    const CliRun r = run({"export", "--from", "20240101", "--to", "20240102", "--wait", "1"});
+    EXPECT_EQ(r.code, ExitCode::Database) << r.err;
+    EXPECT_NE(r.err.find("waiting for an export (process 77, since 11:58) to finish (at most 1 s)"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(db.string() + ": an export (process 77, since 11:58) is writing into it; try again when it "
+                                       "has finished"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(db) && std::filesystem::file_size(db) > 0);
+    held.release();
+    EXPECT_EQ(run({"export", "--from", "20240101", "--to", "20240102", "--wait", "0"}).code, ExitCode::Ok);
+}
+
+TEST_F(CliSeasonTest, CtrlCKeepsTheDaysFinishedAndSaysSo)
+{
+    // Ctrl-C as the listener sees it after the first day.
+    auto afterCalls = [](int calls) {
+        return [calls] {
+            auto seen = std::make_shared<int>(0);
+            return std::function<bool()>([seen, calls] { return ++*seen > calls; });
+        };
+    };
+    const std::filesystem::path db = home() / "season.sqlite";
+    const CliRun r = runCli(home(), {"export", "--from", "20240101", "--to", "20240102"}, true, afterCalls(2));
+    EXPECT_EQ(r.code, ExitCode::Interrupted) << r.err;
+    EXPECT_EQ(outputLines(r.out)[1], "days\t1");
+    EXPECT_NE(r.err.find("interrupted: 1 of 2 day(s) kept (2024年01月01日 .. 2024年01月01日), 2024年01月02日 left as it "
+                         "was, the indexes built"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(sqlValue(db, "SELECT group_concat(DISTINCT day) FROM races"), "2024-01-01");
+    EXPECT_EQ(sqlValue(db, "SELECT count(*) FROM sqlite_master WHERE name = 'races_day'"), "1");
+
+    // The CSV files appear whole or not at all.
+    const std::filesystem::path folder = home() / "tables";
+    const CliRun csv = runCli(home(), {"export", "--from", "20240101", "--to", "20240102", "--format", "csv", "--out",
+                                       folder.string()},
+                              true, afterCalls(2));
+    EXPECT_EQ(csv.code, ExitCode::Interrupted) << csv.err;
+    EXPECT_NE(csv.err.find("interrupted: no file was written, the folder is as it was"), std::string::npos) << csv.err;
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 TEST_F(CliSeasonTest, BacktestPrintsTheSummaryTheSplitsAndTheBets)
@@ -127,6 +201,15 @@ TEST_F(CliSeasonTest, BacktestPrintsTheSummaryTheSplitsAndTheBets)
         EXPECT_EQ(bad.code, ExitCode::Usage) << args.back();
         EXPECT_NE(bad.err.find(message), std::string::npos) << bad.err;
     }
+
+    // A file that cannot be written is said before the run.
+    const std::string nowhere = (home() / "missing" / "bets.csv").string();
+    const CliRun unwritable = run({"backtest", "--from", "20240101", "--to", "20240102", "--rule", "favourite", "--csv",
+                                   nowhere});
+    EXPECT_EQ(unwritable.code, ExitCode::File) << unwritable.err;
+    EXPECT_NE(unwritable.err.find(nowhere), std::string::npos) << unwritable.err;
+    EXPECT_EQ(unwritable.err.find("days,"), std::string::npos) << unwritable.err;
+    EXPECT_TRUE(unwritable.out.empty()) << unwritable.out;
 }
 
 TEST_F(CliSeasonTest, CsvOverARangeWritesOneSetPerDay)

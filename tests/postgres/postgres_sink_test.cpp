@@ -9,6 +9,7 @@
 #include <libpq-fe.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -90,6 +91,17 @@ protected:
             admin("DROP DATABASE IF EXISTS " + m_name + " WITH (FORCE)");
     }
 
+    const std::string& name() const { return m_name; }
+    // A statement in the test's database.
+    void run(const std::string& sql) const
+    {
+        PGconn* c = PQconnectdb(dsn.c_str());
+        PGresult* r = PQexec(c, sql.c_str());
+        EXPECT_EQ(PQresultStatus(r), PGRES_COMMAND_OK) << sql << ": " << PQerrorMessage(c);
+        PQclear(r);
+        PQfinish(c);
+    }
+
     static void admin(const std::string& sql)
     {
         PGconn* c = PQconnectdb(g_conninfo.c_str());
@@ -143,30 +155,89 @@ private:
     static inline int s_count = 0;
 };
 
-TEST_F(PostgresTest, TheTablesAsInEveryOtherSink)
+TEST_F(PostgresTest, TheTablesAsInEveryOtherSinkWithTheDatabasesOwnTypes)
 {
     const analytics::SeasonExportResult r = exportRange("20240102");
     EXPECT_EQ(r.days, 2);
-    EXPECT_EQ(query("SELECT * FROM races WHERE race_key = '2024010144030101'"),
-              (SqlRows{{"2024010144030101", "2024-01-01", "44", "大井", "3", "1", "1", "テスト記念", "10:15", "1200", "24",
-                        "10"}}));
-    EXPECT_EQ(query("SELECT horse, horse_name, weight_carried, finish_position, final_win_odds FROM runners "
-                    "WHERE race_key = '2024010144030101' AND horse IN (4, 9) ORDER BY horse"),
-              (SqlRows{{"4", "テスト\"4\",改", "54.4", "5", "8"}, {"9", "テストホース9", "54.9", "NULL", "NULL"}}));
-    EXPECT_EQ(query("SELECT announced_at, minutes_to_post, win_odds, status FROM win_place WHERE race_key = "
-                    "'2024010144030101' AND horse = 9 ORDER BY snapshot"),
-              (SqlRows{{"2023-12-31 20:00", "855", "11", "priced"},
-                       {"2024-01-01 09:30", "45", "11.5", "priced"},
-                       {"2024-01-01 10:00", "15", "12", "priced"},
-                       {"2024-01-01 10:10", "5", "NULL", "cancelled_after_sale"},
-                       {"2024-01-01 10:15", "0", "NULL", "cancelled_after_sale"}}));
+    EXPECT_EQ(query("SELECT race_key, day, track_name, race_name, post_time, post_at, distance, runners, starters, "
+                    "cancelled, grade, race_kind FROM races WHERE race_key = '2024010144030101'"),
+              (SqlRows{{"2024010144030101", "2024-01-01", "大井", "テスト記念", "10:15", "2024-01-01 10:15:00", "1200",
+                        "10", "8", "f", "特別", "サラ２歳"}}));
+    EXPECT_EQ(query("SELECT horse, horse_name, weight_carried, finish_position, final_win_odds, scratched, "
+                    "scratched_at FROM runners WHERE race_key = '2024010144030101' AND horse IN (4, 9) ORDER BY horse"),
+              (SqlRows{{"4", "テスト\"4\",改", "54.4", "5", "8.0", "f", "NULL"},
+                       {"9", "テストホース9", "54.9", "NULL", "NULL", "t", "2024-01-01 10:10:00"}}));
+    EXPECT_EQ(query("SELECT announced_at, minutes_to_post, is_last, win_odds, win_status, round(win_share::numeric, 3) "
+                    "FROM win_place WHERE race_key = '2024010144030101' AND horse = 9 ORDER BY snapshot"),
+              (SqlRows{{"2023-12-31 20:00:00", "855", "f", "11.0", "priced", "7.273"},
+                       {"2024-01-01 09:30:00", "45", "f", "11.5", "priced", "6.957"},
+                       {"2024-01-01 10:00:00", "15", "f", "12.0", "priced", "6.667"},
+                       {"2024-01-01 10:10:00", "5", "f", "NULL", "cancelled_after_sale", "NULL"},
+                       {"2024-01-01 10:15:00", "0", "t", "NULL", "cancelled_after_sale", "NULL"}}));
     EXPECT_EQ(value("SELECT count(*) FROM win_place"), "74");
     EXPECT_EQ(value("SELECT string_agg(combination, ' ' ORDER BY combination) FROM payouts WHERE ticket_type = "
                     "'place'"),
               "1 2 3 5 7");
-    EXPECT_EQ(value("SELECT count(*) FROM pg_indexes WHERE indexname = 'win_place_race_key_announced_at'"), "1");
-    EXPECT_EQ(query("SELECT range_from, range_to, days, races FROM meta"),
-              (SqlRows{{"2024-01-01", "2024-01-02", "2", "3"}}));
+    EXPECT_EQ(query("SELECT column_name, data_type FROM information_schema.columns WHERE (table_name, column_name) IN "
+                    "(('races', 'day'), ('win_place', 'announced_at'), ('win_place', 'win_odds'), "
+                    "('win_place', 'is_last')) ORDER BY column_name"),
+              (SqlRows{{"announced_at", "timestamp without time zone"},
+                       {"day", "date"},
+                       {"is_last", "boolean"},
+                       {"win_odds", "numeric"}}));
+    EXPECT_EQ(value("SELECT count(*) FROM information_schema.table_constraints WHERE constraint_type = 'PRIMARY KEY' "
+                    "AND table_schema = 'public'"),
+              "6");
+    EXPECT_EQ(query("SELECT export_id, schema_version, range_from, range_to, days, races FROM meta"),
+              (SqlRows{{"1", "2", "2024-01-01", "2024-01-02", "2", "3"}}));
+    EXPECT_EQ(value("SELECT string_agg(day::text || ':' || odds_lines, ' ' ORDER BY day) FROM meta_days"),
+              "2024-01-01:5 2024-01-02:3");
+}
+
+TEST_F(PostgresTest, OneExportAtATimeAndNothingWrittenIntoADatabaseThatFailsACheck)
+{
+    // An export holding the database: a second one waits, then refuses and names it.
+    {
+        auto first = analytics::openPostgresSink(dsn);
+        first->open(analytics::defaultTables());
+        analytics::SinkOptions brief;
+        brief.lockWait = std::chrono::milliseconds(300);
+        std::string told;
+        brief.waiting = [&](const std::string& holder) { told = holder; };
+        auto second = analytics::openPostgresSink(dsn, brief);
+        try {
+            second->open(analytics::defaultTables());
+            ADD_FAILURE() << "two exports held the database";
+        } catch (const analytics::SinkBusy& e) {
+            EXPECT_NE(std::string(e.what()).find("is writing into it"), std::string::npos) << e.what();
+        }
+        EXPECT_NE(told.find("an export (process "), std::string::npos) << told;
+    }
+    // Given up with its connection: the next one takes it at once.
+    exportRange("20240101");
+    EXPECT_EQ(value("SELECT count(*) FROM meta"), "1");
+
+    // A table of another shape, or tables of the first version: refused, and not a
+    // table, index or row added.
+    admin("DROP DATABASE IF EXISTS " + name() + " WITH (FORCE)");
+    admin("CREATE DATABASE " + name());
+    run("CREATE TABLE runners (race text, name text)");
+    EXPECT_THROW(exportRange("20240102"), analytics::SinkError);
+    EXPECT_EQ(value("SELECT string_agg(table_name, ',') FROM information_schema.tables WHERE table_schema = "
+                    "'public'"),
+              "runners");
+    run("DROP TABLE runners; CREATE TABLE meta (exported_at text, program_version text, range_from text, range_to "
+        "text, tables text, days bigint, races bigint)");
+    try {
+        exportRange("20240102");
+        ADD_FAILURE() << "a database of the first version was written into";
+    } catch (const analytics::SinkError& e) {
+        EXPECT_NE(std::string(e.what()).find("or drop its tables and export the whole range again"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(value("SELECT string_agg(table_name, ',') FROM information_schema.tables WHERE table_schema = "
+                    "'public'"),
+              "meta");
 }
 
 TEST_F(PostgresTest, AgainReplacesItsRacesAndACancelKeepsTheDayAsItWas)
