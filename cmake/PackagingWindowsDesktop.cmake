@@ -1,11 +1,14 @@
 # What a Windows user downloads (preset windows-desktop):
-#   tidemark2nv-<version>-win64.msi        the installer: Program Files\Tidemark2NV, a Start
-#                                          menu entry, an uninstaller that leaves the user's
-#                                          files (%LOCALAPPDATA%\Tidemark2NV) alone
+#   tidemark2nv-<version>-win64-setup.exe     the installer (NSIS, 64-bit like its uninstaller):
+#                                             Program Files\Tidemark2NV, a Start menu entry,
+#                                             an uninstaller that leaves the user's files
+#                                             (%LOCALAPPDATA%\Tidemark2NV) alone
 #   tidemark2nv-<version>-win64-portable.zip  runs where it is unpacked, its files beside it
 #
-#   cmake --build --preset windows-desktop --target msi package
+#   cmake --build --preset windows-desktop --target installer package
 #
+# Windows' file names ignore case: the companion tool cannot sit as tidemark2nv.exe beside
+# Tidemark2NV.exe, so it is installed as tidemark2nv-cli.exe.
 # Both hold the program, the companion tool, the 32-bit bridge (from the windows-cross-x86
 # build: TIDEMARK_BRIDGE32_EXE), the manual (made by a Linux build: TIDEMARK_MANUAL_PDF_FILE),
 # this README, Qt's DLLs and plugins and the compiler's runtime DLLs. Qt is LGPL: its DLLs
@@ -46,7 +49,8 @@ add_custom_target(windows_runtime ALL
   COMMENT "Qt's and the compiler's DLLs beside the programs"
   VERBATIM)
 
-install(TARGETS Tidemark2NV tidemark2nv RUNTIME DESTINATION .)
+install(TARGETS Tidemark2NV RUNTIME DESTINATION .)
+install(PROGRAMS "$<TARGET_FILE:tidemark2nv>" DESTINATION . RENAME tidemark2nv-cli.exe)
 install(FILES ${runtime_dlls} ${qt_dlls} DESTINATION .)
 install(FILES ${qt_platform} DESTINATION platforms)
 if(qt_style)
@@ -72,21 +76,21 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
 
-# The installer: the same files, staged by the install rules, described to wixl.
-find_program(TIDEMARK_WIXL wixl)
-if(TIDEMARK_WIXL)
-  set(msi "${CMAKE_BINARY_DIR}/tidemark2nv-${PROJECT_VERSION}-win64.msi")
-  set(stage "${CMAKE_BINARY_DIR}/msi-stage")
-  add_custom_target(msi
+# The installer: the same files, staged by the install rules, with the marker.
+find_program(TIDEMARK_MAKENSIS makensis)
+if(TIDEMARK_MAKENSIS)
+  set(setup "${CMAKE_BINARY_DIR}/tidemark2nv-${PROJECT_VERSION}-win64-setup.exe")
+  set(stage "${CMAKE_BINARY_DIR}/installer-stage")
+  add_custom_target(installer
     COMMAND "${CMAKE_COMMAND}" -E rm -rf "${stage}"
     COMMAND "${CMAKE_COMMAND}" --install "${CMAKE_BINARY_DIR}" --prefix "${stage}" --strip
     COMMAND "${CMAKE_COMMAND}" -E copy "${PROJECT_SOURCE_DIR}/packaging/Tidemark2NV.installed" "${stage}/"
-    COMMAND "${CMAKE_COMMAND}" -DSTAGE=${stage} -DVERSION=${PROJECT_VERSION}
+    COMMAND "${CMAKE_COMMAND}" -DSTAGE=${stage} -DOUT_EXE=${setup} -DVERSION=${PROJECT_VERSION}
             -DICON=${PROJECT_SOURCE_DIR}/packaging/tidemark2nv.ico
-            -DTEMPLATE=${PROJECT_SOURCE_DIR}/packaging/tidemark2nv.wxs.in
-            -DOUT=${CMAKE_BINARY_DIR}/tidemark2nv.wxs -P "${PROJECT_SOURCE_DIR}/cmake/WriteWxs.cmake"
-    COMMAND "${TIDEMARK_WIXL}" -a x64 -o "${msi}" "${CMAKE_BINARY_DIR}/tidemark2nv.wxs"
-    DEPENDS Tidemark2NV tidemark2nv
-    COMMENT "The installer tidemark2nv-${PROJECT_VERSION}-win64.msi"
+            -DTEMPLATE=${PROJECT_SOURCE_DIR}/packaging/tidemark2nv.nsi.in
+            -DNSI=${CMAKE_BINARY_DIR}/tidemark2nv.nsi -P "${PROJECT_SOURCE_DIR}/cmake/WriteNsis.cmake"
+    COMMAND "${TIDEMARK_MAKENSIS}" -V2 "${CMAKE_BINARY_DIR}/tidemark2nv.nsi"
+    DEPENDS Tidemark2NV tidemark2nv windows_runtime
+    COMMENT "The installer tidemark2nv-${PROJECT_VERSION}-win64-setup.exe"
     VERBATIM)
 endif()
