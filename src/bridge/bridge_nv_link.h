@@ -47,8 +47,14 @@ struct BridgeDeadlines {
     ms rtOpen{60'000}; // one request to the provider's server
     ms other{30'000};  // status, reads of downloaded files, close, cancel
 
-    // Every call but the settings dialog gets the same deadline.
-    static BridgeDeadlines all(ms each) { return {each, each, each, each}; }
+    // Every call but the settings dialog and NVInit gets the same deadline; NVInit keeps
+    // its own, as it may include the start of a new bridge (seconds under Wine).
+    static BridgeDeadlines all(ms each)
+    {
+        BridgeDeadlines d;
+        d.open = d.rtOpen = d.other = each;
+        return d;
+    }
 };
 
 // What a call does while it waits for its answer.

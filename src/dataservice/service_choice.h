@@ -33,7 +33,7 @@ struct ServiceSetting {
     // The value of Use when it was not one of the four words (it then reads as automatic).
     std::string unknownUse;
     // [DataService] BridgeDeadline: seconds the bridge may take for any call but the
-    // component's settings dialog; 0 (or blank) keeps each call's own deadline.
+    // component's settings dialog and NVInit; 0 (or blank) keeps each call's own deadline.
     int bridgeDeadlineSeconds = 0;
 };
 

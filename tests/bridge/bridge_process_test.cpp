@@ -160,7 +160,7 @@ TEST_F(BridgeProcessTest, ABridgeThatStopsAnsweringMidTransferIsEndedAtItsDeadli
         BridgeWait wait;
         if (window)
             wait.serveEvents = [&] { ++served; };
-        wait.deadlines = BridgeDeadlines::all(std::chrono::milliseconds(700));
+        wait.deadlines = BridgeDeadlines::all(std::chrono::milliseconds(2000));
         BridgeNvLink bridge(bridgeCommand() + " --hang-at-read 5", faults(), wait);
         std::string buffer = "caller's";
         EXPECT_EQ(readUntilFailure(bridge, buffer, served), kBridgeTimedOut);
@@ -168,7 +168,7 @@ TEST_F(BridgeProcessTest, ABridgeThatStopsAnsweringMidTransferIsEndedAtItsDeadli
             EXPECT_GT(served, 5) << "the window was not served while the bridge kept silent";
         }
         ASSERT_EQ(m_faults.size(), 1u);
-        EXPECT_EQ(m_faults[0], text::sj("ブリッジ（NVGets）：1秒以内に応答がないため、ブリッジを終了しました。(-1106)"));
+        EXPECT_EQ(m_faults[0], text::sj("ブリッジ（NVGets）：2秒以内に応答がないため、ブリッジを終了しました。(-1106)"));
         EXPECT_EQ(bridge.process(), nullptr);
         // The caller goes on: the close finds nothing open, the next transfer a new bridge.
         EXPECT_EQ(bridge.NVClose(), 0);
@@ -190,13 +190,13 @@ TEST_F(BridgeProcessTest, TheSettingsDialogMayStayOpenPastEveryDeadlineAndCallsM
     int served = 0;
     int status = 12345;
     BridgeWait wait;
-    wait.deadlines = BridgeDeadlines::all(std::chrono::milliseconds(200));
+    wait.deadlines = BridgeDeadlines::all(std::chrono::milliseconds(400));
     // A click served while the dialog is open asks the service again.
     wait.serveEvents = [&] {
         if (++served == 3)
             status = self->NVStatus();
     };
-    BridgeNvLink bridge(bridgeCommand() + " --dialog-ms 1200", faults(), wait);
+    BridgeNvLink bridge(bridgeCommand() + " --dialog-ms 1500", faults(), wait);
     self = &bridge;
     ASSERT_EQ(bridge.NVInit("ID"), 0);
     EXPECT_EQ(bridge.NVSetUIProperties(), 0);
