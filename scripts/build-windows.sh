@@ -28,7 +28,7 @@ step "SQLite amalgamation"
 sqlite=$(bash scripts/build-sqlite-amalgamation.sh | tail -n 1)
 
 step "32-bit bridge"
-cmake --preset windows-cross-x86 -DTIDEMARK_SQLITE_AMALGAMATION="$sqlite" >/dev/null
+cmake --preset windows-cross-x86 >/dev/null
 cmake --build --preset windows-cross-x86 --target tidemark2nv-link
 bridge32="$root/build/windows-cross-x86/bin/tidemark2nv-link.exe"
 
