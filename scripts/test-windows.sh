@@ -31,7 +31,7 @@ stage() {
 # The window is built for Windows once it no longer needs Qt Charts, which cannot be built
 # for Windows here; until then the 64-bit tree is the engine's alone (windows-cross).
 desktop=1
-grep -q "Charts" src/gui/CMakeLists.txt && desktop=0
+grep -Eq "Qt6::Charts|COMPONENTS[^)]*Charts" src/gui/CMakeLists.txt && desktop=0
 
 stage "SQLite amalgamation"
 sqlite=$(bash scripts/build-sqlite-amalgamation.sh | tail -n 1)
