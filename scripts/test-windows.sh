@@ -114,8 +114,9 @@ e2e_ok=1
 # The SQLite files hold the same rows (each tool reports the rows of every day it wrote);
 # their bytes differ where Debian's library was built with other options (secure delete)
 # and in the export's own time stamp, which the tables' meta row and meta.csv carry.
-grep "days done" "$e2e/linux.sqlite.out" >"$e2e/linux.sqlite.rows" || true
-grep "days done" "$e2e/windows.sqlite.out" >"$e2e/windows.sqlite.rows" || true
+# (The Windows tool ends its lines with CR LF, as a Windows console program does.)
+grep "days done" "$e2e/linux.sqlite.out" | tr -d '\r' >"$e2e/linux.sqlite.rows" || true
+grep "days done" "$e2e/windows.sqlite.out" | tr -d '\r' >"$e2e/windows.sqlite.rows" || true
 if [ -s "$e2e/linux.sqlite.rows" ] && cmp -s "$e2e/linux.sqlite.rows" "$e2e/windows.sqlite.rows" &&
   [ -s "$e2e/windows/Season/season.sqlite" ]; then
   echo "   season.sqlite: the same rows, day by day"
