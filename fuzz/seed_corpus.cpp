@@ -216,6 +216,19 @@ int main(int argc, char** argv)
         talk += frame(Kind::Close, PayloadWriter());
         out.put("bridge_frames", talk);
         out.put("bridge_frames", talk.substr(0, talk.size() / 2));
+        // The bridge's answers to it, as the window reads them.
+        const auto answer = [](Kind k, const PayloadWriter& p) {
+            return bridge::encodeFrame(static_cast<std::uint8_t>(static_cast<std::uint8_t>(k) | bridge::kAnswerBit), p.data());
+        };
+        std::string answers;
+        answers += answer(Kind::Init, PayloadWriter().integer(0));
+        answers += answer(Kind::Open, PayloadWriter().integer(0).integer(3).integer(2).bytes("20240112183000"));
+        answers += answer(Kind::Status, PayloadWriter().integer(2));
+        answers += answer(Kind::Gets, PayloadWriter().integer(4).bytes("RA1\r").bytes("file.nvd"));
+        answers += answer(Kind::Cancel, PayloadWriter());
+        answers += answer(Kind::Close, PayloadWriter().integer(0));
+        out.put("bridge_answers", answers);
+        out.put("bridge_answers", answers.substr(0, answers.size() - 7) + "HTTP/1.1");
     }
     std::printf("seed_corpus: %d seeds from %zu simulated races\n", out.count, races.size());
     return 0;

@@ -8,7 +8,8 @@
 #   scripts/fuzz.sh --long 3600 odds_file store_writers
 #                                      the named targets for an hour each
 #
-# Targets: record_views odds_file day_files ini_file store_writers csv_export bridge_frames season_rows.
+# Targets: record_views odds_file day_files ini_file store_writers csv_export bridge_frames
+# bridge_answers season_rows.
 # Inputs found are kept in build/fuzz/corpus/<target> and reused by the next run; a
 # crashing input is written to build/fuzz/crashes/<target>/ and fails the run. Replay
 # one with build/fuzz/bin/fuzz_<target> <file>, then make it a test in tests/.
@@ -22,7 +23,7 @@ if [ "${1:-}" = "--long" ]; then
   if [[ "${1:-}" =~ ^[0-9]+$ ]]; then seconds=$1; shift; fi
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(record_views odds_file day_files ini_file store_writers csv_export bridge_frames season_rows)
+[ ${#targets[@]} -gt 0 ] || targets=(record_views odds_file day_files ini_file store_writers csv_export bridge_frames bridge_answers season_rows)
 
 command -v clang++ >/dev/null || { echo "fuzz: clang++ is needed (Debian packages clang, libclang-rt-dev)" >&2; exit 1; }
 start=$(date +%s)

@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-ipafont-gothic xvfb xauth
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine64 googletest
+  dpkg-dev tcl nsis xdotool
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -8,9 +8,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
+#include <QDataStream>
 #include <QDateEdit>
 #include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -22,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <vector>
 
 #include "acquisition/batch_odds_import.h"
 #include "acquisition/nv_channel.h"
@@ -102,6 +106,37 @@ void whenModal(const QString& folder, const char* name)
 }
 
 } // namespace
+
+// The program's picture as a Windows icon (the executable's and the Start menu's): one
+// PNG image per size in an ICO container, as Windows reads it since Vista.
+static bool saveWindowsIcon(const QString& path)
+{
+    const std::vector<int> sizes{16, 24, 32, 48, 64, 256};
+    std::vector<QByteArray> images;
+    for (int size : sizes) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!gui::programPicture(size).save(&buffer, "PNG"))
+            return false;
+        images.push_back(png);
+    }
+    QByteArray ico;
+    QDataStream s(&ico, QIODevice::WriteOnly);
+    s.setByteOrder(QDataStream::LittleEndian);
+    s << quint16(0) << quint16(1) << quint16(sizes.size());
+    quint32 offset = 6 + 16 * static_cast<quint32>(sizes.size());
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        const auto side = static_cast<quint8>(sizes[i] >= 256 ? 0 : sizes[i]); // 0 stands for 256
+        s << side << side << quint8(0) << quint8(0) << quint16(1) << quint16(32)
+          << quint32(images[i].size()) << offset;
+        offset += static_cast<quint32>(images[i].size());
+    }
+    for (const QByteArray& png : images)
+        s.writeRawData(png.constData(), static_cast<int>(png.size()));
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(ico) == ico.size();
+}
 
 int main(int argc, char* argv[])
 {
@@ -292,6 +327,8 @@ int main(int argc, char* argv[])
         if (!gui::programPicture(size).save(name))
             ++failures;
     }
+    if (!saveWindowsIcon(QStringLiteral("%1/tidemark2nv.ico").arg(out)))
+        ++failures;
     f.close();
     return failures == 0 ? 0 : 1;
 }

@@ -217,6 +217,11 @@ void BatchOddsImport::fetchOdds(std::string_view spec, std::string_view key, sto
 {
     std::vector<std::string>& buffer = kind == store::StoreKind::O1 ? m_o1Buffer : m_o2Buffer;
     const int r = m_channel.link().NVRTOpen(spec, key);
+    if (r != 0 && m_channel.cancelRequested()) {
+        // Given up for the cancel, not failed.
+        closeStep();
+        return;
+    }
     if (r != 0) {
         m_host.beep();
         m_errorLabel = sj("NVRTOpenエラー:") + m_raceLabel + nvMessage(NvOperation::NVRTOpen, r);
@@ -256,6 +261,8 @@ bool BatchOddsImport::readLoop(store::StoreKind kind, std::vector<std::string>& 
         } else if (n == 0) {
             return true;
         } else if (n < -3) {
+            if (m_channel.cancelRequested())
+                return false; // the call was given up for the cancel
             m_host.beep();
             m_errorLabel = sj("NVReadエラー:") + nvMessage(NvOperation::NVRead, n);
             m_raceError = true;

@@ -42,7 +42,13 @@ public:
     void release() noexcept;
 
     bool cancelRequested() const noexcept { return m_cancel; }
-    void requestCancel() noexcept { m_cancel = true; }
+    // Also stops a wait for an answer of the service that is under way (the read loops
+    // call it while they pump events).
+    void requestCancel() noexcept
+    {
+        m_cancel = true;
+        m_link.stopWaiting();
+    }
     void clearCancel() noexcept { m_cancel = false; }
 
     // Holds the channel for one scope.

@@ -129,7 +129,9 @@ bool RealtimeFetch::runStep(const Step& step)
     bool complete = false;
     try {
         const int r = m_channel.link().NVRTOpen(step.spec, step.key);
-        if (r != 0) {
+        // A cancel that came while the service was asked ends the step, without an error.
+        if (r != 0 && m_channel.cancelRequested()) {
+        } else if (r != 0) {
             if (!step.silent)
                 m_host.beep();
             showError(step.errorPrefix + nvMessage(NvOperation::NVRTOpen, r));
@@ -172,6 +174,8 @@ bool RealtimeFetch::readLoop(const Step& step)
         } else if (n == 0) {
             return true;
         } else if (n < -3) {
+            if (m_channel.cancelRequested())
+                return false; // the call was given up for the cancel
             if (step.reader == Reader::Odds)
                 m_host.beep();
             showError(nvMessage(NvOperation::NVRead, n));

@@ -165,6 +165,10 @@ void StoredDataImport::openTransfer()
     changed();
 
     const int r = m_channel.link().NVOpen("RACE", fromTime, 1, m_readCount, m_downloadCount, m_timeStamp);
+    // A service in another process is waited for with the window's events served: a
+    // cancel among them has closed the transfer already.
+    if (m_phase != Phase::Downloading)
+        return;
     if (r == -1 || (r == 0 && m_readCount <= 0)) {
         m_host.beep();
         m_host.information(sj("最新のデータがありません。"));
@@ -200,6 +204,8 @@ void StoredDataImport::statusTick()
         return;
     }
     const int s = m_channel.link().NVStatus();
+    if (m_phase != Phase::Downloading)
+        return; // cancelled and closed while the service was asked
     if (s < 0) {
         // Stopped before the box: the box pumps events and the timer would tick on.
         m_host.stopTimer(TimerId::TimerNVStatus);
@@ -256,6 +262,10 @@ void StoredDataImport::readLoop()
                 progressed();
             } else if (n == -2 || n == -3) {
                 continue;
+            } else if (n < -3 && m_cancel) {
+                // The call was given up for a cancel served while it waited.
+                endStoreBatch();
+                break;
             } else if (n < -3) {
                 endStoreBatch();
                 showPending(); // the box stands over the texts of the last record read

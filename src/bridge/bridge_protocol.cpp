@@ -1,5 +1,6 @@
 #include "bridge/bridge_protocol.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tidemark::bridge {
@@ -73,26 +74,58 @@ bool writeFrame(const ByteWriter& write, std::uint8_t kind, std::string_view pay
     return write(frame.data(), frame.size());
 }
 
-FrameError readFrame(const ByteReader& read, Frame& frame)
+namespace {
+
+// The checks of a whole header; `length` is the payload's length when it passes.
+FrameError checkHeader(const char* header, std::uint32_t& length)
 {
-    std::array<char, kHeaderSize> header{};
-    if (const FrameError e = readExactly(read, header.data(), header.size(), true); e != FrameError::None)
-        return e;
-    if (!std::equal(kMagic.begin(), kMagic.end(), header.begin()))
+    if (!std::equal(kMagic.begin(), kMagic.end(), header))
         return FrameError::BadMagic;
     if (static_cast<std::uint8_t>(header[4]) != kProtocolVersion)
         return FrameError::WrongVersion;
     if (header[6] != '\0' || header[7] != '\0')
         return FrameError::BadMagic;
-    const std::uint32_t length = getU32(header.data() + 8);
-    if (length > kMaxPayload)
-        return FrameError::Oversized;
+    length = getU32(header + 8);
+    return length > kMaxPayload ? FrameError::Oversized : FrameError::None;
+}
+
+} // namespace
+
+FrameError readFrame(const ByteReader& read, Frame& frame)
+{
+    std::array<char, kHeaderSize> header{};
+    if (const FrameError e = readExactly(read, header.data(), header.size(), true); e != FrameError::None)
+        return e;
+    std::uint32_t length = 0;
+    if (const FrameError e = checkHeader(header.data(), length); e != FrameError::None)
+        return e;
     frame.kind = static_cast<std::uint8_t>(header[5]);
     frame.payload.assign(length, '\0');
     if (length == 0)
         return FrameError::None;
     const FrameError e = readExactly(read, frame.payload.data(), length, false);
     return e == FrameError::EndOfStream ? FrameError::Truncated : e;
+}
+
+FrameError takeFrame(std::string& inbox, Frame& frame, bool& taken)
+{
+    taken = false;
+    // Bytes that cannot begin a frame are refused at once, not after a wait for more.
+    const std::size_t magic = std::min(inbox.size(), kMagic.size());
+    if (!std::equal(kMagic.begin(), kMagic.begin() + static_cast<std::ptrdiff_t>(magic), inbox.begin()))
+        return FrameError::BadMagic;
+    if (inbox.size() < kHeaderSize)
+        return FrameError::None;
+    std::uint32_t length = 0;
+    if (const FrameError e = checkHeader(inbox.data(), length); e != FrameError::None)
+        return e;
+    if (inbox.size() - kHeaderSize < length)
+        return FrameError::None;
+    frame.kind = static_cast<std::uint8_t>(inbox[5]);
+    frame.payload.assign(inbox, kHeaderSize, length);
+    inbox.erase(0, kHeaderSize + length);
+    taken = true;
+    return FrameError::None;
 }
 
 PayloadWriter& PayloadWriter::integer(std::int32_t v)

@@ -61,6 +61,10 @@ using ByteWriter = std::function<bool(const char*, std::size_t)>;
 std::string encodeFrame(std::uint8_t kind, std::string_view payload);
 bool writeFrame(const ByteWriter& write, std::uint8_t kind, std::string_view payload);
 FrameError readFrame(const ByteReader& read, Frame& frame);
+// For a reader that must not block: takes the first frame off the front of the bytes
+// received so far. None with `taken` false: the frame is not whole yet, nothing was taken.
+// Any other result: these bytes can never make a frame.
+FrameError takeFrame(std::string& inbox, Frame& frame, bool& taken);
 
 // Builds a payload.
 class PayloadWriter {

@@ -74,6 +74,7 @@ ServiceSetting readServiceSetting(const IniFile& ini)
     else
         s.unknownUse = use;
     s.bridgeCommand = ini.readString("DataService", "Bridge", "");
+    s.bridgeDeadlineSeconds = std::max(0, ini.readInteger("DataService", "BridgeDeadline", 0));
     return s;
 }
 
@@ -98,8 +99,12 @@ ChosenService chooseService(const ServiceSetting& setting, const ServiceEnvironm
         return ChosenService{std::make_unique<nvsim::SimNvLinkFactory>(env.programFolder, env.clock, simSettings),
                              ServiceKind::Sim};
     };
+    bridge::BridgeWait wait = env.bridgeWait;
+    if (setting.bridgeDeadlineSeconds > 0)
+        wait.deadlines = bridge::BridgeDeadlines::all(std::chrono::seconds(setting.bridgeDeadlineSeconds));
     auto bridged = [&] {
-        return ChosenService{std::make_unique<bridge::BridgeNvLinkFactory>(bridgeCommand, report), ServiceKind::Bridge};
+        return ChosenService{std::make_unique<bridge::BridgeNvLinkFactory>(bridgeCommand, report, wait),
+                             ServiceKind::Bridge};
     };
     switch (setting.use) {
     case ServiceKind::Sim:

@@ -32,6 +32,9 @@ struct ServiceSetting {
     std::string bridgeCommand;
     // The value of Use when it was not one of the four words (it then reads as automatic).
     std::string unknownUse;
+    // [DataService] BridgeDeadline: seconds the bridge may take for any call but the
+    // component's settings dialog and NVInit; 0 (or blank) keeps each call's own deadline.
+    int bridgeDeadlineSeconds = 0;
 };
 
 ServiceSetting readServiceSetting(const IniFile& ini);
@@ -51,6 +54,8 @@ struct ServiceEnvironment {
     std::filesystem::path programFolder;  // NVSim.ini and ErrorLog.txt
     std::filesystem::path programDir;     // where the bridge executable sits
     nvsim::SimClock clock;                // empty: this machine's clock
+    // What the bridge's calls do while they wait: the window serves its events.
+    bridge::BridgeWait bridgeWait{};
 };
 
 // simSettings: the settings dialog the simulated service shows for "UmaConn設定"

@@ -7,14 +7,15 @@
 namespace tidemark::gui {
 
 // The simulated service follows the desktop's clock, so "today" is live, and shows its
-// own settings dialog for "UmaConn設定".
+// own settings dialog for "UmaConn設定". A bridge's calls serve the window's events while
+// they wait, so the window paints and answers while the component works or shows a dialog.
 dataservice::ChosenService makeService(const std::filesystem::path& programFolder,
                                        const std::filesystem::path& programDir, QtHost& host)
 {
     const IniFile ini(IniFile::pathForExecutable(programFolder / "Tidemark2NV"));
-    return dataservice::chooseService(dataservice::readServiceSetting(ini),
-                                      {programFolder, programDir, [&host] { return host.now(); }},
-                                      simSettingsEditor(host));
+    dataservice::ServiceEnvironment env{programFolder, programDir, [&host] { return host.now(); }};
+    env.bridgeWait.serveEvents = [&host] { host.processEvents(); };
+    return dataservice::chooseService(dataservice::readServiceSetting(ini), env, simSettingsEditor(host));
 }
 
 } // namespace tidemark::gui

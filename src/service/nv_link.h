@@ -32,6 +32,10 @@ public:
     virtual int NVClose() = 0;
     // Stops a running NVOpen transfer.
     virtual void NVCancel() = 0;
+
+    // The user cancelled: a call still waiting for a component in another process gives up
+    // soon. A component in this process returns from its calls on its own.
+    virtual void stopWaiting() noexcept {}
 };
 
 // Says whether a component is installed on this machine and creates it.

@@ -37,6 +37,14 @@ void linkInstalledManual(const fs::path& exeFolder, const fs::path& programFolde
         return; // the user's own copy
     }
     fs::create_symlink(installed, link, ec);
+    if (!ec)
+        return;
+    // Where a user may not make symbolic links (Windows, by default), the manual is linked
+    // hard, or else copied: the help menu opens it from the program folder either way.
+    ec.clear();
+    fs::create_hard_link(installed, link, ec);
+    if (ec)
+        fs::copy_file(installed, link, ec);
 }
 
 } // namespace tidemark::store

@@ -20,6 +20,9 @@ public:
     // Reads from the child's standard output: > 0 bytes read, 0 the child closed it
     // (usually: it ended), < 0 an error.
     virtual std::ptrdiff_t read(char* buffer, std::size_t size) = 0;
+    // Waits at most `ms` milliseconds for the child's standard output to hold bytes or to
+    // end: true when read() will not block.
+    virtual bool waitReadable(int ms) = 0;
     // Closes the child's standard input, waits a moment for it to end and ends it
     // otherwise. Also done by the destructor.
     virtual void finish() = 0;

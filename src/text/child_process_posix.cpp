@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,6 +63,15 @@ public:
                 continue;
             return n;
         }
+    }
+
+    bool waitReadable(int ms) override
+    {
+        if (m_from < 0)
+            return true; // read() answers at once
+        pollfd p{m_from, POLLIN, 0};
+        // A signal cuts the wait short; the caller waits again.
+        return ::poll(&p, 1, ms) > 0;
     }
 
     void finish() override

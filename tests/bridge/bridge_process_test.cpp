@@ -1,7 +1,9 @@
 // BridgeNvLink against real bridge processes: tidemark2nv-link serving the simulated
-// service, and stand-ins that die or talk nonsense.
+// service, and stand-ins that die, hang, hold a dialog open or talk nonsense.
 
+#include <chrono>
 #include <fstream>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +33,34 @@ protected:
         return nvsim::SimNvLinkFactory(m_home.path(), [] { return kNow; }).create();
     }
     BridgeNvLink bridged() { return BridgeNvLink(bridgeCommand(), [this](const std::string& l) { m_faults.push_back(l); }); }
+    FaultReport faults()
+    {
+        return [this](const std::string& l) { m_faults.push_back(l); };
+    }
+    // Opens the stored-data transfer and reads until the first call that fails; `served`
+    // counts the turns the window was given during the last call.
+    static int readUntilFailure(NvLink& link, std::string& buffer, int& served)
+    {
+        int reads = 0;
+        int downloads = 0;
+        std::string stamp;
+        std::string name;
+        // Turns given while the bridge starts (seconds under Wine) are not counted.
+        served = std::numeric_limits<int>::min() / 2;
+        if (link.NVInit("ID") != 0 || link.NVOpen("RACE", "20240101000000", 1, reads, downloads, stamp) != 0)
+            return 1;
+        for (;;) {
+            std::string before = buffer;
+            served = 0;
+            const int r = link.NVGets(buffer, 110000, name);
+            if (r < -3) {
+                EXPECT_EQ(buffer, before); // a failed call leaves the caller's buffer alone
+                return r;
+            }
+            if (r == 0)
+                return 0;
+        }
+    }
 
     testing::TempDir m_home;
     std::vector<std::string> m_faults;
@@ -122,6 +152,97 @@ TEST_F(BridgeProcessTest, ABridgeKilledMidReadFailsTheCallAndTheNextTransferStar
     EXPECT_GT(bridge.NVGets(buffer, 110000, name), -4);
     EXPECT_EQ(bridge.NVClose(), 0);
     EXPECT_EQ(m_faults.size(), 1u);
+}
+
+TEST_F(BridgeProcessTest, ABridgeThatStopsAnsweringMidTransferIsEndedAtItsDeadline)
+{
+    // With the window's events served while it waits, and without (the tool).
+    for (const bool window : {true, false}) {
+        m_faults.clear();
+        int served = 0;
+        BridgeWait wait;
+        if (window)
+            wait.serveEvents = [&] { ++served; };
+        wait.deadlines = BridgeDeadlines::all(std::chrono::milliseconds(2000));
+        BridgeNvLink bridge(bridgeCommand() + " --hang-at-read 5", faults(), wait);
+        std::string buffer = "caller's";
+        EXPECT_EQ(readUntilFailure(bridge, buffer, served), kBridgeTimedOut);
+        if (window) {
+            EXPECT_GT(served, 5) << "the window was not served while the bridge kept silent";
+        }
+        ASSERT_EQ(m_faults.size(), 1u);
+        EXPECT_EQ(m_faults[0], text::sj("ブリッジ（NVGets）：2秒以内に応答がないため、ブリッジを終了しました。(-1106)"));
+        EXPECT_EQ(bridge.process(), nullptr);
+        // The caller goes on: the close finds nothing open, the next transfer a new bridge.
+        EXPECT_EQ(bridge.NVClose(), 0);
+        int reads = 0;
+        int downloads = 0;
+        std::string stamp;
+        EXPECT_EQ(bridge.NVOpen("RACE", "20240101000000", 1, reads, downloads, stamp), 0);
+        EXPECT_EQ(m_faults.size(), 1u);
+    }
+}
+
+TEST_F(BridgeProcessTest, TheSettingsDialogMayStayOpenPastEveryDeadlineAndCallsMadeMeanwhileWaitTheirTurn)
+{
+    const std::unique_ptr<NvLink> sim = simulated();
+    ASSERT_EQ(sim->NVInit("ID"), 0);
+    const int statusAnswer = sim->NVStatus();
+
+    BridgeNvLink* self = nullptr;
+    int served = 0;
+    int status = 12345;
+    BridgeWait wait;
+    wait.deadlines = BridgeDeadlines::all(std::chrono::milliseconds(400));
+    // A click served while the dialog is open asks the service again.
+    wait.serveEvents = [&] {
+        if (++served == 3)
+            status = self->NVStatus();
+    };
+    BridgeNvLink bridge(bridgeCommand() + " --dialog-ms 1500", faults(), wait);
+    self = &bridge;
+    ASSERT_EQ(bridge.NVInit("ID"), 0);
+    EXPECT_EQ(bridge.NVSetUIProperties(), 0);
+    EXPECT_GT(served, 3);
+    EXPECT_EQ(status, statusAnswer); // its own answer, after the dialog's
+    EXPECT_TRUE(m_faults.empty()) << text::toUtf8(m_faults.front());
+    EXPECT_NE(bridge.process(), nullptr);
+    EXPECT_EQ(bridge.NVStatus(), statusAnswer);
+}
+
+TEST_F(BridgeProcessTest, ACancelWhileACallHangsGivesItAMomentThenEndsTheBridge)
+{
+    // The import's cancel (NVCancel, then the close) and the real-time reads' (stopWaiting),
+    // both clicked while the read waits; no deadline would end the wait in this test's time.
+    for (const bool importCancel : {true, false}) {
+        m_faults.clear();
+        BridgeNvLink* self = nullptr;
+        int served = 0;
+        int closed = 1;
+        BridgeWait wait;
+        wait.stopGrace = std::chrono::milliseconds(300);
+        // Clicked once the read has waited a while (twenty turns): the hung one.
+        wait.serveEvents = [&] {
+            if (++served != 20)
+                return;
+            if (importCancel) {
+                self->NVCancel();
+                closed = self->NVClose();
+            } else {
+                self->stopWaiting();
+            }
+        };
+        BridgeNvLink bridge(bridgeCommand() + " --hang-at-read 3", faults(), wait);
+        self = &bridge;
+        std::string buffer;
+        EXPECT_EQ(readUntilFailure(bridge, buffer, served), kBridgeStopped);
+        if (importCancel) {
+            EXPECT_EQ(closed, 0); // nothing is open in the ended bridge
+        }
+        ASSERT_EQ(m_faults.size(), 1u);
+        EXPECT_EQ(m_faults[0], text::sj("ブリッジ（NVGets）：中止の後も応答がないため、ブリッジを終了しました。(-1107)"));
+        EXPECT_EQ(bridge.process(), nullptr);
+    }
 }
 
 TEST_F(BridgeProcessTest, AComFailureInsideTheBridgeComesBackAsItsResultWithALogLine)
