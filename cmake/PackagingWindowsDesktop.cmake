@@ -16,6 +16,9 @@
 # The installer adds the marker Tidemark2NV.installed, which sends the program's files to
 # the user's folder; the zip has none, so the unpacked folder is the program folder.
 
+# Qt's targets (its DLLs and plugins) are seen only where Qt is found: here too.
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets)
+
 set(TIDEMARK_MANUAL_PDF_FILE "" CACHE FILEPATH "Tidemark2NV.pdf for the installer and the zip")
 set(TIDEMARK_BRIDGE32_EXE "" CACHE FILEPATH "tidemark2nv-link.exe of the 32-bit build (windows-cross-x86)")
 

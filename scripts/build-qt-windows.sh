@@ -20,7 +20,27 @@ qt_version=6.4.2
 triple=x86_64-w64-mingw32
 toolchain="$root/cmake/toolchains/mingw-w64-x86_64-qt.cmake"
 cache=${TIDEMARK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tidemark2nv}
-hash=$(cat "$0" "$toolchain" | sha256sum | cut -c1-10)
+# What decides the build: the folder's hash is of these options and the toolchain file, so a
+# change of either builds anew, and a change of anything else in this script does not.
+# DirectWrite 3's font database is compiled into Qt Gui only with Direct2D, yet the windows
+# platform plugin asks for it whenever the compiler has the header: with Direct2D off, it goes
+# too (the plugin then uses the GDI font database, Qt 6.4's default on Windows anyway).
+qt_options=(
+  -DCMAKE_BUILD_TYPE=Release
+  -DQT_HOST_PATH=/usr
+  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+  -DBUILD_SHARED_LIBS=ON
+  -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
+  -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_freetype=OFF
+  -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_doubleconversion=OFF
+  -DFEATURE_freetype=ON -DFEATURE_harfbuzz=ON -DFEATURE_png=ON -DFEATURE_jpeg=OFF
+  -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_xml=OFF
+  -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF
+  -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_vulkan=OFF
+  -DFEATURE_tabletevent=OFF -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF -DFEATURE_accessibility=ON
+  -DFEATURE_testlib=ON -DFEATURE_widgets=ON -DFEATURE_gui=ON
+)
+hash=$({ echo "$qt_version $triple ${qt_options[*]}"; cat "$toolchain"; } | sha256sum | cut -c1-10)
 prefix="$cache/qt-$qt_version-$triple-$hash"
 
 if [ "${1:-}" = "--prefix" ]; then
@@ -75,26 +95,14 @@ src=$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n 1)
 # Host tools (moc, rcc, uic …) from Debian's own Qt of the same version.
 cmake -S "$src" -B "$work/build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_INSTALL_PREFIX="$prefix" \
-  -DQT_HOST_PATH=/usr \
-  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  -DBUILD_SHARED_LIBS=ON \
-  -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-  -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_freetype=OFF \
-  -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_doubleconversion=OFF \
-  -DFEATURE_freetype=ON -DFEATURE_harfbuzz=ON -DFEATURE_png=ON -DFEATURE_jpeg=OFF \
-  -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_xml=OFF \
-  -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF \
-  -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_vulkan=OFF \
-  -DFEATURE_tabletevent=OFF -DFEATURE_direct2d=OFF -DFEATURE_accessibility=ON \
-  -DFEATURE_testlib=ON -DFEATURE_widgets=ON -DFEATURE_gui=ON \
-  >"$work/configure.log" 2>&1 || { tail -n 40 "$work/configure.log"; exit 1; }
+  "${qt_options[@]}" \
+  >"$work/configure.log" 2>&1 || { tail -n 40 "$work/configure.log" >&2; exit 1; }
 echo "configured ($((SECONDS - start)) s)"
-ninja -C "$work/build" >"$work/build.log" 2>&1 || { tail -n 40 "$work/build.log"; exit 1; }
+ninja -C "$work/build" >"$work/build.log" 2>&1 || { grep -m 3 -A 30 "^FAILED:" "$work/build.log" >&2 || tail -n 40 "$work/build.log" >&2; exit 1; }
 echo "built ($((SECONDS - start)) s)"
 rm -rf "$prefix"
-cmake --install "$work/build" >"$work/install.log" 2>&1 || { tail -n 40 "$work/install.log"; exit 1; }
+cmake --install "$work/build" >"$work/install.log" 2>&1 || { tail -n 40 "$work/install.log" >&2; exit 1; }
 cp "$src/LICENSES/LGPL-3.0-only.txt" "$prefix/" 2>/dev/null || true
 echo "$qt_version $triple $hash $(date -u +%FT%TZ)" >"$prefix/.complete"
 rm -rf "$work"

@@ -42,7 +42,8 @@ manual="$root/build/ci/bin/Tidemark2NV.pdf"
 step "the Windows program, tool and tests"
 TIDEMARK_QT_WINDOWS="$qt" cmake --preset windows-desktop -DTIDEMARK_QT_WINDOWS="$qt" \
   -DTIDEMARK_SQLITE_AMALGAMATION="$sqlite" -DTIDEMARK_BRIDGE32_EXE="$bridge32" \
-  -DTIDEMARK_MANUAL_PDF_FILE="$manual" >/dev/null
+  -DTIDEMARK_MANUAL_PDF_FILE="$manual" >"$root/build/windows-desktop.configure.log" 2>&1 ||
+  { tail -n 40 "$root/build/windows-desktop.configure.log" >&2; exit 1; }
 cmake --build --preset windows-desktop
 
 step "installer and portable zip"
