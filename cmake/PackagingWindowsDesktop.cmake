@@ -18,6 +18,9 @@
 
 # Qt's targets (its DLLs and plugins) are seen only where Qt is found: here too.
 find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets)
+if(TIDEMARK_BUILD_TESTS)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+endif()
 
 set(TIDEMARK_MANUAL_PDF_FILE "" CACHE FILEPATH "Tidemark2NV.pdf for the installer and the zip")
 set(TIDEMARK_BRIDGE32_EXE "" CACHE FILEPATH "tidemark2nv-link.exe of the 32-bit build (windows-cross-x86)")
@@ -41,14 +44,21 @@ endif()
 # Every program in bin/ runs as it runs installed: the DLLs and plugins beside it (the GUI
 # tests also take the off-screen platform plugin, which is not shipped).
 set(test_platform "")
+set(test_dlls "")
 if(TARGET Qt6::QOffscreenIntegrationPlugin)
   set(test_platform "$<TARGET_FILE:Qt6::QOffscreenIntegrationPlugin>")
 endif()
+if(TIDEMARK_BUILD_TESTS)
+  set(test_dlls "$<TARGET_FILE:Qt6::Test>")
+endif()
 add_custom_target(windows_runtime ALL
   COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_BINARY_DIR}/bin/platforms" "${CMAKE_BINARY_DIR}/bin/styles"
-  COMMAND "${CMAKE_COMMAND}" -E copy_if_different ${runtime_dlls} ${qt_dlls} "${CMAKE_BINARY_DIR}/bin/"
+  COMMAND "${CMAKE_COMMAND}" -E copy_if_different ${runtime_dlls} ${qt_dlls} ${test_dlls} "${CMAKE_BINARY_DIR}/bin/"
   COMMAND "${CMAKE_COMMAND}" -E copy_if_different ${qt_platform} ${test_platform} "${CMAKE_BINARY_DIR}/bin/platforms/"
   COMMAND "${CMAKE_COMMAND}" -E copy_if_different ${qt_style} "${CMAKE_BINARY_DIR}/bin/styles/"
+  # The simulated bridge of the tests runs from a folder of its own.
+  COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_BINARY_DIR}/test-bridge"
+  COMMAND "${CMAKE_COMMAND}" -E copy_if_different ${runtime_dlls} "${CMAKE_BINARY_DIR}/test-bridge/"
   COMMENT "Qt's and the compiler's DLLs beside the programs"
   VERBATIM)
 

@@ -9,8 +9,9 @@
 #      world, and driven alike with keys (xdotool): データ取得, データ取込, the import, the
 #      window closed, a day, a race, the pages; pictures of both displays after each step
 #      (window-test/shots/<step>-linux.png and -windows.png);
-#   3. the two stores compared byte for byte, the texts of the race card page compared
-#      through the clipboard, the time from start to the first picture of each window;
+#   3. the two stores compared byte for byte, and the time from the start to the window
+#      shown of each (the pictures are for a person to compare: the same race, the same
+#      texts, Japanese glyphs drawn);
 #   4. the uninstaller run: the program gone, the user's files still there.
 # Xvfb and Wine's server are started here and stopped at the end, whatever happens.
 # Needs scripts/build-windows.sh (the installer) and the Linux build build/ci first.
