@@ -36,6 +36,7 @@
 #include "gui_test_app.h"
 #include "nvsim/sim_nv_link.h"
 #include "presentation/main_window_model.h"
+#include "records/record_builder.h"
 #include "settings/settings_keys.h"
 #include "store/record_store.h"
 #include "support/recording_host.h"
@@ -169,7 +170,9 @@ TEST_F(RaceDayWindowTest, TheWatchRunsFromTheButtonBarAndKeepsTheUserWhereHeStan
     EXPECT_TRUE(watchBtn->isChecked());
     EXPECT_TRUE(model.oddsWatch().switchDown());
     EXPECT_EQ(model.oddsWatch().watch().aheadMinutes(), 45);
-    host.fire(TimerId::OddsWatchTimer); // the nearest race first
+    // The races just run first (their last announcements), then the nearest.
+    for (int i = 0; i < 20 && model.panel().TimeCombo().count() == snapshots; ++i)
+        host.fire(TimerId::OddsWatchTimer);
     EXPECT_TRUE(label->text().startsWith(u("オッズ監視中：")));
     EXPECT_GT(model.panel().TimeCombo().count(), snapshots); // the new announcements are listed
     EXPECT_EQ(model.panel().TimeCombo().text(), moment);
@@ -289,6 +292,70 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
 
     board->close();
     EXPECT_FALSE(m.isOpen());
+}
+
+TEST_F(RaceDayWindowTest, ABoxLeftOpenAfterAnImportHoldsNothingFromTheWatch)
+{
+    Window w(*this);
+    MainWindowModel& model = w.model;
+    auto* label = w.form->statusBar()->findChild<QLabel*>(QStringLiteral("OddsWatchLabel"));
+    ASSERT_NE(label, nullptr);
+    model.oddsWatch().OddsWatchBtnClick();
+    host.fire(TimerId::OddsWatchTimer);
+    const int before = model.oddsWatch().watch().racesFetched();
+    ASSERT_GT(before, 0);
+
+    // "オッズ取込(単日)" for today; its box stays open for minutes.
+    std::vector<QString> whileOpen;
+    host.onBox = [&](const RecordingHost::Box&) {
+        host.clock.minute += 3;
+        for (int i = 0; i < 30; ++i)
+            host.fire(TimerId::OddsWatchTimer);
+        whileOpen.push_back(label->text());
+    };
+    model.ozGet().showFor(text::sj("2024年01月12日"));
+    model.ozGet().ButtonStartClick();
+    host.onBox = {};
+    ASSERT_EQ(whileOpen.size(), 1u);
+    EXPECT_EQ(host.boxes.back().text.rfind(text::sj("2024年01月12日のデータ作成が完了しました。"), 0), 0u);
+    EXPECT_FALSE(whileOpen.front().contains(u("他のデータ取得の終了待ち"))) << whileOpen.front().toStdString();
+    EXPECT_GT(model.oddsWatch().watch().racesFetched(), before);
+    model.oddsWatch().OddsWatchBtnClick();
+}
+
+TEST_F(RaceDayWindowTest, TheWatchKeepsToTodayWhileThePastIsLookedAt)
+{
+    // A past day in the store beside today.
+    {
+        store::RecordStore store{store::StoreLayout(dir.path())};
+        for (int race = 1; race <= 3; ++race)
+            store.storeRa(records::RaBuilder().date(2024, 1, 11).track("44").meeting(1).day(1).race(race).runners(12)
+                              .startTime("1600").build(),
+                          store::Origin::Import);
+    }
+    Window w(*this);
+    MainWindowModel& model = w.model;
+    auto* label = w.form->statusBar()->findChild<QLabel*>(QStringLiteral("OddsWatchLabel"));
+    ASSERT_NE(label, nullptr);
+    ASSERT_EQ(model.panel().DateCombo().items.size(), 2u);
+    model.oddsWatch().OddsWatchBtnClick();
+    host.fire(TimerId::OddsWatchTimer);
+    const int before = model.oddsWatch().watch().racesFetched();
+
+    // The past day opened (as a backtest bet or a movers row of that day opens it).
+    model.panel().DateComboChange(1);
+    EXPECT_EQ(model.panel().DateCombo().text(), text::sj("2024年01月11日"));
+    host.clock.minute = 9;
+    for (int i = 0; i < 30; ++i)
+        host.fire(TimerId::OddsWatchTimer);
+    EXPECT_TRUE(model.oddsWatch().switchDown());
+    EXPECT_GT(model.oddsWatch().watch().racesFetched(), before);
+    EXPECT_TRUE(label->text().startsWith(u("オッズ監視中"))) << label->text().toStdString();
+    EXPECT_TRUE(label->text().contains(u("（本日分）"))) << label->text().toStdString();
+    // Today again: the note goes.
+    model.panel().DateComboChange(0);
+    EXPECT_FALSE(label->text().contains(u("（本日分）")));
+    model.oddsWatch().OddsWatchBtnClick();
 }
 
 } // namespace
