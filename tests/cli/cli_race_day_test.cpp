@@ -206,7 +206,7 @@ std::vector<Expected> expectedBoard(int at, int w)
         };
         const int a = latestBy(at - w);
         const int b = latestBy(at);
-        if (a < 0 || b < 0)
+        if (a < 0 || b < 0 || a == b) // the same announcement at A and B: nothing new
             continue;
         const records::O1View va(lines[static_cast<std::size_t>(a)]);
         const records::O1View vb(lines[static_cast<std::size_t>(b)]);
