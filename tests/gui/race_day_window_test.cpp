@@ -274,6 +274,19 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     board->RefreshBtn->click();
     EXPECT_EQ(board->TimeEdit->time(), QTime(16, 5));
 
+    // A least change typed while the board follows the clock: every keystroke builds the
+    // board again, and the box being edited keeps what is typed.
+    board->MinChangeCheck->click();
+    QApplication::setActiveWindow(board);
+    board->MinChangeEdit->setFocus();
+    ASSERT_TRUE(board->MinChangeEdit->hasFocus());
+    board->MinChangeEdit->selectAll();
+    QTest::keyClicks(board->MinChangeEdit, QStringLiteral("2.5"));
+    host.fire(TimerId::MoversTimer); // the minute's refresh meanwhile
+    EXPECT_EQ(board->MinChangeEdit->text(), QStringLiteral("2.5"));
+    EXPECT_EQ(m.minChangeTenths(), 25);
+    board->MinChangeCheck->click();
+
     // The copy: a title line, then the rows.
     board->ClipBtn->click();
     EXPECT_EQ(host.clipboard.rfind(m.title() + "\r\n", 0), 0u);
