@@ -289,7 +289,7 @@ TEST_F(MainWindowDay, EveryPageTabIsReachableAndEveryPageFitsTheWindowAtItsFirst
 }
 
 // The window's own host draws what the model draws on its surface: a race without odds
-// says so at (250, 150) until another race opens.
+// says so over the empty list of moments until another race opens.
 TEST_F(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
 {
     QtHost qtHost;
@@ -312,7 +312,13 @@ TEST_F(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
     model.panel().DatListClick(1);
     ASSERT_TRUE(notice->isVisible());
     EXPECT_EQ(notice->text(), QString::fromUtf8("当レースはオッズが未取得です。"));
-    EXPECT_EQ(notice->mapTo(&f, QPoint(0, 0)) - f.centralWidget()->mapTo(&f, QPoint(0, 0)), QPoint(250, 150));
+    // Over the empty list of moments, where it hides neither a runner nor a control.
+    const QRect at(notice->mapTo(&f, QPoint(0, 0)), notice->size());
+    EXPECT_EQ(f.TimeCombo->count(), 0);
+    EXPECT_TRUE(QRect(f.TimeCombo->mapTo(&f, QPoint(0, 0)), f.TimeCombo->size()).contains(at)) << at.x() << "," << at.y();
+    QWidget* card = f.page(QStringLiteral("TabSheet2"));
+    EXPECT_FALSE(QRect(card->mapTo(&f, QPoint(0, 0)), card->size()).intersects(at));
+    EXPECT_GE(notice->height(), notice->fontMetrics().height()); // the whole text, wrapped
     save(f, "main_no_odds.png");
 
     std::filesystem::rename(away, odds);
