@@ -286,6 +286,15 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     EXPECT_EQ(board->MinChangeEdit->text(), QStringLiteral("2.5"));
     EXPECT_EQ(m.minChangeTenths(), 25);
     board->MinChangeCheck->click();
+    // The time box in the same way; once left, it shows the board's moment again.
+    board->TimeEdit->setFocus();
+    host.clock.minute = 6;
+    host.fire(TimerId::MoversTimer);
+    EXPECT_EQ(m.timeMinute(), 16 * 60 + 6);
+    EXPECT_EQ(board->TimeEdit->time(), QTime(16, 5));
+    board->TimeEdit->clearFocus();
+    EXPECT_EQ(board->TimeEdit->time(), QTime(16, 6));
+    EXPECT_TRUE(m.live());
 
     // The copy: a title line, then the rows.
     board->ClipBtn->click();
