@@ -1,5 +1,6 @@
 #include "acquisition/batch_odds_import.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -132,24 +133,30 @@ void BatchOddsImport::importDay()
 {
     if (!hasSelection())
         return;
-    NvChannel::Claim claim(m_channel);
-    if (!claim) {
-        m_host.beep();
-        m_host.information(busyRefusalText());
-        return;
+    {
+        NvChannel::Claim claim(m_channel);
+        if (!claim) {
+            m_host.beep();
+            m_host.information(busyRefusalText());
+            return;
+        }
+        m_running = true;
+        try {
+            runDay();
+        } catch (const text::FileError& e) {
+            endWithFileError(e.what());
+        }
+        m_running = false;
     }
-    try {
-        runDay();
-    } catch (const text::FileError& e) {
-        endWithFileError(e.what());
-    }
+    showToldBoxes();
 }
 
-void BatchOddsImport::runDay()
+bool BatchOddsImport::runDay()
 {
     m_errorLabel.clear();
     m_racesTried = 0;
     m_racesWithError = 0;
+    m_racesImported = 0;
     m_host.setBusyCursor(true);
     m_bar = {m_raceListCount ? m_raceListCount() : 0, 0};
     m_channel.clearCancel();
@@ -157,6 +164,8 @@ void BatchOddsImport::runDay()
 
     loadDayTable();
     m_quiet = true;
+    const int races = static_cast<int>(std::count_if(m_dayTable.begin(), m_dayTable.end(),
+                                     [](const std::string& slot) { return record::raceNumber(slot) > 0; }));
 
     m_pacer.restart();
     for (std::size_t i = 0; i < kDaySlots && !m_channel.cancelRequested(); ++i) {
@@ -176,7 +185,7 @@ void BatchOddsImport::runDay()
         m_progressLabel = sj("単複枠データ読込み中:") + track + race + "R";
         progressed();
         giveTurn();
-        fetchOdds("0B41", key, store::StoreKind::O1);
+        bool gotOdds = fetchOdds("0B41", key, store::StoreKind::O1);
 
         // A cancel during the first request ends the race too: its quinella request
         // would only open and close again.
@@ -184,22 +193,25 @@ void BatchOddsImport::runDay()
             m_progressLabel = sj("馬連　データ読込み中:") + track + race + "R";
             progressed();
             giveTurn();
-            fetchOdds("0B42", key, store::StoreKind::O2);
+            gotOdds = fetchOdds("0B42", key, store::StoreKind::O2) || gotOdds;
         }
 
         if (m_raceError)
             ++m_racesWithError;
+        else if (gotOdds && !m_channel.cancelRequested())
+            ++m_racesImported;
         ++m_racesTried;
     }
 
     m_quiet = false;
     m_bar = {100, 100};
     changed();
+    const bool cancelled = m_channel.cancelRequested();
     if (!m_batch) {
-        m_host.beep();
         const std::string label = selectedLabel();
-        if (m_channel.cancelRequested()) {
-            m_host.information(label + sj("のデータ作成がキャンセルされしました。データが不完全でないか確認をお奨めします。"));
+        if (cancelled) {
+            tellAfterwards(Box::Information,
+                           label + sj("のデータ作成がキャンセルされしました。データが不完全でないか確認をお奨めします。"));
         } else {
             std::string text = label + sj("のデータ作成が完了しました。") + "\r\n" + sj("対象R:") +
                                text::formatInt(m_racesTried) + sj("R/");
@@ -207,20 +219,21 @@ void BatchOddsImport::runDay()
                 text += sj("エラー発生Rはありませんでした。");
             else
                 text += sj("【注意】確認してください。⇒エラー発生R:") + text::formatInt(m_racesWithError) + "R";
-            m_host.information(text);
+            tellAfterwards(Box::Information, std::move(text));
         }
     }
     m_host.setBusyCursor(false);
+    return races > 0 && m_racesImported == races;
 }
 
-void BatchOddsImport::fetchOdds(std::string_view spec, std::string_view key, store::StoreKind kind)
+bool BatchOddsImport::fetchOdds(std::string_view spec, std::string_view key, store::StoreKind kind)
 {
     std::vector<std::string>& buffer = kind == store::StoreKind::O1 ? m_o1Buffer : m_o2Buffer;
     const int r = m_channel.link().NVRTOpen(spec, key);
     if (r != 0 && m_channel.cancelRequested()) {
         // Given up for the cancel, not failed.
         closeStep();
-        return;
+        return false;
     }
     if (r != 0) {
         m_host.beep();
@@ -228,15 +241,17 @@ void BatchOddsImport::fetchOdds(std::string_view spec, std::string_view key, sto
         m_raceError = true;
         changed();
         closeStep();
-        return;
+        return false;
     }
     buffer.clear();
     const bool complete = readLoop(kind, buffer);
     closeStep();
     // A cancelled or broken read holds only part of the series; writing it would
     // replace the whole stored series with that part.
-    if (complete && !buffer.empty())
-        m_store.storeOdds(kind, buffer);
+    if (!complete || buffer.empty())
+        return false;
+    m_store.storeOdds(kind, buffer);
+    return true;
 }
 
 bool BatchOddsImport::readLoop(store::StoreKind kind, std::vector<std::string>& buffer)
@@ -291,7 +306,32 @@ void BatchOddsImport::endWithFileError(const std::string& platformMessage)
     m_quiet = false;
     m_host.setBusyCursor(false);
     changed();
-    m_host.message(text::fromUtf8(platformMessage));
+    m_toldBoxes.emplace_back(Box::Message, text::fromUtf8(platformMessage));
+}
+
+void BatchOddsImport::tellAfterwards(Box box, std::string text)
+{
+    m_toldBoxes.emplace_back(box, std::move(text));
+    if (!m_running)
+        showToldBoxes();
+}
+
+void BatchOddsImport::showToldBoxes()
+{
+    // Taken first: a box pumps events, and a click there may start the next import.
+    std::vector<std::pair<Box, std::string>> boxes = std::move(m_toldBoxes);
+    m_toldBoxes.clear();
+    for (auto& [box, text] : boxes) {
+        switch (box) {
+        case Box::Information:
+            m_host.beep();
+            m_host.information(text);
+            break;
+        case Box::Message:
+            m_host.message(text);
+            break;
+        }
+    }
 }
 
 void BatchOddsImport::importPeriod(Period period)
@@ -309,41 +349,59 @@ void BatchOddsImport::importPeriod(Period period)
             : year + sj("年のオッズデータ取込（全日分）を開始します。これには相応の時間がかかります。開始してよろしいですか？");
     if (!m_host.confirm(question))
         return;
-    NvChannel::Claim claim(m_channel);
-    if (!claim) {
-        m_host.beep();
-        m_host.information(busyRefusalText());
-        return;
-    }
-
-    m_channel.clearCancel();
-    m_batch = true;
-    int days = 0;
-    const std::string wanted = period == Period::Month ? year + month : year;
-    try {
-        for (std::size_t i = 0; i < m_dateItems.size(); ++i) {
-            const std::string date = labelDate(m_dateItems[i]);
-            if (date < kFirstOddsDate || date.substr(0, wanted.size()) != wanted)
-                continue;
-            m_selected = static_cast<int>(i);
-            loadDayTable();
-            changed();
-            runDay();
-            ++days;
-            if (m_channel.cancelRequested())
-                break;
+    {
+        NvChannel::Claim claim(m_channel);
+        if (!claim) {
+            m_host.beep();
+            m_host.information(busyRefusalText());
+            return;
         }
-    } catch (const text::FileError& e) {
-        m_batch = false;
-        endWithFileError(e.what());
-        return;
+        m_running = true;
+        m_channel.clearCancel();
+        m_batch = true;
+        int started = 0;
+        int whole = 0; // days whose every race came in
+        bool lastWhole = true;
+        const std::string wanted = period == Period::Month ? year + month : year;
+        try {
+            for (std::size_t i = 0; i < m_dateItems.size(); ++i) {
+                const std::string date = labelDate(m_dateItems[i]);
+                if (date < kFirstOddsDate || date.substr(0, wanted.size()) != wanted)
+                    continue;
+                m_selected = static_cast<int>(i);
+                loadDayTable();
+                changed();
+                ++started;
+                lastWhole = runDay();
+                if (lastWhole)
+                    ++whole;
+                if (m_channel.cancelRequested())
+                    break;
+            }
+            m_batch = false;
+            changed();
+            if (started > 0)
+                tellAfterwards(Box::Information, periodReport(started, whole, m_channel.cancelRequested(), lastWhole));
+        } catch (const text::FileError& e) {
+            m_batch = false;
+            endWithFileError(e.what());
+        }
+        m_running = false;
     }
-    m_batch = false;
-    changed();
-    if (days > 0) {
-        m_host.beep();
-        m_host.information(text::formatInt(days) + sj("日分のオッズを取り込みました。"));
-    }
+    showToldBoxes();
+}
+
+std::string BatchOddsImport::periodReport(int started, int whole, bool cancelled, bool lastWhole) const
+{
+    std::string text;
+    if (cancelled)
+        text = sj("オッズデータ取込を中止しました。") + "\r\n";
+    text += text::formatInt(whole) + sj("日分のオッズを取り込みました。");
+    if (cancelled && !lastWhole)
+        text += "\r\n" + sj("【注意】") + selectedLabel() + sj("のデータは不完全です。");
+    else if (!cancelled && whole < started)
+        text += "\r\n" + sj("【注意】オッズが揃わなかった日:") + text::formatInt(started - whole) + sj("日");
+    return text;
 }
 
 void BatchOddsImport::cancel()
@@ -351,10 +409,10 @@ void BatchOddsImport::cancel()
     if (!m_host.confirm(sj("データ取込を中止します。実行しますか？")))
         return;
     m_channel.requestCancel();
-    m_host.beep();
-    m_host.information(sj("NVCancel:キャンセルされました"));
     m_progressLabel = sj("NVCancel:キャンセルされました");
     changed();
+    // While an import runs, the box waits for it to stop and give the service back.
+    tellAfterwards(Box::Information, sj("NVCancel:キャンセルされました"));
 }
 
 } // namespace tidemark::acquisition

@@ -6,11 +6,13 @@
 // end; the window shows the texts kept here and hands its clicks to the methods below.
 //
 // Errors of one race go to the error label and are counted; the import goes on with the
-// next request. The cancel flag is the channel's shared real-time flag.
+// next request. The cancel flag is the channel's shared real-time flag. The boxes that
+// end an import come after the service is given back: a box left open holds nothing.
 
 #include <array>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "acquisition/nv_channel.h"
@@ -70,6 +72,8 @@ public:
     bool quietErrors() const noexcept { return m_quiet; }
     int racesTried() const noexcept { return m_racesTried; }
     int racesWithError() const noexcept { return m_racesWithError; }
+    // Races of the last day whose odds came in whole (both requests read to their end).
+    int racesImported() const noexcept { return m_racesImported; }
 
 private:
     bool hasSelection() const noexcept;
@@ -79,12 +83,21 @@ private:
     // The desktop's turn between races and records, once a frame: the latest texts, then
     // its events (a cancel among them).
     void giveTurn();
-    void runDay();
-    // One request of one race. The file is replaced only by a read that ran to its end.
-    void fetchOdds(std::string_view spec, std::string_view key, store::StoreKind kind);
+    // One day's races; true when every race of the day came in whole.
+    bool runDay();
+    // One request of one race. The file is replaced only by a read that ran to its end;
+    // true when it did and brought records.
+    bool fetchOdds(std::string_view spec, std::string_view key, store::StoreKind kind);
     bool readLoop(store::StoreKind kind, std::vector<std::string>& buffer);
     void closeStep();
     void endWithFileError(const std::string& platformMessage);
+    // A box to show once the import has given the service back (with its beep).
+    enum class Box { Information, Message };
+    void tellAfterwards(Box box, std::string text);
+    // The box that ends a month or year import: the days whose every race came in, and
+    // what was left incomplete.
+    std::string periodReport(int started, int whole, bool cancelled, bool lastWhole) const;
+    void showToldBoxes();
 
     NvChannel& m_channel;
     Host& m_host;
@@ -104,9 +117,12 @@ private:
 
     bool m_batch = false;
     bool m_quiet = false;
+    bool m_running = false; // an import holds the service
     bool m_raceError = false;
     int m_racesTried = 0;
     int m_racesWithError = 0;
+    int m_racesImported = 0;
+    std::vector<std::pair<Box, std::string>> m_toldBoxes;
     std::string m_raceLabel;
     std::vector<std::string> m_o1Buffer;
     std::vector<std::string> m_o2Buffer;

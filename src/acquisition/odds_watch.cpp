@@ -1,11 +1,14 @@
 #include "acquisition/odds_watch.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "acquisition/record_bytes.h"
 #include "records/keiba_func_nv.h"
 #include "service/error_log.h"
 #include "service/nv_message.h"
+#include "store/record_reader.h"
+#include "store/store_layout.h"
 #include "text/cp932.h"
 #include "text/date_time.h"
 #include "text/file_io.h"
@@ -74,6 +77,14 @@ void OddsWatch::setDay(const std::vector<std::string>& raceCards)
     const auto same = [](const Race& a, const Race& b) { return a.key == b.key && a.postMinute == b.postMinute; };
     if (dayKey == m_dayKey && std::equal(races.begin(), races.end(), m_races.begin(), m_races.end(), same))
         return;
+    // What is known of the races that stay as they were stays known.
+    if (dayKey == m_dayKey)
+        for (Race& race : races)
+            for (const Race& old : m_races)
+                if (same(race, old)) {
+                    race.fetchedAfterPost = old.fetchedAfterPost;
+                    race.finalIn = old.finalIn;
+                }
     m_races = std::move(races);
     m_dayKey = std::move(dayKey);
     m_queue.clear();
@@ -110,6 +121,40 @@ bool OddsWatch::isToday() const
     return !m_dayKey.empty() && m_dayKey == text::formatDateTime("yyyymmdd", m_host.now());
 }
 
+void OddsWatch::loadToday()
+{
+    const std::optional<std::string> label = store::dayLabelOfDate(text::formatDateTime("yyyymmdd", m_host.now()));
+    std::vector<std::string> cards;
+    try {
+        if (!label || !store::tryReadRecords(m_store.layout().raFile(*label), store::StoreKind::RA, cards, kDaySlots))
+            cards.clear();
+    } catch (const text::FileError& e) {
+        // The races known so far stay; the next round tries the file again.
+        m_lastError = text::formatDateTime("hh:nn", m_host.now()) + " " + text::fromUtf8(e.what());
+        changed();
+        return;
+    }
+    std::erase_if(cards, [](const std::string& ra) { return record::raceNumber(ra) <= 0; });
+    setDay(cards);
+}
+
+bool OddsWatch::due(const Race& race, int nowMinute) const
+{
+    if (race.postMinute < 0 || race.finalIn)
+        return false;
+    if (race.postMinute > nowMinute)
+        return race.postMinute - nowMinute <= m_ahead;
+    return nowMinute - race.postMinute <= kFinalWaitMinutes;
+}
+
+bool OddsWatch::dayDone(int nowMinute) const
+{
+    return std::none_of(m_races.begin(), m_races.end(), [&](const Race& r) {
+        return r.postMinute >= 0 && !r.finalIn &&
+               (r.postMinute > nowMinute || nowMinute - r.postMinute <= kFinalWaitMinutes);
+    });
+}
+
 void OddsWatch::schedule(int ms) { m_host.startTimer(TimerId::OddsWatchTimer, ms, [this] { tick(); }); }
 
 void OddsWatch::tick()
@@ -127,25 +172,31 @@ void OddsWatch::tick()
         ~StepGuard() { flag = false; }
     } guard(m_inStep);
 
+    if (m_followToday && (!isToday() || (m_queue.empty() && secondOfDay(m_host.now()) >= m_nextRoundSecond)))
+        loadToday();
     if (!isToday()) {
         m_queue.clear();
-        setState(State::NotToday, sj("オッズ監視：本日の開催日を選ぶと始まります"));
+        setState(State::NotToday, m_followToday ? sj("オッズ監視：本日の出馬表がありません")
+                                                : sj("オッズ監視：本日の開催日を選ぶと始まります"));
         schedule(kHeartbeatMs);
         return;
     }
     const text::DateTime now = m_host.now();
     const int nowMinute = now.hour * 60 + now.minute;
-    int lastPost = -1;
-    for (const Race& r : m_races)
-        lastPost = std::max(lastPost, r.postMinute);
-    if (nowMinute >= lastPost) {
+    if (dayDone(nowMinute)) {
         finish();
         return;
     }
-    // A race whose post came while it waited is no longer worth a request.
-    std::erase_if(m_queue, [nowMinute](const Race& r) { return r.postMinute <= nowMinute; });
+    std::erase_if(m_queue, [&](const Race& r) { return !due(r, nowMinute); });
     if (m_queue.empty() && secondOfDay(now) >= m_nextRoundSecond)
         startRound(secondOfDay(now));
+    // A race whose post has come is read once more at once: its last announcements.
+    for (auto r = m_races.rbegin(); r != m_races.rend(); ++r)
+        if (r->postMinute >= 0 && r->postMinute <= nowMinute && !r->fetchedAfterPost && due(*r, nowMinute) &&
+            std::none_of(m_queue.begin(), m_queue.end(), [&](const Race& q) { return q.key == r->key; })) {
+            m_queue.insert(m_queue.begin(), *r);
+            ++m_roundSize;
+        }
     if (m_queue.empty()) {
         setState(State::Waiting, sj("オッズ監視中：次回 ") + hhColonNn(m_nextRoundSecond / 60));
         schedule(kHeartbeatMs);
@@ -166,9 +217,9 @@ void OddsWatch::startRound(int nowSecond)
 {
     const int nowMinute = nowSecond / 60;
     m_queue.clear();
-    // m_races is in post order: the nearest post comes first.
+    // m_races is in post order: the races past their post, then the nearest post.
     for (const Race& r : m_races)
-        if (r.postMinute > nowMinute && r.postMinute - nowMinute <= m_ahead)
+        if (due(r, nowMinute))
             m_queue.push_back(r);
     m_roundSize = static_cast<int>(m_queue.size());
     m_nextRoundSecond = nowSecond + m_every * 60;
@@ -179,9 +230,12 @@ void OddsWatch::fetchNext()
     const Race race = m_queue.front(); // a copy: the day may be replaced while this step pumps
     const unsigned generation = m_dayGeneration;
     const int position = m_roundSize - static_cast<int>(m_queue.size()) + 1;
+    const text::DateTime started = m_host.now();
+    const bool afterPost = race.postMinute <= started.hour * 60 + started.minute;
     bool written = false;
     bool lost = false;
     bool stopped = false;
+    bool finalSeen = false;
     {
         NvChannel::BackgroundClaim claim(m_channel, [this] { giveWay(); });
         if (!claim) {
@@ -194,7 +248,8 @@ void OddsWatch::fetchNext()
         try {
             for (const auto& [spec, kind] : {std::pair{"0B41", store::StoreKind::O1}, std::pair{"0B42", store::StoreKind::O2}}) {
                 buffer.clear();
-                const Transfer t = transfer(spec, race, buffer, claim);
+                bool final = false;
+                const Transfer t = transfer(spec, race, buffer, claim, final);
                 if (t == Transfer::Lost) {
                     lost = true;
                     break;
@@ -208,6 +263,9 @@ void OddsWatch::fetchNext()
                     m_store.storeOdds(kind, buffer);
                     written = true;
                 }
+                // The win series carries the final announcement of the race.
+                if (t == Transfer::Complete && kind == store::StoreKind::O1)
+                    finalSeen = final;
             }
         } catch (const text::FileError& e) {
             fileError(e.what());
@@ -231,12 +289,18 @@ void OddsWatch::fetchNext()
     }
     if (generation == m_dayGeneration && !m_queue.empty() && m_queue.front().key == race.key)
         m_queue.erase(m_queue.begin());
+    if (generation == m_dayGeneration)
+        for (Race& r : m_races)
+            if (r.key == race.key) {
+                r.fetchedAfterPost = r.fetchedAfterPost || afterPost;
+                r.finalIn = r.finalIn || finalSeen;
+            }
     setState(State::Waiting, sj("オッズ監視中：") + race.name + sj("R 取得済 (") + std::to_string(position) + "/" +
                                  std::to_string(m_roundSize) + ")");
 }
 
 OddsWatch::Transfer OddsWatch::transfer(std::string_view spec, const Race& race, std::vector<std::string>& buffer,
-                                        const NvChannel::BackgroundClaim& claim)
+                                        const NvChannel::BackgroundClaim& claim, bool& finalSeen)
 {
     const int r = m_channel.link().NVRTOpen(spec, race.key);
     if (r != 0) {
@@ -263,6 +327,10 @@ OddsWatch::Transfer OddsWatch::transfer(std::string_view spec, const Race& race,
         if (n > 0) {
             const std::string_view got = text::bytesAt(rec, 1, static_cast<std::size_t>(n));
             const std::string_view dataKind = record::dataKind(got);
+            // Final odds ("3"), confirmed ones ("4", "5") or the race called off ("9"):
+            // nothing more will be announced.
+            if (record::kind(got) == wanted && (dataKind == "3" || dataKind == "4" || dataKind == "5" || dataKind == "9"))
+                finalSeen = true;
             if (record::kind(got) == wanted && dataKind != "0" && dataKind != "9" && record::raceNumber(got) > 0)
                 buffer.emplace_back(record::withoutLineEnd(got));
         } else if (n == 0) {

@@ -9,8 +9,12 @@
 // data service on a claim that gives way (nv_channel.h): a user's fetch or import goes
 // first, the race it interrupted is fetched again once the service is free, and a step
 // that finds the service in use waits for the next heartbeat. A service error on a race
-// is logged and shown as the last error; the next request goes on. It stops by itself
-// after the last post of the day. Texts are CP932.
+// is logged and shown as the last error; the next request goes on.
+//
+// A race's last announcements come at and just after its post: the watch fetches it once
+// more when the post has come, and again in the next rounds until the final odds are in
+// (or kFinalWaitMinutes have passed). It stops by itself when every race of the day is
+// done so. Texts are CP932.
 
 #include <filesystem>
 #include <functional>
@@ -37,14 +41,18 @@ public:
     static constexpr int kMaxAhead = 240;
     static constexpr int kMinEvery = 1;
     static constexpr int kMaxEvery = 30;
+    // How long after its post a race is asked for its final odds.
+    static constexpr int kFinalWaitMinutes = 10;
+    // Race cards of one day at most.
+    static constexpr std::size_t kDaySlots = 96;
 
     enum class State {
         Off,               // not switched on
-        NotToday,          // on, but the races given are not today's
+        NotToday,          // on, but the races given are not today's (or none are stored)
         Waiting,           // on, waiting for the next round or for a race to come near
         Fetching,          // reading a race's odds
         WaitingForService, // another acquisition holds the service
-        Finished,          // the day's last post is past; the watch has stopped itself
+        Finished,          // every race has run and has its final odds; the watch has stopped itself
         Failed,            // a file could not be written; the watch has stopped
     };
 
@@ -64,6 +72,11 @@ public:
     // end the current round and start a new one at the next step; the same races again
     // (the day reloaded) change nothing.
     void setDay(const std::vector<std::string>& raceCards);
+    // From now on the watch takes today's race cards from the store itself (at every
+    // round, and as soon as the day turns), whatever day anyone else looks at.
+    void followToday() { m_followToday = true; }
+    // yyyymmdd of the races watched; empty when none.
+    const std::string& dayKey() const noexcept { return m_dayKey; }
 
     // Switches the watch on (its first round at once) or off. Off closes nothing by
     // force: a race being read stops at its next record.
@@ -98,15 +111,21 @@ private:
         std::string key;      // bytes 12–27
         std::string name;     // "大井 5"
         int postMinute = -1;  // minutes after midnight; -1 when the card has no post time
+        bool fetchedAfterPost = false; // read once its post had come
+        bool finalIn = false;          // its final (or cancelled) announcement is stored
     };
     enum class Transfer { Complete, Failed, Stopped, Lost };
 
     bool stopRequested() const;
     bool isToday() const;
+    void loadToday();
+    // Still to be read: before its post within `ahead`, or after it without its final odds.
+    bool due(const Race& race, int nowMinute) const;
+    bool dayDone(int nowMinute) const;
     void startRound(int nowSecond);
     void fetchNext();
     Transfer transfer(std::string_view spec, const Race& race, std::vector<std::string>& buffer,
-                      const NvChannel::BackgroundClaim& claim);
+                      const NvChannel::BackgroundClaim& claim, bool& finalSeen);
     void closeTransfer(const Race& race);
     void giveWay();
     void requestError(const Race& race, std::string message);
@@ -134,6 +153,7 @@ private:
     int m_nextRoundSecond = 0;      // second of the day the next round is due
     unsigned m_dayGeneration = 0;   // counts setDay changes, so a step sees its day replaced
 
+    bool m_followToday = false;
     bool m_on = false;
     bool m_inStep = false;
     bool m_transferOpen = false;

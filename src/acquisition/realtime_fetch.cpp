@@ -52,6 +52,9 @@ RealtimeFetch::Outcome RealtimeFetch::fetchOdds(const FetchSelection& selection,
     const std::string key(record::raceKey(selection.raceRa));
     if (text::readInt(key) <= 0)
         return Outcome::NotRun;
+    // Boxes come after the service is given back: one left open holds nothing.
+    bool refused = false;
+    std::string fileError;
     {
         NvChannel::Claim claim(m_channel);
         if (!claim) {
@@ -60,11 +63,7 @@ RealtimeFetch::Outcome RealtimeFetch::fetchOdds(const FetchSelection& selection,
             return Outcome::NotRun;
         }
         m_channel.clearCancel();
-        if (selection.numbersPending) {
-            m_host.beep();
-            m_host.message(sj("本レースは枠順が決まったデータが未取得です。"));
-            return Outcome::Refused;
-        }
+        refused = selection.numbersPending;
         const std::string name = trackAndRace(selection.raceRa);
         const std::string progress = name + sj("オッズ取得中");
         const std::string prefix = name + sj("R:ｵｯｽﾞ取得エラー：");
@@ -72,15 +71,23 @@ RealtimeFetch::Outcome RealtimeFetch::fetchOdds(const FetchSelection& selection,
             m_o1Buffer.clear();
             // A cancelled or broken read holds only part of the series; writing it
             // would replace the whole stored series with that part.
-            if (runStep({"0B41", key, progress, prefix, Reader::Odds, false}) && !m_o1Buffer.empty())
+            if (!refused && runStep({"0B41", key, progress, prefix, Reader::Odds, false}) && !m_o1Buffer.empty())
                 m_store.storeOdds(store::StoreKind::O1, m_o1Buffer);
             m_o2Buffer.clear();
-            if (runStep({"0B42", key, progress, prefix, Reader::Odds, false}) && !m_o2Buffer.empty())
+            if (!refused && runStep({"0B42", key, progress, prefix, Reader::Odds, false}) && !m_o2Buffer.empty())
                 m_store.storeOdds(store::StoreKind::O2, m_o2Buffer);
         } catch (const text::FileError& e) {
-            m_host.message(text::fromUtf8(e.what()));
-            return Outcome::FileError;
+            fileError = e.what();
         }
+    }
+    if (refused) {
+        m_host.beep();
+        m_host.message(sj("本レースは枠順が決まったデータが未取得です。"));
+        return Outcome::Refused;
+    }
+    if (!fileError.empty()) {
+        m_host.message(text::fromUtf8(fileError));
+        return Outcome::FileError;
     }
     if (reloadDay)
         reloadDay();
@@ -95,6 +102,7 @@ RealtimeFetch::Outcome RealtimeFetch::fetchResults(const FetchSelection& selecti
     const std::string key(record::dayKey(selection.slot0Ra));
     if (text::readInt(key) <= 0)
         return Outcome::NotRun;
+    std::string fileError;
     {
         NvChannel::Claim claim(m_channel);
         if (!claim) {
@@ -110,9 +118,12 @@ RealtimeFetch::Outcome RealtimeFetch::fetchResults(const FetchSelection& selecti
         try {
             runStep({"0B12", key, sj("払戻データ取得中"), name + sj("R:払戻データ取得エラー："), Reader::Results, silent});
         } catch (const text::FileError& e) {
-            m_host.message(text::fromUtf8(e.what()));
-            return Outcome::FileError;
+            fileError = e.what();
         }
+    }
+    if (!fileError.empty()) {
+        m_host.message(text::fromUtf8(fileError));
+        return Outcome::FileError;
     }
     if (afterResults)
         afterResults();

@@ -507,13 +507,16 @@ void StoredDataImport::serviceSettings()
 {
     // The component's dialog is a call of the service like any other: background work
     // (the odds watch) closes its transfer first.
-    NvChannel::Claim claim(m_channel);
-    if (m_phase != Phase::Idle || !claim) {
-        m_host.beep();
-        m_host.information(busyRefusalText());
-        return;
+    int r = 0;
+    {
+        NvChannel::Claim claim(m_channel);
+        if (m_phase != Phase::Idle || !claim) {
+            m_host.beep();
+            m_host.information(busyRefusalText());
+            return;
+        }
+        r = m_channel.link().NVSetUIProperties();
     }
-    const int r = m_channel.link().NVSetUIProperties();
     if (r != 0) {
         m_host.beep();
         m_host.information(sj("NVSetUIPropertiesエラー：") + nvMessage(NvOperation::NVSetUIProperties, r));

@@ -87,6 +87,10 @@ MoversBoard buildMoversBoard(const MoversDay& day, const MoversQuery& query)
         const RaceShareChange change = raceShareChange(lines, query.atMinute, query.windowMinutes);
         if (!change.hasBoth())
             continue;
+        if (change.snapshotA == change.snapshotB) {
+            ++board.staleRaces; // every change would read 0.0
+            continue;
+        }
         const records::O1View b(lines[static_cast<std::size_t>(change.snapshotB)]);
         for (const RunnerShareChange* runner : change.counted()) {
             if (query.minChange && runner->winChange < *query.minChange)
@@ -98,7 +102,7 @@ MoversBoard buildMoversBoard(const MoversDay& day, const MoversQuery& query)
             row.raceNumber = ra.raceNumber();
             row.postTime = std::string(ra.startTime());
             if (post >= 0)
-                row.minutesToPost = post - change.minuteB;
+                row.minutesToPost = post - query.atMinute;
             row.announcementB = std::string(b.announcementTime());
             row.horseName = race.horseNames[static_cast<std::size_t>(runner->horse)];
             row.change = *runner;

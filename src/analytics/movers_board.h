@@ -55,7 +55,9 @@ struct MoverRow {
     std::string trackCode;      // bytes 20–21
     int raceNumber = 0;
     std::string postTime;       // "hhmm" as the race card holds it
-    std::optional<int> minutesToPost; // from snapshot B to the post; none without a post time
+    // From the board's moment T to the post (0 or less: the race has run); none without
+    // a post time.
+    std::optional<int> minutesToPost;
     std::string announcementB;  // MMDDhhmm of snapshot B: the moment to open the race at
     std::string horseName;      // CP932
     RunnerShareChange change;   // horse, odds and shares at A and B, the changes
@@ -64,6 +66,9 @@ struct MoverRow {
 struct MoversBoard {
     std::vector<MoverRow> rows;
     int oddsFiles = 0; // races of the day whose win/place odds file exists (filtered or not)
+    // Races shown whose A and B are the same announcement (nothing new within the
+    // window): left out, only counted.
+    int staleRaces = 0;
 };
 
 // Reads every race's odds file and builds the rows. Throws text::FileError when an odds

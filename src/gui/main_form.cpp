@@ -15,6 +15,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "gui/backtest_form.h"
 #include "gui/get_data_form.h"
 #include "gui/main_pages.h"
@@ -113,10 +115,17 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
     m_transientText->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_transientText->setAutoFillBackground(true); // readable where it lies over a page
     m_transientText->hide();
-    connect(&m_host, &QtHost::transientText, this, [this](int x, int y, const QString& text) {
+    // The one such text says a race has no odds; at the spot the model names it would lie
+    // on the first runner's name and jockey in this layout, so it goes over the list of
+    // moments instead, which a race without odds leaves empty.
+    m_transientText->setWordWrap(true);
+    connect(&m_host, &QtHost::transientText, this, [this](int, int, const QString& text) {
         m_transientText->setText(text);
-        m_transientText->adjustSize();
-        m_transientText->move(x, y);
+        const QRect list(TimeCombo->mapTo(centralWidget(), QPoint(0, 0)), TimeCombo->size());
+        const int width = std::max(1, list.width() - 8);
+        m_transientText->setFixedWidth(width);
+        m_transientText->setFixedHeight(m_transientText->heightForWidth(width));
+        m_transientText->move(list.topLeft() + QPoint(4, 4));
         m_transientText->show();
         m_transientText->raise();
     });

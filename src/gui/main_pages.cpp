@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -135,10 +136,20 @@ void MainPages::buildTree()
             addPages(inner, p.subs, presentation::innerPageCaptions(page));
             lay->addWidget(inner, 1);
         }
-        m_pageControl->addTab(w, qs(presentation::mainPageCaption(page)));
+        // TabSheet1 only holds the buttons the program clicks itself: no tab at all (a
+        // hidden last tab throws the tab bar's scrolling off).
+        if (page == presentation::MainPage::TabSheet1) {
+            w->hide();
+            continue;
+        }
+        // A page wider than the window scrolls inside it rather than widening the window.
+        auto* scroll = new QScrollArea(m_pageControl);
+        scroll->setObjectName(QString::fromLatin1(p.name) + QStringLiteral("Scroll"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setWidget(w);
+        m_pageControl->addTab(scroll, qs(presentation::mainPageCaption(page)));
     }
-    // TabSheet1 only holds the buttons the program clicks itself; its tab never shows.
-    m_pageControl->setTabVisible(m_pageControl->count() - 1, false);
 
     // The anomaly pages hold one more level of pages each.
     // An aggregate keeps the backing arrays of its lists alive; a std::pair would not.
@@ -324,6 +335,8 @@ presentation::ActivePage MainPages::activePage() const
     presentation::ActivePage a;
     a.page = presentation::mainPageAt(m_pageControl->currentIndex());
     QWidget* current = m_pageControl->currentWidget();
+    if (auto* scroll = qobject_cast<QScrollArea*>(current))
+        current = scroll->widget();
     if (auto* inner = current ? current->findChild<QTabWidget*>(QString(), Qt::FindDirectChildrenOnly) : nullptr) {
         a.inner = inner->currentIndex();
         if (a.page == presentation::MainPage::TabSheet50) {

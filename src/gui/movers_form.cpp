@@ -120,6 +120,8 @@ TMoversForm::TMoversForm(MoversBoardModel& model, QWidget* mainWindow)
     connect(MinChangeCheck, &QCheckBox::toggled, this, [this](bool on) { m_model.MinChangeCheckClick(on); });
     connect(MinChangeEdit, &QDoubleSpinBox::valueChanged, this,
             [this](double points) { m_model.MinChangeEditChange(static_cast<int>(std::lround(points * 10))); });
+    for (QAbstractSpinBox* box : {static_cast<QAbstractSpinBox*>(TimeEdit), static_cast<QAbstractSpinBox*>(MinChangeEdit)})
+        connect(box, &QAbstractSpinBox::editingFinished, this, [this] { controlsChanged(); });
     connect(RefreshBtn, &QPushButton::clicked, this, [this] { m_model.RefreshBtnClick(); });
     connect(ClipBtn, &QPushButton::clicked, this, [this] { m_model.ClipBtnClick(); });
     connect(BoardGrid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -167,7 +169,9 @@ void TMoversForm::controlsChanged()
         b6(MinChangeCheck), b7(MinChangeEdit);
     LiveCheck->setEnabled(m_model.liveAvailable());
     LiveCheck->setChecked(m_model.live());
-    TimeEdit->setTime(QTime(m_model.timeMinute() / 60, m_model.timeMinute() % 60));
+    // A box being typed in keeps what is typed: the board follows it, not the other way.
+    if (!TimeEdit->hasFocus())
+        TimeEdit->setTime(QTime(m_model.timeMinute() / 60, m_model.timeMinute() % 60));
     WindowCombo->setCurrentIndex(m_model.windowIndex());
     TrackCombo->clear();
     for (const std::string& item : m_model.trackItems())
@@ -175,7 +179,8 @@ void TMoversForm::controlsChanged()
     TrackCombo->setCurrentIndex(m_model.trackIndex());
     NotRunCheck->setChecked(m_model.notRun());
     MinChangeCheck->setChecked(m_model.minChangeOn());
-    MinChangeEdit->setValue(m_model.minChangeTenths() / 10.0);
+    if (!MinChangeEdit->hasFocus())
+        MinChangeEdit->setValue(m_model.minChangeTenths() / 10.0);
 }
 
 } // namespace tidemark::gui

@@ -333,10 +333,8 @@ void MainWindowModel::selectedMomentAnalysis(const analysis::SelectedSnapshot& s
 
 void MainWindowModel::dayLoaded()
 {
-    std::vector<std::string> raceCards;
-    for (const analysis::RaceListEntry& e : m_panel.raceEntries())
-        raceCards.push_back(m_panel.dayTable().slots[static_cast<std::size_t>(e.slot)].raRecord);
-    m_oddsWatch.dayLoaded(raceCards);
+    const std::optional<std::string> date = store::dateOfDayLabel(m_panel.DateCombo().text());
+    m_oddsWatch.dayShown(date.value_or(std::string()));
     if (m_movers.isOpen())
         m_movers.open();
 }

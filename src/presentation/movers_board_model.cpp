@@ -103,7 +103,8 @@ void fillMoversGrid(TextGrid& grid, const analytics::MoversBoard& board)
         cells[col(MoversColumn::Race)] = text::formatInt(r.raceNumber, 2);
         cells[col(MoversColumn::PostTime)] = r.postTime.substr(0, 2) + ":" + r.postTime.substr(2, 2);
         if (r.minutesToPost)
-            cells[col(MoversColumn::MinutesToPost)] = text::formatInt(*r.minutesToPost, 3);
+            cells[col(MoversColumn::MinutesToPost)] =
+                *r.minutesToPost > 0 ? text::formatInt(*r.minutesToPost, 3) : sj("発走済");
         cells[col(MoversColumn::Horse)] = text::formatInt(m.horse, 2);
         cells[col(MoversColumn::HorseName)] = r.horseName;
         cells[col(MoversColumn::OddsA)] = oddsText(m.a.win);
@@ -380,6 +381,8 @@ void MoversBoardModel::rebuild()
         m_summary = sj("該当する馬はいません。");
     else
         m_summary = std::to_string(m_board.rows.size()) + sj("頭");
+    if (!m_day.races.empty() && m_board.staleRaces > 0)
+        m_summary += sj("（直近のオッズなし ") + std::to_string(m_board.staleRaces) + sj("レース）");
     notifyBoard();
 }
 

@@ -11,13 +11,22 @@ OddsWatchModel::OddsWatchModel(acquisition::NvChannel& channel, Host& host, stor
                                IniFile& settings, std::filesystem::path programFolder)
     : m_settings(settings), m_watch(channel, host, store, std::move(programFolder))
 {
+    m_watch.followToday();
     m_watch.setOnChange([this] { changed(); });
+}
+
+void OddsWatchModel::dayShown(std::string dayKey)
+{
+    if (dayKey == m_shownDay)
+        return;
+    m_shownDay = std::move(dayKey);
+    changed();
 }
 
 std::string OddsWatchModel::switchCaption() { return sj("オッズ監視"); }
 std::string OddsWatchModel::switchHint()
 {
-    return sj("本日の開催日を表示している間、発走が近いレースのオッズを自動で取得します");
+    return sj("本日の開催の発走が近いレースのオッズを自動で取得します（表示中の開催日によらず）");
 }
 std::string OddsWatchModel::settingsCaption() { return sj("監視設定"); }
 
@@ -45,6 +54,9 @@ void OddsWatchModel::setOnRaceWritten(std::function<void(std::string_view)> onWr
 std::string OddsWatchModel::statusText() const
 {
     std::string text = m_watch.statusText();
+    // Another day in the window: the races being read are not the ones shown.
+    if (m_watch.on() && !text.empty() && !m_watch.dayKey().empty() && m_shownDay != m_watch.dayKey())
+        text += sj("（本日分）");
     if (!m_watch.lastError().empty()) {
         if (!text.empty())
             text += sj("　");
@@ -63,7 +75,7 @@ const OddsWatchSettingsModel::Texts& OddsWatchSettingsModel::texts()
 {
     static const Texts t{
         sj("オッズ監視設定"),
-        sj("本日の開催日を表示している間、発走が近いレースの単複枠・馬連オッズを、発走が近い順に自動で取得します。"),
+        sj("本日の開催の発走が近いレースの単複枠・馬連オッズを、発走が近い順に自動で取得します。ほかの開催日を表示している間も続けます。"),
         sj("発走前"),
         sj("分以内のレースを取得（5～240分）"),
         sj("取得間隔"),

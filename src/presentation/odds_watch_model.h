@@ -31,8 +31,9 @@ public:
     // What the status bar shows: the watch's progress, then its last error.
     std::string statusText() const;
 
-    // A day was loaded (its race cards, in any order): the watch follows it.
-    void dayLoaded(const std::vector<std::string>& raceCards) { m_watch.setDay(raceCards); }
+    // The main window loaded a day (yyyymmdd; empty when none). The watch keeps to
+    // today's races whatever day is shown, and says so while another one is.
+    void dayShown(std::string dayKey);
     // The settings dialog stored new times: the running watch takes them from its next round.
     void settingsChanged();
 
@@ -48,6 +49,7 @@ private:
 
     IniFile& m_settings;
     acquisition::OddsWatch m_watch;
+    std::string m_shownDay;
     std::function<void()> m_onChange;
 };
 

@@ -117,7 +117,7 @@ std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::
         fail(path, e);
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
-        fail(path, errno);
+        fail(tmp, errno); // the temporary file is what could not be made
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     if (int e = injected(DiskStep::WriteTemp, path)) {
@@ -208,7 +208,7 @@ std::intptr_t createForWriting(const std::filesystem::path& file, const std::fil
         fail(target, e);
     const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
-        fail(target, errno);
+        fail(file, errno); // the temporary file is what could not be made
     return fd;
 }
 

@@ -147,7 +147,7 @@ std::filesystem::path prepareFileAtomic(const std::filesystem::path& path, std::
         fail(path, e);
     Handle h(CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.ok())
-        failWin(path, GetLastError());
+        failWin(tmp, GetLastError()); // the temporary file is what could not be made
     auto giveUp = [&](auto report) {
         h.close();
         DeleteFileW(tmp.c_str());
@@ -234,7 +234,7 @@ std::intptr_t createForWriting(const std::filesystem::path& file, const std::fil
         fail(target, e);
     const HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
-        failWin(target, GetLastError());
+        failWin(file, GetLastError()); // the temporary file is what could not be made
     return reinterpret_cast<std::intptr_t>(h);
 }
 

@@ -159,6 +159,11 @@ TEST_F(BatchOddsImportTest, MonthImportRunsEveryDayOfTheMonthQuietly)
     host.clock = {2024, 1, 31, 12, 0, 0};
     import.setDateList({label("2024年02月01日"), label("2024年01月16日"), label(), label("2023年12月31日")});
     ASSERT_EQ(import.selectedIndex(), 1);
+    // The 15th's races have odds; the 16th's none yet: only whole days count.
+    for (int race = 1; race <= 2; ++race) {
+        link.script("0B41", key(race), {0, {FakeNvLink::rec(o1(race, 10, 0).build())}});
+        link.script("0B42", key(race), {0, {FakeNvLink::rec(o2(race, 10, 0).build())}});
+    }
 
     import.importPeriod(BatchOddsImport::Period::Month);
     EXPECT_EQ(host.boxes.at(0).text,
@@ -167,7 +172,8 @@ TEST_F(BatchOddsImportTest, MonthImportRunsEveryDayOfTheMonthQuietly)
     EXPECT_EQ(link.count("NVRTOpen 0B41 20240201"), 0);
     EXPECT_EQ(link.count("NVRTOpen 0B41 20231231"), 0);
     ASSERT_EQ(host.boxes.size(), 2u); // no per-day box inside the month
-    EXPECT_EQ(host.boxes[1].text, sj("2日分のオッズを取り込みました。"));
+    EXPECT_EQ(host.boxes[1].text,
+              sj("1日分のオッズを取り込みました。") + "\r\n" + sj("【注意】オッズが揃わなかった日:1日"));
     EXPECT_FALSE(import.batchRunning());
     EXPECT_EQ(import.selectedLabel(), label()); // the last day imported stays selected
 }
@@ -187,7 +193,9 @@ TEST_F(BatchOddsImportTest, YearImportTouchesOnlyTheSelectedYear)
               sj("2023年のオッズデータ取込（全日分）を開始します。これには相応の時間がかかります。開始してよろしいですか？"));
     EXPECT_EQ(link.count("NVRTOpen"), 4);
     EXPECT_EQ(link.count("NVRTOpen 0B41 2024"), 0);
-    EXPECT_EQ(host.boxes.back().text, sj("2日分のオッズを取り込みました。"));
+    // The service had no odds for either day.
+    EXPECT_EQ(host.boxes.back().text,
+              sj("0日分のオッズを取り込みました。") + "\r\n" + sj("【注意】オッズが揃わなかった日:2日"));
 }
 
 TEST_F(BatchOddsImportTest, CancelDuringAMonthStopsTheDayLoop)
@@ -199,6 +207,8 @@ TEST_F(BatchOddsImportTest, CancelDuringAMonthStopsTheDayLoop)
         if (call.rfind("NVRTOpen 0B42", 0) == 0 && link.count("NVRTOpen") == 2)
             import.cancel();
     };
+    std::vector<bool> heldAtBox;
+    host.onBox = [&](const RecordingHost::Box&) { heldAtBox.push_back(channel.held()); };
     import.importPeriod(BatchOddsImport::Period::Month);
     // 0B42 of the first race was already under way and runs; nothing after it.
     EXPECT_EQ(link.count("NVRTOpen"), 2);
@@ -206,8 +216,11 @@ TEST_F(BatchOddsImportTest, CancelDuringAMonthStopsTheDayLoop)
     std::vector<std::string> expected = {
         sj("2024年01月のオッズデータ取込（全日分）を開始します。これには相応の時間がかかります。開始してよろしいですか？"),
         sj("データ取込を中止します。実行しますか？"), sj("NVCancel:キャンセルされました"),
-        sj("1日分のオッズを取り込みました。")};
+        sj("オッズデータ取込を中止しました。") + "\r\n" + sj("0日分のオッズを取り込みました。") + "\r\n" +
+            sj("【注意】2024年01月16日のデータは不完全です。")};
     EXPECT_EQ(host.boxTexts(), expected);
+    // The boxes that tell came after the service was given back.
+    EXPECT_EQ(heldAtBox, (std::vector<bool>{false, false}));
 }
 
 TEST_F(BatchOddsImportTest, DayWithoutItsFileKeepsThePreviousTable)

@@ -96,10 +96,11 @@ TEST_F(OddsWatchTest, ARoundFetchesTheRacesWithinTheHourNearestPostFirst)
     host.fire(TimerId::OddsWatchTimer);
     EXPECT_TRUE(link.calls.empty());
 
-    // 10:16: the 10:15 race has gone, the 11:30 one is not near yet.
+    // 10:16: the 10:15 race is read for its last announcements first, the 11:30 one is
+    // not near yet.
     host.clock.minute = 16;
     runRound();
-    EXPECT_EQ(winRequests(), (std::vector<std::string>{key(1, "45"), key(2)}));
+    EXPECT_EQ(winRequests(), (std::vector<std::string>{key(1), key(1, "45"), key(2)}));
     EXPECT_EQ(watch.statusText(), sj("オッズ監視中：次回 10:18"));
 
     // A longer window takes the 11:30 race too, from the next round on.
@@ -107,7 +108,7 @@ TEST_F(OddsWatchTest, ARoundFetchesTheRacesWithinTheHourNearestPostFirst)
     host.clock.minute = 18;
     link.calls.clear();
     runRound();
-    EXPECT_EQ(winRequests(), (std::vector<std::string>{key(1, "45"), key(2), key(3)}));
+    EXPECT_EQ(winRequests(), (std::vector<std::string>{key(1), key(1, "45"), key(2), key(3)}));
 }
 
 TEST_F(OddsWatchTest, TheStatusShowsTheRaceBeingReadAndTheRoundsProgress)
@@ -234,7 +235,46 @@ TEST_F(OddsWatchTest, WhileAnotherAcquisitionHoldsTheServiceTheWatchWaits)
     EXPECT_EQ(winRequests(), (std::vector<std::string>{key(1), key(1, "45"), key(2)}));
 }
 
-TEST_F(OddsWatchTest, TheWatchStopsAfterTheLastPostAndWaitsOnAnotherDay)
+TEST_F(OddsWatchTest, ARaceIsReadAgainAfterItsPostUntilItsFinalOddsAreIn)
+{
+    watch.setTimes(60, 5);
+    watch.start();
+    host.clock = {2024, 1, 15, 10, 14, 0};
+    runRound();
+    EXPECT_EQ(winRequests(), (std::vector<std::string>{key(1), key(1, "45"), key(2)}));
+
+    // 10:15, the post of 大井 1R: read once more at once, though the next round is at 10:19.
+    link.calls.clear();
+    link.realtime.erase("0B41 " + key(1));
+    link.script("0B41", key(1), {0, {FakeNvLink::rec(o1(1, 10, 14).build()), FakeNvLink::rec(o1(1, 10, 15).build())}});
+    host.clock.minute = 15;
+    runRound();
+    EXPECT_EQ(winRequests(), std::vector<std::string>{key(1)});
+    EXPECT_EQ(lines(oddsFile(StoreKind::O1, 1), StoreKind::O1).size(), 2u); // 10:15 is in
+    // Its final announcement had not come: the next round takes it again, and the one
+    // after that no more once the final odds ("3") are in.
+    link.script("0B41", key(1), {0, {FakeNvLink::rec(o1(1, 10, 16).dataKind('3').build())}});
+    host.clock.minute = 19;
+    link.calls.clear();
+    runRound();
+    EXPECT_EQ(winRequests(), (std::vector<std::string>{key(1), key(1, "45"), key(2)}));
+    host.clock.minute = 24;
+    link.calls.clear();
+    runRound();
+    EXPECT_EQ(winRequests(), (std::vector<std::string>{key(1, "45"), key(2)}));
+
+    // 川崎 1R (10:20) never sends its final odds: asked until ten minutes after its post.
+    host.clock.minute = 30;
+    link.calls.clear();
+    runRound();
+    EXPECT_EQ(winRequests(), (std::vector<std::string>{key(1, "45"), key(2), key(3)}));
+    host.clock.minute = 35;
+    link.calls.clear();
+    runRound();
+    EXPECT_EQ(winRequests(), (std::vector<std::string>{key(2), key(3)}));
+}
+
+TEST_F(OddsWatchTest, TheWatchStopsWhenEveryRaceHasRunAndWaitsOnAnotherDay)
 {
     watch.start();
     host.clock = {2024, 1, 14, 10, 0, 0}; // the day loaded is tomorrow's
@@ -246,8 +286,12 @@ TEST_F(OddsWatchTest, TheWatchStopsAfterTheLastPostAndWaitsOnAnotherDay)
     host.clock = {2024, 1, 15, 11, 29, 59};
     runRound();
     EXPECT_EQ(winRequests(), std::vector<std::string>{key(3)});
-    host.clock = {2024, 1, 15, 11, 30, 0}; // the last post
-    host.fire(TimerId::OddsWatchTimer);
+    // The last post: its last announcements are still to come.
+    host.clock = {2024, 1, 15, 11, 30, 0};
+    link.realtime.erase("0B41 " + key(3));
+    link.script("0B41", key(3), {0, {FakeNvLink::rec(o1(3, 11, 30).dataKind('3').build())}});
+    runRound();
+    EXPECT_EQ(winRequests(), (std::vector<std::string>{key(3), key(3)}));
     EXPECT_EQ(watch.state(), State::Finished);
     EXPECT_FALSE(watch.on());
     EXPECT_FALSE(host.timerRunning(TimerId::OddsWatchTimer));

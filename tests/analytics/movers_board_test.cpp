@@ -124,6 +124,16 @@ TEST_F(MoversBoardTest, RowsRunFromTheBiggestRiseWithTiesInRaceKeyOrder)
     EXPECT_DOUBLE_EQ(it->change.winChange, 80.0 / 4.0 - 80.0 / 7.0);
 }
 
+TEST_F(MoversBoardTest, RacesWithNothingNewInTheWindowAreCountedNotListed)
+{
+    // 10:25 looking back 10 minutes: every race's latest announcement is 10:10 at A and B.
+    const MoversBoard quiet = buildMoversBoard(day(), at(10, 25));
+    EXPECT_TRUE(quiet.rows.empty());
+    EXPECT_EQ(quiet.staleRaces, 3);
+    EXPECT_EQ(quiet.oddsFiles, 3);
+    EXPECT_EQ(buildMoversBoard(day(), at(10, 10)).staleRaces, 0);
+}
+
 TEST_F(MoversBoardTest, FiltersByTrackRacesToRunAndMinimumChange)
 {
     const MoversDay d = day();

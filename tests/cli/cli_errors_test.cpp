@@ -119,7 +119,9 @@ TEST(CliService, OddsRequestsThatFailKeepNoFile)
     // A whole year runs every stored day of it, and says so, errors or not.
     const CliRun year = runCli(home.path(), {"odds", "--year", "2024"});
     EXPECT_EQ(year.code, ExitCode::Service) << year.err;
-    EXPECT_NE(year.err.find("1日分のオッズを取り込みました。"), std::string::npos) << year.err;
+    // No race came in: no day is counted as imported.
+    EXPECT_NE(year.err.find("0日分のオッズを取り込みました。"), std::string::npos) << year.err;
+    EXPECT_NE(year.err.find("オッズが揃わなかった日:1日"), std::string::npos) << year.err;
     EXPECT_FALSE(std::filesystem::exists(store::StoreLayout(home.path()).oddsFolder("20240112")));
 }
 

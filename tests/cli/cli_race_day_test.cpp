@@ -8,6 +8,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "acquisition/odds_watch.h"
 #include "cli/cli_fixture.h"
 #include "records/keiba_func_nv.h"
 #include "records/record_view.h"
@@ -101,18 +102,18 @@ TEST_F(CliWatchTest, WatchFetchesTheRacesToComeUntilTheLastPost)
     const store::StoreLayout layout(home.path());
     const int startMinute = start.hour * 60 + start.minute;
     for (const Race& race : races) {
-        const bool watched = race.post > startMinute;
+        // The races to come, and those run within the last minutes (their final odds).
+        const bool watched = race.post > startMinute - acquisition::OddsWatch::kFinalWaitMinutes;
         EXPECT_EQ(std::filesystem::exists(layout.oddsFile(store::StoreKind::O1, race.key)), watched) << race.key;
         if (!watched)
             continue;
-        // The last request came within a round of the post: the file holds announcements
-        // up to a few minutes before it, and none after it.
+        // The watch read the race once more after its post: the file ends with the
+        // final announcement, made at the post.
         const auto lines = store::readLines(layout.oddsFile(store::StoreKind::O1, race.key), store::StoreKind::O1);
         ASSERT_FALSE(lines.empty());
         const records::O1View last(lines.back());
         const int lastMinute = last.announcementHour() * 60 + last.announcementMinute();
-        EXPECT_LE(lastMinute, race.post) << race.key;
-        EXPECT_GE(lastMinute, race.post - 10) << race.key;
+        EXPECT_EQ(lastMinute, race.post) << race.key;
     }
     expectWholeOddsFiles(home.path(), "20240112");
 }
@@ -205,7 +206,7 @@ std::vector<Expected> expectedBoard(int at, int w)
         };
         const int a = latestBy(at - w);
         const int b = latestBy(at);
-        if (a < 0 || b < 0)
+        if (a < 0 || b < 0 || a == b) // the same announcement at A and B: nothing new
             continue;
         const records::O1View va(lines[static_cast<std::size_t>(a)]);
         const records::O1View vb(lines[static_cast<std::size_t>(b)]);

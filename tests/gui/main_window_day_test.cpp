@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -244,8 +246,50 @@ TEST_F(MainWindowDay, ADayFromTheServiceFillsTheListsAndTheRaceCard)
     f.close();
 }
 
+TEST_F(MainWindowDay, EveryPageTabIsReachableAndEveryPageFitsTheWindowAtItsFirstSize)
+{
+    MainWindowModel model(host, sim, dir.path());
+    model.create();
+    QtHost qtHost;
+    TMainForm f(model, qtHost); // the size of a fresh start, 780 × 560
+    f.show();
+    model.panel().DateComboChange(0);
+    ASSERT_NE(model.panel().currentSlot(), nullptr);
+    QApplication::processEvents();
+    EXPECT_LE(f.width(), 780); // no page widens the window
+    EXPECT_LE(f.height(), 560);
+    const int right = f.PageControl1->mapTo(&f, QPoint(f.PageControl1->width(), 0)).x();
+    EXPECT_LE(right, f.width());
+
+    QTabBar* bar = f.PageControl1->tabBar();
+    ASSERT_EQ(bar->count(), 13); // TabSheet1 has no tab
+    auto shown = [bar](int i) { return bar->rect().intersects(bar->tabRect(i)); };
+    // Each tab in turn, as the user clicks through them: the one clicked and its
+    // neighbours stay on the bar, the rest are a scroll away.
+    for (int i = 1; i < bar->count(); ++i) {
+        const int before = bar->currentIndex();
+        if (!shown(i))
+            bar->setCurrentIndex(i); // the scroll arrows, in short
+        else
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
+        QApplication::processEvents();
+        ASSERT_EQ(f.PageControl1->currentIndex(), i) << "from " << before;
+        EXPECT_TRUE(shown(i - 1) && shown(i)) << i;
+        EXPECT_GE(bar->tabRect(i).left(), 0) << i;
+        QWidget* page = f.PageControl1->currentWidget();
+        EXPECT_LE(page->mapTo(&f, QPoint(page->width(), 0)).x(), f.width()) << i;
+    }
+    // Back at the start, the first tabs are all there again.
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(bar->count() - 2).center());
+    f.PageControl1->setCurrentIndex(0);
+    QApplication::processEvents();
+    EXPECT_EQ(bar->tabRect(0).left(), 0);
+    EXPECT_TRUE(shown(1) && shown(2) && shown(3));
+    EXPECT_NE(f.page(QStringLiteral("TabSheet1")), nullptr);
+}
+
 // The window's own host draws what the model draws on its surface: a race without odds
-// says so at (250, 150) until another race opens.
+// says so over the empty list of moments until another race opens.
 TEST_F(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
 {
     QtHost qtHost;
@@ -268,7 +312,13 @@ TEST_F(MainWindowDay, ARaceWithoutOddsSaysSoOnTheWindowUntilTheNextRace)
     model.panel().DatListClick(1);
     ASSERT_TRUE(notice->isVisible());
     EXPECT_EQ(notice->text(), QString::fromUtf8("当レースはオッズが未取得です。"));
-    EXPECT_EQ(notice->mapTo(&f, QPoint(0, 0)) - f.centralWidget()->mapTo(&f, QPoint(0, 0)), QPoint(250, 150));
+    // Over the empty list of moments, where it hides neither a runner nor a control.
+    const QRect at(notice->mapTo(&f, QPoint(0, 0)), notice->size());
+    EXPECT_EQ(f.TimeCombo->count(), 0);
+    EXPECT_TRUE(QRect(f.TimeCombo->mapTo(&f, QPoint(0, 0)), f.TimeCombo->size()).contains(at)) << at.x() << "," << at.y();
+    QWidget* card = f.page(QStringLiteral("TabSheet2"));
+    EXPECT_FALSE(QRect(card->mapTo(&f, QPoint(0, 0)), card->size()).intersects(at));
+    EXPECT_GE(notice->height(), notice->fontMetrics().height()); // the whole text, wrapped
     save(f, "main_no_odds.png");
 
     std::filesystem::rename(away, odds);
@@ -307,7 +357,7 @@ TEST_F(MainWindowDay, TheOddsBrowsePagesGroupTheirLabelsAndShowHorsesOneToSixtee
     auto* winPage = f.findChild<QWidget*>(QStringLiteral("TabSheet40"));
     auto* quinellaPage = f.findChild<QWidget*>(QStringLiteral("TabSheet41"));
     ASSERT_TRUE(pages && browse && winPage && quinellaPage);
-    pages->setCurrentWidget(f.findChild<QWidget*>(QStringLiteral("TabSheet39")));
+    pages->setCurrentIndex(11); // TabSheet39
     browse->setCurrentWidget(winPage);
     QApplication::processEvents();
 

@@ -36,6 +36,7 @@
 #include "gui_test_app.h"
 #include "nvsim/sim_nv_link.h"
 #include "presentation/main_window_model.h"
+#include "records/record_builder.h"
 #include "settings/settings_keys.h"
 #include "store/record_store.h"
 #include "support/recording_host.h"
@@ -169,7 +170,9 @@ TEST_F(RaceDayWindowTest, TheWatchRunsFromTheButtonBarAndKeepsTheUserWhereHeStan
     EXPECT_TRUE(watchBtn->isChecked());
     EXPECT_TRUE(model.oddsWatch().switchDown());
     EXPECT_EQ(model.oddsWatch().watch().aheadMinutes(), 45);
-    host.fire(TimerId::OddsWatchTimer); // the nearest race first
+    // The races just run first (their last announcements), then the nearest.
+    for (int i = 0; i < 20 && model.panel().TimeCombo().count() == snapshots; ++i)
+        host.fire(TimerId::OddsWatchTimer);
     EXPECT_TRUE(label->text().startsWith(u("オッズ監視中：")));
     EXPECT_GT(model.panel().TimeCombo().count(), snapshots); // the new announcements are listed
     EXPECT_EQ(model.panel().TimeCombo().text(), moment);
@@ -217,7 +220,10 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     EXPECT_EQ(board->TitleLabel->text(), u("[オッズ急変]2024年01月12日 16:03 (10分前と比較)"));
     EXPECT_EQ(board->BoardGrid->model()->rowCount(), m.grid().rowCount());
     ASSERT_GT(m.grid().rowCount(), 1);
-    EXPECT_EQ(board->SummaryLabel->text(), QString::number(m.grid().rowCount() - 1) + u("頭"));
+    EXPECT_TRUE(board->SummaryLabel->text().startsWith(QString::number(m.grid().rowCount() - 1) + u("頭")));
+    // The races long run have nothing new within the window: counted, not listed.
+    EXPECT_GT(m.board().staleRaces, 0);
+    EXPECT_TRUE(board->SummaryLabel->text().contains(u("直近のオッズなし"))) << board->SummaryLabel->text().toStdString();
     EXPECT_EQ(board->BoardGrid->model()->data(board->BoardGrid->model()->index(0, 10)).toString(), u("単勝変化"));
 
     // A wider window, then a clock time picked by hand: the board leaves the clock.
@@ -230,6 +236,17 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     EXPECT_EQ(board->TitleLabel->text(), u("[オッズ急変]2024年01月12日 15:30 (30分前と比較)"));
     save(*board, "movers_board.png");
     const int allRows = m.grid().rowCount();
+    // "発走迄" counts from the board's moment; a race already run says so.
+    int run = 0;
+    for (int r = 1; r < allRows; ++r) {
+        const std::string& post = m.board().rows[static_cast<std::size_t>(r - 1)].postTime;
+        const int toPost = std::stoi(post.substr(0, 2)) * 60 + std::stoi(post.substr(2, 2)) - (15 * 60 + 30);
+        const QString cell = board->BoardGrid->model()->data(board->BoardGrid->model()->index(r, 3)).toString();
+        EXPECT_EQ(cell.trimmed(), toPost > 0 ? QString::number(toPost) : u("発走済")) << post;
+        run += toPost > 0 ? 0 : 1;
+    }
+    EXPECT_GT(run, 0);
+    EXPECT_LT(run, allRows - 1);
 
     // Filters: a track, the races still to run, a least change.
     board->TrackCombo->setCurrentIndex(1);
@@ -256,6 +273,28 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     host.clock.minute = 5;
     board->RefreshBtn->click();
     EXPECT_EQ(board->TimeEdit->time(), QTime(16, 5));
+
+    // A least change typed while the board follows the clock: every keystroke builds the
+    // board again, and the box being edited keeps what is typed.
+    board->MinChangeCheck->click();
+    QApplication::setActiveWindow(board);
+    board->MinChangeEdit->setFocus();
+    ASSERT_TRUE(board->MinChangeEdit->hasFocus());
+    board->MinChangeEdit->selectAll();
+    QTest::keyClicks(board->MinChangeEdit, QStringLiteral("2.5"));
+    host.fire(TimerId::MoversTimer); // the minute's refresh meanwhile
+    EXPECT_EQ(board->MinChangeEdit->text(), QStringLiteral("2.5"));
+    EXPECT_EQ(m.minChangeTenths(), 25);
+    board->MinChangeCheck->click();
+    // The time box in the same way; once left, it shows the board's moment again.
+    board->TimeEdit->setFocus();
+    host.clock.minute = 6;
+    host.fire(TimerId::MoversTimer);
+    EXPECT_EQ(m.timeMinute(), 16 * 60 + 6);
+    EXPECT_EQ(board->TimeEdit->time(), QTime(16, 5));
+    board->TimeEdit->clearFocus();
+    EXPECT_EQ(board->TimeEdit->time(), QTime(16, 6));
+    EXPECT_TRUE(m.live());
 
     // The copy: a title line, then the rows.
     board->ClipBtn->click();
@@ -289,6 +328,70 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
 
     board->close();
     EXPECT_FALSE(m.isOpen());
+}
+
+TEST_F(RaceDayWindowTest, ABoxLeftOpenAfterAnImportHoldsNothingFromTheWatch)
+{
+    Window w(*this);
+    MainWindowModel& model = w.model;
+    auto* label = w.form->statusBar()->findChild<QLabel*>(QStringLiteral("OddsWatchLabel"));
+    ASSERT_NE(label, nullptr);
+    model.oddsWatch().OddsWatchBtnClick();
+    host.fire(TimerId::OddsWatchTimer);
+    const int before = model.oddsWatch().watch().racesFetched();
+    ASSERT_GT(before, 0);
+
+    // "オッズ取込(単日)" for today; its box stays open for minutes.
+    std::vector<QString> whileOpen;
+    host.onBox = [&](const RecordingHost::Box&) {
+        host.clock.minute += 3;
+        for (int i = 0; i < 30; ++i)
+            host.fire(TimerId::OddsWatchTimer);
+        whileOpen.push_back(label->text());
+    };
+    model.ozGet().showFor(text::sj("2024年01月12日"));
+    model.ozGet().ButtonStartClick();
+    host.onBox = {};
+    ASSERT_EQ(whileOpen.size(), 1u);
+    EXPECT_EQ(host.boxes.back().text.rfind(text::sj("2024年01月12日のデータ作成が完了しました。"), 0), 0u);
+    EXPECT_FALSE(whileOpen.front().contains(u("他のデータ取得の終了待ち"))) << whileOpen.front().toStdString();
+    EXPECT_GT(model.oddsWatch().watch().racesFetched(), before);
+    model.oddsWatch().OddsWatchBtnClick();
+}
+
+TEST_F(RaceDayWindowTest, TheWatchKeepsToTodayWhileThePastIsLookedAt)
+{
+    // A past day in the store beside today.
+    {
+        store::RecordStore store{store::StoreLayout(dir.path())};
+        for (int race = 1; race <= 3; ++race)
+            store.storeRa(records::RaBuilder().date(2024, 1, 11).track("44").meeting(1).day(1).race(race).runners(12)
+                              .startTime("1600").build(),
+                          store::Origin::Import);
+    }
+    Window w(*this);
+    MainWindowModel& model = w.model;
+    auto* label = w.form->statusBar()->findChild<QLabel*>(QStringLiteral("OddsWatchLabel"));
+    ASSERT_NE(label, nullptr);
+    ASSERT_EQ(model.panel().DateCombo().items.size(), 2u);
+    model.oddsWatch().OddsWatchBtnClick();
+    host.fire(TimerId::OddsWatchTimer);
+    const int before = model.oddsWatch().watch().racesFetched();
+
+    // The past day opened (as a backtest bet or a movers row of that day opens it).
+    model.panel().DateComboChange(1);
+    EXPECT_EQ(model.panel().DateCombo().text(), text::sj("2024年01月11日"));
+    host.clock.minute = 9;
+    for (int i = 0; i < 30; ++i)
+        host.fire(TimerId::OddsWatchTimer);
+    EXPECT_TRUE(model.oddsWatch().switchDown());
+    EXPECT_GT(model.oddsWatch().watch().racesFetched(), before);
+    EXPECT_TRUE(label->text().startsWith(u("オッズ監視中"))) << label->text().toStdString();
+    EXPECT_TRUE(label->text().contains(u("（本日分）"))) << label->text().toStdString();
+    // Today again: the note goes.
+    model.panel().DateComboChange(0);
+    EXPECT_FALSE(label->text().contains(u("（本日分）")));
+    model.oddsWatch().OddsWatchBtnClick();
 }
 
 } // namespace

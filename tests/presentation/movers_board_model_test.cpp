@@ -77,17 +77,17 @@ TEST_F(MoversBoardModelTest, ALookBackAtAPastDayStartsAtItsFirstPost)
         header.push_back(text::toUtf8(g.cell(0, c)));
     EXPECT_EQ(header, (std::vector<std::string>{"場", "R", "発走", "発走迄", "馬番", "馬名", "単勝A", "単勝B",
                                                 "支持率A", "支持率B", "単勝変化", "複勝変化"}));
-    // At 10:30 against 10:20 both are the 10:20 snapshot: nothing moved. Equal changes
-    // stand in race order, then by horse number.
-    EXPECT_EQ(column(MoversColumn::Change), (std::vector<std::string>{"0.0", "0.0", "0.0", "0.0"}));
-    EXPECT_EQ(column(MoversColumn::HorseName),
-              (std::vector<std::string>{sj("アサカゼ"), sj("ユウナギ"), sj("ハヤブサ"), sj("ツバメ")}));
-    EXPECT_EQ(board.summary(), sj("4頭"));
+    // At 10:30 against 10:20 each race has one announcement at A and B: nothing is
+    // listed, and the board says how many races are so.
+    EXPECT_EQ(g.rowCount(), 1);
+    EXPECT_EQ(board.summary(), sj("該当する馬はいません。（直近のオッズなし 2レース）"));
     EXPECT_EQ(board.title(), sj("[オッズ急変]2024年01月15日 10:30 (10分前と比較)"));
 
     // At 10:25 race 1 goes from 10:10 to 10:20; race 2 has nothing after 10:10.
     board.TimeEditChange(10 * 60 + 25);
-    EXPECT_EQ(column(MoversColumn::Change), (std::vector<std::string>{"+6.7", "0.0", "0.0", "-2.7"}));
+    EXPECT_EQ(column(MoversColumn::Change), (std::vector<std::string>{"+6.7", "-2.7"}));
+    EXPECT_EQ(column(MoversColumn::HorseName), (std::vector<std::string>{sj("アサカゼ"), sj("ユウナギ")}));
+    EXPECT_EQ(board.summary(), sj("2頭（直近のオッズなし 1レース）"));
 
     // At 10:15 with a window of 15: race 1 from 10:00 to 10:10.
     board.TimeEditChange(10 * 60 + 15);
@@ -98,7 +98,7 @@ TEST_F(MoversBoardModelTest, ALookBackAtAPastDayStartsAtItsFirstPost)
     const std::vector<std::string> top{h.cell(1, 0), h.cell(1, 1), h.cell(1, 2), h.cell(1, 3), h.cell(1, 4),
                                        h.cell(1, 5), h.cell(1, 6), h.cell(1, 7), h.cell(1, 8), h.cell(1, 9),
                                        h.cell(1, 10), h.cell(1, 11)};
-    EXPECT_EQ(top, (std::vector<std::string>{sj("大井"), " 1", "10:30", " 20", " 1", sj("アサカゼ"), "   8.0",
+    EXPECT_EQ(top, (std::vector<std::string>{sj("大井"), " 1", "10:30", " 15", " 1", sj("アサカゼ"), "   8.0",
                                              "   4.0", " 10.0", " 20.0", "+10.0",
                                              "+" + text::formatFixed(26.6 / 1.4 - 26.6 / 2.0, 0, 1)}));
     EXPECT_EQ(column(MoversColumn::Change), (std::vector<std::string>{"+10.0", "+0.4", "0.0", "-4.0"}));
@@ -123,12 +123,16 @@ TEST_F(MoversBoardModelTest, FiltersCopyAndTheWayBackToTheRace)
 
     board.TrackComboChange(1);
     EXPECT_EQ(board.grid().rowCount(), 5); // every race is at 大井
+    // 10:35 looking back 30 minutes: "発走迄" counts from 10:35, and race 1 has run.
+    board.selectWindow(3);
+    board.TimeEditChange(10 * 60 + 35);
+    EXPECT_EQ(column(MoversColumn::MinutesToPost), (std::vector<std::string>{sj("発走済"), " 25", " 25", sj("発走済")}));
     board.NotRunCheckClick(true);
-    board.TimeEditChange(10 * 60 + 40);
-    EXPECT_EQ(column(MoversColumn::Horse), (std::vector<std::string>{" 1", " 2"}));
+    EXPECT_EQ(column(MoversColumn::Horse), (std::vector<std::string>{" 2", " 1"}));
     EXPECT_EQ(column(MoversColumn::PostTime), (std::vector<std::string>{"11:00", "11:00"}));
-    EXPECT_EQ(board.title(), sj("[オッズ急変]2024年01月15日 10:40 (10分前と比較) 大井 未発走のみ"));
+    EXPECT_EQ(board.title(), sj("[オッズ急変]2024年01月15日 10:35 (30分前と比較) 大井 未発走のみ"));
     board.NotRunCheckClick(false);
+    board.selectWindow(1);
 
     // The copy: the title line, then every row, cells separated by TAB.
     board.TimeEditChange(10 * 60 + 10);

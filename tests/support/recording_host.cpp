@@ -5,6 +5,8 @@ namespace tidemark::testing {
 void RecordingHost::information(std::string_view text)
 {
     boxes.push_back({BoxKind::Information, std::string(text)});
+    if (onBox)
+        onBox(Box(boxes.back())); // a copy: the hook may show boxes of its own
 }
 
 bool RecordingHost::confirm(std::string_view text)
@@ -20,6 +22,8 @@ bool RecordingHost::confirm(std::string_view text)
 void RecordingHost::message(std::string_view text)
 {
     boxes.push_back({BoxKind::Message, std::string(text)});
+    if (onBox)
+        onBox(Box(boxes.back())); // a copy: the hook may show boxes of its own
 }
 
 void RecordingHost::processEvents()

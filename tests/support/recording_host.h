@@ -52,6 +52,8 @@ public:
 
     std::deque<bool> confirmAnswers; // scripted answers, front first
     std::function<void()> onProcessEvents; // lets a test act "during" a long loop
+    // Runs while an information or plain box is "open" (a desktop box runs events).
+    std::function<void(const Box&)> onBox;
     std::vector<Box> boxes;
     std::vector<std::string> opened;
     std::vector<std::string> transientTexts;

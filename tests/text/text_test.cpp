@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -280,6 +282,17 @@ TEST(FileIo, FailuresKeepTheOldFileAndReportThePlatformMessage)
     EXPECT_TRUE(std::filesystem::is_directory(dir / "sub"));
     EXPECT_THROW(readFile(dir / "sub"), FileError);
     EXPECT_THROW(writeFileAtomic(dir / "missing" / "f", "x"), FileError);
+    // A folder where the temporary file goes: the message names that, not the file.
+    std::filesystem::create_directory(dir / "g.tmp~");
+    for (const auto& write : std::initializer_list<std::function<void()>>{
+             [&] { writeFileAtomic(dir / "g", "x"); }, [&] { StreamedFile f(dir / "g"); }}) {
+        try {
+            write();
+            ADD_FAILURE();
+        } catch (const FileError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(utf8Path(dir / "g.tmp~") + ": ", 0), 0u) << e.what();
+        }
+    }
     std::string out;
     EXPECT_FALSE(tryReadFile(dir / "nothing", out));
     try {
