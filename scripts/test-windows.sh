@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows builds and their tests: the program, the engine, the companion tool and every
-# test cross-built for 64-bit Windows (and the engine for 32-bit Windows, which must build
-# and link but cannot run here: its bridge goes into the installer), every test program run
+# test cross-built for 64-bit Windows (and the engine's tool and bridge for 32-bit Windows,
+# which must build and link but cannot run here: its bridge goes into the installer), every test program run
 # under Wine, and the end-to-end checks: the Windows tidemark2nv.exe under Wine and the Linux
 # tidemark2nv import the same simulated week, batch-import a day's odds, export its CSV and
 # its season tables into two program folders, whose files must be byte-identical. Then the
@@ -10,13 +10,13 @@
 # started on a virtual display, driven, photographed and its store compared with the Linux
 # window's (scripts/test-windows-window.sh). Each stage prints its time.
 #
-#   bash scripts/test-windows.sh            everything
-#   bash scripts/test-windows.sh --no-x86   without the 32-bit build of the tests
+#   bash scripts/test-windows.sh               what CI runs
+#   bash scripts/test-windows.sh --x86-tests   also every test program for 32-bit Windows
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-x86=1
-[ "${1:-}" = "--no-x86" ] && x86=0
+x86_tests=0
+[ "${1:-}" = "--x86-tests" ] && x86_tests=1
 
 bash scripts/install-deps.sh
 if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && command -v ccache >/dev/null; then
@@ -28,28 +28,18 @@ stage() {
   echo "== ${1} ($((SECONDS - stage_start)) s since the start)"
 }
 
-# The window is built for Windows once it no longer needs Qt Charts, which cannot be built
-# for Windows here; until then the 64-bit tree is the engine's alone (windows-cross).
-desktop=1
-grep -Eq "Qt6::Charts|COMPONENTS[^)]*Charts" src/gui/CMakeLists.txt && desktop=0
-
-stage "SQLite amalgamation"
-sqlite=$(bash scripts/build-sqlite-amalgamation.sh | tail -n 1)
-if ((desktop)); then
-  stage "64-bit build: program, tool, tests, installer (scripts/build-windows.sh)"
-  bash scripts/build-windows.sh
-  build="$root/build/windows-desktop"
-else
-  stage "64-bit cross build (the window still needs Qt Charts: engine, tool and tests only)"
-  cmake --preset windows-cross -DTIDEMARK_SQLITE_AMALGAMATION="$sqlite" >/dev/null
-  cmake --build --preset windows-cross
-  build="$root/build/windows-cross"
-fi
-if ((x86)); then
-  stage "32-bit cross build"
-  # Built and linked, not run: SQLite is left out here (its compile would only cost time).
-  cmake --preset windows-cross-x86 >/dev/null
+stage "64-bit build: program, tool, tests, installer (scripts/build-windows.sh)"
+bash scripts/build-windows.sh
+build="$root/build/windows-desktop"
+stage "32-bit cross build"
+# Built and linked, not run (this Wine is 64-bit only): the bridge (built above for the
+# installer) and the companion tool, which links the whole engine; --x86-tests adds every
+# test program.
+cmake --preset windows-cross-x86 >/dev/null
+if ((x86_tests)); then
   cmake --build --preset windows-cross-x86
+else
+  cmake --build --preset windows-cross-x86 --target tidemark2nv tidemark2nv-link
 fi
 
 # Wine: a prefix of our own under the build folder, its server stopped whatever happens.
@@ -248,14 +238,9 @@ fi
 "$wine" regsvr32 /s /u "Z:$build/standin/nvlink_standin_b.dll"
 ((com_ok)) || failed+=("com")
 
-if ((desktop)); then
-  stage "the window under Wine: installer, start, import, a race, pictures, the store"
-  /usr/lib/wine/wineserver -k 2>/dev/null || true
-  bash scripts/test-windows-window.sh || failed+=("window")
-else
-  stage "zip of the Windows tool"
-  (cd "$build" && cpack -G ZIP >/dev/null && ls -1 tidemark2nv-*.zip)
-fi
+stage "the window under Wine: installer, start, import, a race, pictures, the store"
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+bash scripts/test-windows-window.sh || failed+=("window")
 
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 stage "done"
