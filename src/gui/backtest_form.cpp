@@ -264,6 +264,8 @@ void TBacktestForm::controlsChanged()
     CancelBtn->setEnabled(m_model.CancelBtnEnabled());
     for (QWidget* w : std::initializer_list<QWidget*>{FromDate, ToDate, RuleCombo, ParamEdit, MinutesSpin})
         w->setEnabled(!m_model.running());
+    for (QAbstractButton* b : BetRadio->buttons())
+        b->setEnabled(!m_model.running());
 }
 
 void TBacktestForm::progressChanged()

@@ -189,9 +189,39 @@ bool BacktestFormModel::FormCloseQuery()
     return true;
 }
 
+void BacktestFormModel::setFromDate(std::string text)
+{
+    if (!running())
+        m_from = std::move(text);
+}
+
+void BacktestFormModel::setToDate(std::string text)
+{
+    if (!running())
+        m_to = std::move(text);
+}
+
+void BacktestFormModel::setParamEdit(std::string text)
+{
+    if (!running())
+        m_param = std::move(text);
+}
+
+void BacktestFormModel::setMinutesSpin(int minutes)
+{
+    if (!running())
+        m_minutes.setValue(minutes);
+}
+
+void BacktestFormModel::setBetRadio(int index)
+{
+    if (!running())
+        m_bet = index == 1 ? 1 : 0;
+}
+
 void BacktestFormModel::RuleComboChange(int index)
 {
-    if (index < 0 || index >= m_ruleCombo.count() || index == m_ruleCombo.itemIndex)
+    if (running() || index < 0 || index >= m_ruleCombo.count() || index == m_ruleCombo.itemIndex)
         return;
     m_ruleCombo.itemIndex = index;
     m_param = rules()[static_cast<std::size_t>(index)].defaultParam;
@@ -236,6 +266,7 @@ void BacktestFormModel::RunBtnClick()
     if (!options(o))
         return;
     storeChoice();
+    m_ran = {m_from, m_to, std::max(0, m_ruleCombo.itemIndex), std::string(text::trim(m_param)), m_minutes.value, m_bet};
     m_result = BacktestResult{};
     m_curve.clear();
     showResult();
@@ -364,15 +395,15 @@ void BacktestFormModel::showResult()
 {
     const BacktestResult& r = m_result;
     const Tally& t = r.total;
-    const RuleItem& item = rules()[static_cast<std::size_t>(std::max(0, m_ruleCombo.itemIndex))];
+    const RuleItem& item = rules()[static_cast<std::size_t>(m_ran.rule)];
     std::vector<std::vector<std::string>> lines;
     if (r.cancelled)
         lines.push_back({sj("中止"), sj("途中までの集計です")});
     if (r.racesInRange > 0 || r.cancelled) {
-        lines.push_back({sj("ルール"), item.caption + " " + std::string(text::trim(m_param))});
-        lines.push_back({sj("期間"), m_from + sj("～") + m_to + " (" + std::to_string(r.days) + sj("日)")});
-        lines.push_back({sj("購入"), texts().betItems[static_cast<std::size_t>(m_bet)] + sj(" 発走") +
-                                         std::to_string(m_minutes.value) + sj("分前")});
+        lines.push_back({sj("ルール"), item.caption + " " + m_ran.param});
+        lines.push_back({sj("期間"), m_ran.from + sj("～") + m_ran.to + " (" + std::to_string(r.days) + sj("日)")});
+        lines.push_back({sj("購入"), texts().betItems[static_cast<std::size_t>(m_ran.bet)] + sj(" 発走") +
+                                         std::to_string(m_ran.minutes) + sj("分前")});
         lines.push_back({sj("対象レース"), std::to_string(r.racesExamined) + " / " + std::to_string(r.racesInRange) +
                                                sj(" (ｵｯｽﾞなし ") + std::to_string(r.noOdds) + sj("、結果なし ") +
                                                std::to_string(r.noResult) + sj("、購入時刻なし ") +

@@ -88,21 +88,23 @@ public:
     bool FormCloseQuery();
 
     // --- controls -------------------------------------------------------------------
+    // Every input that shapes a run is fixed while it runs: the setters and the rule list
+    // change nothing then, and the summary tells what was run.
     const std::string& FromDate() const { return m_from; } // "yyyy/mm/dd"
     const std::string& ToDate() const { return m_to; }
-    void setFromDate(std::string text) { m_from = std::move(text); }
-    void setToDate(std::string text) { m_to = std::move(text); }
+    void setFromDate(std::string text);
+    void setToDate(std::string text);
     const ListState& RuleCombo() const { return m_ruleCombo; }
     // Choosing a rule puts its default parameters into the parameter box.
     void RuleComboChange(int index);
     const std::string& ParamEdit() const { return m_param; }
-    void setParamEdit(std::string text) { m_param = std::move(text); }
+    void setParamEdit(std::string text);
     // The format of the chosen rule's parameters.
     const std::string& ParamHint() const;
     const SpinBoxState& MinutesSpin() const { return m_minutes; }
-    void setMinutesSpin(int minutes) { m_minutes.setValue(minutes); }
+    void setMinutesSpin(int minutes);
     int BetRadio() const { return m_bet; } // 0 win, 1 place
-    void setBetRadio(int index) { m_bet = index == 1 ? 1 : 0; }
+    void setBetRadio(int index);
 
     // Starts the backtest on a worker thread; a date or rule that cannot be is said in a
     // box and nothing starts. Ignored while one runs.
@@ -147,6 +149,15 @@ private:
         std::string failure; // CP932: a store file that could not be read
     };
 
+    // The inputs of a run, as the summary tells them.
+    struct Choice {
+        std::string from, to;
+        int rule = 0;
+        std::string param;
+        int minutes = 0;
+        int bet = 0;
+    };
+
     void restoreChoice();
     void storeChoice();
     // The options of the controls; false (after saying why) when they name no backtest.
@@ -166,6 +177,7 @@ private:
     std::string m_param;
     SpinBoxState m_minutes{0, 60, 5};
     int m_bet = 0;
+    Choice m_ran; // the inputs of the run shown
 
     std::unique_ptr<std::thread> m_worker;
     std::shared_ptr<Shared> m_shared;

@@ -105,6 +105,11 @@ TEST_F(BacktestFormTest, ARunFromTheMenuToTheBetsAndBackToTheMainWindow)
     // A run, then a second one cancelled (it may end first: either way the window says so).
     form.RunBtn->click();
     EXPECT_FALSE(form.RunBtn->isEnabled());
+    // What shapes the run is fixed while it runs.
+    for (QWidget* w : std::initializer_list<QWidget*>{form.FromDate, form.ToDate, form.RuleCombo, form.ParamEdit,
+                                                       form.MinutesSpin, form.BetRadio->button(0),
+                                                       form.BetRadio->button(1)})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     ASSERT_TRUE(waitForRun(model.backtest()));
     EXPECT_TRUE(form.RunBtn->isEnabled());
     EXPECT_EQ(form.StatusLabel->text(), u("完了  2レース  2点"));

@@ -79,6 +79,19 @@ TEST_F(BacktestModelTest, ARunOnItsWorkerFillsTheGridsAndTheCurve)
     EXPECT_TRUE(model.CancelBtnEnabled());
     EXPECT_TRUE(host.timerRunning(TimerId::BacktestPoll));
     model.RunBtnClick(); // ignored while it runs
+    // Every input that shaped the run stays as it was run.
+    model.setBetRadio(1);
+    model.RuleComboChange(3);
+    model.setParamEdit("3");
+    model.setMinutesSpin(20);
+    model.setFromDate("2024/01/03");
+    model.setToDate("2024/01/04");
+    EXPECT_EQ(model.BetRadio(), 0);
+    EXPECT_EQ(model.RuleCombo().itemIndex, 1);
+    EXPECT_EQ(model.ParamEdit(), "2");
+    EXPECT_EQ(model.MinutesSpin().value, 5);
+    EXPECT_EQ(model.FromDate(), "2024/01/01");
+    EXPECT_EQ(model.ToDate(), "2024/01/05");
     model.waitForRun();
     EXPECT_FALSE(model.running());
     EXPECT_FALSE(host.timerRunning(TimerId::BacktestPoll));
@@ -113,6 +126,9 @@ TEST_F(BacktestModelTest, ARunOnItsWorkerFillsTheGridsAndTheCurve)
     for (int r = 0; r < summary.rowCount(); ++r)
         values[toUtf8(summary.cell(r, 0))] = toUtf8(summary.cell(r, 1));
     EXPECT_EQ(values["対象レース"], "2 / 4 (ｵｯｽﾞなし 0、結果なし 2、購入時刻なし 0)"); // 01/05: a card only
+    EXPECT_EQ(values["ルール"], "人気順 2");
+    EXPECT_EQ(values["期間"], "2024/01/01～2024/01/05 (3日)");
+    EXPECT_EQ(values["購入"], "単勝 発走5分前");
     EXPECT_EQ(values["回収率"], "325.0%");
     EXPECT_EQ(values["ROI"].substr(0, 6), "225.0%");
 
