@@ -29,6 +29,11 @@ QWidget* QtHost::dialogParent() const
 {
     if (QWidget* w = QApplication::activeModalWidget())
         return w;
+    // The window the user works in: a box raised from a side window (the backtest, the
+    // movers board) belongs over it, so closing the box leaves that window in front
+    // instead of bringing up the main window.
+    if (QWidget* w = QApplication::activeWindow(); w && w->isVisible())
+        return w;
     return m_mainWindow.data();
 }
 

@@ -20,7 +20,8 @@ public:
     explicit QtHost(QObject* parent = nullptr);
     ~QtHost() override;
 
-    // Boxes are centred on this window; transient texts are drawn on it.
+    // Boxes are centred on this window unless another one is active; transient texts are
+    // drawn on it.
     void setMainWindow(QWidget* w) { m_mainWindow = w; }
 
     void information(std::string_view text) override;

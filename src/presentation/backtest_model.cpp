@@ -244,11 +244,12 @@ bool BacktestFormModel::options(BacktestOptions& o)
     }
     const RuleItem& item = rules()[static_cast<std::size_t>(std::max(0, m_ruleCombo.itemIndex))];
     const std::string param(text::trim(m_param));
-    std::string why;
-    const std::optional<Rule> rule = parseRule(param.empty() ? item.name : item.name + ":" + param, &why);
+    const std::optional<Rule> rule = parseRule(param.empty() ? item.name : item.name + ":" + param);
     if (!rule) {
+        // The parser's reason is written for the companion tool's users; the window says
+        // what the rule's box takes, as its hint does.
         m_host.beep();
-        m_host.information(sj("ルールの条件が正しくありません: ") + text::fromUtf8(why));
+        m_host.information(sj("「") + item.caption + sj("」の条件が正しくありません。\n") + item.hint);
         return false;
     }
     o.rule = *rule;

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QImage>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -163,6 +164,32 @@ TEST_F(BacktestFormTest, ARunFromTheMenuToTheBetsAndBackToTheMainWindow)
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(settings::BacktestFrom.read(model.settings()), "2023/12/01");
     EXPECT_EQ(settings::BacktestMinutes.read(model.settings()), 10);
+    main.close();
+}
+
+TEST_F(BacktestFormTest, AConditionThatCannotBeIsSaidOverTheBacktestWindowWhichStaysInFront)
+{
+    model.create();
+    TMainForm main(model, host);
+    main.show();
+    main.backtestMenu->trigger();
+    TBacktestForm& form = *main.backtestForm();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    Q_EMIT form.RuleCombo->activated(1);
+    form.ParamEdit->setText(QStringLiteral("19"));
+    QString said;
+    QWidget* over = nullptr;
+    testing::whenModal([&](QDialog& box) {
+        said = qobject_cast<QMessageBox*>(&box)->text();
+        over = box.parentWidget();
+        box.accept();
+    });
+    form.RunBtn->click();
+    EXPECT_EQ(said, u("「人気順」の条件が正しくありません。\nK: 人気順位(1～18)"));
+    EXPECT_EQ(over, &form); // so its closing gives the backtest window back, not the main window
+    EXPECT_FALSE(model.backtest().running());
+    form.close();
     main.close();
 }
 

@@ -149,14 +149,18 @@ TEST_F(BacktestModelTest, WhatCannotBeRunIsSaidAndNothingStarts)
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_NE(toUtf8(host.boxes[0].text).find("期間の日付が正しくありません"), std::string::npos);
 
+    // A condition that cannot be is said in Japanese, with what the box takes.
     model.setToDate("2024/01/05");
     model.RuleComboChange(1);
-    model.setParamEdit("x");
-    model.RunBtnClick();
-    EXPECT_FALSE(model.running());
-    ASSERT_EQ(host.boxes.size(), 2u);
-    EXPECT_NE(toUtf8(host.boxes[1].text).find("popularity:K needs K"), std::string::npos);
-    EXPECT_EQ(host.beeps, 2);
+    for (const char* bad : {"0", "19", "３", "x"}) {
+        host.boxes.clear();
+        model.setParamEdit(sj(bad));
+        model.RunBtnClick();
+        EXPECT_FALSE(model.running());
+        ASSERT_EQ(host.boxes.size(), 1u);
+        EXPECT_EQ(toUtf8(host.boxes[0].text), "「人気順」の条件が正しくありません。\nK: 人気順位(1～18)") << bad;
+    }
+    EXPECT_EQ(host.beeps, 5);
 }
 
 TEST_F(BacktestModelTest, ACancelEndsTheRunAndFreesTheButtons)
