@@ -97,6 +97,12 @@ void QtHost::stopTimer(TimerId id)
         it->second->stop();
 }
 
+void QtHost::post(std::function<void()> task)
+{
+    // A queued call runs in this object's thread, the UI thread, from its event loop.
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
 bool QtHost::openWithDefault(const std::string& pathOrUrl)
 {
     QString s = QString::fromStdString(pathOrUrl);

@@ -34,6 +34,7 @@ public:
     void setBusyCursor(bool busy) override;
     void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) override;
     void stopTimer(TimerId id) override;
+    void post(std::function<void()> task) override;
     bool openWithDefault(const std::string& pathOrUrl) override;
     void drawTransientText(int x, int y, std::string_view text) override;
     void clearTransientTexts() override;

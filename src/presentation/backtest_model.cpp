@@ -1,7 +1,7 @@
 #include "presentation/backtest_model.h"
 
 #include <algorithm>
-#include <chrono>
+#include <utility>
 
 #include "analytics/season_reader.h"
 #include "presentation/return_curve_chart.h"
@@ -18,8 +18,6 @@ namespace {
 
 using text::sj;
 using namespace analytics;
-
-constexpr int kPollMs = 100;
 
 std::string yen(std::int64_t v) { return text::formatGrouped(static_cast<double>(v), 0) + sj("円"); }
 std::string percent(double fraction) { return text::formatFixed(fraction * 100.0, 0, 1) + "%"; }
@@ -98,7 +96,11 @@ const std::vector<BacktestFormModel::RuleItem>& BacktestFormModel::rules()
 }
 
 BacktestFormModel::BacktestFormModel(Host& host, IniFile& settings, store::StoreLayout layout)
-    : m_host(host), m_settings(settings), m_layout(std::move(layout))
+    : m_host(host)
+    , m_settings(settings)
+    , m_layout(std::move(layout))
+    , m_runner([](const store::StoreLayout& l, const BacktestOptions& o, const BacktestListener& listener,
+                  std::stop_token stop) { return runBacktest(l, o, listener, std::move(stop)); })
 {
     for (const RuleItem& r : rules())
         m_ruleCombo.items.push_back(r.caption);
@@ -126,11 +128,10 @@ BacktestFormModel::BacktestFormModel(Host& host, IniFile& settings, store::Store
 
 BacktestFormModel::~BacktestFormModel()
 {
-    if (m_worker) {
-        m_cancel->store(true);
-        m_worker->join();
+    if (m_worker.joinable()) {
+        m_worker.request_stop();
+        m_worker.join();
     }
-    m_host.stopTimer(TimerId::BacktestPoll);
 }
 
 void BacktestFormModel::restoreChoice()
@@ -181,10 +182,6 @@ void BacktestFormModel::FormShow()
 
 bool BacktestFormModel::FormCloseQuery()
 {
-    if (m_worker) {
-        m_cancel->store(true);
-        waitForRun();
-    }
     storeChoice();
     return true;
 }
@@ -271,35 +268,46 @@ void BacktestFormModel::RunBtnClick()
     m_result = BacktestResult{};
     m_curve.clear();
     showResult();
-    m_cancel->store(false);
-    m_shared = std::make_shared<Shared>();
+    m_progress = std::make_shared<Progress>();
     m_progressMax = static_cast<int>(storedDaysInRange(m_layout, o.fromYmd, o.toYmd).size());
     m_progressPosition = 0;
     m_status = sj("集計中...");
 
-    // The worker reads the store only; what it finds goes to the UI thread through
-    // `shared`, which it keeps alive itself.
-    auto shared = m_shared;
-    auto cancel = m_cancel;
-    m_worker = std::make_unique<std::thread>([layout = m_layout, o, shared, cancel] {
+    // The worker reads the store only and touches nothing of the model: what it finds
+    // goes to the UI thread in posted tasks, which do nothing once the model has gone.
+    Host& host = m_host;
+    auto toUi = [&host, alive = std::weak_ptr<int>(m_alive), this](std::function<void()> task) {
+        host.post([alive, task = std::move(task)] {
+            if (alive.lock())
+                task();
+        });
+    };
+    m_worker = std::jthread([toUi, this, runner = m_runner, layout = m_layout, o,
+                             progress = m_progress](std::stop_token stop) {
+        auto result = std::make_shared<BacktestResult>();
+        std::string failure;
         try {
-            BacktestResult r = runBacktest(
+            *result = runner(
                 layout, o,
                 [&](const BacktestProgress& p) {
-                    const std::lock_guard<std::mutex> lock(shared->mutex);
-                    shared->progress = p;
+                    bool post = false;
+                    {
+                        const std::lock_guard<std::mutex> lock(progress->mutex);
+                        progress->progress = p;
+                        post = !std::exchange(progress->posted, true);
+                    }
+                    if (post)
+                        toUi([this] { takeProgress(); });
                 },
-                cancel.get());
-            const std::lock_guard<std::mutex> lock(shared->mutex);
-            shared->result = std::move(r);
+                stop);
         } catch (const std::exception& e) {
-            const std::lock_guard<std::mutex> lock(shared->mutex);
-            shared->failure = text::fromUtf8(e.what());
+            failure = text::fromUtf8(e.what()); // a store file that could not be read
+        } catch (...) {
+            failure = sj("バックテストを続けられませんでした。");
         }
-        const std::lock_guard<std::mutex> lock(shared->mutex);
-        shared->done = true;
+        toUi([this, result, failure] { finishRun(*result, failure); });
     });
-    m_host.startTimer(TimerId::BacktestPoll, kPollMs, [this] { poll(); });
+    m_running = true;
     notifyControls();
     if (m_observer)
         m_observer->progressChanged();
@@ -309,42 +317,37 @@ void BacktestFormModel::CancelBtnClick()
 {
     if (!running())
         return;
-    m_cancel->store(true);
+    m_worker.request_stop();
     m_status = sj("中止しています...");
     notifyControls();
     if (m_observer)
         m_observer->progressChanged();
 }
 
-void BacktestFormModel::poll()
+void BacktestFormModel::takeProgress()
 {
-    if (!m_worker)
+    if (!running())
         return;
     BacktestProgress p;
-    bool done = false;
-    std::string failure;
     {
-        const std::lock_guard<std::mutex> lock(m_shared->mutex);
-        p = m_shared->progress;
-        done = m_shared->done;
-        if (done) {
-            m_result = std::move(m_shared->result);
-            failure = m_shared->failure;
-        }
+        const std::lock_guard<std::mutex> lock(m_progress->mutex);
+        p = m_progress->progress;
+        m_progress->posted = false;
     }
     m_progressMax = std::max(p.days, 1);
     m_progressPosition = p.day;
-    if (!m_cancel->load())
+    if (!m_worker.get_stop_token().stop_requested())
         m_status = sj(std::to_string(p.day) + "/" + std::to_string(p.days) + "日  " + std::to_string(p.races) +
                       "レース  " + std::to_string(p.bets) + "点");
-    if (!done) {
-        if (m_observer)
-            m_observer->progressChanged();
-        return;
-    }
-    m_worker->join();
-    m_worker.reset();
-    m_host.stopTimer(TimerId::BacktestPoll);
+    if (m_observer)
+        m_observer->progressChanged();
+}
+
+void BacktestFormModel::finishRun(BacktestResult& result, const std::string& failure)
+{
+    m_worker.join(); // its last act was to post this
+    m_running = false;
+    m_result = std::move(result);
     if (!failure.empty()) {
         m_result = BacktestResult{};
         m_status = sj("中断しました");
@@ -359,21 +362,6 @@ void BacktestFormModel::poll()
     notifyControls();
     if (m_observer)
         m_observer->progressChanged();
-}
-
-void BacktestFormModel::waitForRun()
-{
-    if (!m_worker)
-        return;
-    while (true) {
-        {
-            const std::lock_guard<std::mutex> lock(m_shared->mutex);
-            if (m_shared->done)
-                break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    poll();
 }
 
 TextGrid& BacktestFormModel::grid(Grid which)

@@ -1,15 +1,16 @@
 #pragma once
 // The "バックテスト" window without its widgets: a range of stored days, a rule with its
 // parameters, the bet moment and the bet kind; a run on a worker thread that only reads
-// the store, its progress taken over on the UI thread by a host timer, a cancel; then the
+// the store and posts its progress and its end back to the UI thread through the host,
+// a cancel; then the
 // summary, the splits by track and by popularity band, every bet, and the curve of the
 // cumulative return. A double-click on a bet opens its race in the main window at the
 // bet moment. The choice is kept in the settings (section Backtest). Texts are CP932.
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,8 +71,12 @@ public:
     using OpenRace = std::function<bool(const std::string& dayLabel, const std::string& raceKey,
                                         const std::string& momentKey)>;
 
+    // What a run runs: runBacktest, unless a test holds it at a point of its choice.
+    using Runner = std::function<analytics::BacktestResult(const store::StoreLayout&, const analytics::BacktestOptions&,
+                                                           const analytics::BacktestListener&, std::stop_token)>;
+
     BacktestFormModel(Host& host, IniFile& settings, store::StoreLayout layout);
-    // A run still going is cancelled and waited for.
+    // A run still going is asked to stop and waited for (it stops between races).
     ~BacktestFormModel();
     BacktestFormModel(const BacktestFormModel&) = delete;
     BacktestFormModel& operator=(const BacktestFormModel&) = delete;
@@ -79,12 +84,14 @@ public:
     void setObserver(BacktestObserver* observer) { m_observer = observer; }
     // How a bet's race is opened (the main window's panel); none: the double-click does nothing.
     void setOpenRace(OpenRace open) { m_openRace = std::move(open); }
+    void setRunner(Runner runner) { m_runner = std::move(runner); }
 
     // The window is shown: the last choice from the settings, or the month of the
-    // newest stored day.
+    // newest stored day; while a run goes on, that run's choice and its progress.
     void FormShow();
-    // Cancels a running backtest and waits for it; the choice is written to the settings.
-    // The window may then close: true.
+    // The choice is written to the settings and the window may close (true). A run goes
+    // on while the window is hidden, and the window shows its end when opened again;
+    // only the cancel button stops it.
     bool FormCloseQuery();
 
     // --- controls -------------------------------------------------------------------
@@ -109,22 +116,19 @@ public:
     // Starts the backtest on a worker thread; a date or rule that cannot be is said in a
     // box and nothing starts. Ignored while one runs.
     void RunBtnClick();
-    // Asks the running backtest to stop; what it found so far is shown, marked.
+    // Asks the running backtest to stop; it stops before its next race, and what it found
+    // so far is shown, marked.
     void CancelBtnClick();
-    bool running() const { return m_worker != nullptr; }
+    // From the click on the run button until its end has reached the UI thread.
+    bool running() const { return m_running; }
     bool RunBtnEnabled() const { return !running(); }
-    bool CancelBtnEnabled() const { return running() && !m_cancel->load(); }
+    bool CancelBtnEnabled() const { return running() && !m_worker.get_stop_token().stop_requested(); }
 
     // --- progress -------------------------------------------------------------------
     int ProgressMax() const { return m_progressMax; }
     int ProgressPosition() const { return m_progressPosition; }
     const std::string& StatusLabel() const { return m_status; }
 
-    // The host timer's tick: takes over the worker's progress and, when it has ended,
-    // its result. Tests call it directly.
-    void poll();
-    // Waits for the worker to end, then polls (tests and the close).
-    void waitForRun();
 
     // --- results --------------------------------------------------------------------
     TextGrid& grid(Grid which);
@@ -141,12 +145,11 @@ public:
     const analytics::BacktestResult& result() const { return m_result; }
 
 private:
-    struct Shared {
+    // The worker's latest progress; one posted task at a time takes it over.
+    struct Progress {
         std::mutex mutex;
         analytics::BacktestProgress progress;
-        bool done = false;
-        analytics::BacktestResult result;
-        std::string failure; // CP932: a store file that could not be read
+        bool posted = false;
     };
 
     // The inputs of a run, as the summary tells them.
@@ -164,12 +167,16 @@ private:
     bool options(analytics::BacktestOptions& out);
     void showResult();
     void notifyControls();
+    // On the UI thread, from the tasks the worker posts.
+    void takeProgress();
+    void finishRun(analytics::BacktestResult& result, const std::string& failure);
 
     Host& m_host;
     IniFile& m_settings;
     store::StoreLayout m_layout;
     BacktestObserver* m_observer = nullptr;
     OpenRace m_openRace;
+    Runner m_runner;
 
     std::string m_from;
     std::string m_to;
@@ -179,9 +186,12 @@ private:
     int m_bet = 0;
     Choice m_ran; // the inputs of the run shown
 
-    std::unique_ptr<std::thread> m_worker;
-    std::shared_ptr<Shared> m_shared;
-    std::shared_ptr<std::atomic<bool>> m_cancel = std::make_shared<std::atomic<bool>>(false);
+    std::jthread m_worker;
+    bool m_running = false;
+    std::shared_ptr<Progress> m_progress;
+    // Held weakly by the tasks the worker posts: a task that arrives after the model has
+    // gone does nothing.
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
     int m_progressMax = 0;
     int m_progressPosition = 0;
     std::string m_status;

@@ -1,8 +1,9 @@
 // The backtest window off-screen over the small season of
 // tests/analytics/season_store_fixture.h, opened from the main window's menu as a user
 // opens it: every control reaches the model, a run goes on while the window stays
-// responsive and ends in the grids and the curve, a cancel, a bet double-clicked into
-// the main window, the close that keeps the choice, and a picture of the window
+// responsive and ends in the grids and the curve, a cancel and a close met by a run held
+// in its course, a bet double-clicked into the main window, the close that keeps the
+// choice, and a picture of the window
 // (written to $TIDEMARK_SCREENSHOT_DIR when it is set).
 
 #include "gui/backtest_form.h"
@@ -37,6 +38,7 @@
 #include "gui_test_app.h"
 #include "presentation/main_window_model.h"
 #include "service/null_nv_link.h"
+#include "support/held_backtest.h"
 #include "settings/settings_keys.h"
 
 namespace tidemark::gui {
@@ -44,7 +46,7 @@ namespace {
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
-// Lets the window's poll timer run until the backtest has ended.
+// Lets the event loop take what the worker posts until the backtest has ended.
 bool waitForRun(presentation::BacktestFormModel& model)
 {
     return QTest::qWaitFor([&] { return !model.running(); }, 20000);
@@ -103,7 +105,7 @@ TEST_F(BacktestFormTest, ARunFromTheMenuToTheBetsAndBackToTheMainWindow)
     form.ToDate->setDate(QDate(2024, 1, 2));
     EXPECT_EQ(model.backtest().ToDate(), "2024/01/02");
 
-    // A run, then a second one cancelled (it may end first: either way the window says so).
+    // A run, then one cancelled after its first race.
     form.RunBtn->click();
     EXPECT_FALSE(form.RunBtn->isEnabled());
     // What shapes the run is fixed while it runs.
@@ -141,10 +143,30 @@ TEST_F(BacktestFormTest, ARunFromTheMenuToTheBetsAndBackToTheMainWindow)
     if (const char* dir = std::getenv("TIDEMARK_SCREENSHOT_DIR"))
         form.grab().save(QString::fromLocal8Bit(dir) + u("/window_backtest_test.png"));
 
+    testing::HeldBacktest held;
+    model.backtest().setRunner(held.runner());
     form.RunBtn->click();
+    ASSERT_TRUE(held.waitHeld());
     form.CancelBtn->click();
+    EXPECT_FALSE(form.CancelBtn->isEnabled());
+    held.release();
     ASSERT_TRUE(waitForRun(model.backtest()));
-    EXPECT_TRUE(form.StatusLabel->text().startsWith(u(model.backtest().result().cancelled ? "中止しました" : "完了")));
+    EXPECT_TRUE(form.StatusLabel->text().startsWith(u("中止しました")));
+    EXPECT_EQ(cell(form.SummaryGrid, 0, 0), u("中止"));
+
+    // Closed while it runs: hidden at once, the run goes on and is there when it opens again.
+    testing::HeldBacktest closing;
+    model.backtest().setRunner(closing.runner());
+    form.RunBtn->click();
+    ASSERT_TRUE(closing.waitHeld());
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(model.backtest().running());
+    closing.release();
+    ASSERT_TRUE(waitForRun(model.backtest()));
+    main.backtestMenu->trigger();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.StatusLabel->text(), u("完了  2レース  2点"));
 
     // A double-click on a bet opens its race at the bet moment in the main window.
     form.RunBtn->click();
