@@ -1,6 +1,7 @@
 #include "presentation/backtest_model.h"
 
 #include <algorithm>
+#include <charconv>
 #include <utility>
 
 #include "analytics/season_reader.h"
@@ -37,6 +38,22 @@ std::string ymdOf(std::string_view slashDate)
 }
 
 std::string slashDate(const text::DateTime& d) { return text::formatDateTime("yyyy/mm/dd", d); }
+
+// The place in the rule list of a stored rule: its name, or (as earlier versions stored
+// it) its place; the first rule for anything else.
+int ruleIndexOf(std::string_view stored)
+{
+    const std::vector<BacktestFormModel::RuleItem>& items = BacktestFormModel::rules();
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i].name == stored)
+            return static_cast<int>(i);
+    int index = 0;
+    const auto r = std::from_chars(stored.data(), stored.data() + stored.size(), index);
+    if (r.ec == std::errc() && r.ptr == stored.data() + stored.size() && index >= 0 &&
+        index < static_cast<int>(items.size()))
+        return index;
+    return 0;
+}
 
 void fillTally(TextGrid& g, int row, const std::string& name, const Tally& t)
 {
@@ -149,8 +166,7 @@ void BacktestFormModel::restoreChoice()
         last.day = 1;
         m_from = slashDate(last);
     }
-    const int rule = settings::BacktestRule.read(m_settings);
-    m_ruleCombo.itemIndex = rule >= 0 && rule < m_ruleCombo.count() ? rule : 0;
+    m_ruleCombo.itemIndex = ruleIndexOf(settings::BacktestRule.read(m_settings));
     m_param = settings::BacktestParam.read(m_settings);
     if (m_param.empty())
         m_param = rules()[static_cast<std::size_t>(m_ruleCombo.itemIndex)].defaultParam;
@@ -163,7 +179,7 @@ void BacktestFormModel::storeChoice()
     try {
         settings::BacktestFrom.write(m_settings, m_from);
         settings::BacktestTo.write(m_settings, m_to);
-        settings::BacktestRule.write(m_settings, m_ruleCombo.itemIndex);
+        settings::BacktestRule.write(m_settings, rules()[static_cast<std::size_t>(m_ruleCombo.itemIndex)].name);
         settings::BacktestParam.write(m_settings, m_param);
         settings::BacktestMinutes.write(m_settings, m_minutes.value);
         settings::BacktestBet.write(m_settings, m_bet);

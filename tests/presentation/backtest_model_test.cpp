@@ -67,6 +67,15 @@ TEST_F(BacktestModelTest, OpensOnTheMonthOfTheNewestDayAndKeepsTheChoice)
     EXPECT_EQ(again.MinutesSpin().value, 60);
     EXPECT_EQ(again.BetRadio(), 1);
 
+    // The rule is kept by its name, so the list may be reordered; the place in the list
+    // that earlier versions kept still reads.
+    EXPECT_EQ(settings::BacktestRule.read(ini), "steam");
+    for (const auto& [stored, index] : std::vector<std::pair<std::string, int>>{{"gap", 5}, {"4", 4}, {"99", 0}, {"x", 0}}) {
+        settings::BacktestRule.write(ini, stored);
+        BacktestFormModel old(host, ini, season.layout);
+        old.FormShow();
+        EXPECT_EQ(old.RuleCombo().itemIndex, index) << stored;
+    }
 }
 
 TEST_F(BacktestModelTest, ARunOnItsWorkerFillsTheGridsAndTheCurve)
