@@ -196,8 +196,8 @@ TBacktestForm::TBacktestForm(Model& model, QWidget* parent)
     });
     connect(CancelBtn, &QPushButton::clicked, this, [this] { m_model.CancelBtnClick(); });
     connect(BetGrid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-        m_model.BetGridDblClick(index.row());
-        Q_EMIT raceOpened();
+        if (m_model.BetGridDblClick(index.row()))
+            Q_EMIT raceOpened();
     });
 
     m_model.setObserver(this);

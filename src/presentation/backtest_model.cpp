@@ -507,15 +507,16 @@ CellStyle BacktestFormModel::cellStyle(Grid which, int row, int col) const
     return s;
 }
 
-void BacktestFormModel::BetGridDblClick(int row)
+bool BacktestFormModel::BetGridDblClick(int row)
 {
     if (row < 1 || row > static_cast<int>(m_result.bets.size()) || !m_openRace)
-        return;
+        return false;
     const Bet& b = m_result.bets[static_cast<std::size_t>(row - 1)];
-    if (!m_openRace(b.dayLabel, b.raceKey, b.momentKey)) {
-        m_host.beep();
-        m_host.information(sj("そのレースを開けませんでした。(保存データが変わった可能性があります)"));
-    }
+    if (m_openRace(b.dayLabel, b.raceKey, b.momentKey))
+        return true;
+    m_host.beep();
+    m_host.information(sj("そのレースを開けませんでした。(保存データが変わった可能性があります)"));
+    return false;
 }
 
 void BacktestFormModel::notifyControls()

@@ -140,8 +140,9 @@ public:
     const ChartState& ReturnChart() const { return m_returnChart; }
     // The style of a cell of one of the grids.
     CellStyle cellStyle(Grid which, int row, int col) const;
-    // Opens the race of the bet in that row of the bets grid at the bet moment.
-    void BetGridDblClick(int row);
+    // Opens the race of the bet in that row of the bets grid at the bet moment: true. A
+    // race no longer stored is said instead.
+    bool BetGridDblClick(int row);
     const analytics::BacktestResult& result() const { return m_result; }
 
 private:

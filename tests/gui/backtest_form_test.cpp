@@ -23,6 +23,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 
@@ -40,6 +41,7 @@
 #include "service/null_nv_link.h"
 #include "support/held_backtest.h"
 #include "settings/settings_keys.h"
+#include "text/cp932.h"
 
 namespace tidemark::gui {
 namespace {
@@ -176,10 +178,22 @@ TEST_F(BacktestFormTest, ARunFromTheMenuToTheBetsAndBackToTheMainWindow)
     ASSERT_TRUE(rect.isValid());
     // A user's double-click: the first click, then the second as a double-click.
     QTest::mouseClick(form.BetGrid->viewport(), Qt::LeftButton, {}, rect.center());
+    QSignalSpy opened(&form, &TBacktestForm::raceOpened);
     QTest::mouseDClick(form.BetGrid->viewport(), Qt::LeftButton, {}, rect.center());
     EXPECT_EQ(main.DateCombo->currentText(), u("2024年01月02日"));
     EXPECT_EQ(main.DatList->currentItem()->text(), u("川崎 1R"));
     EXPECT_EQ(main.TimeCombo->currentItem()->text(), u("01/02 14:40"));
+    EXPECT_EQ(opened.count(), 1);
+    // A race no longer stored is said, and the main window is not brought up for it.
+    std::filesystem::remove(season.layout.raFile(text::sj("2024年01月01日")));
+    QString said;
+    testing::whenModal([&](QDialog& box) {
+        said = qobject_cast<QMessageBox*>(&box)->text();
+        box.accept();
+    });
+    Q_EMIT form.BetGrid->doubleClicked(form.BetGrid->model()->index(1, 6));
+    EXPECT_TRUE(said.startsWith(u("そのレースを開けませんでした")));
+    EXPECT_EQ(opened.count(), 1);
 
     // Closing keeps the choice.
     form.close();
