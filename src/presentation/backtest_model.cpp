@@ -63,7 +63,7 @@ void fillTally(TextGrid& g, int row, const std::string& name, const Tally& t)
 
 void tallyGrid(TextGrid& g, const std::string& firstHeader, const std::vector<Split>& splits, const Tally& total)
 {
-    g.setSize(static_cast<int>(splits.size()) + 2, 8);
+    g.setSize(static_cast<int>(splits.size()) + 2, BacktestFormModel::kTallyColumns);
     g.setRow(0, {firstHeader, sj("ﾚｰｽ"), sj("購入"), sj("的中"), sj("的中率"), sj("投資"), sj("払戻"), sj("回収率")});
     for (std::size_t i = 0; i < splits.size(); ++i)
         fillTally(g, static_cast<int>(i) + 1, splits[i].name, splits[i].tally);
@@ -402,6 +402,7 @@ void BacktestFormModel::showResult()
     const Tally& t = r.total;
     const RuleItem& item = rules()[static_cast<std::size_t>(m_ran.rule)];
     std::vector<std::vector<std::string>> lines;
+    m_summaryReturnRow = -1;
     if (r.cancelled)
         lines.push_back({sj("中止"), sj("途中までの集計です")});
     if (r.racesInRange > 0 || r.cancelled) {
@@ -419,7 +420,8 @@ void BacktestFormModel::showResult()
         lines.push_back({sj("投資"), yen(t.stake)});
         lines.push_back({sj("払戻"), yen(t.payout)});
         lines.push_back({sj("回収率"), returnRate(t)});
-        std::string roi = percent(t.roi());
+        m_summaryReturnRow = static_cast<int>(lines.size()) - 1;
+    std::string roi = percent(t.roi());
         if (r.roiInterval.valid)
             roi += sj(" (95%区間 ") + percent(r.roiInterval.low) + sj("～") + percent(r.roiInterval.high) + ")";
         lines.push_back({"ROI", roi});
@@ -455,6 +457,22 @@ void BacktestFormModel::showResult()
         m_observer->resultChanged();
 }
 
+namespace {
+
+// A return above the stake stands out.
+bool paysBack(const Tally& t) { return t.stake > 0 && t.payout >= t.stake; }
+
+// The tally of a row of a splits grid: the splits, then the total.
+const Tally* tallyOfRow(const std::vector<Split>& splits, const Tally& total, int row)
+{
+    if (row < 1)
+        return nullptr;
+    const auto i = static_cast<std::size_t>(row - 1);
+    return i < splits.size() ? &splits[i].tally : i == splits.size() ? &total : nullptr;
+}
+
+} // namespace
+
 CellStyle BacktestFormModel::cellStyle(Grid which, int row, int col) const
 {
     const TextGrid& g = grid(which);
@@ -464,14 +482,13 @@ CellStyle BacktestFormModel::cellStyle(Grid which, int row, int col) const
     switch (which) {
     case Grid::Summary:
         s.align = HAlign::Left;
-        s.background = col == 0 ? colours::skyBlue : colours::white;
-        s.bold = col == 0;
-        // A return above the stake stands out.
-        if (col == 1 && g.cell(row, 0) == sj("回収率") && text::readDecimal(g.cell(row, 1)) >= 100.0)
+        s.background = col == static_cast<int>(SummaryColumn::Label) ? colours::skyBlue : colours::white;
+        s.bold = col == static_cast<int>(SummaryColumn::Label);
+        if (col == static_cast<int>(SummaryColumn::Value) && row == m_summaryReturnRow && paysBack(m_result.total))
             s.textColour = colours::red;
         return s;
     case Grid::Tracks:
-    case Grid::Bands:
+    case Grid::Bands: {
         if (row == 0) {
             s.background = colours::silver;
             s.align = HAlign::Center;
@@ -479,30 +496,37 @@ CellStyle BacktestFormModel::cellStyle(Grid which, int row, int col) const
             s.background = colours::paleYellow;
             s.bold = true;
         }
-        if (col == 0 && row > 0)
+        if (col == static_cast<int>(TallyColumn::Name) && row > 0)
             s.align = HAlign::Left;
-        // A return above the stake stands out.
-        if (col == 7 && row > 0 && text::readDecimal(g.cell(row, 7)) >= 100.0)
+        const Tally* t = tallyOfRow(which == Grid::Tracks ? m_result.byTrack : m_result.byBand, m_result.total, row);
+        if (col == static_cast<int>(TallyColumn::ReturnRate) && t && paysBack(*t))
             s.textColour = colours::red;
         return s;
-    case Grid::Bets:
+    }
+    case Grid::Bets: {
         if (row == 0) {
             s.background = colours::silver;
             s.align = HAlign::Center;
             return s;
         }
-        if (col == 1 || col == 6)
+        const auto column = static_cast<BetColumn>(col);
+        if (column == BetColumn::Track || column == BetColumn::HorseName)
             s.align = HAlign::Left;
-        if (g.cell(row, 10) == sj("的中")) {
+        if (row > static_cast<int>(m_result.bets.size()))
+            return s;
+        switch (m_result.bets[static_cast<std::size_t>(row - 1)].outcome) {
+        case BetOutcome::Hit:
             s.background = colours::resultYellow;
-            if (col == 10 || col == 11) {
+            if (column == BetColumn::Outcome || column == BetColumn::Payout) {
                 s.textColour = colours::red;
                 s.bold = true;
             }
-        } else if (g.cell(row, 10) == sj("返還")) {
-            s.textColour = colours::gray;
+            break;
+        case BetOutcome::Refund: s.textColour = colours::gray; break;
+        case BetOutcome::Miss: break;
         }
         return s;
+    }
     }
     return s;
 }

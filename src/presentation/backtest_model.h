@@ -19,7 +19,8 @@
 #include "host/host.h"
 #include "presentation/cell_style.h"
 #include "presentation/chart_state.h"
-#include "presentation/main_panel_model.h"
+#include "presentation/list_state.h"
+#include "presentation/open_race.h"
 #include "presentation/text_grid.h"
 #include "presentation/time_dialog_models.h"
 #include "settings/ini_file.h"
@@ -56,8 +57,14 @@ public:
     };
     static const Texts& texts();
 
-    // The grids of the window.
+    // The grids of the window and their columns.
     enum class Grid { Summary, Tracks, Bands, Bets };
+    enum class SummaryColumn { Label, Value };
+    enum class TallyColumn { Name, Races, Bets, Hits, StrikeRate, Stake, Payout, ReturnRate };
+    static constexpr int kTallyColumns = 8;
+    enum class BetColumn { Date, Track, Race, PostTime, BetAt, Horse, HorseName, Odds, Popularity, Finish, Outcome,
+                           Payout };
+    static constexpr int kBetColumns = 12;
 
     // The rules of the rule list: caption, rule name, default parameters, their format.
     struct RuleItem {
@@ -67,9 +74,6 @@ public:
         std::string hint;    // CP932
     };
     static const std::vector<RuleItem>& rules();
-
-    using OpenRace = std::function<bool(const std::string& dayLabel, const std::string& raceKey,
-                                        const std::string& momentKey)>;
 
     // What a run runs: runBacktest, unless a test holds it at a point of its choice.
     using Runner = std::function<analytics::BacktestResult(const store::StoreLayout&, const analytics::BacktestOptions&,
@@ -138,7 +142,8 @@ public:
     const std::vector<double>& ReturnCurve() const { return m_curve; }
     // That curve as the window draws it.
     const ChartState& ReturnChart() const { return m_returnChart; }
-    // The style of a cell of one of the grids.
+    // The style of a cell of one of the grids, from the result the grid shows (never
+    // from its display texts).
     CellStyle cellStyle(Grid which, int row, int col) const;
     // Opens the race of the bet in that row of the bets grid at the bet moment: true. A
     // race no longer stored is said instead.
@@ -199,9 +204,10 @@ private:
 
     analytics::BacktestResult m_result;
     TextGrid m_summary{1, 2};
-    TextGrid m_tracks{1, 8};
-    TextGrid m_bands{1, 8};
-    TextGrid m_bets{1, 12};
+    TextGrid m_tracks{1, kTallyColumns};
+    TextGrid m_bands{1, kTallyColumns};
+    TextGrid m_bets{1, kBetColumns};
+    int m_summaryReturnRow = -1; // the row of the return rate in the summary
     std::vector<double> m_curve;
     ChartState m_returnChart;
 };

@@ -145,6 +145,12 @@ TEST_F(BacktestModelTest, ARunOnItsWorkerFillsTheGridsAndTheCurve)
     EXPECT_EQ(model.cellStyle(Grid::Bets, 2, 0).background, colours::white);
     EXPECT_EQ(model.cellStyle(Grid::Tracks, 3, 7).textColour, colours::red);
     EXPECT_EQ(model.cellStyle(Grid::Tracks, 2, 7).textColour, colours::black);
+    EXPECT_EQ(model.cellStyle(Grid::Summary, 9, 1).textColour, colours::red); // 回収率
+    // The style comes from the result, not from the texts the grid shows.
+    model.grid(Grid::Bets).setCell(2, 10, sj("的中"));
+    model.grid(Grid::Summary).setCell(9, 0, "");
+    EXPECT_EQ(model.cellStyle(Grid::Bets, 2, 0).background, colours::white);
+    EXPECT_EQ(model.cellStyle(Grid::Summary, 9, 1).textColour, colours::red);
 }
 
 TEST_F(BacktestModelTest, WhatCannotBeRunIsSaidAndNothingStarts)
