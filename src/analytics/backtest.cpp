@@ -256,8 +256,6 @@ private:
     std::vector<std::string_view> m_seriesViews;
 };
 
-bool cancelled(const std::atomic<bool>* cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
-
 constexpr std::string_view kBands[] = {"1", "2-3", "4-6", "7-9", "10-", "-"};
 
 // Index into kBands of a place in the popularity list.
@@ -359,7 +357,7 @@ Interval bootstrapRoi(const std::vector<RaceResult>& races, int resamples)
 }
 
 BacktestResult runBacktest(const store::StoreLayout& layout, const BacktestOptions& options,
-                           const BacktestListener& listener, const std::atomic<bool>* cancel)
+                           const BacktestListener& listener, std::stop_token stop)
 {
     BacktestResult result;
     const std::vector<std::string> days = storedDaysInRange(layout, options.fromYmd, options.toYmd);
@@ -368,6 +366,10 @@ BacktestResult runBacktest(const store::StoreLayout& layout, const BacktestOptio
     StoredDay day;
     RaceBacktest race(options, result);
     for (const std::string& label : days) {
+        if (stop.stop_requested()) {
+            result.cancelled = true;
+            break;
+        }
         day.load(layout, label);
         // The day's races in the order they were run.
         std::vector<const StoredRace*> order;
@@ -378,7 +380,7 @@ BacktestResult runBacktest(const store::StoreLayout& layout, const BacktestOptio
                    records::RaView(day.slot(*b).raRecord).startTimeNumber();
         });
         for (const StoredRace* r : order) {
-            if (cancelled(cancel)) {
+            if (stop.stop_requested()) {
                 result.cancelled = true;
                 break;
             }

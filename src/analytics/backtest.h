@@ -13,9 +13,9 @@
 // order they were run.
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -134,10 +134,11 @@ std::string_view popularityBand(int popularity);
 // replacement `resamples` times (a fixed seed: the same races give the same interval).
 Interval bootstrapRoi(const std::vector<RaceResult>& races, int resamples = 2000);
 
-// Runs the backtest. Throws text::FileError when a store file cannot be read. A cancel
-// is honoured between races and gives the result so far, marked cancelled.
+// Runs the backtest. Throws text::FileError when a store file cannot be read. A stop is
+// honoured between races (and before a day is read) and gives the result so far, marked
+// cancelled.
 BacktestResult runBacktest(const store::StoreLayout& layout, const BacktestOptions& options,
-                           const BacktestListener& listener = {}, const std::atomic<bool>* cancel = nullptr);
+                           const BacktestListener& listener = {}, std::stop_token stop = {});
 
 // The bets as CSV lines (UTF-8, header first, CR LF): day, race_key, track, race,
 // post_time, bet_at, minutes_to_post, horse, horse_name, odds, popularity, finish,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/posted_tasks.h"
 
 namespace tidemark::cli {
 
@@ -28,10 +29,12 @@ public:
     bool confirm(std::string_view text) override;
     void message(std::string_view text) override;
     void beep() override {}
-    void processEvents() override {}
+    // Runs what workers posted.
+    void processEvents() override { m_posted.runAll(); }
     void setBusyCursor(bool /*busy*/) override {}
     void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) override;
     void stopTimer(TimerId id) override;
+    void post(std::function<void()> task) override { m_posted.post(std::move(task)); }
     // Nothing is handed to a desktop here.
     bool openWithDefault(const std::string& /*pathOrUrl*/) override { return false; }
     // Kept, not shown: only the command that asked about the race says it.
@@ -69,6 +72,7 @@ private:
     Clock m_clock;
     bool m_realTime;
     std::map<TimerId, Timer> m_timers;
+    PostedTasks m_posted;
     std::vector<std::string> m_boxTexts;
     std::string m_lastProgress;
     std::string m_clipboard;

@@ -5,6 +5,7 @@
 
 #include "nvsim/sim_nv_link_factory.h"
 #include "service/error_log.h"
+#include "settings/settings_keys.h"
 #include "text/file_io.h"
 
 namespace tidemark::dataservice {
@@ -68,13 +69,13 @@ const char* serviceWord(ServiceKind kind)
 ServiceSetting readServiceSetting(const IniFile& ini)
 {
     ServiceSetting s;
-    const std::string use = ini.readString("DataService", "Use", "automatic");
+    const std::string use = settings::DataServiceUse.read(ini);
     if (const auto kind = parseServiceKind(use))
         s.use = *kind;
     else
         s.unknownUse = use;
-    s.bridgeCommand = ini.readString("DataService", "Bridge", "");
-    s.bridgeDeadlineSeconds = std::max(0, ini.readInteger("DataService", "BridgeDeadline", 0));
+    s.bridgeCommand = settings::DataServiceBridge.read(ini);
+    s.bridgeDeadlineSeconds = std::max(0, settings::DataServiceBridgeDeadline.read(ini));
     return s;
 }
 

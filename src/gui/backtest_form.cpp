@@ -196,8 +196,8 @@ TBacktestForm::TBacktestForm(Model& model, QWidget* parent)
     });
     connect(CancelBtn, &QPushButton::clicked, this, [this] { m_model.CancelBtnClick(); });
     connect(BetGrid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-        m_model.BetGridDblClick(index.row());
-        Q_EMIT raceOpened();
+        if (m_model.BetGridDblClick(index.row()))
+            Q_EMIT raceOpened();
     });
 
     m_model.setObserver(this);
@@ -264,6 +264,8 @@ void TBacktestForm::controlsChanged()
     CancelBtn->setEnabled(m_model.CancelBtnEnabled());
     for (QWidget* w : std::initializer_list<QWidget*>{FromDate, ToDate, RuleCombo, ParamEdit, MinutesSpin})
         w->setEnabled(!m_model.running());
+    for (QAbstractButton* b : BetRadio->buttons())
+        b->setEnabled(!m_model.running());
 }
 
 void TBacktestForm::progressChanged()

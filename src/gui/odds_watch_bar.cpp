@@ -12,7 +12,6 @@
 
 #include "gui/qt_host.h"
 #include "text/cp932.h"
-#include "text/file_io.h"
 
 namespace tidemark::gui {
 
@@ -96,13 +95,8 @@ void showOddsWatchSettingsForm(QWidget* parent, OddsWatchModel& watch, IniFile& 
     QObject::connect(ok, &QPushButton::clicked, &d, [&] {
         model.setAhead(ahead->value());
         model.setEvery(every->value());
-        try {
-            model.okClick();
-        } catch (const text::FileError& e) {
-            host.beep();
-            host.message(text::fromUtf8(e.what()));
+        if (!model.okClick(host))
             return;
-        }
         watch.settingsChanged();
         d.accept();
     });

@@ -29,6 +29,11 @@ QWidget* QtHost::dialogParent() const
 {
     if (QWidget* w = QApplication::activeModalWidget())
         return w;
+    // The window the user works in: a box raised from a side window (the backtest, the
+    // movers board) belongs over it, so closing the box leaves that window in front
+    // instead of bringing up the main window.
+    if (QWidget* w = QApplication::activeWindow(); w && w->isVisible())
+        return w;
     return m_mainWindow.data();
 }
 
@@ -90,6 +95,12 @@ void QtHost::stopTimer(TimerId id)
     auto it = m_timers.find(id);
     if (it != m_timers.end() && it->second)
         it->second->stop();
+}
+
+void QtHost::post(std::function<void()> task)
+{
+    // A queued call runs in this object's thread, the UI thread, from its event loop.
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
 bool QtHost::openWithDefault(const std::string& pathOrUrl)

@@ -20,7 +20,8 @@ public:
     explicit QtHost(QObject* parent = nullptr);
     ~QtHost() override;
 
-    // Boxes are centred on this window; transient texts are drawn on it.
+    // Boxes are centred on this window unless another one is active; transient texts are
+    // drawn on it.
     void setMainWindow(QWidget* w) { m_mainWindow = w; }
 
     void information(std::string_view text) override;
@@ -33,6 +34,7 @@ public:
     void setBusyCursor(bool busy) override;
     void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) override;
     void stopTimer(TimerId id) override;
+    void post(std::function<void()> task) override;
     bool openWithDefault(const std::string& pathOrUrl) override;
     void drawTransientText(int x, int y, std::string_view text) override;
     void clearTransientTexts() override;

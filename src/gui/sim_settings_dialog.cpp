@@ -15,7 +15,6 @@
 #include "host/host.h"
 #include "presentation/sim_settings_model.h"
 #include "text/cp932.h"
-#include "text/file_io.h"
 
 namespace tidemark::gui {
 namespace {
@@ -117,10 +116,8 @@ void TSimSettingsForm::accept()
         f.faults[i] = {text::fromUtf8(w.call->currentText().toStdString()), cp932Of(w.code), cp932Of(w.at),
                        cp932Of(w.count)};
     }
-    const presentation::SimSettingsCheck check = presentation::checkSimSettings(f);
+    const presentation::SimSettingsCheck check = presentation::saveSimSettings(f, m_iniPath, m_host);
     if (!check.ok) {
-        m_host.beep();
-        m_host.message(check.message);
         using F = presentation::SimSettingsField;
         QWidget* box = nullptr;
         const auto row = static_cast<std::size_t>(check.faultRow < 0 ? 0 : check.faultRow);
@@ -139,14 +136,6 @@ void TSimSettingsForm::accept()
         }
         if (box)
             box->setFocus();
-        return;
-    }
-    try {
-        nvsim::saveSimConfig(m_iniPath, check.config);
-    } catch (const text::FileError& e) {
-        // The file is as it was; the user may try again or cancel.
-        m_host.beep();
-        m_host.message(text::fromUtf8(e.what()));
         return;
     }
     QDialog::accept();

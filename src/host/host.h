@@ -19,7 +19,6 @@ enum class TimerId {
     Timer1,        // one-second clipboard notice
     OddsWatchTimer, // the odds watch of race day: its heartbeat and its steps
     MoversTimer,    // the movers board following the clock: one refresh a minute
-    BacktestPoll,  // the backtest window takes over its worker's progress
 };
 
 class Host {
@@ -47,6 +46,10 @@ public:
     // (Re)starts a timer; onTick runs on the UI thread at every period until stopped.
     virtual void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) = 0;
     virtual void stopTimer(TimerId id) = 0;
+
+    // Runs `task` on the UI thread after what is already waiting there; callable from any
+    // thread (a worker hands its progress and its result back this way).
+    virtual void post(std::function<void()> task) = 0;
 
     // Hands a file (UTF-8 path) or a web address to the desktop's default program.
     virtual bool openWithDefault(const std::string& pathOrUrl) = 0;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "host/host.h"
+#include "host/posted_tasks.h"
 
 namespace tidemark {
 
@@ -18,10 +19,12 @@ public:
     bool confirm(std::string_view) override { return confirmAnswer; }
     void message(std::string_view text) override { lastMessage = std::string(text); }
     void beep() override {}
-    void processEvents() override {}
+    // Runs what workers posted.
+    void processEvents() override { m_posted.runAll(); }
     void setBusyCursor(bool) override {}
     void startTimer(TimerId id, int, std::function<void()> onTick) override { m_timers[id] = std::move(onTick); }
     void stopTimer(TimerId id) override { m_timers.erase(id); }
+    void post(std::function<void()> task) override { m_posted.post(std::move(task)); }
     bool openWithDefault(const std::string&) override { return openAnswer; }
     void drawTransientText(int, int, std::string_view) override {}
     void setClipboardText(std::string_view) override {}
@@ -45,6 +48,7 @@ public:
 
 private:
     std::map<TimerId, std::function<void()>> m_timers;
+    PostedTasks m_posted;
 };
 
 } // namespace tidemark

@@ -1,7 +1,8 @@
 #include "presentation/backtest_model.h"
 
 #include <algorithm>
-#include <chrono>
+#include <charconv>
+#include <utility>
 
 #include "analytics/season_reader.h"
 #include "presentation/return_curve_chart.h"
@@ -18,8 +19,6 @@ namespace {
 
 using text::sj;
 using namespace analytics;
-
-constexpr int kPollMs = 100;
 
 std::string yen(std::int64_t v) { return text::formatGrouped(static_cast<double>(v), 0) + sj("円"); }
 std::string percent(double fraction) { return text::formatFixed(fraction * 100.0, 0, 1) + "%"; }
@@ -40,6 +39,22 @@ std::string ymdOf(std::string_view slashDate)
 
 std::string slashDate(const text::DateTime& d) { return text::formatDateTime("yyyy/mm/dd", d); }
 
+// The place in the rule list of a stored rule: its name, or (as earlier versions stored
+// it) its place; the first rule for anything else.
+int ruleIndexOf(std::string_view stored)
+{
+    const std::vector<BacktestFormModel::RuleItem>& items = BacktestFormModel::rules();
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i].name == stored)
+            return static_cast<int>(i);
+    int index = 0;
+    const auto r = std::from_chars(stored.data(), stored.data() + stored.size(), index);
+    if (r.ec == std::errc() && r.ptr == stored.data() + stored.size() && index >= 0 &&
+        index < static_cast<int>(items.size()))
+        return index;
+    return 0;
+}
+
 void fillTally(TextGrid& g, int row, const std::string& name, const Tally& t)
 {
     g.setRow(row, {name, std::to_string(t.races), std::to_string(t.bets), std::to_string(t.hits), percent(t.strikeRate()),
@@ -48,7 +63,7 @@ void fillTally(TextGrid& g, int row, const std::string& name, const Tally& t)
 
 void tallyGrid(TextGrid& g, const std::string& firstHeader, const std::vector<Split>& splits, const Tally& total)
 {
-    g.setSize(static_cast<int>(splits.size()) + 2, 8);
+    g.setSize(static_cast<int>(splits.size()) + 2, BacktestFormModel::kTallyColumns);
     g.setRow(0, {firstHeader, sj("ﾚｰｽ"), sj("購入"), sj("的中"), sj("的中率"), sj("投資"), sj("払戻"), sj("回収率")});
     for (std::size_t i = 0; i < splits.size(); ++i)
         fillTally(g, static_cast<int>(i) + 1, splits[i].name, splits[i].tally);
@@ -98,7 +113,11 @@ const std::vector<BacktestFormModel::RuleItem>& BacktestFormModel::rules()
 }
 
 BacktestFormModel::BacktestFormModel(Host& host, IniFile& settings, store::StoreLayout layout)
-    : m_host(host), m_settings(settings), m_layout(std::move(layout))
+    : m_host(host)
+    , m_settings(settings)
+    , m_layout(std::move(layout))
+    , m_runner([](const store::StoreLayout& l, const BacktestOptions& o, const BacktestListener& listener,
+                  std::stop_token stop) { return runBacktest(l, o, listener, std::move(stop)); })
 {
     for (const RuleItem& r : rules())
         m_ruleCombo.items.push_back(r.caption);
@@ -126,11 +145,10 @@ BacktestFormModel::BacktestFormModel(Host& host, IniFile& settings, store::Store
 
 BacktestFormModel::~BacktestFormModel()
 {
-    if (m_worker) {
-        m_cancel->store(true);
-        m_worker->join();
+    if (m_worker.joinable()) {
+        m_worker.request_stop();
+        m_worker.join();
     }
-    m_host.stopTimer(TimerId::BacktestPoll);
 }
 
 void BacktestFormModel::restoreChoice()
@@ -148,8 +166,7 @@ void BacktestFormModel::restoreChoice()
         last.day = 1;
         m_from = slashDate(last);
     }
-    const int rule = settings::BacktestRule.read(m_settings);
-    m_ruleCombo.itemIndex = rule >= 0 && rule < m_ruleCombo.count() ? rule : 0;
+    m_ruleCombo.itemIndex = ruleIndexOf(settings::BacktestRule.read(m_settings));
     m_param = settings::BacktestParam.read(m_settings);
     if (m_param.empty())
         m_param = rules()[static_cast<std::size_t>(m_ruleCombo.itemIndex)].defaultParam;
@@ -162,7 +179,7 @@ void BacktestFormModel::storeChoice()
     try {
         settings::BacktestFrom.write(m_settings, m_from);
         settings::BacktestTo.write(m_settings, m_to);
-        settings::BacktestRule.write(m_settings, m_ruleCombo.itemIndex);
+        settings::BacktestRule.write(m_settings, rules()[static_cast<std::size_t>(m_ruleCombo.itemIndex)].name);
         settings::BacktestParam.write(m_settings, m_param);
         settings::BacktestMinutes.write(m_settings, m_minutes.value);
         settings::BacktestBet.write(m_settings, m_bet);
@@ -181,17 +198,43 @@ void BacktestFormModel::FormShow()
 
 bool BacktestFormModel::FormCloseQuery()
 {
-    if (m_worker) {
-        m_cancel->store(true);
-        waitForRun();
-    }
     storeChoice();
     return true;
 }
 
+void BacktestFormModel::setFromDate(std::string text)
+{
+    if (!running())
+        m_from = std::move(text);
+}
+
+void BacktestFormModel::setToDate(std::string text)
+{
+    if (!running())
+        m_to = std::move(text);
+}
+
+void BacktestFormModel::setParamEdit(std::string text)
+{
+    if (!running())
+        m_param = std::move(text);
+}
+
+void BacktestFormModel::setMinutesSpin(int minutes)
+{
+    if (!running())
+        m_minutes.setValue(minutes);
+}
+
+void BacktestFormModel::setBetRadio(int index)
+{
+    if (!running())
+        m_bet = index == 1 ? 1 : 0;
+}
+
 void BacktestFormModel::RuleComboChange(int index)
 {
-    if (index < 0 || index >= m_ruleCombo.count() || index == m_ruleCombo.itemIndex)
+    if (running() || index < 0 || index >= m_ruleCombo.count() || index == m_ruleCombo.itemIndex)
         return;
     m_ruleCombo.itemIndex = index;
     m_param = rules()[static_cast<std::size_t>(index)].defaultParam;
@@ -214,11 +257,12 @@ bool BacktestFormModel::options(BacktestOptions& o)
     }
     const RuleItem& item = rules()[static_cast<std::size_t>(std::max(0, m_ruleCombo.itemIndex))];
     const std::string param(text::trim(m_param));
-    std::string why;
-    const std::optional<Rule> rule = parseRule(param.empty() ? item.name : item.name + ":" + param, &why);
+    const std::optional<Rule> rule = parseRule(param.empty() ? item.name : item.name + ":" + param);
     if (!rule) {
+        // The parser's reason is written for the companion tool's users; the window says
+        // what the rule's box takes, as its hint does.
         m_host.beep();
-        m_host.information(sj("ルールの条件が正しくありません: ") + text::fromUtf8(why));
+        m_host.information(sj("「") + item.caption + sj("」の条件が正しくありません。\n") + item.hint);
         return false;
     }
     o.rule = *rule;
@@ -236,38 +280,50 @@ void BacktestFormModel::RunBtnClick()
     if (!options(o))
         return;
     storeChoice();
+    m_ran = {m_from, m_to, std::max(0, m_ruleCombo.itemIndex), std::string(text::trim(m_param)), m_minutes.value, m_bet};
     m_result = BacktestResult{};
     m_curve.clear();
     showResult();
-    m_cancel->store(false);
-    m_shared = std::make_shared<Shared>();
+    m_progress = std::make_shared<Progress>();
     m_progressMax = static_cast<int>(storedDaysInRange(m_layout, o.fromYmd, o.toYmd).size());
     m_progressPosition = 0;
     m_status = sj("集計中...");
 
-    // The worker reads the store only; what it finds goes to the UI thread through
-    // `shared`, which it keeps alive itself.
-    auto shared = m_shared;
-    auto cancel = m_cancel;
-    m_worker = std::make_unique<std::thread>([layout = m_layout, o, shared, cancel] {
+    // The worker reads the store only and touches nothing of the model: what it finds
+    // goes to the UI thread in posted tasks, which do nothing once the model has gone.
+    Host& host = m_host;
+    auto toUi = [&host, alive = std::weak_ptr<int>(m_alive), this](std::function<void()> task) {
+        host.post([alive, task = std::move(task)] {
+            if (alive.lock())
+                task();
+        });
+    };
+    m_worker = std::jthread([toUi, this, runner = m_runner, layout = m_layout, o,
+                             progress = m_progress](std::stop_token stop) {
+        auto result = std::make_shared<BacktestResult>();
+        std::string failure;
         try {
-            BacktestResult r = runBacktest(
+            *result = runner(
                 layout, o,
                 [&](const BacktestProgress& p) {
-                    const std::lock_guard<std::mutex> lock(shared->mutex);
-                    shared->progress = p;
+                    bool post = false;
+                    {
+                        const std::lock_guard<std::mutex> lock(progress->mutex);
+                        progress->progress = p;
+                        post = !std::exchange(progress->posted, true);
+                    }
+                    if (post)
+                        toUi([this] { takeProgress(); });
                 },
-                cancel.get());
-            const std::lock_guard<std::mutex> lock(shared->mutex);
-            shared->result = std::move(r);
+                stop);
         } catch (const std::exception& e) {
-            const std::lock_guard<std::mutex> lock(shared->mutex);
-            shared->failure = text::fromUtf8(e.what());
+            failure = text::fromUtf8(e.what()); // a store file that could not be read
+        } catch (...) {
+            failure = sj("バックテストを続けられませんでした。");
         }
-        const std::lock_guard<std::mutex> lock(shared->mutex);
-        shared->done = true;
+        toUi([this, result, failure] { finishRun(*result, failure); });
     });
-    m_host.startTimer(TimerId::BacktestPoll, kPollMs, [this] { poll(); });
+    m_running = true;
     notifyControls();
     if (m_observer)
         m_observer->progressChanged();
@@ -277,42 +333,37 @@ void BacktestFormModel::CancelBtnClick()
 {
     if (!running())
         return;
-    m_cancel->store(true);
+    m_worker.request_stop();
     m_status = sj("中止しています...");
     notifyControls();
     if (m_observer)
         m_observer->progressChanged();
 }
 
-void BacktestFormModel::poll()
+void BacktestFormModel::takeProgress()
 {
-    if (!m_worker)
+    if (!running())
         return;
     BacktestProgress p;
-    bool done = false;
-    std::string failure;
     {
-        const std::lock_guard<std::mutex> lock(m_shared->mutex);
-        p = m_shared->progress;
-        done = m_shared->done;
-        if (done) {
-            m_result = std::move(m_shared->result);
-            failure = m_shared->failure;
-        }
+        const std::lock_guard<std::mutex> lock(m_progress->mutex);
+        p = m_progress->progress;
+        m_progress->posted = false;
     }
     m_progressMax = std::max(p.days, 1);
     m_progressPosition = p.day;
-    if (!m_cancel->load())
+    if (!m_worker.get_stop_token().stop_requested())
         m_status = sj(std::to_string(p.day) + "/" + std::to_string(p.days) + "日  " + std::to_string(p.races) +
                       "レース  " + std::to_string(p.bets) + "点");
-    if (!done) {
-        if (m_observer)
-            m_observer->progressChanged();
-        return;
-    }
-    m_worker->join();
-    m_worker.reset();
-    m_host.stopTimer(TimerId::BacktestPoll);
+    if (m_observer)
+        m_observer->progressChanged();
+}
+
+void BacktestFormModel::finishRun(BacktestResult& result, const std::string& failure)
+{
+    m_worker.join(); // its last act was to post this
+    m_running = false;
+    m_result = std::move(result);
     if (!failure.empty()) {
         m_result = BacktestResult{};
         m_status = sj("中断しました");
@@ -327,21 +378,6 @@ void BacktestFormModel::poll()
     notifyControls();
     if (m_observer)
         m_observer->progressChanged();
-}
-
-void BacktestFormModel::waitForRun()
-{
-    if (!m_worker)
-        return;
-    while (true) {
-        {
-            const std::lock_guard<std::mutex> lock(m_shared->mutex);
-            if (m_shared->done)
-                break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    poll();
 }
 
 TextGrid& BacktestFormModel::grid(Grid which)
@@ -364,15 +400,16 @@ void BacktestFormModel::showResult()
 {
     const BacktestResult& r = m_result;
     const Tally& t = r.total;
-    const RuleItem& item = rules()[static_cast<std::size_t>(std::max(0, m_ruleCombo.itemIndex))];
+    const RuleItem& item = rules()[static_cast<std::size_t>(m_ran.rule)];
     std::vector<std::vector<std::string>> lines;
+    m_summaryReturnRow = -1;
     if (r.cancelled)
         lines.push_back({sj("中止"), sj("途中までの集計です")});
     if (r.racesInRange > 0 || r.cancelled) {
-        lines.push_back({sj("ルール"), item.caption + " " + std::string(text::trim(m_param))});
-        lines.push_back({sj("期間"), m_from + sj("～") + m_to + " (" + std::to_string(r.days) + sj("日)")});
-        lines.push_back({sj("購入"), texts().betItems[static_cast<std::size_t>(m_bet)] + sj(" 発走") +
-                                         std::to_string(m_minutes.value) + sj("分前")});
+        lines.push_back({sj("ルール"), item.caption + " " + m_ran.param});
+        lines.push_back({sj("期間"), m_ran.from + sj("～") + m_ran.to + " (" + std::to_string(r.days) + sj("日)")});
+        lines.push_back({sj("購入"), texts().betItems[static_cast<std::size_t>(m_ran.bet)] + sj(" 発走") +
+                                         std::to_string(m_ran.minutes) + sj("分前")});
         lines.push_back({sj("対象レース"), std::to_string(r.racesExamined) + " / " + std::to_string(r.racesInRange) +
                                                sj(" (ｵｯｽﾞなし ") + std::to_string(r.noOdds) + sj("、結果なし ") +
                                                std::to_string(r.noResult) + sj("、購入時刻なし ") +
@@ -383,7 +420,8 @@ void BacktestFormModel::showResult()
         lines.push_back({sj("投資"), yen(t.stake)});
         lines.push_back({sj("払戻"), yen(t.payout)});
         lines.push_back({sj("回収率"), returnRate(t)});
-        std::string roi = percent(t.roi());
+        m_summaryReturnRow = static_cast<int>(lines.size()) - 1;
+    std::string roi = percent(t.roi());
         if (r.roiInterval.valid)
             roi += sj(" (95%区間 ") + percent(r.roiInterval.low) + sj("～") + percent(r.roiInterval.high) + ")";
         lines.push_back({"ROI", roi});
@@ -419,6 +457,22 @@ void BacktestFormModel::showResult()
         m_observer->resultChanged();
 }
 
+namespace {
+
+// A return above the stake stands out.
+bool paysBack(const Tally& t) { return t.stake > 0 && t.payout >= t.stake; }
+
+// The tally of a row of a splits grid: the splits, then the total.
+const Tally* tallyOfRow(const std::vector<Split>& splits, const Tally& total, int row)
+{
+    if (row < 1)
+        return nullptr;
+    const auto i = static_cast<std::size_t>(row - 1);
+    return i < splits.size() ? &splits[i].tally : i == splits.size() ? &total : nullptr;
+}
+
+} // namespace
+
 CellStyle BacktestFormModel::cellStyle(Grid which, int row, int col) const
 {
     const TextGrid& g = grid(which);
@@ -428,14 +482,13 @@ CellStyle BacktestFormModel::cellStyle(Grid which, int row, int col) const
     switch (which) {
     case Grid::Summary:
         s.align = HAlign::Left;
-        s.background = col == 0 ? colours::skyBlue : colours::white;
-        s.bold = col == 0;
-        // A return above the stake stands out.
-        if (col == 1 && g.cell(row, 0) == sj("回収率") && text::readDecimal(g.cell(row, 1)) >= 100.0)
+        s.background = col == static_cast<int>(SummaryColumn::Label) ? colours::skyBlue : colours::white;
+        s.bold = col == static_cast<int>(SummaryColumn::Label);
+        if (col == static_cast<int>(SummaryColumn::Value) && row == m_summaryReturnRow && paysBack(m_result.total))
             s.textColour = colours::red;
         return s;
     case Grid::Tracks:
-    case Grid::Bands:
+    case Grid::Bands: {
         if (row == 0) {
             s.background = colours::silver;
             s.align = HAlign::Center;
@@ -443,43 +496,51 @@ CellStyle BacktestFormModel::cellStyle(Grid which, int row, int col) const
             s.background = colours::paleYellow;
             s.bold = true;
         }
-        if (col == 0 && row > 0)
+        if (col == static_cast<int>(TallyColumn::Name) && row > 0)
             s.align = HAlign::Left;
-        // A return above the stake stands out.
-        if (col == 7 && row > 0 && text::readDecimal(g.cell(row, 7)) >= 100.0)
+        const Tally* t = tallyOfRow(which == Grid::Tracks ? m_result.byTrack : m_result.byBand, m_result.total, row);
+        if (col == static_cast<int>(TallyColumn::ReturnRate) && t && paysBack(*t))
             s.textColour = colours::red;
         return s;
-    case Grid::Bets:
+    }
+    case Grid::Bets: {
         if (row == 0) {
             s.background = colours::silver;
             s.align = HAlign::Center;
             return s;
         }
-        if (col == 1 || col == 6)
+        const auto column = static_cast<BetColumn>(col);
+        if (column == BetColumn::Track || column == BetColumn::HorseName)
             s.align = HAlign::Left;
-        if (g.cell(row, 10) == sj("的中")) {
+        if (row > static_cast<int>(m_result.bets.size()))
+            return s;
+        switch (m_result.bets[static_cast<std::size_t>(row - 1)].outcome) {
+        case BetOutcome::Hit:
             s.background = colours::resultYellow;
-            if (col == 10 || col == 11) {
+            if (column == BetColumn::Outcome || column == BetColumn::Payout) {
                 s.textColour = colours::red;
                 s.bold = true;
             }
-        } else if (g.cell(row, 10) == sj("返還")) {
-            s.textColour = colours::gray;
+            break;
+        case BetOutcome::Refund: s.textColour = colours::gray; break;
+        case BetOutcome::Miss: break;
         }
         return s;
+    }
     }
     return s;
 }
 
-void BacktestFormModel::BetGridDblClick(int row)
+bool BacktestFormModel::BetGridDblClick(int row)
 {
     if (row < 1 || row > static_cast<int>(m_result.bets.size()) || !m_openRace)
-        return;
+        return false;
     const Bet& b = m_result.bets[static_cast<std::size_t>(row - 1)];
-    if (!m_openRace(b.dayLabel, b.raceKey, b.momentKey)) {
-        m_host.beep();
-        m_host.information(sj("そのレースを開けませんでした。(保存データが変わった可能性があります)"));
-    }
+    if (m_openRace(b.dayLabel, b.raceKey, b.momentKey))
+        return true;
+    m_host.beep();
+    m_host.information(sj("そのレースを開けませんでした。(保存データが変わった可能性があります)"));
+    return false;
 }
 
 void BacktestFormModel::notifyControls()

@@ -22,14 +22,6 @@ constexpr int kMaxTimerMinutes = 35791; // the longest period a millisecond int 
 
 } // namespace
 
-const std::string& ListState::text() const
-{
-    static const std::string none;
-    if (itemIndex < 0 || itemIndex >= count())
-        return none;
-    return items[static_cast<std::size_t>(itemIndex)];
-}
-
 MainPanelModel::MainPanelModel(Host& host, std::filesystem::path programFolder, IniFile& ini)
     : m_host(host), m_ini(ini), m_layout(std::move(programFolder))
 {

@@ -17,21 +17,11 @@
 #include "analysis/snapshot_series.h"
 #include "analysis/three_point_table.h"
 #include "host/host.h"
+#include "presentation/list_state.h"
 #include "settings/ini_file.h"
 #include "store/store_layout.h"
 
 namespace tidemark {
-
-// Items and selection of a list box or drop-down list; itemIndex -1 = none selected.
-struct ListState {
-    std::vector<std::string> items; // CP932
-    int itemIndex = -1;
-
-    bool empty() const { return items.empty(); }
-    int count() const { return static_cast<int>(items.size()); }
-    const std::string& text() const;           // the selected item, empty when none
-    void clear() { items.clear(); itemIndex = -1; }
-};
 
 // What the panel tells its view, so the view repaints only what changed.
 class MainPanelObserver {

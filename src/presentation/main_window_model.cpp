@@ -47,7 +47,7 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
     , m_oddsWatch(m_channel, m_host, m_store, m_ini, m_programFolder)
     , m_movers(m_host, m_ini, m_panel,
                [this](const std::string& day, const std::string& race, const std::string& moment) {
-                   m_panel.openRaceAt(day, race, moment);
+                   return m_panel.openRaceAt(day, race, moment);
                })
     , m_backtest(m_host, m_ini, store::StoreLayout(m_programFolder))
 {

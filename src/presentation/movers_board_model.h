@@ -13,6 +13,7 @@
 
 #include "analytics/movers_board.h"
 #include "host/host.h"
+#include "presentation/open_race.h"
 #include "presentation/text_grid.h"
 #include "presentation/cell_style.h"
 #include "settings/ini_file.h"
@@ -58,11 +59,6 @@ public:
 class MoversBoardModel {
 public:
     static constexpr int kLiveRefreshMs = 60 * 1000;
-
-    // What a double-click asks of the main window: open the race `raceKey` (16 digits) of
-    // the day `dayLabel` at its announcement `momentKey` (MMDDhhmm).
-    using OpenRace =
-        std::function<void(const std::string& dayLabel, const std::string& raceKey, const std::string& momentKey)>;
 
     MoversBoardModel(Host& host, IniFile& settings, const MainPanelModel& panel, OpenRace openRace);
     ~MoversBoardModel();

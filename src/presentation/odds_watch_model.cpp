@@ -2,6 +2,7 @@
 
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
+#include "text/file_io.h"
 
 namespace tidemark::presentation {
 
@@ -92,11 +93,18 @@ OddsWatchSettingsModel::OddsWatchSettingsModel(IniFile& settings) : m_settings(s
     m_every.setValue(settings::OddsWatchEvery.read(m_settings));
 }
 
-void OddsWatchSettingsModel::okClick()
+bool OddsWatchSettingsModel::okClick(Host& host)
 {
-    settings::OddsWatchAhead.write(m_settings, m_ahead.value);
-    settings::OddsWatchEvery.write(m_settings, m_every.value);
+    try {
+        settings::OddsWatchAhead.write(m_settings, m_ahead.value);
+        settings::OddsWatchEvery.write(m_settings, m_every.value);
+    } catch (const text::FileError& e) {
+        host.beep();
+        host.message(text::fromUtf8(e.what()));
+        return false;
+    }
     m_open = false;
+    return true;
 }
 
 } // namespace tidemark::presentation

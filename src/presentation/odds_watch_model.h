@@ -75,8 +75,9 @@ public:
 
     void setAhead(int v) { m_ahead.setValue(v); }
     void setEvery(int v) { m_every.setValue(v); }
-    // Writes both keys and closes.
-    void okClick();
+    // Writes both keys and closes: true. A file that cannot be written is said (after a
+    // beep) and the dialog stays open, to try again or to cancel.
+    bool okClick(Host& host);
     // Cancel or the close box: nothing is written.
     void cancelClick() { m_open = false; }
 

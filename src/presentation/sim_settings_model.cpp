@@ -6,6 +6,7 @@
 
 #include "text/cp932.h"
 #include "text/date_time.h"
+#include "text/file_io.h"
 
 namespace tidemark::presentation {
 namespace {
@@ -172,6 +173,23 @@ std::vector<std::string> simFaultCallChoices()
     for (const char* call : nvsim::kFaultCalls)
         out.emplace_back(call);
     return out;
+}
+
+SimSettingsCheck saveSimSettings(const SimSettingsFields& fields, const std::filesystem::path& iniPath, Host& host)
+{
+    SimSettingsCheck check = checkSimSettings(fields);
+    if (check.ok) {
+        try {
+            nvsim::saveSimConfig(iniPath, check.config);
+            return check;
+        } catch (const text::FileError& e) {
+            check.ok = false;
+            check.message = text::fromUtf8(e.what());
+        }
+    }
+    host.beep();
+    host.message(check.message);
+    return check;
 }
 
 } // namespace tidemark::presentation

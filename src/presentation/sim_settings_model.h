@@ -4,8 +4,11 @@
 // and the check of what the user typed. Texts are CP932.
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include "host/host.h"
 
 #include "nvsim/sim_config.h"
 
@@ -49,6 +52,11 @@ SimSettingsFields fieldsOf(const nvsim::SimConfig& config);
 // The settings the boxes describe, or the first thing to correct. Fault rows are taken in
 // order, rows with a blank call left out.
 SimSettingsCheck checkSimSettings(const SimSettingsFields& fields);
+// The OK button: the settings the boxes describe are written to `iniPath` (ok: the dialog
+// closes). A refusal or a file that cannot be written is said after a beep, and the
+// dialog stays open with its focus on `field` (None for a file error: the file is as it
+// was, the user may try again or cancel).
+SimSettingsCheck saveSimSettings(const SimSettingsFields& fields, const std::filesystem::path& iniPath, Host& host);
 
 struct SimSettingsTexts {
     std::string title;         // "模擬データサービスの設定"

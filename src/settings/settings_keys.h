@@ -99,10 +99,18 @@ inline constexpr IntSetting CsvTimeB4hasso{"CSVTime", "b4hasso", 10};
 inline constexpr IntSetting CsvTimeProperty{"CSVTime", "property", 0};
 inline constexpr IntSetting CsvTimeOzOrNin{"CSVTime", "OzOrNin", 0};
 
+// The data service of the window and the tool: automatic, com, bridge or sim; the bridge's
+// command line (empty: the bridge beside the program); seconds a bridge call may take
+// (0: each call's own deadline).
+inline constexpr TextSetting DataServiceUse{"DataService", "Use", "automatic"};
+inline constexpr TextSetting DataServiceBridge{"DataService", "Bridge", ""};
+inline constexpr IntSetting DataServiceBridgeDeadline{"DataService", "BridgeDeadline", 0};
+
 // The backtest window's last choice (empty dates: the month of the newest stored day).
+// Rule is the rule's name ("steam"); files of earlier versions hold its place in the list.
 inline constexpr TextSetting BacktestFrom{"Backtest", "From", ""};
 inline constexpr TextSetting BacktestTo{"Backtest", "To", ""};
-inline constexpr IntSetting BacktestRule{"Backtest", "Rule", 0};
+inline constexpr TextSetting BacktestRule{"Backtest", "Rule", "favourite"};
 inline constexpr TextSetting BacktestParam{"Backtest", "Param", ""};
 inline constexpr IntSetting BacktestMinutes{"Backtest", "Minutes", 5};
 inline constexpr IntSetting BacktestBet{"Backtest", "Bet", 0};

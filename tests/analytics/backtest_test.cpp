@@ -226,7 +226,7 @@ TEST_F(BacktestTest, BetsCsvListsEveryBet)
 
 TEST_F(BacktestTest, ACancelStopsBetweenRaces)
 {
-    std::atomic<bool> cancel{false};
+    std::stop_source cancel;
     BacktestOptions o;
     o.fromYmd = "20240101";
     o.toYmd = "20240102";
@@ -236,9 +236,9 @@ TEST_F(BacktestTest, ACancelStopsBetweenRaces)
         [&](const BacktestProgress& p) {
             ++calls;
             if (p.races == 1)
-                cancel = true;
+                cancel.request_stop();
         },
-        &cancel);
+        cancel.get_token());
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.racesInRange, 1);
     EXPECT_EQ(r.days, 0);

@@ -1,8 +1,9 @@
 // The backtest window off-screen over the small season of
 // tests/analytics/season_store_fixture.h, opened from the main window's menu as a user
 // opens it: every control reaches the model, a run goes on while the window stays
-// responsive and ends in the grids and the curve, a cancel, a bet double-clicked into
-// the main window, the close that keeps the choice, and a picture of the window
+// responsive and ends in the grids and the curve, a cancel and a close met by a run held
+// in its course, a bet double-clicked into the main window, the close that keeps the
+// choice, and a picture of the window
 // (written to $TIDEMARK_SCREENSHOT_DIR when it is set).
 
 #include "gui/backtest_form.h"
@@ -18,9 +19,11 @@
 #include <QLineEdit>
 #include <QImage>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 
@@ -36,14 +39,16 @@
 #include "gui_test_app.h"
 #include "presentation/main_window_model.h"
 #include "service/null_nv_link.h"
+#include "support/held_backtest.h"
 #include "settings/settings_keys.h"
+#include "text/cp932.h"
 
 namespace tidemark::gui {
 namespace {
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
-// Lets the window's poll timer run until the backtest has ended.
+// Lets the event loop take what the worker posts until the backtest has ended.
 bool waitForRun(presentation::BacktestFormModel& model)
 {
     return QTest::qWaitFor([&] { return !model.running(); }, 20000);
@@ -102,9 +107,14 @@ TEST_F(BacktestFormTest, ARunFromTheMenuToTheBetsAndBackToTheMainWindow)
     form.ToDate->setDate(QDate(2024, 1, 2));
     EXPECT_EQ(model.backtest().ToDate(), "2024/01/02");
 
-    // A run, then a second one cancelled (it may end first: either way the window says so).
+    // A run, then one cancelled after its first race.
     form.RunBtn->click();
     EXPECT_FALSE(form.RunBtn->isEnabled());
+    // What shapes the run is fixed while it runs.
+    for (QWidget* w : std::initializer_list<QWidget*>{form.FromDate, form.ToDate, form.RuleCombo, form.ParamEdit,
+                                                       form.MinutesSpin, form.BetRadio->button(0),
+                                                       form.BetRadio->button(1)})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     ASSERT_TRUE(waitForRun(model.backtest()));
     EXPECT_TRUE(form.RunBtn->isEnabled());
     EXPECT_EQ(form.StatusLabel->text(), u("完了  2レース  2点"));
@@ -135,10 +145,30 @@ TEST_F(BacktestFormTest, ARunFromTheMenuToTheBetsAndBackToTheMainWindow)
     if (const char* dir = std::getenv("TIDEMARK_SCREENSHOT_DIR"))
         form.grab().save(QString::fromLocal8Bit(dir) + u("/window_backtest_test.png"));
 
+    testing::HeldBacktest held;
+    model.backtest().setRunner(held.runner());
     form.RunBtn->click();
+    ASSERT_TRUE(held.waitHeld());
     form.CancelBtn->click();
+    EXPECT_FALSE(form.CancelBtn->isEnabled());
+    held.release();
     ASSERT_TRUE(waitForRun(model.backtest()));
-    EXPECT_TRUE(form.StatusLabel->text().startsWith(u(model.backtest().result().cancelled ? "中止しました" : "完了")));
+    EXPECT_TRUE(form.StatusLabel->text().startsWith(u("中止しました")));
+    EXPECT_EQ(cell(form.SummaryGrid, 0, 0), u("中止"));
+
+    // Closed while it runs: hidden at once, the run goes on and is there when it opens again.
+    testing::HeldBacktest closing;
+    model.backtest().setRunner(closing.runner());
+    form.RunBtn->click();
+    ASSERT_TRUE(closing.waitHeld());
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(model.backtest().running());
+    closing.release();
+    ASSERT_TRUE(waitForRun(model.backtest()));
+    main.backtestMenu->trigger();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.StatusLabel->text(), u("完了  2レース  2点"));
 
     // A double-click on a bet opens its race at the bet moment in the main window.
     form.RunBtn->click();
@@ -148,16 +178,54 @@ TEST_F(BacktestFormTest, ARunFromTheMenuToTheBetsAndBackToTheMainWindow)
     ASSERT_TRUE(rect.isValid());
     // A user's double-click: the first click, then the second as a double-click.
     QTest::mouseClick(form.BetGrid->viewport(), Qt::LeftButton, {}, rect.center());
+    QSignalSpy opened(&form, &TBacktestForm::raceOpened);
     QTest::mouseDClick(form.BetGrid->viewport(), Qt::LeftButton, {}, rect.center());
     EXPECT_EQ(main.DateCombo->currentText(), u("2024年01月02日"));
     EXPECT_EQ(main.DatList->currentItem()->text(), u("川崎 1R"));
     EXPECT_EQ(main.TimeCombo->currentItem()->text(), u("01/02 14:40"));
+    EXPECT_EQ(opened.count(), 1);
+    // A race no longer stored is said, and the main window is not brought up for it.
+    std::filesystem::remove(season.layout.raFile(text::sj("2024年01月01日")));
+    QString said;
+    testing::whenModal([&](QDialog& box) {
+        said = qobject_cast<QMessageBox*>(&box)->text();
+        box.accept();
+    });
+    Q_EMIT form.BetGrid->doubleClicked(form.BetGrid->model()->index(1, 6));
+    EXPECT_TRUE(said.startsWith(u("そのレースを開けませんでした")));
+    EXPECT_EQ(opened.count(), 1);
 
     // Closing keeps the choice.
     form.close();
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(settings::BacktestFrom.read(model.settings()), "2023/12/01");
     EXPECT_EQ(settings::BacktestMinutes.read(model.settings()), 10);
+    main.close();
+}
+
+TEST_F(BacktestFormTest, AConditionThatCannotBeIsSaidOverTheBacktestWindowWhichStaysInFront)
+{
+    model.create();
+    TMainForm main(model, host);
+    main.show();
+    main.backtestMenu->trigger();
+    TBacktestForm& form = *main.backtestForm();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    Q_EMIT form.RuleCombo->activated(1);
+    form.ParamEdit->setText(QStringLiteral("19"));
+    QString said;
+    QWidget* over = nullptr;
+    testing::whenModal([&](QDialog& box) {
+        said = qobject_cast<QMessageBox*>(&box)->text();
+        over = box.parentWidget();
+        box.accept();
+    });
+    form.RunBtn->click();
+    EXPECT_EQ(said, u("「人気順」の条件が正しくありません。\nK: 人気順位(1～18)"));
+    EXPECT_EQ(over, &form); // so its closing gives the backtest window back, not the main window
+    EXPECT_FALSE(model.backtest().running());
+    form.close();
     main.close();
 }
 

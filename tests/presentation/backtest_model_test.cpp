@@ -1,7 +1,8 @@
 // The backtest window's model over the small season of
 // tests/analytics/season_store_fixture.h: its choice and where it is kept, a run on its
-// worker taken over by the poll timer, the grids and the curve it shows, its refusals,
-// and a bet opened in the main window at its moment.
+// worker handed back through the host, the grids and the curve it shows, its refusals,
+// a cancel and a close met by a run held in its course, and a bet opened in the main
+// window at its moment.
 
 #include "presentation/backtest_model.h"
 
@@ -11,6 +12,7 @@
 #include "presentation/main_window_model.h"
 #include "service/null_nv_link.h"
 #include "settings/settings_keys.h"
+#include "support/held_backtest.h"
 #include "support/recording_host.h"
 #include "text/cp932.h"
 
@@ -36,11 +38,8 @@ protected:
     IniFile ini{season.dir / "Tidemark2NV.ini"};
     BacktestFormModel model{host, ini, season.layout};
 
-    void runAndWait()
-    {
-        model.RunBtnClick();
-        model.waitForRun();
-    }
+    // The UI thread's part: takes what the worker posts until the run has ended.
+    bool waitForRun() { return host.runPostedUntil([this] { return !model.running(); }); }
 };
 
 TEST_F(BacktestModelTest, OpensOnTheMonthOfTheNewestDayAndKeepsTheChoice)
@@ -67,6 +66,16 @@ TEST_F(BacktestModelTest, OpensOnTheMonthOfTheNewestDayAndKeepsTheChoice)
     EXPECT_EQ(again.ParamEdit(), "3:15");
     EXPECT_EQ(again.MinutesSpin().value, 60);
     EXPECT_EQ(again.BetRadio(), 1);
+
+    // The rule is kept by its name, so the list may be reordered; the place in the list
+    // that earlier versions kept still reads.
+    EXPECT_EQ(settings::BacktestRule.read(ini), "steam");
+    for (const auto& [stored, index] : std::vector<std::pair<std::string, int>>{{"gap", 5}, {"4", 4}, {"99", 0}, {"x", 0}}) {
+        settings::BacktestRule.write(ini, stored);
+        BacktestFormModel old(host, ini, season.layout);
+        old.FormShow();
+        EXPECT_EQ(old.RuleCombo().itemIndex, index) << stored;
+    }
 }
 
 TEST_F(BacktestModelTest, ARunOnItsWorkerFillsTheGridsAndTheCurve)
@@ -77,11 +86,22 @@ TEST_F(BacktestModelTest, ARunOnItsWorkerFillsTheGridsAndTheCurve)
     EXPECT_TRUE(model.running());
     EXPECT_FALSE(model.RunBtnEnabled());
     EXPECT_TRUE(model.CancelBtnEnabled());
-    EXPECT_TRUE(host.timerRunning(TimerId::BacktestPoll));
     model.RunBtnClick(); // ignored while it runs
-    model.waitForRun();
+    // Every input that shaped the run stays as it was run.
+    model.setBetRadio(1);
+    model.RuleComboChange(3);
+    model.setParamEdit("3");
+    model.setMinutesSpin(20);
+    model.setFromDate("2024/01/03");
+    model.setToDate("2024/01/04");
+    EXPECT_EQ(model.BetRadio(), 0);
+    EXPECT_EQ(model.RuleCombo().itemIndex, 1);
+    EXPECT_EQ(model.ParamEdit(), "2");
+    EXPECT_EQ(model.MinutesSpin().value, 5);
+    EXPECT_EQ(model.FromDate(), "2024/01/01");
+    EXPECT_EQ(model.ToDate(), "2024/01/05");
+    ASSERT_TRUE(waitForRun());
     EXPECT_FALSE(model.running());
-    EXPECT_FALSE(host.timerRunning(TimerId::BacktestPoll));
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(model.ProgressPosition(), model.ProgressMax());
     EXPECT_EQ(toUtf8(model.StatusLabel()), "完了  2レース  2点");
@@ -113,6 +133,9 @@ TEST_F(BacktestModelTest, ARunOnItsWorkerFillsTheGridsAndTheCurve)
     for (int r = 0; r < summary.rowCount(); ++r)
         values[toUtf8(summary.cell(r, 0))] = toUtf8(summary.cell(r, 1));
     EXPECT_EQ(values["対象レース"], "2 / 4 (ｵｯｽﾞなし 0、結果なし 2、購入時刻なし 0)"); // 01/05: a card only
+    EXPECT_EQ(values["ルール"], "人気順 2");
+    EXPECT_EQ(values["期間"], "2024/01/01～2024/01/05 (3日)");
+    EXPECT_EQ(values["購入"], "単勝 発走5分前");
     EXPECT_EQ(values["回収率"], "325.0%");
     EXPECT_EQ(values["ROI"].substr(0, 6), "225.0%");
 
@@ -122,6 +145,12 @@ TEST_F(BacktestModelTest, ARunOnItsWorkerFillsTheGridsAndTheCurve)
     EXPECT_EQ(model.cellStyle(Grid::Bets, 2, 0).background, colours::white);
     EXPECT_EQ(model.cellStyle(Grid::Tracks, 3, 7).textColour, colours::red);
     EXPECT_EQ(model.cellStyle(Grid::Tracks, 2, 7).textColour, colours::black);
+    EXPECT_EQ(model.cellStyle(Grid::Summary, 9, 1).textColour, colours::red); // 回収率
+    // The style comes from the result, not from the texts the grid shows.
+    model.grid(Grid::Bets).setCell(2, 10, sj("的中"));
+    model.grid(Grid::Summary).setCell(9, 0, "");
+    EXPECT_EQ(model.cellStyle(Grid::Bets, 2, 0).background, colours::white);
+    EXPECT_EQ(model.cellStyle(Grid::Summary, 9, 1).textColour, colours::red);
 }
 
 TEST_F(BacktestModelTest, WhatCannotBeRunIsSaidAndNothingStarts)
@@ -133,33 +162,67 @@ TEST_F(BacktestModelTest, WhatCannotBeRunIsSaidAndNothingStarts)
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_NE(toUtf8(host.boxes[0].text).find("期間の日付が正しくありません"), std::string::npos);
 
+    // A condition that cannot be is said in Japanese, with what the box takes.
     model.setToDate("2024/01/05");
     model.RuleComboChange(1);
-    model.setParamEdit("x");
-    model.RunBtnClick();
-    EXPECT_FALSE(model.running());
-    ASSERT_EQ(host.boxes.size(), 2u);
-    EXPECT_NE(toUtf8(host.boxes[1].text).find("popularity:K needs K"), std::string::npos);
-    EXPECT_EQ(host.beeps, 2);
+    for (const char* bad : {"0", "19", "３", "x"}) {
+        host.boxes.clear();
+        model.setParamEdit(sj(bad));
+        model.RunBtnClick();
+        EXPECT_FALSE(model.running());
+        ASSERT_EQ(host.boxes.size(), 1u);
+        EXPECT_EQ(toUtf8(host.boxes[0].text), "「人気順」の条件が正しくありません。\nK: 人気順位(1～18)") << bad;
+    }
+    EXPECT_EQ(host.beeps, 5);
 }
 
-TEST_F(BacktestModelTest, ACancelEndsTheRunAndFreesTheButtons)
+TEST_F(BacktestModelTest, ACancelStopsTheRunWhereItIsAndACloseLetsItGoOn)
 {
+    // Cancelled after its first race: the first race's count, marked.
+    testing::HeldBacktest held;
+    model.setRunner(held.runner());
     model.FormShow();
     model.RunBtnClick();
+    ASSERT_TRUE(held.waitHeld());
     model.CancelBtnClick();
     EXPECT_FALSE(model.CancelBtnEnabled());
-    model.waitForRun();
-    EXPECT_FALSE(model.running());
+    EXPECT_TRUE(model.running());
+    held.release();
+    ASSERT_TRUE(waitForRun());
     EXPECT_TRUE(model.RunBtnEnabled());
-    // Stopped before its end or not, the window shows what it counted and says which.
-    const std::string status = toUtf8(model.StatusLabel());
-    EXPECT_EQ(model.result().cancelled, status.starts_with("中止しました"));
-    EXPECT_EQ(model.result().cancelled, toUtf8(model.grid(Grid::Summary).cell(0, 0)) == "中止");
-    // A close while it runs waits for the worker.
+    EXPECT_TRUE(model.result().cancelled);
+    EXPECT_EQ(model.result().racesInRange, 1);
+    EXPECT_EQ(toUtf8(model.StatusLabel()), "中止しました  1レース  1点");
+    EXPECT_EQ(toUtf8(model.grid(Grid::Summary).cell(0, 0)), "中止");
+
+    // A close while it runs hides the window at once; the run goes on to its end.
+    testing::HeldBacktest again;
+    model.setRunner(again.runner());
     model.RunBtnClick();
+    ASSERT_TRUE(again.waitHeld());
     EXPECT_TRUE(model.FormCloseQuery());
-    EXPECT_FALSE(model.running());
+    EXPECT_TRUE(model.running());
+    again.release();
+    ASSERT_TRUE(waitForRun());
+    EXPECT_FALSE(model.result().cancelled);
+    EXPECT_TRUE(toUtf8(model.StatusLabel()).starts_with("完了"));
+    model.FormShow(); // opened again: the end is there
+    EXPECT_TRUE(toUtf8(model.StatusLabel()).starts_with("完了"));
+}
+
+TEST_F(BacktestModelTest, AnyFailureOfTheWorkerIsSaidAndEndsTheRun)
+{
+    model.setRunner([](const store::StoreLayout&, const analytics::BacktestOptions&,
+                       const analytics::BacktestListener&, std::stop_token) -> analytics::BacktestResult {
+        throw 42; // not a std::exception
+    });
+    model.FormShow();
+    model.RunBtnClick();
+    ASSERT_TRUE(waitForRun());
+    EXPECT_EQ(toUtf8(model.StatusLabel()), "中断しました");
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(toUtf8(host.boxes[0].text), "バックテストを続けられませんでした。");
+    EXPECT_TRUE(model.RunBtnEnabled());
 }
 
 TEST(BacktestWindowTest, ADoubleClickOpensTheRaceAtTheBetMoment)
@@ -174,7 +237,7 @@ TEST(BacktestWindowTest, ADoubleClickOpensTheRaceAtTheBetMoment)
     backtest.FormShow();
     backtest.setMinutesSpin(10);
     backtest.RunBtnClick();
-    backtest.waitForRun();
+    ASSERT_TRUE(host.runPostedUntil([&] { return !backtest.running(); }));
     ASSERT_EQ(backtest.grid(Grid::Bets).rowCount(), 3);
 
     backtest.BetGridDblClick(1);

@@ -192,8 +192,21 @@ TEST(OddsWatchSettings, TheDialogKeepsItsRangesAndWritesOnlyOnOk)
         OddsWatchSettingsModel d(ini);
         d.setAhead(90);
         d.setEvery(3);
-        d.okClick();
+        testing::RecordingHost host;
+        EXPECT_TRUE(d.okClick(host));
         EXPECT_FALSE(d.isOpen());
+        EXPECT_TRUE(host.boxes.empty());
+    }
+    {
+        // A file that cannot be written is said; the dialog stays open.
+        std::filesystem::create_directory(dir / "blocked.ini");
+        IniFile blocked(dir / "blocked.ini");
+        OddsWatchSettingsModel d(blocked);
+        testing::RecordingHost host;
+        EXPECT_FALSE(d.okClick(host));
+        EXPECT_TRUE(d.isOpen());
+        EXPECT_EQ(host.beeps, 1);
+        EXPECT_EQ(host.boxes.size(), 1u);
     }
     EXPECT_EQ(settings::OddsWatchAhead.read(ini), 90);
     EXPECT_EQ(settings::OddsWatchEvery.read(ini), 3);

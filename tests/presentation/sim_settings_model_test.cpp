@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/recording_host.h"
+#include "support/temp_dir.h"
 #include "text/cp932.h"
 
 namespace tidemark::presentation {
@@ -110,6 +112,32 @@ TEST(SimSettingsModel, WrongValuesAreRefusedOneByOne)
         EXPECT_EQ(c.field, k.field) << k.message;
         EXPECT_EQ(c.faultRow, k.row) << k.message;
     }
+}
+
+TEST(SimSettingsModel, OkWritesTheFileOrSaysWhyNotAndPointsToTheBox)
+{
+    testing::TempDir dir;
+    testing::RecordingHost host;
+    SimSettingsFields f = valid();
+    f.seed = "x";
+    SimSettingsCheck c = saveSimSettings(f, dir / "NVSim.ini", host);
+    EXPECT_FALSE(c.ok);
+    EXPECT_EQ(c.field, SimSettingsField::Seed);
+    EXPECT_EQ(host.boxTexts(), std::vector<std::string>{c.message});
+    EXPECT_FALSE(std::filesystem::exists(dir / "NVSim.ini"));
+
+    // A file that cannot be written: said, no box to correct.
+    std::filesystem::create_directory(dir / "blocked.ini");
+    c = saveSimSettings(valid(), dir / "blocked.ini", host);
+    EXPECT_FALSE(c.ok);
+    EXPECT_EQ(c.field, SimSettingsField::None);
+    EXPECT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.beeps, 2);
+
+    c = saveSimSettings(valid(), dir / "NVSim.ini", host);
+    EXPECT_TRUE(c.ok);
+    EXPECT_EQ(nvsim::loadSimConfig(dir / "NVSim.ini").seed, 4242u);
+    EXPECT_EQ(host.boxes.size(), 2u);
 }
 
 TEST(SimSettingsModel, TheCallBoxOffersNoRuleAndEveryCallARuleMayName)

@@ -29,8 +29,22 @@ void RecordingHost::message(std::string_view text)
 void RecordingHost::processEvents()
 {
     ++eventPumps;
+    posted.runAll();
     if (onProcessEvents)
         onProcessEvents();
+}
+
+bool RecordingHost::runPostedUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        if (posted.waitFor(left))
+            posted.runAll();
+    }
+    return true;
 }
 
 void RecordingHost::startTimer(TimerId id, int intervalMs, std::function<void()> onTick)

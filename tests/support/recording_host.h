@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/posted_tasks.h"
 
 namespace tidemark::testing {
 
@@ -35,6 +36,8 @@ public:
     void setBusyCursor(bool busy) override { busyCursor = busy; }
     void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) override;
     void stopTimer(TimerId id) override;
+    // Posted tasks run at the next processEvents or runPostedUntil.
+    void post(std::function<void()> task) override { posted.post(std::move(task)); }
     bool openWithDefault(const std::string& pathOrUrl) override;
     void drawTransientText(int x, int y, std::string_view text) override;
     void clearTransientTexts() override { ++transientClears; }
@@ -46,10 +49,15 @@ public:
     // Fires a running timer once; false when it is not running.
     bool fire(TimerId id);
     bool timerRunning(TimerId id) const;
+    // Runs the posted tasks as they come, as the UI thread would, until `done` holds;
+    // false when it still does not after `timeout`.
+    bool runPostedUntil(const std::function<bool()>& done,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
     // Texts of all boxes, in order (CP932).
     std::vector<std::string> boxTexts() const;
 
+    PostedTasks posted;
     std::deque<bool> confirmAnswers; // scripted answers, front first
     std::function<void()> onProcessEvents; // lets a test act "during" a long loop
     // Runs while an information or plain box is "open" (a desktop box runs events).
