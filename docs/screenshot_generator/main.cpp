@@ -22,9 +22,11 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <thread>
 #include <vector>
 
 #include "acquisition/batch_odds_import.h"
@@ -284,7 +286,12 @@ int main(int argc, char* argv[])
         backtest.RuleCombo->setCurrentIndex(5); // 断層表
         Q_EMIT backtest.RuleCombo->activated(5);
         backtest.RunBtn->click();
-        model.backtest().waitForRun(); // the model's host here is a silent one: no timer ticks
+        // The model's host here is a silent one: its worker's posts run when it is pumped.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+        while (model.backtest().running() && std::chrono::steady_clock::now() < deadline) {
+            host.processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
 
         backtest.resize(1060, 800);
         QApplication::processEvents();

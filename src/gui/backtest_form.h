@@ -32,7 +32,7 @@ public:
 
     // Shows the window (or brings it to the front) with the model's choice.
     void showForm();
-    // Every way of closing runs FormCloseQuery (a run is stopped, the choice kept).
+    // Every way of closing runs FormCloseQuery (the choice kept; a run goes on hidden).
     void done(int r) override;
 
     QDateEdit* FromDate = nullptr;
