@@ -271,6 +271,299 @@ void placeChances(const std::array<double, 18>& b, const std::array<double, 18>&
     }
 }
 
+// One race's market while its announcements are made: who runs, what the crowd
+// believes, the votes so far. The draws are made in the one order the race's streams
+// fix, so a race has the same votes on every machine.
+class Market {
+public:
+    Market(const SimRace& race, SimMinute opening)
+        : m_race(race)
+        , m_n(race.runners.size())
+        , m_flow(flowOf(race))
+        , m_clock(m_flow, race)
+        , m_bettors(mixSeed(race.seed, "bettors"))
+        , m_revised(opening)
+        , m_steamed(race.steamHorse > 0 ? static_cast<std::size_t>(race.steamHorse - 1) : race.runners.size())
+        , m_pool(race.poolVotes)
+        , m_before(opening)
+    {
+        enterRunners();
+        buildPairs();
+        drawTastes();
+        applyTastes();
+        for (std::size_t i = 0; i < m_n; ++i) {
+            m_runnerIndex[i] = i;
+        }
+    }
+
+    // The pools at the announcement at t (moments in order).
+    void announce(SimMinute t)
+    {
+        if (withdrawScratched(t)) {
+            m_reconsider = true;
+            buildPairs();
+            applyTastes();
+            refundLostPairs();
+        }
+        if (m_reconsider || t - m_revised >= kReviseMinutes) {
+            makeUpMinds(t);
+        }
+        takeMoney(t);
+        landSteam(t);
+        m_before = t;
+    }
+
+    // The votes so far: win, place, bracket quinella, quinella.
+    void writeRow(std::int32_t* row) const
+    {
+        std::copy_n(m_win.begin(), m_n, row);
+        std::copy_n(m_place.begin(), m_n, row + m_n);
+        std::copy(m_bracket.begin(), m_bracket.end(), row + 2 * m_n);
+        std::copy(m_quinella.begin(), m_quinella.end(), row + 2 * m_n + 36);
+    }
+
+private:
+    struct Pair {
+        std::size_t a, b; // runner indexes
+        std::size_t slot; // quinella slot
+        std::size_t tie;  // index into the bracket lists
+        double taste;
+    };
+
+    static Flow flowOf(const SimRace& race)
+    {
+        SimRandom shape(mixSeed(race.seed, "market"));
+        return drawFlow(race, shape);
+    }
+
+    // The runners' ratings and first opinions, and who is in the race when the sale opens.
+    void enterRunners()
+    {
+        int starters = 0;
+        for (std::size_t i = 0; i < m_n; ++i) {
+            const SimRunner& r = m_race.runners[i];
+            m_rating[i] = kFlatten * simLog(r.strength);
+            m_opinion[i] = kOpinionSpread * m_bettors.normal();
+            m_follow[i] = 1.0;
+            m_active[i] = r.scratch != Scratch::BeforeSale;
+            starters += m_active[i];
+        }
+        m_bracketSold = starters > 8;
+    }
+
+    // Who is in the race decides the pairs; rebuilt when a runner is withdrawn.
+    void buildPairs()
+    {
+        m_pairs.clear();
+        m_brackets = 0;
+        std::array<std::size_t, 36> at{};
+        at.fill(36);
+        for (std::size_t i = 0; i < m_n; ++i) {
+            for (std::size_t j = i + 1; j < m_n; ++j) {
+                if (!m_active[i] || !m_active[j]) {
+                    continue;
+                }
+                const int x = m_race.runners[i].bracket;
+                const int y = m_race.runners[j].bracket;
+                const auto bslot = static_cast<std::size_t>(bracketPairSlot(std::min(x, y), std::max(x, y)));
+                if (at[bslot] == 36) {
+                    at[bslot] = m_brackets;
+                    m_bracketSlots[m_brackets++] = bslot;
+                }
+                m_pairs.push_back({i, j, static_cast<std::size_t>(quinellaPairSlot(static_cast<int>(i) + 1, static_cast<int>(j) + 1)),
+                                   at[bslot], 1.0});
+            }
+        }
+    }
+
+    // Fixed tastes for particular pairs, drawn once for every pair of the card.
+    void drawTastes()
+    {
+        for (const Pair& p : m_pairs) {
+            m_pairTaste[p.slot] = simExp(kPairTaste * m_bettors.normal());
+        }
+        for (auto& t : m_slotTaste) {
+            t = simExp(kPairTaste * m_bettors.normal());
+        }
+    }
+
+    void applyTastes()
+    {
+        for (Pair& p : m_pairs) {
+            p.taste = m_pairTaste[p.slot];
+        }
+        for (std::size_t m = 0; m < m_brackets; ++m) {
+            m_bracketTaste[m] = m_slotTaste[m_bracketSlots[m]];
+        }
+    }
+
+    // A runner withdrawn while the pools were open: every ticket on it is refunded.
+    bool withdrawScratched(SimMinute t)
+    {
+        bool withdrawn = false;
+        for (std::size_t i = 0; i < m_n; ++i) {
+            const SimRunner& r = m_race.runners[i];
+            if (m_active[i] && r.scratch == Scratch::AfterSale && t >= r.scratchAt) {
+                m_active[i] = false;
+                m_win[i] = m_place[i] = 0;
+                withdrawn = true;
+            }
+        }
+        return withdrawn;
+    }
+
+    // After a withdrawal: the pairs with the runner, and a bracket pair left without two
+    // runners to make it, are refunded.
+    void refundLostPairs()
+    {
+        std::array<std::int32_t, 153> keptQuinella{};
+        for (const Pair& p : m_pairs) {
+            keptQuinella[p.slot] = m_quinella[p.slot];
+        }
+        m_quinella = keptQuinella;
+        std::array<std::int32_t, 36> keptBracket{};
+        for (std::size_t m = 0; m < m_brackets; ++m) {
+            keptBracket[m_bracketSlots[m]] = m_bracket[m_bracketSlots[m]];
+        }
+        m_bracket = keptBracket;
+    }
+
+    // The crowd makes up its mind afresh every few minutes: opinions wander, and the
+    // place and pair chances follow from the win chances by Harville's sums.
+    void makeUpMinds(SimMinute t)
+    {
+        const double minutes = static_cast<double>(t - m_revised);
+        const double keep = simExp(-minutes / kOpinionMinutes);
+        const double shock = kOpinionSpread * std::sqrt(1.0 - keep * keep);
+        int running = 0;
+        double sum = 0;
+        for (std::size_t i = 0; i < m_n; ++i) {
+            m_opinion[i] = keep * m_opinion[i] + shock * m_bettors.normal();
+            m_belief[i] = m_active[i] ? simExp(m_rating[i] + m_opinion[i]) * m_follow[i] : 0.0;
+            sum += m_belief[i];
+            running += m_active[i];
+        }
+        std::array<double, 18> rest{}; // 1 / (1 - b)
+        for (std::size_t i = 0; i < m_n; ++i) {
+            m_belief[i] /= sum;
+            rest[i] = m_active[i] ? 1.0 / (1.0 - m_belief[i]) : 0.0;
+        }
+        placeChances(m_belief, rest, m_n, running >= 8 ? 3 : 2, m_placeBelief);
+        m_quinellaBelief.resize(m_pairs.size());
+        m_quinellaSlots.resize(m_pairs.size());
+        m_bracketBelief.fill(0.0);
+        for (std::size_t q = 0; q < m_pairs.size(); ++q) {
+            const Pair& p = m_pairs[q];
+            const double both = m_belief[p.a] * m_belief[p.b] * (rest[p.a] + rest[p.b]);
+            m_quinellaBelief[q] = both * p.taste;
+            m_quinellaSlots[q] = p.slot;
+            m_bracketBelief[p.tie] += both;
+        }
+        for (std::size_t m = 0; m < m_brackets; ++m) {
+            m_bracketBelief[m] *= m_bracketTaste[m];
+        }
+        m_revised = t;
+        m_reconsider = false;
+    }
+
+    // The money come in since the last announcement, spread over the pools as the crowd
+    // believes.
+    void takeMoney(SimMinute t)
+    {
+        const double takenNow = m_clock.taken(t);
+        const double money = m_pool * (takenNow - m_takenBefore);
+        if (money > 0) {
+            m_bettors.spread(money, m_belief.data(), m_runnerIndex.data(), m_n, m_win.data());
+            m_bettors.spread(kPlacePool * money, m_placeBelief.data(), m_runnerIndex.data(), m_n, m_place.data());
+            if (m_bracketSold) {
+                m_bettors.spread(kBracketPool * money, m_bracketBelief.data(), m_bracketSlots.data(), m_brackets,
+                                 m_bracket.data());
+            }
+            m_bettors.spread(kQuinellaPool * money, m_quinellaBelief.data(), m_quinellaSlots.data(), m_pairs.size(),
+                             m_quinella.data());
+        }
+        m_takenBefore = takenNow;
+    }
+
+    // Steam: the informed block lands over its few minutes, sized to carry the runner's
+    // share of the win pool to what its backers know; the crowd partly follows from then on.
+    void landSteam(SimMinute t)
+    {
+        if (m_steamed >= m_n || !m_active[m_steamed]) {
+            return;
+        }
+        const SimMinute from = std::max(m_before, m_race.steamAt);
+        const SimMinute to = std::min(t, m_race.steamAt + m_race.steamMinutes);
+        if (to <= from) {
+            return;
+        }
+        if (m_steamBlock < 0) {
+            const std::int64_t total =
+                std::accumulate(m_win.begin(), m_win.begin() + static_cast<std::ptrdiff_t>(m_n), std::int64_t{0});
+            const double share = total > 0 ? static_cast<double>(m_win[m_steamed]) / static_cast<double>(total) : 0.0;
+            const double g = m_race.steamBoost;
+            const double target = raisedShare(share, g);
+            m_steamBlock = std::max(0.0, (target * static_cast<double>(total) - static_cast<double>(m_win[m_steamed]))
+                / (1.0 - target));
+            m_follow[m_steamed] = 1.0 + kFollow * (g - 1.0);
+            m_reconsider = true;
+        }
+        const double part = m_steamBlock * static_cast<double>(to - from) / static_cast<double>(m_race.steamMinutes);
+        m_win[m_steamed] += static_cast<std::int32_t>(part + 0.5);
+        m_place[m_steamed] += static_cast<std::int32_t>(0.5 * part + 0.5);
+        // Its quinella pairs in proportion to what they hold.
+        std::int64_t held = 0;
+        for (const Pair& p : m_pairs) {
+            held += p.a == m_steamed || p.b == m_steamed ? m_quinella[p.slot] : 0;
+        }
+        for (const Pair& p : m_pairs) {
+            if (held > 0 && (p.a == m_steamed || p.b == m_steamed)) {
+                m_quinella[p.slot] += static_cast<std::int32_t>(
+                    0.8 * part * static_cast<double>(m_quinella[p.slot]) / static_cast<double>(held) + 0.5);
+            }
+        }
+    }
+
+    const SimRace& m_race;
+    const std::size_t m_n;
+    const Flow m_flow;
+    const Clock m_clock; // reads m_flow
+    Bettors m_bettors;
+
+    // The runners, and the pairs they make, while they are in the race.
+    std::array<double, 18> m_rating{};
+    std::array<double, 18> m_opinion{};
+    std::array<double, 18> m_follow{};
+    std::array<bool, 18> m_active{};
+    bool m_bracketSold = false;
+    std::vector<Pair> m_pairs;
+    std::array<std::size_t, 36> m_bracketSlots{}; // the bracket pairs the live horse pairs make
+    std::array<double, 36> m_bracketTaste{};
+    std::size_t m_brackets = 0;
+    std::array<double, 153> m_pairTaste{};
+    std::array<double, 36> m_slotTaste{};
+
+    // Votes so far (pools stay far below 2^31 votes, 200 billion yen).
+    std::array<std::int32_t, 18> m_win{};
+    std::array<std::int32_t, 18> m_place{};
+    std::array<std::int32_t, 36> m_bracket{};
+    std::array<std::int32_t, 153> m_quinella{};
+    // What the crowd believes.
+    std::array<double, 18> m_belief{};
+    std::array<double, 18> m_placeBelief{};
+    std::array<std::size_t, 18> m_runnerIndex{};
+    std::vector<double> m_quinellaBelief;
+    std::vector<std::size_t> m_quinellaSlots;
+    std::array<double, 36> m_bracketBelief{};
+
+    SimMinute m_revised;       // when the crowd last made up its mind
+    bool m_reconsider = true;  // a runner withdrawn, a steam: at once
+    const std::size_t m_steamed;
+    double m_steamBlock = -1; // sized when it starts
+    const double m_pool;
+    double m_takenBefore = 0;
+    SimMinute m_before;
+};
 
 } // namespace
 
@@ -293,221 +586,10 @@ MarketPath::MarketPath(const SimRace& race, const std::vector<SimMinute>& times)
     if (m_count == 0) {
         return;
     }
-    const std::size_t n = m_runners;
-    SimRandom shape(mixSeed(race.seed, "market"));
-    const Flow flow = drawFlow(race, shape);
-    const Clock clock(flow, race);
-    Bettors bettors(mixSeed(race.seed, "bettors"));
-
-    // The runners, and the pairs they make, while they are in the race.
-    std::array<double, 18> rating{};
-    std::array<double, 18> opinion{};
-    std::array<double, 18> follow{};
-    std::array<bool, 18> active{};
-    int starters = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const SimRunner& r = race.runners[i];
-        rating[i] = kFlatten * simLog(r.strength);
-        opinion[i] = kOpinionSpread * bettors.normal();
-        follow[i] = 1.0;
-        active[i] = r.scratch != Scratch::BeforeSale;
-        starters += active[i];
-    }
-    const bool bracketSold = starters > 8;
-    struct Pair {
-        std::size_t a, b;   // runner indexes
-        std::size_t slot;   // quinella slot
-        std::size_t tie;    // index into the bracket lists
-        double taste;
-    };
-    std::vector<Pair> pairs;
-    std::array<std::size_t, 36> bracketSlots{}; // the bracket pairs the live horse pairs make
-    std::array<double, 36> bracketTaste{};
-    std::size_t brackets = 0;
-    // Who is in the race decides the pairs; rebuilt when a runner is withdrawn.
-    auto buildPairs = [&] {
-        pairs.clear();
-        brackets = 0;
-        std::array<std::size_t, 36> at{};
-        at.fill(36);
-        for (std::size_t i = 0; i < n; ++i) {
-            for (std::size_t j = i + 1; j < n; ++j) {
-                if (!active[i] || !active[j]) {
-                    continue;
-                }
-                const int x = race.runners[i].bracket;
-                const int y = race.runners[j].bracket;
-                const auto bslot = static_cast<std::size_t>(bracketPairSlot(std::min(x, y), std::max(x, y)));
-                if (at[bslot] == 36) {
-                    at[bslot] = brackets;
-                    bracketSlots[brackets++] = bslot;
-                }
-                pairs.push_back({i, j, static_cast<std::size_t>(quinellaPairSlot(static_cast<int>(i) + 1, static_cast<int>(j) + 1)),
-                                 at[bslot], 1.0});
-            }
-        }
-    };
-    buildPairs();
-    // Fixed tastes for particular pairs, drawn once for every pair of the card.
-    std::array<double, 153> pairTaste{};
-    for (const Pair& p : pairs) {
-        pairTaste[p.slot] = simExp(kPairTaste * bettors.normal());
-    }
-    std::array<double, 36> slotTaste{};
-    for (auto& t : slotTaste) {
-        t = simExp(kPairTaste * bettors.normal());
-    }
-    auto applyTastes = [&] {
-        for (Pair& p : pairs) {
-            p.taste = pairTaste[p.slot];
-        }
-        for (std::size_t m = 0; m < brackets; ++m) {
-            bracketTaste[m] = slotTaste[bracketSlots[m]];
-        }
-    };
-    applyTastes();
-
-    // Votes so far (pools stay far below 2^31 votes, 200 billion yen).
-    std::array<std::int32_t, 18> win{};
-    std::array<std::int32_t, 18> place{};
-    std::array<std::int32_t, 36> bracket{};
-    std::array<std::int32_t, 153> quinella{};
-    std::array<double, 18> belief{};
-    std::array<double, 18> placeBelief{};
-    std::array<std::size_t, 18> runnerIndex{};
-    for (std::size_t i = 0; i < n; ++i) {
-        runnerIndex[i] = i;
-    }
-    std::vector<double> quinellaBelief;
-    std::vector<std::size_t> quinellaSlots;
-    std::array<double, 36> bracketBelief{};
-
-    SimMinute revised = times.front(); // when the crowd last made up its mind
-    bool reconsider = true;             // a runner withdrawn, a steam: at once
-    const std::size_t steamed = race.steamHorse > 0 ? static_cast<std::size_t>(race.steamHorse - 1) : n;
-    double steamBlock = -1; // sized when it starts
-    const double pool = race.poolVotes;
-    double takenBefore = 0;
-    SimMinute before = times.front();
-
+    Market market(race, times.front());
     for (std::size_t k = 0; k < m_count; ++k) {
-        const SimMinute t = times[k];
-        // A runner withdrawn while the pools were open: every ticket on it is refunded,
-        // and a bracket pair left without two runners to make it is refunded too.
-        bool withdrawn = false;
-        for (std::size_t i = 0; i < n; ++i) {
-            const SimRunner& r = race.runners[i];
-            if (active[i] && r.scratch == Scratch::AfterSale && t >= r.scratchAt) {
-                active[i] = false;
-                win[i] = place[i] = 0;
-                withdrawn = true;
-            }
-        }
-        if (withdrawn) {
-            reconsider = true;
-            buildPairs();
-            applyTastes();
-            std::array<std::int32_t, 153> keptQuinella{};
-            for (const Pair& p : pairs) {
-                keptQuinella[p.slot] = quinella[p.slot];
-            }
-            quinella = keptQuinella;
-            std::array<std::int32_t, 36> keptBracket{};
-            for (std::size_t m = 0; m < brackets; ++m) {
-                keptBracket[bracketSlots[m]] = bracket[bracketSlots[m]];
-            }
-            bracket = keptBracket;
-        }
-
-        // The crowd makes up its mind afresh every few minutes: opinions wander, and the
-        // place and pair chances follow from the win chances by Harville's sums.
-        if (reconsider || t - revised >= kReviseMinutes) {
-            const double minutes = static_cast<double>(t - revised);
-            const double keep = simExp(-minutes / kOpinionMinutes);
-            const double shock = kOpinionSpread * std::sqrt(1.0 - keep * keep);
-            int running = 0;
-            double sum = 0;
-            for (std::size_t i = 0; i < n; ++i) {
-                opinion[i] = keep * opinion[i] + shock * bettors.normal();
-                belief[i] = active[i] ? simExp(rating[i] + opinion[i]) * follow[i] : 0.0;
-                sum += belief[i];
-                running += active[i];
-            }
-            std::array<double, 18> rest{}; // 1 / (1 - b)
-            for (std::size_t i = 0; i < n; ++i) {
-                belief[i] /= sum;
-                rest[i] = active[i] ? 1.0 / (1.0 - belief[i]) : 0.0;
-            }
-            placeChances(belief, rest, n, running >= 8 ? 3 : 2, placeBelief);
-            quinellaBelief.resize(pairs.size());
-            quinellaSlots.resize(pairs.size());
-            bracketBelief.fill(0.0);
-            for (std::size_t q = 0; q < pairs.size(); ++q) {
-                const Pair& p = pairs[q];
-                const double both = belief[p.a] * belief[p.b] * (rest[p.a] + rest[p.b]);
-                quinellaBelief[q] = both * p.taste;
-                quinellaSlots[q] = p.slot;
-                bracketBelief[p.tie] += both;
-            }
-            for (std::size_t m = 0; m < brackets; ++m) {
-                bracketBelief[m] *= bracketTaste[m];
-            }
-            revised = t;
-            reconsider = false;
-        }
-
-        const double takenNow = clock.taken(t);
-        const double money = pool * (takenNow - takenBefore);
-        if (money > 0) {
-            bettors.spread(money, belief.data(), runnerIndex.data(), n, win.data());
-            bettors.spread(kPlacePool * money, placeBelief.data(), runnerIndex.data(), n, place.data());
-            if (bracketSold) {
-                bettors.spread(kBracketPool * money, bracketBelief.data(), bracketSlots.data(), brackets, bracket.data());
-            }
-            bettors.spread(kQuinellaPool * money, quinellaBelief.data(), quinellaSlots.data(), pairs.size(), quinella.data());
-        }
-
-        // Steam: the informed block lands over its few minutes, sized to carry the
-        // runner's share of the win pool to what its backers know; the crowd partly
-        // follows from then on.
-        if (steamed < n && active[steamed]) {
-            const SimMinute from = std::max(before, race.steamAt);
-            const SimMinute to = std::min(t, race.steamAt + race.steamMinutes);
-            if (to > from) {
-                if (steamBlock < 0) {
-                    const std::int64_t total = std::accumulate(win.begin(), win.begin() + static_cast<std::ptrdiff_t>(n), std::int64_t{0});
-                    const double share = total > 0 ? static_cast<double>(win[steamed]) / static_cast<double>(total) : 0.0;
-                    const double g = race.steamBoost;
-                    const double target = raisedShare(share, g);
-                    steamBlock = std::max(0.0, (target * static_cast<double>(total) - static_cast<double>(win[steamed]))
-                        / (1.0 - target));
-                    follow[steamed] = 1.0 + kFollow * (g - 1.0);
-                    reconsider = true;
-                }
-                const double part = steamBlock * static_cast<double>(to - from) / static_cast<double>(race.steamMinutes);
-                win[steamed] += static_cast<std::int32_t>(part + 0.5);
-                place[steamed] += static_cast<std::int32_t>(0.5 * part + 0.5);
-                // Its quinella pairs in proportion to what they hold.
-                std::int64_t held = 0;
-                for (const Pair& p : pairs) {
-                    held += p.a == steamed || p.b == steamed ? quinella[p.slot] : 0;
-                }
-                for (const Pair& p : pairs) {
-                    if (held > 0 && (p.a == steamed || p.b == steamed)) {
-                        quinella[p.slot] += static_cast<std::int32_t>(
-                            0.8 * part * static_cast<double>(quinella[p.slot]) / static_cast<double>(held) + 0.5);
-                    }
-                }
-            }
-        }
-
-        std::int32_t* row = m_votes.get() + k * m_stride;
-        std::copy_n(win.begin(), n, row);
-        std::copy_n(place.begin(), n, row + n);
-        std::copy(bracket.begin(), bracket.end(), row + 2 * n);
-        std::copy(quinella.begin(), quinella.end(), row + 2 * n + 36);
-        takenBefore = takenNow;
-        before = t;
+        market.announce(times[k]);
+        market.writeRow(m_votes.get() + k * m_stride);
     }
 }
 
