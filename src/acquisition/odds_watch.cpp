@@ -44,7 +44,7 @@ OddsWatch::OddsWatch(NvChannel& channel, Host& host, store::RecordStore& store, 
 
 OddsWatch::~OddsWatch()
 {
-    m_host.stopTimer(TimerId::OddsWatchTimer);
+    m_timer->stop();
 }
 
 void OddsWatch::setTimes(int aheadMinutes, int everyMinutes)
@@ -99,7 +99,7 @@ void OddsWatch::stop()
 {
     m_on = false;
     m_queue.clear();
-    m_host.stopTimer(TimerId::OddsWatchTimer);
+    m_timer->stop();
     setState(State::Off, {});
 }
 
@@ -110,7 +110,7 @@ bool OddsWatch::isToday() const
     return !m_dayKey.empty() && m_dayKey == text::formatDateTime("yyyymmdd", m_host.now());
 }
 
-void OddsWatch::schedule(int ms) { m_host.startTimer(TimerId::OddsWatchTimer, ms, [this] { tick(); }); }
+void OddsWatch::schedule(int ms) { m_timer->start(ms, [this] { tick(); }); }
 
 void OddsWatch::tick()
 {
@@ -318,7 +318,7 @@ void OddsWatch::fileError(const std::string& platformMessage)
     }
     m_on = false;
     m_queue.clear();
-    m_host.stopTimer(TimerId::OddsWatchTimer);
+    m_timer->stop();
     setState(State::Failed, sj("オッズ監視：停止しました（ファイルを書けません）"));
 }
 
@@ -326,7 +326,7 @@ void OddsWatch::finish()
 {
     m_on = false;
     m_queue.clear();
-    m_host.stopTimer(TimerId::OddsWatchTimer);
+    m_timer->stop();
     setState(State::Finished, sj("オッズ監視：本日の全レースが発走しました"));
 }
 

@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -118,6 +119,7 @@ private:
 
     NvChannel& m_channel;
     Host& m_host;
+    std::unique_ptr<HostTimer> m_timer = m_host.makeTimer(TimerId::OddsWatchTimer);
     store::RecordStore& m_store;
     std::filesystem::path m_programFolder;
     FramePacer m_pacer{m_host}; // the desktop's turns between records

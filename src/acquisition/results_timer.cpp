@@ -21,7 +21,7 @@ ResultsTimer::ResultsTimer(Host& host, const IniFile& settings, std::function<vo
 
 void ResultsTimer::stop()
 {
-    m_host.stopTimer(TimerId::Timer4);
+    m_timer4->stop();
     m_running = false;
 }
 
@@ -34,7 +34,7 @@ void ResultsTimer::dayLoaded(std::string_view dayLabel, std::string_view slot0Ra
     const std::string today = text::formatDateTime(text::sj("yyyy\"年\"mm\"月\"dd\"日\""), m_host.now());
     if (dayLabel != today)
         return;
-    m_host.startTimer(TimerId::Timer4, m_intervalMinutes * 60 * 1000, [this] { Timer4Timer(); });
+    m_timer4->start(m_intervalMinutes * 60 * 1000, [this] { Timer4Timer(); });
     m_running = true;
 }
 

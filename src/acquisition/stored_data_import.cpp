@@ -41,7 +41,7 @@ StoredDataImport::~StoredDataImport()
     // The window must not go while its transfer is open (requestClose sees to that);
     // should it happen anyway, the transfer is stopped and closed so that the service
     // stays usable for the next one.
-    m_host.stopTimer(TimerId::TimerNVStatus);
+    m_statusTimer->stop();
     try {
         endStoreBatch();
     } catch (...) {
@@ -147,7 +147,7 @@ void StoredDataImport::start()
 
 void StoredDataImport::openTransfer()
 {
-    m_host.stopTimer(TimerId::TimerNVStatus);
+    m_statusTimer->stop();
     m_cancel = false;
     m_closeRequested = false;
     m_downloadBar.position = 0;
@@ -190,7 +190,7 @@ void StoredDataImport::openTransfer()
         m_progressLabel = sj("ダウンロード中・・・");
         m_downloadBar.maximum = m_downloadCount;
         changed();
-        m_host.startTimer(TimerId::TimerNVStatus, kStatusIntervalMs, [this] { statusTick(); });
+        m_statusTimer->start(kStatusIntervalMs, [this] { statusTick(); });
         return;
     }
     m_downloadBar = {100, 100};
@@ -200,7 +200,7 @@ void StoredDataImport::openTransfer()
 void StoredDataImport::statusTick()
 {
     if (m_phase != Phase::Downloading) {
-        m_host.stopTimer(TimerId::TimerNVStatus);
+        m_statusTimer->stop();
         return;
     }
     const int s = m_channel.link().NVStatus();
@@ -208,7 +208,7 @@ void StoredDataImport::statusTick()
         return; // cancelled and closed while the service was asked
     if (s < 0) {
         // Stopped before the box: the box pumps events and the timer would tick on.
-        m_host.stopTimer(TimerId::TimerNVStatus);
+        m_statusTimer->stop();
         m_host.beep();
         m_host.information(sj("JVStatusエラー:") + nvMessage(NvOperation::NVStatus, s));
         closeStep();
@@ -217,7 +217,7 @@ void StoredDataImport::statusTick()
     if (s > m_downloadCount)
         return;
     if (s == m_downloadCount)
-        m_host.stopTimer(TimerId::TimerNVStatus);
+        m_statusTimer->stop();
     m_progressLabel = sj("ダウンロード中．．．(") + num(s) + "/" + num(m_downloadCount) + ")";
     m_downloadBar.position = s;
     changed();
@@ -440,7 +440,7 @@ void StoredDataImport::finishRead()
 
 void StoredDataImport::closeStep()
 {
-    m_host.stopTimer(TimerId::TimerNVStatus);
+    m_statusTimer->stop();
     const int r = m_channel.link().NVClose();
     m_host.setBusyCursor(false);
     m_phase = Phase::Idle;
@@ -474,7 +474,7 @@ void StoredDataImport::cancel()
     // No ticks while the box is up: a tick could start the read inside the box.
     const bool wasDownloading = m_phase == Phase::Downloading;
     if (wasDownloading)
-        m_host.stopTimer(TimerId::TimerNVStatus);
+        m_statusTimer->stop();
     // The box pumps events and the program may be closed from it: what the running
     // read holds goes to disk first. Its file error ends the read at its next turn.
     if (m_phase == Phase::Reading) {
@@ -486,10 +486,10 @@ void StoredDataImport::cancel()
     }
     if (!m_host.confirm(sj("データ取込を中止します。実行しますか？"))) {
         if (wasDownloading && m_phase == Phase::Downloading)
-            m_host.startTimer(TimerId::TimerNVStatus, kStatusIntervalMs, [this] { statusTick(); });
+            m_statusTimer->start(kStatusIntervalMs, [this] { statusTick(); });
         return;
     }
-    m_host.stopTimer(TimerId::TimerNVStatus);
+    m_statusTimer->stop();
     // Only our own transfer is cancelled; with nothing open there is nothing to stop.
     if (m_phase != Phase::Idle)
         m_channel.link().NVCancel();
@@ -526,7 +526,7 @@ bool StoredDataImport::requestClose()
     case Phase::Idle:
         return true;
     case Phase::Downloading:
-        m_host.stopTimer(TimerId::TimerNVStatus);
+        m_statusTimer->stop();
         m_channel.link().NVCancel();
         m_cancel = true;
         closeStep();

@@ -130,7 +130,7 @@ BacktestFormModel::~BacktestFormModel()
         m_cancel->store(true);
         m_worker->join();
     }
-    m_host.stopTimer(TimerId::BacktestPoll);
+    m_pollTimer->stop();
 }
 
 void BacktestFormModel::restoreChoice()
@@ -267,7 +267,7 @@ void BacktestFormModel::RunBtnClick()
         const std::lock_guard<std::mutex> lock(shared->mutex);
         shared->done = true;
     });
-    m_host.startTimer(TimerId::BacktestPoll, kPollMs, [this] { poll(); });
+    m_pollTimer->start(kPollMs, [this] { poll(); });
     notifyControls();
     if (m_observer)
         m_observer->progressChanged();
@@ -312,7 +312,7 @@ void BacktestFormModel::poll()
     }
     m_worker->join();
     m_worker.reset();
-    m_host.stopTimer(TimerId::BacktestPoll);
+    m_pollTimer->stop();
     if (!failure.empty()) {
         m_result = BacktestResult{};
         m_status = sj("中断しました");

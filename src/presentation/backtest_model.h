@@ -155,6 +155,7 @@ private:
     void notifyControls();
 
     Host& m_host;
+    std::unique_ptr<HostTimer> m_pollTimer = m_host.makeTimer(TimerId::BacktestPoll);
     IniFile& m_settings;
     store::StoreLayout m_layout;
     BacktestObserver* m_observer = nullptr;

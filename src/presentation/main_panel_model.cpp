@@ -138,7 +138,7 @@ void MainPanelModel::loadDay()
         notifyButtons();
         m_day = analysis::dayFiles(m_layout, m_dateCombo.text());
         clearDayRecords(m_table);
-        m_host.stopTimer(TimerId::Timer4);
+        m_timer4->stop();
         m_timerRunning = false;
         m_table.resetDay();
         m_steps->payoutTablesCleared();
@@ -179,7 +179,7 @@ void MainPanelModel::loadDay()
             // A period of zero or less would fetch without pause; one too long for the
             // timer would wrap around.
             const int minutes = std::clamp(settings::TimeAutoRdataGetTimer.read(m_ini), 1, kMaxTimerMinutes);
-            m_host.startTimer(TimerId::Timer4, minutes * 60 * 1000, [this] { m_steps->resultsTimerTick(); });
+            m_timer4->start(minutes * 60 * 1000, [this] { m_steps->resultsTimerTick(); });
             m_timerRunning = true;
         }
 

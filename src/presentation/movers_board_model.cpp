@@ -186,13 +186,13 @@ MoversBoardModel::MoversBoardModel(Host& host, IniFile& settings, const MainPane
 
 MoversBoardModel::~MoversBoardModel()
 {
-    m_host.stopTimer(TimerId::MoversTimer);
+    m_refreshTimer->stop();
 }
 
 void MoversBoardModel::close()
 {
     m_open = false;
-    m_host.stopTimer(TimerId::MoversTimer);
+    m_refreshTimer->stop();
 }
 
 std::string MoversBoardModel::caption() { return sj("オッズ急変"); }
@@ -349,9 +349,9 @@ void MoversBoardModel::rebuild()
     }
     // Following the clock, A and B move on as the minutes pass, new odds or not.
     if (m_open && m_live)
-        m_host.startTimer(TimerId::MoversTimer, kLiveRefreshMs, [this] { rebuild(); });
+        m_refreshTimer->start(kLiveRefreshMs, [this] { rebuild(); });
     else
-        m_host.stopTimer(TimerId::MoversTimer);
+        m_refreshTimer->stop();
     m_board = {};
     try {
         if (!m_day.races.empty())

@@ -6,11 +6,11 @@
 #include <chrono>
 #include <deque>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "host/host.h"
+#include "host/manual_timers.h"
 
 namespace tidemark::testing {
 
@@ -21,11 +21,6 @@ public:
         BoxKind kind;
         std::string text; // CP932
     };
-    struct Timer {
-        bool running = false;
-        int intervalMs = 0;
-        std::function<void()> onTick;
-    };
 
     void information(std::string_view text) override;
     bool confirm(std::string_view text) override;
@@ -33,8 +28,7 @@ public:
     void beep() override { ++beeps; }
     void processEvents() override;
     void setBusyCursor(bool busy) override { busyCursor = busy; }
-    void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) override;
-    void stopTimer(TimerId id) override;
+    std::unique_ptr<HostTimer> makeTimer(TimerId kind) override { return timers.make(kind); }
     bool openWithDefault(const std::string& pathOrUrl) override;
     void drawTransientText(int x, int y, std::string_view text) override;
     void clearTransientTexts() override { ++transientClears; }
@@ -43,9 +37,9 @@ public:
     std::chrono::milliseconds frameInterval() const override { return frame; }
     std::chrono::steady_clock::time_point steadyNow() const override { return steady; }
 
-    // Fires a running timer once; false when it is not running.
-    bool fire(TimerId id);
-    bool timerRunning(TimerId id) const;
+    // Fires every running timer of the kind once; false when none is running.
+    bool fire(TimerId kind) { return timers.fire(kind); }
+    bool timerRunning(TimerId kind) const { return timers.running(kind); }
 
     // Texts of all boxes, in order (CP932).
     std::vector<std::string> boxTexts() const;
@@ -55,7 +49,7 @@ public:
     std::vector<Box> boxes;
     std::vector<std::string> opened;
     std::vector<std::string> transientTexts;
-    std::map<TimerId, Timer> timers;
+    ManualTimers timers;
     std::string clipboard;
     int beeps = 0;
     int transientClears = 0;
