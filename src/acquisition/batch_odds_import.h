@@ -26,7 +26,6 @@ class BatchOddsImport {
 public:
     static constexpr std::size_t kDaySlots = 96;
     static constexpr std::size_t kSlotBytes = 1272;
-    static constexpr int kReadBufferSize = 60000;
 
     enum class Period { Month, Year };
 
@@ -82,7 +81,7 @@ private:
     void runDay();
     // One request of one race. The file is replaced only by a read that ran to its end.
     void fetchOdds(std::string_view spec, std::string_view key, store::StoreKind kind);
-    bool readLoop(store::StoreKind kind, std::vector<std::string>& buffer);
+    bool readLoop(std::vector<std::string>& buffer);
     void closeStep();
     void endWithFileError(const std::string& platformMessage);
 

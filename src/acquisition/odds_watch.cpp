@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "acquisition/record_bytes.h"
+#include "acquisition/realtime_read.h"
 #include "records/keiba_func_nv.h"
+#include "records/record_view.h"
 #include "service/error_log.h"
 #include "service/nv_message.h"
 #include "text/cp932.h"
@@ -57,15 +58,16 @@ void OddsWatch::setDay(const std::vector<std::string>& raceCards)
 {
     std::vector<Race> races;
     std::string dayKey;
-    for (const std::string& ra : raceCards) {
-        if (record::raceNumber(ra) <= 0 || text::readInt(record::year(ra)) == 0)
+    for (const std::string& card : raceCards) {
+        const records::RaView ra(card);
+        if (ra.raceNumber() <= 0 || !ra.isRace())
             continue;
         Race race;
-        race.key = std::string(record::raceKey(ra));
-        race.name = KeibaFuncNV::TrackName(record::trackCode(ra), 2) + text::rightNumber(record::raceNumberText(ra));
-        race.postMinute = minuteOfHhmm(text::bytesAt(ra, 874, 4));
+        race.key = std::string(ra.raceKey());
+        race.name = KeibaFuncNV::TrackName(ra.trackCode(), 2) + text::rightNumber(ra.raceNumberText());
+        race.postMinute = minuteOfHhmm(ra.startTime());
         if (dayKey.empty())
-            dayKey = std::string(record::dayKey(ra));
+            dayKey = std::string(ra.dayKey());
         races.push_back(std::move(race));
     }
     std::sort(races.begin(), races.end(), [](const Race& a, const Race& b) {
@@ -204,10 +206,8 @@ void OddsWatch::fetchNext()
                     break;
                 }
                 // A broken read holds only part of the series: the file keeps the whole one.
-                if (t == Transfer::Complete && !buffer.empty()) {
-                    m_store.storeOdds(kind, buffer);
+                if (t == Transfer::Complete && m_store.storeOdds(kind, buffer).written)
                     written = true;
-                }
             }
         } catch (const text::FileError& e) {
             fileError(e.what());
@@ -245,36 +245,30 @@ OddsWatch::Transfer OddsWatch::transfer(std::string_view spec, const Race& race,
         return Transfer::Failed;
     }
     m_transferOpen = true;
-    const std::string_view wanted = spec == "0B41" ? "O1" : "O2";
-    std::string rec;
-    std::string fileName;
-    for (;;) {
-        // Once a frame: a cancel is seen at the first turn after it.
-        if (m_pacer.due())
-            m_host.processEvents();
-        if (!claim.held())
-            return Transfer::Lost; // closed by giveWay()
-        if (!m_on || stopRequested()) {
-            closeTransfer(race);
-            return Transfer::Stopped;
-        }
-        rec.clear();
-        const int n = m_channel.link().NVRead(rec, kReadBufferSize, fileName);
-        if (n > 0) {
-            const std::string_view got = text::bytesAt(rec, 1, static_cast<std::size_t>(n));
-            const std::string_view dataKind = record::dataKind(got);
-            if (record::kind(got) == wanted && dataKind != "0" && dataKind != "9" && record::raceNumber(got) > 0)
-                buffer.emplace_back(record::withoutLineEnd(got));
-        } else if (n == 0) {
-            closeTransfer(race);
-            return Transfer::Complete;
-        } else if (n < -3) {
-            requestError(race, nvMessage(NvOperation::NVRead, n));
-            closeTransfer(race);
-            return Transfer::Failed;
-        }
-        // -1 (next file), -2 and -3 (not ready): call again.
+    const RealtimeRead read = readRealtime(
+        m_channel.link(), m_host,
+        [this] {
+            // Once a frame: a cancel is seen at the first turn after it.
+            if (m_pacer.due())
+                m_host.processEvents();
+        },
+        [this, &claim] { return !claim.held() || !m_on || stopRequested(); },
+        [&buffer](std::string_view rec) { buffer.emplace_back(records::withoutLineEnd(rec)); });
+    if (!claim.held())
+        return Transfer::Lost; // closed by giveWay()
+    switch (read.end) {
+    case RealtimeRead::End::Complete:
+        closeTransfer(race);
+        return Transfer::Complete;
+    case RealtimeRead::End::Stopped:
+        closeTransfer(race);
+        return Transfer::Stopped;
+    case RealtimeRead::End::Failed:
+        requestError(race, nvMessage(NvOperation::NVRead, read.code));
+        closeTransfer(race);
+        return Transfer::Failed;
     }
+    return Transfer::Failed;
 }
 
 void OddsWatch::closeTransfer(const Race& race)

@@ -28,7 +28,6 @@ namespace tidemark::acquisition {
 
 class OddsWatch {
 public:
-    static constexpr int kReadBufferSize = 60000;
     // How often a waiting watch looks at the clock and the service.
     static constexpr int kHeartbeatMs = 1000;
     // The pause between two races of one round: events run in between.

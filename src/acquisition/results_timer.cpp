@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "records/record_view.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
 #include "text/date_time.h"
@@ -30,7 +31,7 @@ void ResultsTimer::dayLoaded(std::string_view dayLabel, std::string_view slot0Ra
     stop();
     // A hand-edited interval of 0 or less would fire the service without pause.
     m_intervalMinutes = std::max(1, settings::TimeAutoRdataGetTimer.read(m_settings));
-    m_firstPost = std::string(text::bytesAt(slot0Ra, 874, 4));
+    m_firstPost = std::string(records::RaView(slot0Ra).startTime());
     const std::string today = text::formatDateTime(text::sj("yyyy\"年\"mm\"月\"dd\"日\""), m_host.now());
     if (dayLabel != today)
         return;
@@ -40,7 +41,7 @@ void ResultsTimer::dayLoaded(std::string_view dayLabel, std::string_view slot0Ra
 
 void ResultsTimer::Timer4Timer(std::string_view slot0Ra)
 {
-    m_firstPost = std::string(text::bytesAt(slot0Ra, 874, 4));
+    m_firstPost = std::string(records::RaView(slot0Ra).startTime());
     Timer4Timer();
 }
 

@@ -45,6 +45,12 @@ void CliHost::message(std::string_view text)
 
 bool CliHost::confirm(std::string_view /*text*/) { return true; }
 
+void CliHost::pause(std::chrono::milliseconds wait)
+{
+    if (m_realTime)
+        std::this_thread::sleep_for(wait);
+}
+
 void CliHost::runTimer(TimerId kind)
 {
     while (m_timers.running(kind)) {

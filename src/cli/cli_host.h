@@ -30,6 +30,8 @@ public:
     void beep() override {}
     void processEvents() override {}
     void setBusyCursor(bool /*busy*/) override {}
+    // Waits only when it runs in real time (not in tests).
+    void pause(std::chrono::milliseconds wait) override;
     std::unique_ptr<HostTimer> makeTimer(TimerId kind) override { return m_timers.make(kind); }
     // Nothing is handed to a desktop here.
     bool openWithDefault(const std::string& /*pathOrUrl*/) override { return false; }

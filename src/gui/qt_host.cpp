@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
@@ -113,6 +114,13 @@ private:
 } // namespace
 
 std::unique_ptr<HostTimer> QtHost::makeTimer(TimerId /*kind*/) { return std::make_unique<QtHostTimer>(this); }
+
+void QtHost::pause(std::chrono::milliseconds wait)
+{
+    QEventLoop loop;
+    QTimer::singleShot(wait, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 bool QtHost::openWithDefault(const std::string& pathOrUrl)
 {

@@ -30,6 +30,8 @@ public:
     // Long loops repaint and look for clicks about once a frame (60 a second).
     std::chrono::milliseconds frameInterval() const override { return std::chrono::milliseconds(16); }
     void setBusyCursor(bool busy) override;
+    // The window's events are served while the time passes.
+    void pause(std::chrono::milliseconds wait) override;
     std::unique_ptr<HostTimer> makeTimer(TimerId kind) override;
     bool openWithDefault(const std::string& pathOrUrl) override;
     void drawTransientText(int x, int y, std::string_view text) override;

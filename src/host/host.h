@@ -57,6 +57,9 @@ public:
     // The steady clock the pacing reads (not the wall clock: it never jumps).
     virtual std::chrono::steady_clock::time_point steadyNow() const { return std::chrono::steady_clock::now(); }
     virtual void setBusyCursor(bool busy) = 0;
+    // A loop whose service is not ready yet: the desktop has its turn and a little time
+    // passes before the loop asks again, rather than asking at once without end.
+    virtual void pause(std::chrono::milliseconds wait);
 
     // A new timer, stopped, for its owner alone.
     virtual std::unique_ptr<HostTimer> makeTimer(TimerId kind) = 0;

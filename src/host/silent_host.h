@@ -19,6 +19,7 @@ public:
     void beep() override {}
     void processEvents() override {}
     void setBusyCursor(bool) override {}
+    void pause(std::chrono::milliseconds) override {}
     std::unique_ptr<HostTimer> makeTimer(TimerId kind) override { return m_timers.make(kind); }
     bool openWithDefault(const std::string&) override { return openAnswer; }
     void drawTransientText(int, int, std::string_view) override {}

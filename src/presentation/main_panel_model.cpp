@@ -457,7 +457,7 @@ void MainPanelModel::NextRaceBtnClick()
     // The day is today when the first race of the list is run today.
     const RaceSlot& first = m_table.slots[static_cast<std::size_t>(m_entries.front().slot)];
     const text::DateTime now = m_host.now();
-    if (text::bytesAt(first.raRecord, 12, 8) != text::formatDateTime("yyyymmdd", now))
+    if (records::RaView(first.raRecord).dayKey() != text::formatDateTime("yyyymmdd", now))
         return;
     const int n = nextRaceEntry(m_table, m_entries, text::formatDateTime("hhnn", now));
     if (n >= 0 && n < m_datList.count())

@@ -29,6 +29,12 @@ void RecordingHost::processEvents()
         onProcessEvents();
 }
 
+void RecordingHost::pause(std::chrono::milliseconds wait)
+{
+    pauses.push_back(wait);
+    processEvents();
+}
+
 bool RecordingHost::openWithDefault(const std::string& pathOrUrl)
 {
     opened.push_back(pathOrUrl);

@@ -28,6 +28,8 @@ public:
     void beep() override { ++beeps; }
     void processEvents() override;
     void setBusyCursor(bool busy) override { busyCursor = busy; }
+    // Counted, not waited: the desktop's turn is taken (processEvents) and no time passes.
+    void pause(std::chrono::milliseconds wait) override;
     std::unique_ptr<HostTimer> makeTimer(TimerId kind) override { return timers.make(kind); }
     bool openWithDefault(const std::string& pathOrUrl) override;
     void drawTransientText(int x, int y, std::string_view text) override;
@@ -54,6 +56,7 @@ public:
     int beeps = 0;
     int transientClears = 0;
     int eventPumps = 0;
+    std::vector<std::chrono::milliseconds> pauses;
     bool busyCursor = false;
     bool openSucceeds = true;
     text::DateTime clock{2024, 1, 15, 12, 0, 0};
