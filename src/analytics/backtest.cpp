@@ -221,7 +221,7 @@ private:
             bet.at = moment.stamp;
             bet.minutesToPost = static_cast<int>(*facts.post - moment.stamp);
             bet.horse = h;
-            bet.horseName = std::string(text::trim(se.horseName()));
+            bet.horseName = std::string(text::trimBlanks(se.horseName()));
             bet.odds = odds;
             for (std::size_t i = 0; i < lists.win.size(); ++i)
                 if (lists.win[i].number == h)

@@ -58,10 +58,14 @@ TEST(Cp932, BytesAtIsBoundsChecked)
     EXPECT_EQ(bytesAt("RA", 0, 2), "");
 }
 
+// trim keeps full-width blanks; trimBlanks takes them too, by whole characters only.
 TEST(Cp932, TrimKeepsFullWidthBlank)
 {
     EXPECT_EQ(trim("  ab \r\n"), "ab");
     EXPECT_EQ(trim(sj("　a　")), sj("　a　"));
+    EXPECT_EQ(trimBlanks(sj(" 　テスト　 ") + "\r\n"), sj("テスト"));
+    EXPECT_EQ(trimBlanks(sj("　　 ")), "");
+    EXPECT_EQ(trimBlanks("\x82\x81\x40"), "\x82\x81\x40"); // trail byte 81, then '@': no blank
 }
 
 TEST(Cp932, NoCaseCompareLeavesTrailBytesAlone)
