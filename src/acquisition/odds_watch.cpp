@@ -19,22 +19,7 @@ namespace {
 
 using text::sj;
 
-// "hhmm" in minutes after midnight; -1 for anything that is no time of day.
-int minuteOfHhmm(std::string_view hhmm)
-{
-    if (hhmm.size() != 4 || !std::all_of(hhmm.begin(), hhmm.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return -1;
-    const int hour = (hhmm[0] - '0') * 10 + (hhmm[1] - '0');
-    const int minute = (hhmm[2] - '0') * 10 + (hhmm[3] - '0');
-    return hour > 23 || minute > 59 ? -1 : hour * 60 + minute;
-}
-
 int secondOfDay(const text::DateTime& t) { return (t.hour * 60 + t.minute) * 60 + t.second; }
-
-std::string hhColonNn(int minuteOfDay)
-{
-    return text::formatZeroPad(minuteOfDay / 60 % 24, 2) + ":" + text::formatZeroPad(minuteOfDay % 60, 2);
-}
 
 } // namespace
 
@@ -65,7 +50,7 @@ void OddsWatch::setDay(const std::vector<std::string>& raceCards)
         Race race;
         race.key = std::string(ra.raceKey());
         race.name = KeibaFuncNV::TrackName(ra.trackCode(), 2) + text::rightNumber(ra.raceNumberText());
-        race.postMinute = minuteOfHhmm(ra.startTime());
+        race.postMinute = text::minuteOfHhmm(ra.startTime());
         if (dayKey.empty())
             dayKey = std::string(ra.dayKey());
         races.push_back(std::move(race));
@@ -149,7 +134,7 @@ void OddsWatch::tick()
     if (m_queue.empty() && secondOfDay(now) >= m_nextRoundSecond)
         startRound(secondOfDay(now));
     if (m_queue.empty()) {
-        setState(State::Waiting, sj("オッズ監視中：次回 ") + hhColonNn(m_nextRoundSecond / 60));
+        setState(State::Waiting, sj("オッズ監視中：次回 ") + text::hhColonNn(m_nextRoundSecond / 60));
         schedule(kHeartbeatMs);
         return;
     }

@@ -13,6 +13,7 @@
 #include "records/record_view.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
+#include "text/date_time.h"
 #include "text/file_io.h"
 #include "text/number_format.h"
 
@@ -74,7 +75,7 @@ public:
             return;
         }
         const records::RaView ra(slot.raRecord);
-        const int post = minuteOfHhmm(ra.startTime());
+        const int post = text::minuteOfHhmm(ra.startTime());
         if (post < 0 || !facts.post) {
             ++m_result.noMoment;
             return;

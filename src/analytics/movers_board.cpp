@@ -5,6 +5,7 @@
 #include "analysis/snapshot_series.h"
 #include "records/record_view.h"
 #include "text/cp932.h"
+#include "text/date_time.h"
 
 namespace tidemark::analytics {
 
@@ -51,7 +52,7 @@ MoversBoard buildMoversBoard(const MoversDay& day, const MoversQuery& query)
     for (std::size_t i = 0; i < day.races.size(); ++i) {
         const MoversRace& race = day.races[i];
         const records::RaView ra(race.raRecord);
-        const int post = minuteOfHhmm(ra.startTime());
+        const int post = text::minuteOfHhmm(ra.startTime());
         const bool shown = (query.trackCode.empty() || ra.trackCode() == query.trackCode) &&
                            (!query.notYetRun || post > query.atMinute);
         if (!shown) {

@@ -10,6 +10,7 @@
 #include "records/pair_index.h"
 #include "records/record_view.h"
 #include "text/cp932.h"
+#include "text/date_time.h"
 
 namespace tidemark::analytics {
 
@@ -72,7 +73,7 @@ std::string dayText(const text::DateTime& d)
 // "hh:mm" of a four-digit time field; empty when it is blank or no clock time.
 std::string clockText(std::string_view hhmm)
 {
-    if (minuteOfHhmm(hhmm) < 0)
+    if (text::minuteOfHhmm(hhmm) < 0)
         return {};
     std::string out(hhmm.substr(0, 2));
     out += ':';

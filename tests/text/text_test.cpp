@@ -247,6 +247,21 @@ TEST(DateTime, PatternsAndArithmetic)
     EXPECT_EQ(t.addSeconds(6 * 3600).day, 16);
 }
 
+// A post time "hhmm" in minutes and back; anything that is no time of day reads -1.
+TEST(DateTime, ClockTimesOfPostTimes)
+{
+    EXPECT_EQ(minuteOfHhmm("1005"), 605);
+    EXPECT_EQ(minuteOfHhmm("0000"), 0);
+    EXPECT_EQ(minuteOfHhmm("2359"), 1439);
+    EXPECT_EQ(minuteOfHhmm("2400"), -1);
+    EXPECT_EQ(minuteOfHhmm("1060"), -1);
+    EXPECT_EQ(minuteOfHhmm("10:5"), -1);
+    EXPECT_EQ(minuteOfHhmm("    "), -1);
+    EXPECT_EQ(minuteOfHhmm("100"), -1);
+    EXPECT_EQ(hhColonNn(605), "10:05");
+    EXPECT_EQ(hhColonNn(24 * 60 + 5), "00:05");
+}
+
 TEST(DateTime, Parsing)
 {
     auto t = parseSlashDateTime("2024/01/15 18:30:00");
