@@ -4,8 +4,9 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "acquisition/record_bytes.h"
+#include "acquisition/realtime_read.h"
 #include "records/keiba_func_nv.h"
+#include "records/record_view.h"
 #include "service/nv_message.h"
 #include "store/record_reader.h"
 #include "text/cp932.h"
@@ -165,7 +166,7 @@ bool BatchOddsImport::runDay()
     loadDayTable();
     m_quiet = true;
     const int races = static_cast<int>(std::count_if(m_dayTable.begin(), m_dayTable.end(),
-                                     [](const std::string& slot) { return record::raceNumber(slot) > 0; }));
+                                     [](const std::string& slot) { return records::RaView(slot).raceNumber() > 0; }));
 
     m_pacer.restart();
     for (std::size_t i = 0; i < kDaySlots && !m_channel.cancelRequested(); ++i) {
@@ -175,12 +176,13 @@ bool BatchOddsImport::runDay()
         giveTurn();
 
         const std::string slot = m_dayTable[i];
-        if (record::raceNumber(slot) <= 0)
+        const records::RaView ra(slot);
+        if (ra.raceNumber() <= 0)
             continue;
-        const std::string track = KeibaFuncNV::TrackName(record::trackCode(slot), 2);
-        const std::string race = text::rightNumber(record::raceNumberText(slot));
+        const std::string track = KeibaFuncNV::TrackName(ra.trackCode(), 2);
+        const std::string race = text::rightNumber(ra.raceNumberText());
         m_raceLabel = "[" + track + race + "R]";
-        const std::string key(record::raceKey(slot));
+        const std::string key(ra.raceKey());
 
         m_progressLabel = sj("単複枠データ読込み中:") + track + race + "R";
         progressed();
@@ -244,48 +246,29 @@ bool BatchOddsImport::fetchOdds(std::string_view spec, std::string_view key, sto
         return false;
     }
     buffer.clear();
-    const bool complete = readLoop(kind, buffer);
+    const bool complete = readLoop(buffer);
     closeStep();
     // A cancelled or broken read holds only part of the series; writing it would
     // replace the whole stored series with that part.
-    if (!complete || buffer.empty())
+    if (!complete)
         return false;
-    m_store.storeOdds(kind, buffer);
-    return true;
+    return m_store.storeOdds(kind, buffer).kept > 0;
 }
 
-bool BatchOddsImport::readLoop(store::StoreKind kind, std::vector<std::string>& buffer)
+bool BatchOddsImport::readLoop(std::vector<std::string>& buffer)
 {
-    const std::string_view wanted = store::kindId(kind);
-    std::string rec;
-    std::string fileName;
-    for (;;) {
-        giveTurn();
-        if (m_channel.cancelRequested())
-            return false;
-        rec.clear();
-        const int n = m_channel.link().NVRead(rec, kReadBufferSize, fileName);
-        if (n > 0) {
-            std::string_view r = text::bytesAt(rec, 1, static_cast<std::size_t>(n));
-            const std::string_view dataKind = record::dataKind(r);
-            if (record::kind(r) == wanted && dataKind != "0" && dataKind != "9" && record::raceNumber(r) > 0) {
-                // Kept as delivered: the odds writer sets the data kind to "0" itself and
-                // drops the kinds "0" and "9" it would otherwise be given.
-                buffer.emplace_back(record::withoutLineEnd(r));
-            }
-        } else if (n == 0) {
-            return true;
-        } else if (n < -3) {
-            if (m_channel.cancelRequested())
-                return false; // the call was given up for the cancel
-            m_host.beep();
-            m_errorLabel = sj("NVReadエラー:") + nvMessage(NvOperation::NVRead, n);
-            m_raceError = true;
-            changed();
-            return false;
-        }
-        // -1 (next file), -2 and -3 (not ready): call again.
+    // Kept as delivered: the odds writer keeps only the odds of the race asked for and
+    // sets their data kind to "0" itself.
+    const RealtimeRead read = readRealtime(
+        m_channel.link(), m_host, [this] { giveTurn(); }, [this] { return m_channel.cancelRequested(); },
+        [&buffer](std::string_view rec) { buffer.emplace_back(records::withoutLineEnd(rec)); });
+    if (read.end == RealtimeRead::End::Failed) {
+        m_host.beep();
+        m_errorLabel = sj("NVReadエラー:") + nvMessage(NvOperation::NVRead, read.code);
+        m_raceError = true;
+        changed();
     }
+    return read.end == RealtimeRead::End::Complete;
 }
 
 void BatchOddsImport::closeStep()

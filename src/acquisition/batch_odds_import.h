@@ -28,7 +28,6 @@ class BatchOddsImport {
 public:
     static constexpr std::size_t kDaySlots = 96;
     static constexpr std::size_t kSlotBytes = 1272;
-    static constexpr int kReadBufferSize = 60000;
 
     enum class Period { Month, Year };
 
@@ -86,9 +85,9 @@ private:
     // One day's races; true when every race of the day came in whole.
     bool runDay();
     // One request of one race. The file is replaced only by a read that ran to its end;
-    // true when it did and brought records.
+    // true when it did and brought records of the race.
     bool fetchOdds(std::string_view spec, std::string_view key, store::StoreKind kind);
-    bool readLoop(store::StoreKind kind, std::vector<std::string>& buffer);
+    bool readLoop(std::vector<std::string>& buffer);
     void closeStep();
     void endWithFileError(const std::string& platformMessage);
     // A box to show once the import has given the service back (with its beep).

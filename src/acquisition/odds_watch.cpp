@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "acquisition/record_bytes.h"
+#include "acquisition/realtime_read.h"
 #include "records/keiba_func_nv.h"
+#include "records/record_view.h"
 #include "service/error_log.h"
 #include "service/nv_message.h"
 #include "store/record_reader.h"
@@ -21,22 +22,7 @@ namespace {
 
 using text::sj;
 
-// "hhmm" in minutes after midnight; -1 for anything that is no time of day.
-int minuteOfHhmm(std::string_view hhmm)
-{
-    if (hhmm.size() != 4 || !std::all_of(hhmm.begin(), hhmm.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return -1;
-    const int hour = (hhmm[0] - '0') * 10 + (hhmm[1] - '0');
-    const int minute = (hhmm[2] - '0') * 10 + (hhmm[3] - '0');
-    return hour > 23 || minute > 59 ? -1 : hour * 60 + minute;
-}
-
 int secondOfDay(const text::DateTime& t) { return (t.hour * 60 + t.minute) * 60 + t.second; }
-
-std::string hhColonNn(int minuteOfDay)
-{
-    return text::formatZeroPad(minuteOfDay / 60 % 24, 2) + ":" + text::formatZeroPad(minuteOfDay % 60, 2);
-}
 
 } // namespace
 
@@ -47,7 +33,7 @@ OddsWatch::OddsWatch(NvChannel& channel, Host& host, store::RecordStore& store, 
 
 OddsWatch::~OddsWatch()
 {
-    m_host.stopTimer(TimerId::OddsWatchTimer);
+    m_timer->stop();
 }
 
 void OddsWatch::setTimes(int aheadMinutes, int everyMinutes)
@@ -60,15 +46,16 @@ void OddsWatch::setDay(const std::vector<std::string>& raceCards)
 {
     std::vector<Race> races;
     std::string dayKey;
-    for (const std::string& ra : raceCards) {
-        if (record::raceNumber(ra) <= 0 || text::readInt(record::year(ra)) == 0)
+    for (const std::string& card : raceCards) {
+        const records::RaView ra(card);
+        if (ra.raceNumber() <= 0 || !ra.isRace())
             continue;
         Race race;
-        race.key = std::string(record::raceKey(ra));
-        race.name = KeibaFuncNV::TrackName(record::trackCode(ra), 2) + text::rightNumber(record::raceNumberText(ra));
-        race.postMinute = minuteOfHhmm(text::bytesAt(ra, 874, 4));
+        race.key = std::string(ra.raceKey());
+        race.name = KeibaFuncNV::TrackName(ra.trackCode(), 2) + text::rightNumber(ra.raceNumberText());
+        race.postMinute = text::minuteOfHhmm(ra.startTime());
         if (dayKey.empty())
-            dayKey = std::string(record::dayKey(ra));
+            dayKey = std::string(ra.dayKey());
         races.push_back(std::move(race));
     }
     std::sort(races.begin(), races.end(), [](const Race& a, const Race& b) {
@@ -110,7 +97,7 @@ void OddsWatch::stop()
 {
     m_on = false;
     m_queue.clear();
-    m_host.stopTimer(TimerId::OddsWatchTimer);
+    m_timer->stop();
     setState(State::Off, {});
 }
 
@@ -134,7 +121,7 @@ void OddsWatch::loadToday()
         changed();
         return;
     }
-    std::erase_if(cards, [](const std::string& ra) { return record::raceNumber(ra) <= 0; });
+    std::erase_if(cards, [](const std::string& ra) { return records::RaView(ra).raceNumber() <= 0; });
     setDay(cards);
 }
 
@@ -155,7 +142,7 @@ bool OddsWatch::dayDone(int nowMinute) const
     });
 }
 
-void OddsWatch::schedule(int ms) { m_host.startTimer(TimerId::OddsWatchTimer, ms, [this] { tick(); }); }
+void OddsWatch::schedule(int ms) { m_timer->start(ms, [this] { tick(); }); }
 
 void OddsWatch::tick()
 {
@@ -198,7 +185,7 @@ void OddsWatch::tick()
             ++m_roundSize;
         }
     if (m_queue.empty()) {
-        setState(State::Waiting, sj("オッズ監視中：次回 ") + hhColonNn(m_nextRoundSecond / 60));
+        setState(State::Waiting, sj("オッズ監視中：次回 ") + text::hhColonNn(m_nextRoundSecond / 60));
         schedule(kHeartbeatMs);
         return;
     }
@@ -259,10 +246,8 @@ void OddsWatch::fetchNext()
                     break;
                 }
                 // A broken read holds only part of the series: the file keeps the whole one.
-                if (t == Transfer::Complete && !buffer.empty()) {
-                    m_store.storeOdds(kind, buffer);
+                if (t == Transfer::Complete && m_store.storeOdds(kind, buffer).written)
                     written = true;
-                }
                 // The win series carries the final announcement of the race.
                 if (t == Transfer::Complete && kind == store::StoreKind::O1)
                     finalSeen = final;
@@ -310,39 +295,38 @@ OddsWatch::Transfer OddsWatch::transfer(std::string_view spec, const Race& race,
     }
     m_transferOpen = true;
     const std::string_view wanted = spec == "0B41" ? "O1" : "O2";
-    std::string rec;
-    std::string fileName;
-    for (;;) {
-        // Once a frame: a cancel is seen at the first turn after it.
-        if (m_pacer.due())
-            m_host.processEvents();
-        if (!claim.held())
-            return Transfer::Lost; // closed by giveWay()
-        if (!m_on || stopRequested()) {
-            closeTransfer(race);
-            return Transfer::Stopped;
-        }
-        rec.clear();
-        const int n = m_channel.link().NVRead(rec, kReadBufferSize, fileName);
-        if (n > 0) {
-            const std::string_view got = text::bytesAt(rec, 1, static_cast<std::size_t>(n));
-            const std::string_view dataKind = record::dataKind(got);
+    const RealtimeRead read = readRealtime(
+        m_channel.link(), m_host,
+        [this] {
+            // Once a frame: a cancel is seen at the first turn after it.
+            if (m_pacer.due())
+                m_host.processEvents();
+        },
+        [this, &claim] { return !claim.held() || !m_on || stopRequested(); },
+        [&buffer, &finalSeen, wanted](std::string_view rec) {
             // Final odds ("3"), confirmed ones ("4", "5") or the race called off ("9"):
             // nothing more will be announced.
-            if (record::kind(got) == wanted && (dataKind == "3" || dataKind == "4" || dataKind == "5" || dataKind == "9"))
+            const records::RecordView view(rec);
+            const std::string_view dataKind = view.dataKind();
+            if (view.recordKind() == wanted && (dataKind == "3" || dataKind == "4" || dataKind == "5" || dataKind == "9"))
                 finalSeen = true;
-            if (record::kind(got) == wanted && dataKind != "0" && dataKind != "9" && record::raceNumber(got) > 0)
-                buffer.emplace_back(record::withoutLineEnd(got));
-        } else if (n == 0) {
-            closeTransfer(race);
-            return Transfer::Complete;
-        } else if (n < -3) {
-            requestError(race, nvMessage(NvOperation::NVRead, n));
-            closeTransfer(race);
-            return Transfer::Failed;
-        }
-        // -1 (next file), -2 and -3 (not ready): call again.
+            buffer.emplace_back(records::withoutLineEnd(rec));
+        });
+    if (!claim.held())
+        return Transfer::Lost; // closed by giveWay()
+    switch (read.end) {
+    case RealtimeRead::End::Complete:
+        closeTransfer(race);
+        return Transfer::Complete;
+    case RealtimeRead::End::Stopped:
+        closeTransfer(race);
+        return Transfer::Stopped;
+    case RealtimeRead::End::Failed:
+        requestError(race, nvMessage(NvOperation::NVRead, read.code));
+        closeTransfer(race);
+        return Transfer::Failed;
     }
+    return Transfer::Failed;
 }
 
 void OddsWatch::closeTransfer(const Race& race)
@@ -386,7 +370,7 @@ void OddsWatch::fileError(const std::string& platformMessage)
     }
     m_on = false;
     m_queue.clear();
-    m_host.stopTimer(TimerId::OddsWatchTimer);
+    m_timer->stop();
     setState(State::Failed, sj("オッズ監視：停止しました（ファイルを書けません）"));
 }
 
@@ -394,7 +378,7 @@ void OddsWatch::finish()
 {
     m_on = false;
     m_queue.clear();
-    m_host.stopTimer(TimerId::OddsWatchTimer);
+    m_timer->stop();
     setState(State::Finished, sj("オッズ監視：本日の全レースが発走しました"));
 }
 

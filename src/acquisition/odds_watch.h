@@ -18,6 +18,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,6 @@ namespace tidemark::acquisition {
 
 class OddsWatch {
 public:
-    static constexpr int kReadBufferSize = 60000;
     // How often a waiting watch looks at the clock and the service.
     static constexpr int kHeartbeatMs = 1000;
     // The pause between two races of one round: events run in between.
@@ -137,6 +137,7 @@ private:
 
     NvChannel& m_channel;
     Host& m_host;
+    std::unique_ptr<HostTimer> m_timer = m_host.makeTimer(TimerId::OddsWatchTimer);
     store::RecordStore& m_store;
     std::filesystem::path m_programFolder;
     FramePacer m_pacer{m_host}; // the desktop's turns between records

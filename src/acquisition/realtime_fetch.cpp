@@ -2,8 +2,9 @@
 
 #include <exception>
 
-#include "acquisition/record_bytes.h"
+#include "acquisition/realtime_read.h"
 #include "records/keiba_func_nv.h"
+#include "records/record_view.h"
 #include "service/error_log.h"
 #include "service/nv_message.h"
 #include "text/cp932.h"
@@ -18,9 +19,10 @@ namespace {
 using text::sj;
 
 // "大井 1": the two-character track name and the race number of a race card.
-std::string trackAndRace(std::string_view ra)
+std::string trackAndRace(std::string_view card)
 {
-    return KeibaFuncNV::TrackName(record::trackCode(ra), 2) + text::rightNumber(record::raceNumberText(ra));
+    const records::RaView ra(card);
+    return KeibaFuncNV::TrackName(ra.trackCode(), 2) + text::rightNumber(ra.raceNumberText());
 }
 
 } // namespace
@@ -49,7 +51,7 @@ RealtimeFetch::Outcome RealtimeFetch::fetchOdds(const FetchSelection& selection,
 {
     if (!selection.daySelected || !selection.raceSelected)
         return Outcome::NotRun;
-    const std::string key(record::raceKey(selection.raceRa));
+    const std::string key(records::RaView(selection.raceRa).raceKey());
     if (text::readInt(key) <= 0)
         return Outcome::NotRun;
     // Boxes come after the service is given back: one left open holds nothing.
@@ -99,7 +101,7 @@ RealtimeFetch::Outcome RealtimeFetch::fetchResults(const FetchSelection& selecti
 {
     if (!selection.daySelected)
         return Outcome::NotRun;
-    const std::string key(record::dayKey(selection.slot0Ra));
+    const std::string key(records::RaView(selection.slot0Ra).dayKey());
     if (text::readInt(key) <= 0)
         return Outcome::NotRun;
     std::string fileError;
@@ -170,60 +172,46 @@ bool RealtimeFetch::runStep(const Step& step)
 
 bool RealtimeFetch::readLoop(const Step& step)
 {
-    std::string rec;
-    std::string fileName;
-    for (;;) {
-        // Once a frame: a cancel is seen at the first turn after it.
-        if (m_pacer.due())
-            m_host.processEvents();
-        if (m_channel.cancelRequested())
-            return false;
-        rec.clear();
-        const int n = m_channel.link().NVRead(rec, kReadBufferSize, fileName);
-        if (n > 0) {
-            route(step.reader, text::bytesAt(rec, 1, static_cast<std::size_t>(n)));
-        } else if (n == 0) {
-            return true;
-        } else if (n < -3) {
-            if (m_channel.cancelRequested())
-                return false; // the call was given up for the cancel
-            if (step.reader == Reader::Odds)
-                m_host.beep();
-            showError(nvMessage(NvOperation::NVRead, n));
-            return false;
-        }
-        // -1 (next file), -2 and -3 (not ready): call again.
+    const RealtimeRead read = readRealtime(
+        m_channel.link(), m_host,
+        [this] {
+            // Once a frame: a cancel is seen at the first turn after it.
+            if (m_pacer.due())
+                m_host.processEvents();
+        },
+        [this] { return m_channel.cancelRequested(); },
+        [this, &step](std::string_view rec) { route(step, rec); });
+    if (read.end == RealtimeRead::End::Failed) {
+        if (step.reader == Reader::Odds)
+            m_host.beep();
+        showError(nvMessage(NvOperation::NVRead, read.code));
     }
+    return read.end == RealtimeRead::End::Complete;
 }
 
-void RealtimeFetch::route(Reader reader, std::string_view rec)
+void RealtimeFetch::route(const Step& step, std::string_view rec)
 {
-    const std::string_view kind = record::kind(rec);
-    if (record::raceNumber(rec) <= 0)
+    const records::RecordView view(rec);
+    switch (step.reader) {
+    case Reader::Odds:
+        // Kept as delivered: the odds writer keeps only the odds of the race asked for.
+        (step.spec == "0B41" ? m_o1Buffer : m_o2Buffer).emplace_back(records::withoutLineEnd(rec));
         return;
-    switch (reader) {
-    case Reader::Odds: {
-        const bool o1 = kind == "O1";
-        if (!o1 && kind != "O2")
+    case Reader::Results: {
+        if (view.raceNumber() <= 0)
             return;
-        const std::string_view dataKind = record::dataKind(rec);
-        if (dataKind == "0" || dataKind == "9")
-            return;
-        // Kept as delivered: the odds writer sets the data kind to "0" itself.
-        (o1 ? m_o1Buffer : m_o2Buffer).emplace_back(record::withoutLineEnd(rec));
-        return;
-    }
-    case Reader::Results:
+        const std::string_view kind = view.recordKind();
         if (kind == "RA") {
             m_store.storeRa(rec, store::Origin::ResultsFetch);
         } else if (kind == "SE") {
-            const std::int64_t horse = record::horseNumber(rec);
+            const int horse = records::SeView(rec).horseNumber();
             if (horse >= 1 && horse <= 18)
                 m_store.storeSe(rec, store::Origin::ResultsFetch);
         } else if (kind == "HR") {
             m_store.storeHr(rec, store::Origin::ResultsFetch);
         }
         return;
+    }
     }
 }
 

@@ -32,7 +32,6 @@ struct FetchSelection {
 
 class RealtimeFetch {
 public:
-    static constexpr int kReadBufferSize = 60000;
 
     // programFolder: where ErrorLog.txt lives.
     RealtimeFetch(NvChannel& channel, Host& host, store::RecordStore& store, std::filesystem::path programFolder);
@@ -71,7 +70,7 @@ private:
     // One fetch step; true when the read ran to its end.
     bool runStep(const Step& step);
     bool readLoop(const Step& step);
-    void route(Reader reader, std::string_view rec);
+    void route(const Step& step, std::string_view rec);
     void closeStep(const Step& step);
     void showError(std::string text);
     void setLabel(std::string text);

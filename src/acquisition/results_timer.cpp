@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "records/record_view.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
 #include "text/date_time.h"
@@ -21,7 +22,7 @@ ResultsTimer::ResultsTimer(Host& host, const IniFile& settings, std::function<vo
 
 void ResultsTimer::stop()
 {
-    m_host.stopTimer(TimerId::Timer4);
+    m_timer4->stop();
     m_running = false;
 }
 
@@ -30,17 +31,17 @@ void ResultsTimer::dayLoaded(std::string_view dayLabel, std::string_view slot0Ra
     stop();
     // A hand-edited interval of 0 or less would fire the service without pause.
     m_intervalMinutes = std::max(1, settings::TimeAutoRdataGetTimer.read(m_settings));
-    m_firstPost = std::string(text::bytesAt(slot0Ra, 874, 4));
+    m_firstPost = std::string(records::RaView(slot0Ra).startTime());
     const std::string today = text::formatDateTime(text::sj("yyyy\"年\"mm\"月\"dd\"日\""), m_host.now());
     if (dayLabel != today)
         return;
-    m_host.startTimer(TimerId::Timer4, m_intervalMinutes * 60 * 1000, [this] { Timer4Timer(); });
+    m_timer4->start(m_intervalMinutes * 60 * 1000, [this] { Timer4Timer(); });
     m_running = true;
 }
 
 void ResultsTimer::Timer4Timer(std::string_view slot0Ra)
 {
-    m_firstPost = std::string(text::bytesAt(slot0Ra, 874, 4));
+    m_firstPost = std::string(records::RaView(slot0Ra).startTime());
     Timer4Timer();
 }
 

@@ -4,6 +4,7 @@
 // a little before the first post of the day until 18:00.
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "host/host.h"
@@ -33,6 +34,7 @@ public:
 
 private:
     Host& m_host;
+    std::unique_ptr<HostTimer> m_timer4 = m_host.makeTimer(TimerId::Timer4);
     const IniFile& m_settings;
     std::function<void()> m_fetchSilently;
     std::string m_firstPost;

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <utility>
 
-#include "acquisition/record_bytes.h"
 #include "records/keiba_func_nv.h"
+#include "records/record_view.h"
 #include "service/nv_message.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
@@ -41,7 +41,7 @@ StoredDataImport::~StoredDataImport()
     // The window must not go while its transfer is open (requestClose sees to that);
     // should it happen anyway, the transfer is stopped and closed so that the service
     // stays usable for the next one.
-    m_host.stopTimer(TimerId::TimerNVStatus);
+    m_statusTimer->stop();
     try {
         endStoreBatch();
     } catch (...) {
@@ -147,7 +147,7 @@ void StoredDataImport::start()
 
 void StoredDataImport::openTransfer()
 {
-    m_host.stopTimer(TimerId::TimerNVStatus);
+    m_statusTimer->stop();
     m_cancel = false;
     m_closeRequested = false;
     m_downloadBar.position = 0;
@@ -190,7 +190,7 @@ void StoredDataImport::openTransfer()
         m_progressLabel = sj("ダウンロード中・・・");
         m_downloadBar.maximum = m_downloadCount;
         changed();
-        m_host.startTimer(TimerId::TimerNVStatus, kStatusIntervalMs, [this] { statusTick(); });
+        m_statusTimer->start(kStatusIntervalMs, [this] { statusTick(); });
         return;
     }
     m_downloadBar = {100, 100};
@@ -200,7 +200,7 @@ void StoredDataImport::openTransfer()
 void StoredDataImport::statusTick()
 {
     if (m_phase != Phase::Downloading) {
-        m_host.stopTimer(TimerId::TimerNVStatus);
+        m_statusTimer->stop();
         return;
     }
     const int s = m_channel.link().NVStatus();
@@ -208,7 +208,7 @@ void StoredDataImport::statusTick()
         return; // cancelled and closed while the service was asked
     if (s < 0) {
         // Stopped before the box: the box pumps events and the timer would tick on.
-        m_host.stopTimer(TimerId::TimerNVStatus);
+        m_statusTimer->stop();
         m_host.beep();
         m_host.information(sj("JVStatusエラー:") + nvMessage(NvOperation::NVStatus, s));
         closeStep();
@@ -217,7 +217,7 @@ void StoredDataImport::statusTick()
     if (s > m_downloadCount)
         return;
     if (s == m_downloadCount)
-        m_host.stopTimer(TimerId::TimerNVStatus);
+        m_statusTimer->stop();
     m_progressLabel = sj("ダウンロード中．．．(") + num(s) + "/" + num(m_downloadCount) + ")";
     m_downloadBar.position = s;
     changed();
@@ -327,7 +327,7 @@ void StoredDataImport::writeStoreBatch()
             tail.insert(tail.begin(), std::make_move_iterator(first), std::make_move_iterator(records.end()));
             records.erase(first, records.end());
             for (const std::string& rec : records)
-                storeRecord(record::kind(rec), rec);
+                storeRecord(records::RecordView(rec).recordKind(), rec);
             m_unwritten.clear();
         }
     }
@@ -338,14 +338,14 @@ void StoredDataImport::writeStoreBatch()
     m_batchOpen = false;
     m_store.endBatch();
     for (const std::string& rec : tail)
-        storeRecord(record::kind(rec), rec);
+        storeRecord(records::RecordView(rec).recordKind(), rec);
     // Written after all (the fault has passed): the read goes on in a batch.
     beginStoreBatch();
 }
 
 std::filesystem::path StoredDataImport::fileOfRecord(std::string_view rec) const
 {
-    const std::string_view kind = record::kind(rec);
+    const std::string_view kind = records::RecordView(rec).recordKind();
     const store::StoreKind k = kind == "RA" ? store::StoreKind::RA
                              : kind == "SE" ? store::StoreKind::SE
                                             : store::StoreKind::HR;
@@ -378,7 +378,8 @@ store::StoreOutcome StoredDataImport::storeRecord(std::string_view kind, std::st
 
 void StoredDataImport::route(std::string_view rec)
 {
-    const std::string_view kind = record::kind(rec);
+    const records::RecordView view(rec);
+    const std::string_view kind = view.recordKind();
     const bool isRa = kind == "RA";
     const bool isSe = kind == "SE";
     const bool isHr = kind == "HR";
@@ -387,32 +388,33 @@ void StoredDataImport::route(std::string_view rec)
 
     // A difference of the numbers yyyymmdd: ten "days" back within the month, and no
     // day of the previous month once the start is past the 10th.
-    const bool inDateRange = text::readInt(record::dayKey(rec)) >= m_startDate - 10;
-    const std::int64_t race = record::raceNumber(rec);
+    const bool inDateRange = text::readInt(view.dayKey()) >= m_startDate - 10;
+    const std::int64_t race = view.raceNumber();
     if (!inDateRange || race <= 0)
         return;
 
-    const std::string track = KeibaFuncNV::TrackName(record::trackCode(rec), 2);
-    const std::string dayText = std::string(record::year(rec)) + sj("年") + std::string(record::month(rec)) +
-                                sj("月") + std::string(record::day(rec)) + sj("日");
-    const std::string raceText = std::string(record::raceNumberText(rec)) + "R";
+    const std::string track = KeibaFuncNV::TrackName(view.trackCode(), 2);
+    const std::string dayText = std::string(view.yearText()) + sj("年") + std::string(view.monthText()) + sj("月") +
+                                std::string(view.dayText()) + sj("日");
+    const std::string raceText = std::string(view.raceNumberText()) + "R";
 
     if (isRa) {
-        const std::int64_t runners = text::readInt(text::bytesAt(rec, 882, 2));
+        const int runners = records::RaView(rec).runnerCount();
         if (runners < 1 || runners > 18)
             return;
         if (storeRecord(kind, rec) != store::StoreOutcome::Stored)
             return;
         m_mkDataLabel = sj("開催:") + dayText + track + raceText;
     } else if (isSe) {
-        const std::int64_t horse = record::horseNumber(rec);
+        const records::SeView se(rec);
+        const int horse = se.horseNumber();
         if (horse < 1 || horse > 18)
             return;
         if (storeRecord(kind, rec) != store::StoreOutcome::Stored)
             return;
         m_mkDataLabel = sj("馬毎:") + track + raceText + "/" +
-                        KeibaFuncNV::CircledNumber(record::horseNumberText(rec)) +
-                        std::string(text::bytesAt(rec, 41, 18));
+                        KeibaFuncNV::CircledNumber(se.horseNumberText()) +
+                        std::string(text::bytesAt(se.horseName(), 1, 18));
     } else {
         if (storeRecord(kind, rec) != store::StoreOutcome::Stored)
             return;
@@ -440,7 +442,7 @@ void StoredDataImport::finishRead()
 
 void StoredDataImport::closeStep()
 {
-    m_host.stopTimer(TimerId::TimerNVStatus);
+    m_statusTimer->stop();
     const int r = m_channel.link().NVClose();
     m_host.setBusyCursor(false);
     m_phase = Phase::Idle;
@@ -474,7 +476,7 @@ void StoredDataImport::cancel()
     // No ticks while the box is up: a tick could start the read inside the box.
     const bool wasDownloading = m_phase == Phase::Downloading;
     if (wasDownloading)
-        m_host.stopTimer(TimerId::TimerNVStatus);
+        m_statusTimer->stop();
     // The box pumps events and the program may be closed from it: what the running
     // read holds goes to disk first. Its file error ends the read at its next turn.
     if (m_phase == Phase::Reading) {
@@ -486,10 +488,10 @@ void StoredDataImport::cancel()
     }
     if (!m_host.confirm(sj("データ取込を中止します。実行しますか？"))) {
         if (wasDownloading && m_phase == Phase::Downloading)
-            m_host.startTimer(TimerId::TimerNVStatus, kStatusIntervalMs, [this] { statusTick(); });
+            m_statusTimer->start(kStatusIntervalMs, [this] { statusTick(); });
         return;
     }
-    m_host.stopTimer(TimerId::TimerNVStatus);
+    m_statusTimer->stop();
     // Only our own transfer is cancelled; with nothing open there is nothing to stop.
     if (m_phase != Phase::Idle)
         m_channel.link().NVCancel();
@@ -529,7 +531,7 @@ bool StoredDataImport::requestClose()
     case Phase::Idle:
         return true;
     case Phase::Downloading:
-        m_host.stopTimer(TimerId::TimerNVStatus);
+        m_statusTimer->stop();
         m_channel.link().NVCancel();
         m_cancel = true;
         closeStep();

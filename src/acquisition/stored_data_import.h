@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,7 @@ private:
 
     NvChannel& m_channel;
     Host& m_host;
+    std::unique_ptr<HostTimer> m_statusTimer = m_host.makeTimer(TimerId::TimerNVStatus);
     store::RecordStore& m_store;
     IniFile& m_settings;
     std::function<void()> m_onChange;

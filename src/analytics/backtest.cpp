@@ -13,6 +13,7 @@
 #include "records/record_view.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
+#include "text/date_time.h"
 #include "text/file_io.h"
 #include "text/number_format.h"
 
@@ -74,7 +75,7 @@ public:
             return;
         }
         const records::RaView ra(slot.raRecord);
-        const int post = minuteOfHhmm(ra.startTime());
+        const int post = text::minuteOfHhmm(ra.startTime());
         if (post < 0 || !facts.post) {
             ++m_result.noMoment;
             return;
@@ -221,7 +222,7 @@ private:
             bet.at = moment.stamp;
             bet.minutesToPost = static_cast<int>(*facts.post - moment.stamp);
             bet.horse = h;
-            bet.horseName = std::string(text::trim(se.horseName()));
+            bet.horseName = std::string(text::trimBlanks(se.horseName()));
             bet.odds = odds;
             for (std::size_t i = 0; i < lists.win.size(); ++i)
                 if (lists.win[i].number == h)

@@ -5,29 +5,9 @@
 #include "analysis/snapshot_series.h"
 #include "records/record_view.h"
 #include "text/cp932.h"
+#include "text/date_time.h"
 
 namespace tidemark::analytics {
-
-namespace {
-
-// A name field without its padding: half-width blanks, and full-width blanks (81 40)
-// that stand as whole characters.
-std::string trimmedName(std::string_view field)
-{
-    std::size_t end = 0; // end of the last character that is not a blank
-    for (std::size_t i = 0; i < field.size();) {
-        const auto c = static_cast<unsigned char>(field[i]);
-        const bool wide = text::isLeadByte(c) && i + 1 < field.size();
-        const std::size_t width = wide ? 2 : 1;
-        const bool blank = wide ? (c == 0x81 && static_cast<unsigned char>(field[i + 1]) == 0x40) : c <= 0x20;
-        i += width;
-        if (!blank)
-            end = i;
-    }
-    return std::string(field.substr(0, end));
-}
-
-} // namespace
 
 MoversDay moversDay(const analysis::DayTable& table, const std::vector<analysis::RaceListEntry>& races,
                     const store::StoreLayout& layout)
@@ -47,7 +27,7 @@ MoversDay moversDay(const analysis::DayTable& table, const std::vector<analysis:
             const records::SeView v(se);
             const int horse = v.horseNumber();
             if (horse >= 1 && horse <= kShareHorses)
-                race.horseNames[static_cast<std::size_t>(horse)] = trimmedName(v.horseName());
+                race.horseNames[static_cast<std::size_t>(horse)] = std::string(text::trimBlanks(v.horseName()));
         }
         race.o1File = analysis::raceOddsFiles(layout, slot.raRecord).o1;
         day.races.push_back(std::move(race));
@@ -72,7 +52,7 @@ MoversBoard buildMoversBoard(const MoversDay& day, const MoversQuery& query)
     for (std::size_t i = 0; i < day.races.size(); ++i) {
         const MoversRace& race = day.races[i];
         const records::RaView ra(race.raRecord);
-        const int post = minuteOfHhmm(ra.startTime());
+        const int post = text::minuteOfHhmm(ra.startTime());
         const bool shown = (query.trackCode.empty() || ra.trackCode() == query.trackCode) &&
                            (!query.notYetRun || post > query.atMinute);
         if (!shown) {

@@ -2,12 +2,11 @@
 
 #include "analysis/odds_values.h"
 #include "records/record_view.h"
+#include "text/date_time.h"
 
 namespace tidemark::analytics {
 
 namespace {
-
-bool isDigit(char c) noexcept { return c >= '0' && c <= '9'; }
 
 // Minutes after midnight of a snapshot announced on its race's day; kNone for one of an
 // earlier day (advance sale) or with a time that is no time of day.
@@ -16,14 +15,8 @@ int raceDayMinute(const records::O1View& v) noexcept
     const std::string_view at = v.announcementTime();
     if (at.substr(0, 4) != v.monthDay())
         return RaceShareChange::kNone;
-    for (char c : at.substr(4))
-        if (!isDigit(c))
-            return RaceShareChange::kNone;
-    const int hour = v.announcementHour();
-    const int minute = v.announcementMinute();
-    if (hour > 23 || minute > 59)
-        return RaceShareChange::kNone;
-    return minuteOfDay(hour, minute);
+    const int minute = text::minuteOfHhmm(at.substr(4));
+    return minute < 0 ? RaceShareChange::kNone : minute;
 }
 
 RunnerOdds runnerAt(const records::O1View& v, int horse)
@@ -39,20 +32,6 @@ RunnerOdds runnerAt(const records::O1View& v, int horse)
 }
 
 } // namespace
-
-int minuteOfHhmm(std::string_view hhmm) noexcept
-{
-    if (hhmm.size() != 4)
-        return -1;
-    for (char c : hhmm)
-        if (!isDigit(c))
-            return -1;
-    const int hour = (hhmm[0] - '0') * 10 + (hhmm[1] - '0');
-    const int minute = (hhmm[2] - '0') * 10 + (hhmm[3] - '0');
-    if (hour > 23 || minute > 59)
-        return -1;
-    return minuteOfDay(hour, minute);
-}
 
 std::vector<const RunnerShareChange*> RaceShareChange::counted() const
 {

@@ -34,9 +34,6 @@ inline constexpr int kShareHorses = 18;
 // A clock time of the race day in minutes after midnight: 10:05 is 605. A time before
 // midnight of the race day (a window reaching back over it) is negative.
 constexpr int minuteOfDay(int hour, int minute) noexcept { return hour * 60 + minute; }
-// "hhmm" (a post time, a user's pick) in minutes after midnight; -1 when it is not four
-// digits of a time of day.
-int minuteOfHhmm(std::string_view hhmm) noexcept;
 
 // One runner at one snapshot.
 struct RunnerOdds {

@@ -4,6 +4,7 @@
 
 #include "analytics/race_share_change.h"
 #include "records/record_view.h"
+#include "text/date_time.h"
 #include "text/file_io.h"
 
 namespace tidemark::analytics {
@@ -72,7 +73,7 @@ RaceFacts RaceFacts::of(std::string_view raRecord)
     f.runners = std::clamp(ra.runnerCount(), 0, records::kOddsHorseSlots);
     // "2599" is no post time: such a race has none, as the backtest and the movers
     // board see it.
-    if (const int minute = minuteOfHhmm(ra.startTime()); minute >= 0)
+    if (const int minute = text::minuteOfHhmm(ra.startTime()); minute >= 0)
         f.post = stampOf(f.date) + minute;
     return f;
 }

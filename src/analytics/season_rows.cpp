@@ -10,6 +10,7 @@
 #include "records/pair_index.h"
 #include "records/record_view.h"
 #include "text/cp932.h"
+#include "text/date_time.h"
 
 namespace tidemark::analytics {
 
@@ -72,7 +73,7 @@ std::string dayText(const text::DateTime& d)
 // "hh:mm" of a four-digit time field; empty when it is blank or no clock time.
 std::string clockText(std::string_view hhmm)
 {
-    if (minuteOfHhmm(hhmm) < 0)
+    if (text::minuteOfHhmm(hhmm) < 0)
         return {};
     std::string out(hhmm.substr(0, 2));
     out += ':';
@@ -104,27 +105,13 @@ struct SnapshotFacts {
 
 std::string tableText(std::string_view s)
 {
-    // Walk by characters, so a full-width blank is never mistaken in the middle of a
-    // double-byte character.
-    static constexpr std::string_view kFullWidthBlank = "\x81\x40";
-    std::size_t first = s.size();
-    std::size_t end = 0;
+    const std::string_view kept = text::trimBlanks(s);
     bool control = false;
-    for (std::size_t i = 0; i < s.size();) {
-        const bool lead = text::isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
-        const std::size_t width = lead ? 2 : 1;
-        const auto byte = static_cast<unsigned char>(s[i]);
-        const bool blank = lead ? s.substr(i, 2) == kFullWidthBlank : byte <= 0x20;
-        control = control || (!lead && (byte < 0x20 || byte == 0x7F));
-        if (!blank) {
-            first = std::min(first, i);
-            end = i + width;
-        }
-        i += width;
-    }
-    if (first >= end)
+    for (const char c : kept)
+        control = control || (static_cast<unsigned char>(c) < 0x20 || c == 0x7F);
+    if (kept.empty())
         return {};
-    std::string out = text::toUtf8(s.substr(first, end - first));
+    std::string out = text::toUtf8(kept);
     if (control)
         std::erase_if(out, [](char c) { return (c >= 0 && c < 0x20) || c == 0x7F; });
     return out;

@@ -484,7 +484,7 @@ ExitCode run(const std::vector<std::string>& args, Environment& env)
 
         std::filesystem::path home = env.defaultHome;
         if (const std::string* h = inv.option("--home"))
-            home = *h;
+            home = text::pathFromUtf8(*h); // a Japanese folder name stays whole on Windows
         std::error_code ec;
         if (home.empty() || !std::filesystem::is_directory(home, ec))
             throw CommandError(ExitCode::NoProgramFolder, "program folder " + text::utf8Path(home) + " does not exist");

@@ -45,27 +45,18 @@ void CliHost::message(std::string_view text)
 
 bool CliHost::confirm(std::string_view /*text*/) { return true; }
 
-void CliHost::startTimer(TimerId id, int intervalMs, std::function<void()> onTick)
+void CliHost::pause(std::chrono::milliseconds wait)
 {
-    m_timers[id] = Timer{intervalMs, std::move(onTick)};
+    if (m_realTime)
+        std::this_thread::sleep_for(wait);
 }
 
-void CliHost::stopTimer(TimerId id) { m_timers.erase(id); }
-
-bool CliHost::timerRunning(TimerId id) const { return m_timers.contains(id); }
-
-void CliHost::runTimer(TimerId id)
+void CliHost::runTimer(TimerId kind)
 {
-    while (true) {
-        const auto it = m_timers.find(id);
-        if (it == m_timers.end())
-            return;
+    while (m_timers.running(kind)) {
         if (m_realTime)
-            std::this_thread::sleep_for(std::chrono::milliseconds(it->second.intervalMs));
-        // The tick may stop or restart the timer: call a copy.
-        const std::function<void()> tick = it->second.onTick;
-        if (tick)
-            tick();
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_timers.intervalMs(kind)));
+        m_timers.fire(kind);
     }
 }
 

@@ -6,12 +6,12 @@
 
 #include <functional>
 #include <iosfwd>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "host/host.h"
 #include "host/posted_tasks.h"
+#include "host/manual_timers.h"
 
 namespace tidemark::cli {
 
@@ -32,9 +32,10 @@ public:
     // Runs what workers posted.
     void processEvents() override { m_posted.runAll(); }
     void setBusyCursor(bool /*busy*/) override {}
-    void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) override;
-    void stopTimer(TimerId id) override;
     void post(std::function<void()> task) override { m_posted.post(std::move(task)); }
+    // Waits only when it runs in real time (not in tests).
+    void pause(std::chrono::milliseconds wait) override;
+    std::unique_ptr<HostTimer> makeTimer(TimerId kind) override { return m_timers.make(kind); }
     // Nothing is handed to a desktop here.
     bool openWithDefault(const std::string& /*pathOrUrl*/) override { return false; }
     // Kept, not shown: only the command that asked about the race says it.
@@ -46,9 +47,9 @@ public:
     const std::string& clipboardText() const { return m_clipboard; }
     text::DateTime now() const override { return m_clock(); }
 
-    // Ticks the timer until it is stopped.
-    void runTimer(TimerId id);
-    bool timerRunning(TimerId id) const;
+    // Ticks the timers of the kind until none of them runs.
+    void runTimer(TimerId kind);
+    bool timerRunning(TimerId kind) const { return m_timers.running(kind); }
 
     // A progress line (CP932) on the error stream, unless it repeats the last one.
     void progress(std::string_view text);
@@ -63,15 +64,10 @@ public:
 private:
     void show(std::string_view cp932);
 
-    struct Timer {
-        int intervalMs = 0;
-        std::function<void()> onTick;
-    };
-
     std::ostream& m_err;
     Clock m_clock;
     bool m_realTime;
-    std::map<TimerId, Timer> m_timers;
+    ManualTimers m_timers;
     PostedTasks m_posted;
     std::vector<std::string> m_boxTexts;
     std::string m_lastProgress;

@@ -8,6 +8,7 @@
 #include "analytics/movers_board.h"
 #include "presentation/movers_board_model.h"
 #include "text/cp932.h"
+#include "text/date_time.h"
 #include "text/number_format.h"
 
 namespace tidemark::cli {
@@ -17,7 +18,7 @@ ExitCode commandMovers(Session& s)
     const std::string* at = s.inv().option("--at");
     if (!at)
         throw CommandError(ExitCode::Usage, "movers needs --at hhmm, the clock time of the board");
-    const int minute = analytics::minuteOfHhmm(*at);
+    const int minute = text::minuteOfHhmm(*at);
     if (minute < 0)
         throw CommandError(ExitCode::Usage, "malformed --at " + *at + " (hhmm, a time of day)");
     int windowIndex = -1;

@@ -7,6 +7,7 @@
 #include "service/error_log.h"
 #include "settings/settings_keys.h"
 #include "text/file_io.h"
+#include "text/system_places.h"
 
 namespace tidemark::dataservice {
 
@@ -24,19 +25,13 @@ bridge::FaultReport errorLogReport(const ServiceEnvironment& env)
     return [folder = env.programFolder, clock = env.clock](const std::string& line) {
         try {
             ErrorLog log(folder);
-            log.append(line, clock ? clock() : nvsim::systemClock());
+            log.append(line, clock ? clock() : text::localNow());
         } catch (const text::FileError&) {
             // The call's own result still tells the caller; a log that cannot be written
             // must not turn a service fault into a crash.
         }
     };
 }
-
-#ifdef _WIN32
-constexpr const char* kBridgeExecutable = "tidemark2nv-link.exe";
-#else
-constexpr const char* kBridgeExecutable = "tidemark2nv-link";
-#endif
 
 } // namespace
 
@@ -82,7 +77,7 @@ ServiceSetting readServiceSetting(const IniFile& ini)
 std::string defaultBridgeCommand(const std::filesystem::path& programDir)
 {
     std::error_code ec;
-    const std::filesystem::path exe = programDir / kBridgeExecutable;
+    const std::filesystem::path exe = programDir / text::executableFileName("tidemark2nv-link");
     if (programDir.empty() || !std::filesystem::is_regular_file(exe, ec))
         return {};
     // Quoted: program folders often hold blanks.

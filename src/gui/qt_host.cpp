@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
@@ -73,28 +74,57 @@ void QtHost::setBusyCursor(bool busy)
     }
 }
 
-void QtHost::startTimer(TimerId id, int intervalMs, std::function<void()> onTick)
-{
-    QTimer*& t = m_timers[id];
-    if (!t) {
-        t = new QTimer(this);
-        connect(t, &QTimer::timeout, this, [this, id] {
-            auto it = m_ticks.find(id);
-            if (it != m_ticks.end() && it->second) {
-                auto tick = it->second; // a tick may restart its own timer
+namespace {
+
+// One QTimer per owner. The QTimer is the host's child, so it goes with the host should
+// an owner outlive it; an owner that goes first takes it away at the next turn of the
+// event loop (its own tick may be the one that ends the owner).
+class QtHostTimer final : public HostTimer {
+public:
+    explicit QtHostTimer(QObject* host) : m_timer(new QTimer(host))
+    {
+        QObject::connect(m_timer, &QTimer::timeout, m_timer, [this] {
+            if (m_onTick) {
+                const std::function<void()> tick = m_onTick; // the tick may restart or end its timer
                 tick();
             }
         });
     }
-    m_ticks[id] = std::move(onTick);
-    t->start(intervalMs);
-}
+    ~QtHostTimer() override
+    {
+        if (!m_timer)
+            return;
+        m_timer->stop();
+        m_timer->disconnect();
+        m_timer->deleteLater();
+    }
+    void start(int intervalMs, std::function<void()> onTick) override
+    {
+        m_onTick = std::move(onTick);
+        if (m_timer)
+            m_timer->start(intervalMs);
+    }
+    void stop() override
+    {
+        if (m_timer)
+            m_timer->stop();
+    }
+    bool running() const override { return m_timer && m_timer->isActive(); }
 
-void QtHost::stopTimer(TimerId id)
+private:
+    QPointer<QTimer> m_timer;
+    std::function<void()> m_onTick;
+};
+
+} // namespace
+
+std::unique_ptr<HostTimer> QtHost::makeTimer(TimerId /*kind*/) { return std::make_unique<QtHostTimer>(this); }
+
+void QtHost::pause(std::chrono::milliseconds wait)
 {
-    auto it = m_timers.find(id);
-    if (it != m_timers.end() && it->second)
-        it->second->stop();
+    QEventLoop loop;
+    QTimer::singleShot(wait, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void QtHost::post(std::function<void()> task)

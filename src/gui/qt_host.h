@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <map>
 #include <memory>
 
 #include "host/host.h"
@@ -32,9 +31,10 @@ public:
     // Long loops repaint and look for clicks about once a frame (60 a second).
     std::chrono::milliseconds frameInterval() const override { return std::chrono::milliseconds(16); }
     void setBusyCursor(bool busy) override;
-    void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) override;
-    void stopTimer(TimerId id) override;
     void post(std::function<void()> task) override;
+    // The window's events are served while the time passes.
+    void pause(std::chrono::milliseconds wait) override;
+    std::unique_ptr<HostTimer> makeTimer(TimerId kind) override;
     bool openWithDefault(const std::string& pathOrUrl) override;
     void drawTransientText(int x, int y, std::string_view text) override;
     void clearTransientTexts() override;
@@ -49,8 +49,6 @@ private:
     QWidget* dialogParent() const;
 
     QPointer<QWidget> m_mainWindow;
-    std::map<TimerId, QTimer*> m_timers;
-    std::map<TimerId, std::function<void()>> m_ticks;
     int m_busyDepth = 0;
 };
 

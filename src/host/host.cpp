@@ -1,2 +1,13 @@
 #include "host/host.h"
-// The interface is header-only; this unit anchors the library.
+
+#include <thread>
+
+namespace tidemark {
+
+void Host::pause(std::chrono::milliseconds wait)
+{
+    processEvents();
+    std::this_thread::sleep_for(wait);
+}
+
+} // namespace tidemark

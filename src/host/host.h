@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,13 +13,26 @@
 
 namespace tidemark {
 
-// The program's timers, named as the windows name them.
+// What a timer is for, named as the windows name their timers. Only a label: the desktop
+// and the tests tell timers apart by it; any number of timers of one kind run side by side.
 enum class TimerId {
     Timer4,        // automatic results fetch of the main window
     TimerNVStatus, // download polling of the stored-data import
     Timer1,        // one-second clipboard notice
     OddsWatchTimer, // the odds watch of race day: its heartbeat and its steps
     MoversTimer,    // the movers board following the clock: one refresh a minute
+};
+
+// A timer of the desktop, owned by whoever made it: nobody else can restart or stop it,
+// and it never ticks after its owner (which holds it) is gone.
+class HostTimer {
+public:
+    virtual ~HostTimer() = default;
+    // (Re)starts; onTick runs on the UI thread at every period until stopped. A tick may
+    // restart or stop its own timer.
+    virtual void start(int intervalMs, std::function<void()> onTick) = 0;
+    virtual void stop() = 0;
+    virtual bool running() const = 0;
 };
 
 class Host {
@@ -42,10 +56,12 @@ public:
     // The steady clock the pacing reads (not the wall clock: it never jumps).
     virtual std::chrono::steady_clock::time_point steadyNow() const { return std::chrono::steady_clock::now(); }
     virtual void setBusyCursor(bool busy) = 0;
+    // A loop whose service is not ready yet: the desktop has its turn and a little time
+    // passes before the loop asks again, rather than asking at once without end.
+    virtual void pause(std::chrono::milliseconds wait);
 
-    // (Re)starts a timer; onTick runs on the UI thread at every period until stopped.
-    virtual void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) = 0;
-    virtual void stopTimer(TimerId id) = 0;
+    // A new timer, stopped, for its owner alone.
+    virtual std::unique_ptr<HostTimer> makeTimer(TimerId kind) = 0;
 
     // Runs `task` on the UI thread after what is already waiting there; callable from any
     // thread (a worker hands its progress and its result back this way).

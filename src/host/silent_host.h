@@ -3,13 +3,12 @@
 // nothing, gives fixed answers, keeps the timers for the caller to tick and reads a clock
 // the caller sets.
 
-#include <functional>
-#include <map>
 #include <string>
 #include <string_view>
 
 #include "host/host.h"
 #include "host/posted_tasks.h"
+#include "host/manual_timers.h"
 
 namespace tidemark {
 
@@ -22,24 +21,16 @@ public:
     // Runs what workers posted.
     void processEvents() override { m_posted.runAll(); }
     void setBusyCursor(bool) override {}
-    void startTimer(TimerId id, int, std::function<void()> onTick) override { m_timers[id] = std::move(onTick); }
-    void stopTimer(TimerId id) override { m_timers.erase(id); }
     void post(std::function<void()> task) override { m_posted.post(std::move(task)); }
+    void pause(std::chrono::milliseconds) override {}
+    std::unique_ptr<HostTimer> makeTimer(TimerId kind) override { return m_timers.make(kind); }
     bool openWithDefault(const std::string&) override { return openAnswer; }
     void drawTransientText(int, int, std::string_view) override {}
     void setClipboardText(std::string_view) override {}
     text::DateTime now() const override { return clock; }
 
-    // Runs one tick of a running timer; false when it is not running.
-    bool fire(TimerId id)
-    {
-        auto it = m_timers.find(id);
-        if (it == m_timers.end())
-            return false;
-        auto tick = it->second; // a tick may stop its own timer
-        tick();
-        return true;
-    }
+    // Runs one tick of every running timer of the kind; false when none is running.
+    bool fire(TimerId kind) { return m_timers.fire(kind); }
 
     bool confirmAnswer = true;
     bool openAnswer = false;
@@ -47,7 +38,7 @@ public:
     std::string lastMessage;
 
 private:
-    std::map<TimerId, std::function<void()>> m_timers;
+    ManualTimers m_timers;
     PostedTasks m_posted;
 };
 

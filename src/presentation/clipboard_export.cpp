@@ -189,13 +189,13 @@ void ClipboardExport::ClipBtn1Click(const ActivePage& page)
     }
     setLabel1(true);
     // A second copy inside the second restarts the notice's second.
-    m_host.startTimer(TimerId::Timer1, kNoticeMs, [this] { Timer1Timer(); });
+    m_noticeTimer->start(kNoticeMs, [this] { Timer1Timer(); });
     m_host.setClipboardText(clipboardText(*table, titles, m_grids[table->grid]));
 }
 
 void ClipboardExport::Timer1Timer()
 {
-    m_host.stopTimer(TimerId::Timer1);
+    m_noticeTimer->stop();
     setLabel1(false);
 }
 

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -124,6 +125,7 @@ private:
     void setLabel1(bool visible);
 
     Host& m_host;
+    std::unique_ptr<HostTimer> m_noticeTimer = m_host.makeTimer(TimerId::Timer1);
     const GridSet& m_grids;
     std::function<ClipboardTitles()> m_titles;
     ClipboardExportObserver* m_observer = nullptr;

@@ -130,7 +130,7 @@ void MainPanelModel::loadDay()
         notifyButtons();
         m_day = analysis::dayFiles(m_layout, m_dateCombo.text());
         clearDayRecords(m_table);
-        m_host.stopTimer(TimerId::Timer4);
+        m_timer4->stop();
         m_timerRunning = false;
         m_table.resetDay();
         m_steps->payoutTablesCleared();
@@ -171,7 +171,7 @@ void MainPanelModel::loadDay()
             // A period of zero or less would fetch without pause; one too long for the
             // timer would wrap around.
             const int minutes = std::clamp(settings::TimeAutoRdataGetTimer.read(m_ini), 1, kMaxTimerMinutes);
-            m_host.startTimer(TimerId::Timer4, minutes * 60 * 1000, [this] { m_steps->resultsTimerTick(); });
+            m_timer4->start(minutes * 60 * 1000, [this] { m_steps->resultsTimerTick(); });
             m_timerRunning = true;
         }
 
@@ -449,7 +449,7 @@ void MainPanelModel::NextRaceBtnClick()
     // The day is today when the first race of the list is run today.
     const RaceSlot& first = m_table.slots[static_cast<std::size_t>(m_entries.front().slot)];
     const text::DateTime now = m_host.now();
-    if (text::bytesAt(first.raRecord, 12, 8) != text::formatDateTime("yyyymmdd", now))
+    if (records::RaView(first.raRecord).dayKey() != text::formatDateTime("yyyymmdd", now))
         return;
     const int n = nextRaceEntry(m_table, m_entries, text::formatDateTime("hhnn", now));
     if (n >= 0 && n < m_datList.count())

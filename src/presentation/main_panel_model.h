@@ -6,6 +6,7 @@
 
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -189,6 +190,7 @@ private:
     void notifyPanels();
 
     Host& m_host;
+    std::unique_ptr<HostTimer> m_timer4 = m_host.makeTimer(TimerId::Timer4);
     IniFile& m_ini;
     store::StoreLayout m_layout;
     MainPanelObserver* m_observer = nullptr;

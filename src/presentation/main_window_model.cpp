@@ -3,6 +3,7 @@
 #include "presentation/main_window_texts.h"
 #include "presentation/three_point_grids.h"
 #include "presentation/time_series_grids.h"
+#include "records/record_view.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
 #include "text/file_io.h"
@@ -344,7 +345,7 @@ void MainWindowModel::dayLoaded()
 void MainWindowModel::oddsWatchWrote(std::string_view raceKey)
 {
     if (const analysis::RaceSlot* slot = m_panel.currentSlot())
-        if (text::bytesAt(slot->raRecord, 12, 16) == raceKey)
+        if (records::RaView(slot->raRecord).raceKey() == raceKey)
             m_panel.reopenRace();
     m_movers.oddsWritten();
 }

@@ -12,6 +12,7 @@
 #include "records/record_view.h"
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
+#include "text/date_time.h"
 #include "text/file_io.h"
 #include "text/number_format.h"
 
@@ -51,11 +52,6 @@ constexpr double kNotable = 2.0;
 constexpr double kStrong = 5.0;
 
 constexpr int col(MoversColumn c) { return static_cast<int>(c); }
-
-std::string hhColonNn(int minuteOfDay)
-{
-    return text::formatZeroPad(minuteOfDay / 60, 2) + ":" + text::formatZeroPad(minuteOfDay % 60, 2);
-}
 
 std::string oddsText(const records::OddsField& f) { return text::formatFixed(f.value(), 6, 1); }
 
@@ -187,13 +183,13 @@ MoversBoardModel::MoversBoardModel(Host& host, IniFile& settings, const MainPane
 
 MoversBoardModel::~MoversBoardModel()
 {
-    m_host.stopTimer(TimerId::MoversTimer);
+    m_refreshTimer->stop();
 }
 
 void MoversBoardModel::close()
 {
     m_open = false;
-    m_host.stopTimer(TimerId::MoversTimer);
+    m_refreshTimer->stop();
 }
 
 std::string MoversBoardModel::caption() { return sj("オッズ急変"); }
@@ -232,7 +228,7 @@ void MoversBoardModel::open()
             m_trackCodes.push_back(code);
             m_trackItems.push_back(KeibaFuncNV::TrackName(code, 2));
         }
-        const int post = analytics::minuteOfHhmm(ra.startTime());
+        const int post = text::minuteOfHhmm(ra.startTime());
         if (post >= 0 && (firstPost < 0 || post < firstPost))
             firstPost = post;
     }
@@ -350,9 +346,9 @@ void MoversBoardModel::rebuild()
     }
     // Following the clock, A and B move on as the minutes pass, new odds or not.
     if (m_open && m_live)
-        m_host.startTimer(TimerId::MoversTimer, kLiveRefreshMs, [this] { rebuild(); });
+        m_refreshTimer->start(kLiveRefreshMs, [this] { rebuild(); });
     else
-        m_host.stopTimer(TimerId::MoversTimer);
+        m_refreshTimer->stop();
     m_board = {};
     try {
         if (!m_day.races.empty())
@@ -365,7 +361,7 @@ void MoversBoardModel::rebuild()
     fillMoversGrid(m_grid, m_board);
 
     const analytics::MoversQuery q = query();
-    m_title = "[" + caption() + "]" + dayLabel() + " " + hhColonNn(m_minute) + " (" + windowItemText(q.windowMinutes) + ")";
+    m_title = "[" + caption() + "]" + dayLabel() + " " + text::hhColonNn(m_minute) + " (" + windowItemText(q.windowMinutes) + ")";
     if (!q.trackCode.empty())
         m_title += " " + m_trackItems[static_cast<std::size_t>(m_trackIndex)];
     if (m_notRun)

@@ -6,6 +6,7 @@
 // snapshot B. Texts are CP932.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -135,6 +136,7 @@ private:
     void notifyControls();
 
     Host& m_host;
+    std::unique_ptr<HostTimer> m_refreshTimer = m_host.makeTimer(TimerId::MoversTimer);
     IniFile& m_settings;
     const MainPanelModel& m_panel;
     OpenRace m_openRace;

@@ -60,6 +60,14 @@ bool isBaneiTrack(std::string_view trackCode) noexcept;
 // are all decimal digits, so the key and its parts may become part of a file name.
 bool hasSafeKey(std::string_view line) noexcept;
 
+// A record as delivered, as a store line: without its CR LF when it ends with one.
+inline std::string_view withoutLineEnd(std::string_view record) noexcept
+{
+    if (record.size() >= kLineEndLength && record.substr(record.size() - kLineEndLength) == "\r\n")
+        record.remove_suffix(kLineEndLength);
+    return record;
+}
+
 // A hexadecimal field (ばんえい weights and moisture): leading half-width blanks are
 // skipped, the hexadecimal digits up to the first other byte make the value; a blank or
 // damaged field reads 0.
@@ -108,6 +116,8 @@ public:
     std::string_view dayKey() const noexcept { return bytes(12, 8); }      // yyyymmdd
     std::string_view yearText() const noexcept { return bytes(12, 4); }
     std::string_view monthDay() const noexcept { return bytes(16, 4); }    // mmdd
+    std::string_view monthText() const noexcept { return bytes(16, 2); }
+    std::string_view dayText() const noexcept { return bytes(18, 2); }
     std::string_view trackCode() const noexcept { return bytes(20, 2); }
     std::string_view meetingText() const noexcept { return bytes(22, 2); }
     std::string_view meetingDayText() const noexcept { return bytes(24, 2); }

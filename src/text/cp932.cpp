@@ -1,5 +1,6 @@
 #include "text/cp932.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace tidemark::text {
@@ -28,6 +29,24 @@ std::string_view trimRight(std::string_view s) noexcept
 }
 
 std::string_view trim(std::string_view s) noexcept { return trimRight(trimLeft(s)); }
+
+std::string_view trimBlanks(std::string_view s) noexcept
+{
+    std::size_t first = s.size();
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const bool wide = isLeadByte(c) && i + 1 < s.size();
+        const std::size_t width = wide ? 2 : 1;
+        const bool blank = wide ? (c == 0x81 && static_cast<unsigned char>(s[i + 1]) == 0x40) : c <= 0x20;
+        if (!blank) {
+            first = std::min(first, i);
+            end = i + width;
+        }
+        i += width;
+    }
+    return first >= end ? std::string_view() : s.substr(first, end - first);
+}
 
 std::string padRight(std::string_view s, std::size_t width)
 {

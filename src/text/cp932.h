@@ -37,6 +37,10 @@ std::string_view bytesAt(std::string_view s, std::size_t pos1, std::size_t len) 
 std::string_view trim(std::string_view s) noexcept;
 std::string_view trimRight(std::string_view s) noexcept;
 std::string_view trimLeft(std::string_view s) noexcept;
+// Trim that also removes full-width blanks (81 40) at both ends, walking by characters so
+// that the trail byte of a double-byte character is never taken for a blank: a name as
+// the service pads it, without its padding.
+std::string_view trimBlanks(std::string_view s) noexcept;
 
 // Blank-padded to exactly `width` bytes (text left, blanks right) / (blanks left).
 std::string padRight(std::string_view s, std::size_t width);

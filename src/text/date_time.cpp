@@ -208,4 +208,21 @@ std::optional<DateTime> parseCompactDateTime(std::string_view s)
     return t;
 }
 
+int minuteOfHhmm(std::string_view hhmm) noexcept
+{
+    if (hhmm.size() != 4)
+        return -1;
+    for (const char c : hhmm)
+        if (c < '0' || c > '9')
+            return -1;
+    const int hour = (hhmm[0] - '0') * 10 + (hhmm[1] - '0');
+    const int minute = (hhmm[2] - '0') * 10 + (hhmm[3] - '0');
+    return hour > 23 || minute > 59 ? -1 : hour * 60 + minute;
+}
+
+std::string hhColonNn(int minuteOfDay)
+{
+    return formatZeroPad(minuteOfDay / 60 % 24, 2) + ":" + formatZeroPad(minuteOfDay % 60, 2);
+}
+
 } // namespace tidemark::text

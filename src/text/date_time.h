@@ -38,6 +38,12 @@ bool isValidDate(int year, int month, int day) noexcept;
 // "mm" right after "hh" means minutes, as in the platform's own formatter.
 std::string formatDateTime(std::string_view pattern, const DateTime& t);
 
+// A time of day "hhmm" (a post time) in minutes after midnight; -1 for anything that is
+// no time of day.
+int minuteOfHhmm(std::string_view hhmm) noexcept;
+// Minutes after midnight as "hh:nn" (past midnight the hours go on from 00).
+std::string hhColonNn(int minuteOfDay);
+
 // "yyyy/mm/dd hh:nn:ss" (time part optional) -> DateTime; nullopt when not such a moment.
 std::optional<DateTime> parseSlashDateTime(std::string_view s);
 

@@ -25,6 +25,8 @@ std::filesystem::path userDataFolder(std::string_view appName);
 
 // The running program's own file (argv0 only where the system cannot say).
 std::filesystem::path executablePath(const char* argv0);
+// The file name of a program called `stem` on this system: "stem.exe" on Windows.
+std::string executableFileName(std::string_view stem);
 
 // The program's arguments as UTF-8, without the program's name (Windows hands main() its
 // arguments in the ANSI code page; the wide command line has them whole).

@@ -35,6 +35,8 @@ std::filesystem::path userDataFolder(std::string_view appName)
     return {};
 }
 
+std::string executableFileName(std::string_view stem) { return std::string(stem); }
+
 std::filesystem::path executablePath(const char* argv0)
 {
     std::error_code ec;

@@ -46,6 +46,8 @@ std::filesystem::path userDataFolder(std::string_view appName)
     return std::filesystem::path(dir) / pathFromUtf8(appName);
 }
 
+std::string executableFileName(std::string_view stem) { return std::string(stem) + ".exe"; }
+
 std::filesystem::path executablePath(const char* argv0)
 {
     std::wstring buf(MAX_PATH, L'\0');

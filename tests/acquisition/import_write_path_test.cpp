@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "acquisition/acquisition_fixture.h"
-#include "acquisition/record_bytes.h"
 #include "acquisition/stored_data_import.h"
 #include "acquisition/tap_link.h"
 #include "nvsim/sim_nv_link.h"
+#include "records/record_view.h"
 #include "service/nv_message.h"
 #include "settings/settings_keys.h"
 #include "store/store_layout.h"
@@ -106,16 +106,17 @@ SingleWrites singleWrites(const RecordingHost& host, int calls, const std::funct
             if (n < 0)
                 continue;
             const std::string_view rec = text::bytesAt(buffer, 1, static_cast<std::size_t>(n));
-            if (text::readInt(acquisition::record::dayKey(rec)) < startDate - 10 || acquisition::record::raceNumber(rec) <= 0)
+            const records::RecordView view(rec);
+            if (text::readInt(view.dayKey()) < startDate - 10 || view.raceNumber() <= 0)
                 continue;
-            const std::string_view kind = acquisition::record::kind(rec);
+            const std::string_view kind = view.recordKind();
             store::StoreOutcome o = store::StoreOutcome::WrongKind;
             if (kind == "RA") {
-                const auto runners = text::readInt(text::bytesAt(rec, 882, 2));
+                const int runners = records::RaView(rec).runnerCount();
                 if (runners >= 1 && runners <= 18)
                     o = store.storeRa(rec, store::Origin::Import);
             } else if (kind == "SE") {
-                if (acquisition::record::horseNumber(rec) >= 1 && acquisition::record::horseNumber(rec) <= 18)
+                if (const int horse = records::SeView(rec).horseNumber(); horse >= 1 && horse <= 18)
                     o = store.storeSe(rec, store::Origin::Import);
             } else if (kind == "HR") {
                 o = store.storeHr(rec, store::Origin::Import);

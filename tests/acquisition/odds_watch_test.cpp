@@ -229,7 +229,7 @@ TEST_F(OddsWatchTest, WhileAnotherAcquisitionHoldsTheServiceTheWatchWaits)
     EXPECT_TRUE(link.calls.empty());
     EXPECT_EQ(watch.state(), State::WaitingForService);
     EXPECT_EQ(watch.statusText(), sj("オッズ監視：他のデータ取得の終了待ち"));
-    EXPECT_EQ(host.timers[TimerId::OddsWatchTimer].intervalMs, OddsWatch::kHeartbeatMs);
+    EXPECT_EQ(host.timers.intervalMs(TimerId::OddsWatchTimer), OddsWatch::kHeartbeatMs);
     channel.release();
     runRound();
     EXPECT_EQ(winRequests(), (std::vector<std::string>{key(1), key(1, "45"), key(2)}));

@@ -1,6 +1,7 @@
 #include "acquisition/realtime_fetch.h"
 
 #include "acquisition/acquisition_fixture.h"
+#include "acquisition/realtime_read.h"
 #include "service/nv_message.h"
 
 namespace tidemark::testing {
@@ -62,6 +63,19 @@ TEST_F(RealtimeFetchTest, OddsFetchReplacesTheRaceSeriesAndReloads)
     EXPECT_EQ(host.beeps, 0); // a clean odds fetch is quiet
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_FALSE(channel.busy());
+}
+
+// A service not ready yet (-3, -2) is asked again after a pause that serves the window,
+// never at once; the start of the next file (-1) is read on at once.
+TEST_F(RealtimeFetchTest, NotReadyIsAskedAgainAfterAPause)
+{
+    link.script("0B41", key(3), {0, {FakeNvLink::code(-3), FakeNvLink::code(-2), FakeNvLink::rec(o1(3, 10, 0).build()),
+                                     FakeNvLink::code(-1), FakeNvLink::rec(o1(3, 10, 5).build())}});
+    link.script("0B42", key(3), {0, {FakeNvLink::code(-3)}});
+
+    EXPECT_EQ(fetch.fetchOdds(selection(), reload), Outcome::Done);
+    EXPECT_EQ(host.pauses, std::vector<std::chrono::milliseconds>(3, acquisition::kNotReadyPause));
+    EXPECT_EQ(lines(oddsFile(StoreKind::O1, 3), StoreKind::O1).size(), 2u);
 }
 
 TEST_F(RealtimeFetchTest, OddsOpenErrorIsShownLoggedAndTheQuinellaStillRuns)

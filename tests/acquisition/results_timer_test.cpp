@@ -34,11 +34,11 @@ TEST_F(ResultsTimerTest, RunsOnlyForTodaysDayWithTheStoredInterval)
 
     timer.dayLoaded(label(), ra(1).line());
     ASSERT_TRUE(host.timerRunning(TimerId::Timer4));
-    EXPECT_EQ(host.timers[TimerId::Timer4].intervalMs, 15 * 60 * 1000); // the timer's own default
+    EXPECT_EQ(host.timers.intervalMs(TimerId::Timer4), 15 * 60 * 1000); // the timer's own default
 
     settings.writeInteger("Time", "AutoRdataGet", 7);
     timer.dayLoaded(label(), ra(1).line());
-    EXPECT_EQ(host.timers[TimerId::Timer4].intervalMs, 7 * 60 * 1000);
+    EXPECT_EQ(host.timers.intervalMs(TimerId::Timer4), 7 * 60 * 1000);
 
     timer.stop();
     EXPECT_FALSE(host.timerRunning(TimerId::Timer4));
@@ -66,7 +66,7 @@ TEST_F(ResultsTimerTest, NonsenseIntervalStillLeavesTheServiceBreathingRoom)
 {
     settings.writeInteger("Time", "AutoRdataGet", 0);
     timer.dayLoaded(label(), ra(1).line());
-    EXPECT_EQ(host.timers[TimerId::Timer4].intervalMs, 60 * 1000);
+    EXPECT_EQ(host.timers.intervalMs(TimerId::Timer4), 60 * 1000);
 }
 
 } // namespace

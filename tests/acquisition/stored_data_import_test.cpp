@@ -56,7 +56,7 @@ TEST_F(StoredDataImportTest, ImportDownloadsThenFilesEveryRecordIntoTheDayFiles)
     EXPECT_EQ(import.phase(), Phase::Downloading);
     EXPECT_EQ(import.progressLabel(), sj("ダウンロード中・・・"));
     EXPECT_TRUE(saw("ReadCount:3, DownloadCount:2"));
-    EXPECT_EQ(host.timers[TimerId::TimerNVStatus].intervalMs, 10);
+    EXPECT_EQ(host.timers.intervalMs(TimerId::TimerNVStatus), 10);
     EXPECT_TRUE(host.busyCursor);
 
     ASSERT_TRUE(host.fire(TimerId::TimerNVStatus));

@@ -153,17 +153,8 @@ TEST(RaceShareChange, ARunnerCountsOnlyWhenPricedAtBothSnapshots)
     EXPECT_LT(c.runner(5).winChange, 0.0);
 }
 
-TEST(RaceShareChange, ClockTimesAndDamagedAnnouncements)
+TEST(RaceShareChange, DamagedAnnouncements)
 {
-    EXPECT_EQ(minuteOfHhmm("1005"), 605);
-    EXPECT_EQ(minuteOfHhmm("0000"), 0);
-    EXPECT_EQ(minuteOfHhmm("2359"), 1439);
-    EXPECT_EQ(minuteOfHhmm("2400"), -1);
-    EXPECT_EQ(minuteOfHhmm("1060"), -1);
-    EXPECT_EQ(minuteOfHhmm("10:5"), -1);
-    EXPECT_EQ(minuteOfHhmm("    "), -1);
-    EXPECT_EQ(minuteOfHhmm("100"), -1);
-
     // A snapshot whose time is not a time of day is never chosen; a short line neither
     // breaks the reading nor counts.
     auto series = lines({snap(10, 0).win(1, 5.0, 1), snap(10, 5).win(1, 4.0, 1)});

@@ -61,8 +61,10 @@ public:
     {
         records::SeBuilder b;
         b.date(2024, 1, day).track(track).meeting(3).day(day).race(race).horse(horse).bracket(horse <= 8 ? horse : 8);
-        // Horse 4's name needs quoting in a CSV file.
-        b.horseName(horse == 4 ? text::sj("テスト\"4\",改") : text::sj("テストホース") + std::to_string(horse));
+        // Horse 4's name needs quoting in a CSV file; horse 1's is padded with full-width
+        // blanks, as the service pads names.
+        b.horseName(horse == 4 ? text::sj("テスト\"4\",改")
+                               : text::sj("テストホース") + std::to_string(horse) + (horse == 1 ? text::sj("　　") : ""));
         b.jockey(text::sj("騎手")).trainer(text::sj("調教師"));
         b.weightTenths(540 + horse).sex(horse % 2 ? "1" : "2").age(2);
         return b;

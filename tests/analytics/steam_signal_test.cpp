@@ -18,6 +18,7 @@
 #include "analytics/race_share_change.h"
 #include "cli/cli_fixture.h"
 #include "nvsim/sim_config.h"
+#include "text/date_time.h"
 
 namespace tidemark::analytics {
 namespace {
@@ -64,7 +65,7 @@ SteamFigures steamBets(int rate, int strength)
         // The runner's share at the start of the window, from its race's odds file.
         std::vector<std::string> lines;
         analysis::readOddsLines(layout.oddsFile(store::StoreKind::O1, b.raceKey), lines);
-        const int post = minuteOfHhmm(b.postTime.substr(0, 2) + b.postTime.substr(3, 2));
+        const int post = text::minuteOfHhmm(b.postTime.substr(0, 2) + b.postTime.substr(3, 2));
         const RaceShareChange change = raceShareChange(lines, post - kAt, kWindow);
         f.impliedBefore += change.runner(b.horse).a.winShare / 100.0;
     }

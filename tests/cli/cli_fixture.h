@@ -28,8 +28,8 @@ struct CliRun {
 // extraIni: more of NVSim.ini, such as a [Fault1] section.
 inline void writeSimWorld(const std::filesystem::path& home, const std::string& extraIni = {})
 {
-    std::ofstream ini(home / "NVSim.ini", std::ios::binary);
-    ini << "[NVSim]\r\nSeed=4242\r\nFirstDay=20240112\r\nLastDay=20240112\r\nDownloadSpeed=3\r\n" << extraIni;
+    text::writeFileAtomic(home / "NVSim.ini",
+                          "[NVSim]\r\nSeed=4242\r\nFirstDay=20240112\r\nLastDay=20240112\r\nDownloadSpeed=3\r\n" + extraIni);
 }
 
 // catchInterrupt: as the tool's main() gives it (a Ctrl-C the test decides on).
@@ -37,7 +37,7 @@ inline CliRun runCli(const std::filesystem::path& home, std::vector<std::string>
                      std::function<std::function<bool()>()> catchInterrupt = {})
 {
     if (withHome)
-        args.insert(args.begin(), {"--home", home.string()});
+        args.insert(args.begin(), {"--home", text::utf8Path(home)});
     std::ostringstream out;
     std::ostringstream err;
     cli::Environment env{out, err, home, [] { return text::DateTime{2024, 1, 15, 12, 0, 0}; }, false,

@@ -29,20 +29,25 @@ protected:
     static void SetUpTestSuite()
     {
         s_home = new TempDir;
-        writeSimWorld(s_home->path());
-        s_import = new CliRun(runCli(s_home->path(), {"import", "--since", "2024/01/01 00:00:00"}));
-        s_beforeOdds = new CliRun(runCli(s_home->path(), {"times", "20240112", "1"}));
-        s_odds = new CliRun(runCli(s_home->path(), {"odds", "20240112"}));
+        // A program folder with a Japanese name, as under a Windows user folder that has one:
+        // every command of the flow finds and writes its files there.
+        s_homePath = new std::filesystem::path(s_home->path() / text::pathFromUtf8("競馬 ユーザー"));
+        std::filesystem::create_directory(home());
+        writeSimWorld(home());
+        s_import = new CliRun(runCli(home(), {"import", "--since", "2024/01/01 00:00:00"}));
+        s_beforeOdds = new CliRun(runCli(home(), {"times", "20240112", "1"}));
+        s_odds = new CliRun(runCli(home(), {"odds", "20240112"}));
     }
     static void TearDownTestSuite()
     {
         delete s_odds;
         delete s_beforeOdds;
         delete s_import;
+        delete s_homePath;
         delete s_home;
     }
 
-    static const std::filesystem::path& home() { return s_home->path(); }
+    static const std::filesystem::path& home() { return *s_homePath; }
     static store::StoreLayout layout() { return store::StoreLayout(home()); }
     static std::vector<std::string> raceCards()
     {
@@ -50,12 +55,14 @@ protected:
     }
 
     static TempDir* s_home;
+    static std::filesystem::path* s_homePath;
     static CliRun* s_import;
     static CliRun* s_beforeOdds;
     static CliRun* s_odds;
 };
 
 TempDir* CliFlowTest::s_home = nullptr;
+std::filesystem::path* CliFlowTest::s_homePath = nullptr;
 CliRun* CliFlowTest::s_import = nullptr;
 CliRun* CliFlowTest::s_beforeOdds = nullptr;
 CliRun* CliFlowTest::s_odds = nullptr;

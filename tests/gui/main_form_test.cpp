@@ -315,6 +315,32 @@ TEST(MainForm, TitlesAreTheCaptionsAlone)
     EXPECT_EQ(QGuiApplication::applicationName(), QStringLiteral("Tidemark2NV"));
 }
 
+// Two owners' timers of one kind tick each on its own; a tick may end its own timer.
+TEST(QtHost, EachOwnerHasItsTimer)
+{
+    app();
+    QtHost host;
+    int first = 0;
+    int second = 0;
+    std::unique_ptr<HostTimer> a = host.makeTimer(TimerId::Timer1);
+    std::unique_ptr<HostTimer> b = host.makeTimer(TimerId::Timer1);
+    a->start(1, [&] {
+        ++first;
+        a.reset();
+    });
+    b->start(1, [&] {
+        ++second;
+        b->stop();
+    });
+    for (int i = 0; i < 200 && (first == 0 || second == 0); ++i)
+        QTest::qWait(5);
+    QTest::qWait(20);
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 1);
+    EXPECT_FALSE(a);
+    EXPECT_FALSE(b->running());
+}
+
 // 断層表: each threshold box has its "倍以上を着色" after it.
 TEST(MainForm, EachGapThresholdBoxHasItsSuffix)
 {

@@ -157,7 +157,7 @@ TEST_F(WindowsTest, GetDataFormFollowsTheDownloadTimerAndTheRead)
 
     // Downloading: the host runs TimerNVStatus; the window shows each poll.
     ASSERT_TRUE(host.timerRunning(TimerId::TimerNVStatus));
-    EXPECT_EQ(host.timers[TimerId::TimerNVStatus].intervalMs, 10);
+    EXPECT_EQ(host.timers.intervalMs(TimerId::TimerNVStatus), 10);
     EXPECT_EQ(form.ProgressLabel->text(), u("ダウンロード中・・・"));
     EXPECT_FALSE(form.ButtonStart->isEnabled());
     EXPECT_FALSE(form.SpeedButton1->isEnabled());

@@ -243,7 +243,7 @@ TEST_F(Clipboard, NoticeForOneSecond)
     clip.ClipBtn1Click({MainPage::TabSheet2});
     EXPECT_TRUE(clip.Label1Visible());
     EXPECT_TRUE(host.timerRunning(TimerId::Timer1));
-    EXPECT_EQ(host.timers[TimerId::Timer1].intervalMs, 1000);
+    EXPECT_EQ(host.timers.intervalMs(TimerId::Timer1), 1000);
     EXPECT_EQ(seen.changes, 1);
     clip.ClipBtn1Click({MainPage::TabSheet38});
     EXPECT_EQ(seen.changes, 1);
@@ -254,6 +254,23 @@ TEST_F(Clipboard, NoticeForOneSecond)
     EXPECT_EQ(seen.changes, 2);
     EXPECT_FALSE(host.fire(TimerId::Timer1));
     EXPECT_EQ(ClipboardExport::Label1Caption(), sj("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰしました"));
+}
+
+// Every window has a notice timer of its own: a copy in another window neither takes
+// the first one's timer over nor leaves a timer behind when its window goes.
+TEST_F(Clipboard, NoticeTimerOfEachWindow)
+{
+    {
+        ClipboardExport other{host, grids, [this] { return titles; }};
+        clip.ClipBtn1Click({MainPage::TabSheet2});
+        other.ClipBtn1Click({MainPage::TabSheet2});
+        EXPECT_EQ(host.timers.runningCount(TimerId::Timer1), 2u);
+        ASSERT_TRUE(host.fire(TimerId::Timer1));
+        EXPECT_FALSE(clip.Label1Visible());
+        EXPECT_FALSE(other.Label1Visible());
+        other.ClipBtn1Click({MainPage::TabSheet2});
+    }
+    EXPECT_FALSE(host.fire(TimerId::Timer1));
 }
 
 // The titles come from the labels of the window at the moment of the copy.

@@ -122,7 +122,7 @@ TEST_F(PanelFixture, LoadDayOpensTheLastViewedRaceAndStartsTheTimerForToday)
     EXPECT_EQ(model.DatList().itemIndex, 0);
     EXPECT_EQ(model.UpDown1Max(), 2);
     ASSERT_TRUE(host.timerRunning(TimerId::Timer4));
-    EXPECT_EQ(host.timers[TimerId::Timer4].intervalMs, 7 * 60 * 1000);
+    EXPECT_EQ(host.timers.intervalMs(TimerId::Timer4), 7 * 60 * 1000);
     host.fire(TimerId::Timer4);
     EXPECT_EQ(steps.calls.back(), "tick");
 
@@ -148,14 +148,14 @@ TEST_F(PanelFixture, ResultsTimerPeriodStaysUsable)
     threeRaces();
     ini.writeInteger("Time", "AutoRdataGet", 0);
     openDay();
-    EXPECT_EQ(host.timers[TimerId::Timer4].intervalMs, 60 * 1000);
+    EXPECT_EQ(host.timers.intervalMs(TimerId::Timer4), 60 * 1000);
     ini.writeInteger("Time", "AutoRdataGet", 99999999);
     model.loadDay();
-    EXPECT_GT(host.timers[TimerId::Timer4].intervalMs, 0);
+    EXPECT_GT(host.timers.intervalMs(TimerId::Timer4), 0);
     // The default period is 15 minutes.
     std::filesystem::remove(ini.path());
     model.loadDay();
-    EXPECT_EQ(host.timers[TimerId::Timer4].intervalMs, 15 * 60 * 1000);
+    EXPECT_EQ(host.timers.intervalMs(TimerId::Timer4), 15 * 60 * 1000);
 }
 
 TEST_F(PanelFixture, NoRunnerFilesEmptiesTheRaceList)

@@ -120,7 +120,7 @@ TEST_F(OddsWatchModelTest, TheOpenRaceIsReadAgainKeepingTheMomentTheUserChose)
     ASSERT_EQ(model.movers().timeMinute(), 10 * 60 + 12); // today: the clock
     // Following the clock, the board builds itself again every minute.
     ASSERT_TRUE(host.timerRunning(TimerId::MoversTimer));
-    EXPECT_EQ(host.timers[TimerId::MoversTimer].intervalMs, 60 * 1000);
+    EXPECT_EQ(host.timers.intervalMs(TimerId::MoversTimer), 60 * 1000);
     const int rowsBefore = model.movers().grid().rowCount();
 
     serviceHasNewOdds();

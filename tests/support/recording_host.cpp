@@ -47,15 +47,11 @@ bool RecordingHost::runPostedUntil(const std::function<bool()>& done, std::chron
     return true;
 }
 
-void RecordingHost::startTimer(TimerId id, int intervalMs, std::function<void()> onTick)
+void RecordingHost::pause(std::chrono::milliseconds wait)
 {
-    Timer& t = timers[id];
-    t.running = true;
-    t.intervalMs = intervalMs;
-    t.onTick = std::move(onTick);
+    pauses.push_back(wait);
+    processEvents();
 }
-
-void RecordingHost::stopTimer(TimerId id) { timers[id].running = false; }
 
 bool RecordingHost::openWithDefault(const std::string& pathOrUrl)
 {
@@ -66,22 +62,6 @@ bool RecordingHost::openWithDefault(const std::string& pathOrUrl)
 void RecordingHost::drawTransientText(int, int, std::string_view text)
 {
     transientTexts.emplace_back(text);
-}
-
-bool RecordingHost::fire(TimerId id)
-{
-    auto it = timers.find(id);
-    if (it == timers.end() || !it->second.running || !it->second.onTick)
-        return false;
-    auto tick = it->second.onTick; // a tick may restart or stop its own timer
-    tick();
-    return true;
-}
-
-bool RecordingHost::timerRunning(TimerId id) const
-{
-    auto it = timers.find(id);
-    return it != timers.end() && it->second.running;
 }
 
 std::vector<std::string> RecordingHost::boxTexts() const

@@ -6,11 +6,11 @@
 #include <chrono>
 #include <deque>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "host/host.h"
+#include "host/manual_timers.h"
 #include "host/posted_tasks.h"
 
 namespace tidemark::testing {
@@ -22,11 +22,6 @@ public:
         BoxKind kind;
         std::string text; // CP932
     };
-    struct Timer {
-        bool running = false;
-        int intervalMs = 0;
-        std::function<void()> onTick;
-    };
 
     void information(std::string_view text) override;
     bool confirm(std::string_view text) override;
@@ -34,10 +29,11 @@ public:
     void beep() override { ++beeps; }
     void processEvents() override;
     void setBusyCursor(bool busy) override { busyCursor = busy; }
-    void startTimer(TimerId id, int intervalMs, std::function<void()> onTick) override;
-    void stopTimer(TimerId id) override;
     // Posted tasks run at the next processEvents or runPostedUntil.
     void post(std::function<void()> task) override { posted.post(std::move(task)); }
+    // Counted, not waited: the desktop's turn is taken (processEvents) and no time passes.
+    void pause(std::chrono::milliseconds wait) override;
+    std::unique_ptr<HostTimer> makeTimer(TimerId kind) override { return timers.make(kind); }
     bool openWithDefault(const std::string& pathOrUrl) override;
     void drawTransientText(int x, int y, std::string_view text) override;
     void clearTransientTexts() override { ++transientClears; }
@@ -46,9 +42,9 @@ public:
     std::chrono::milliseconds frameInterval() const override { return frame; }
     std::chrono::steady_clock::time_point steadyNow() const override { return steady; }
 
-    // Fires a running timer once; false when it is not running.
-    bool fire(TimerId id);
-    bool timerRunning(TimerId id) const;
+    // Fires every running timer of the kind once; false when none is running.
+    bool fire(TimerId kind) { return timers.fire(kind); }
+    bool timerRunning(TimerId kind) const { return timers.running(kind); }
     // Runs the posted tasks as they come, as the UI thread would, until `done` holds;
     // false when it still does not after `timeout`.
     bool runPostedUntil(const std::function<bool()>& done,
@@ -65,11 +61,12 @@ public:
     std::vector<Box> boxes;
     std::vector<std::string> opened;
     std::vector<std::string> transientTexts;
-    std::map<TimerId, Timer> timers;
+    ManualTimers timers;
     std::string clipboard;
     int beeps = 0;
     int transientClears = 0;
     int eventPumps = 0;
+    std::vector<std::chrono::milliseconds> pauses;
     bool busyCursor = false;
     bool openSucceeds = true;
     text::DateTime clock{2024, 1, 15, 12, 0, 0};

@@ -60,10 +60,14 @@ TEST(Cp932, BytesAtIsBoundsChecked)
     EXPECT_EQ(bytesAt("RA", 0, 2), "");
 }
 
+// trim keeps full-width blanks; trimBlanks takes them too, by whole characters only.
 TEST(Cp932, TrimKeepsFullWidthBlank)
 {
     EXPECT_EQ(trim("  ab \r\n"), "ab");
     EXPECT_EQ(trim(sj("　a　")), sj("　a　"));
+    EXPECT_EQ(trimBlanks(sj(" 　テスト　 ") + "\r\n"), sj("テスト"));
+    EXPECT_EQ(trimBlanks(sj("　　 ")), "");
+    EXPECT_EQ(trimBlanks("\x82\x81\x40"), "\x82\x81\x40"); // trail byte 81, then '@': no blank
 }
 
 TEST(Cp932, NoCaseCompareLeavesTrailBytesAlone)
@@ -243,6 +247,21 @@ TEST(DateTime, PatternsAndArithmetic)
     EXPECT_EQ(DateTime({2024, 2, 28}).addDays(1).day, 29);
     EXPECT_EQ(DateTime({2024, 1, 15}).dayOfWeek(), 2); // a Monday
     EXPECT_EQ(t.addSeconds(6 * 3600).day, 16);
+}
+
+// A post time "hhmm" in minutes and back; anything that is no time of day reads -1.
+TEST(DateTime, ClockTimesOfPostTimes)
+{
+    EXPECT_EQ(minuteOfHhmm("1005"), 605);
+    EXPECT_EQ(minuteOfHhmm("0000"), 0);
+    EXPECT_EQ(minuteOfHhmm("2359"), 1439);
+    EXPECT_EQ(minuteOfHhmm("2400"), -1);
+    EXPECT_EQ(minuteOfHhmm("1060"), -1);
+    EXPECT_EQ(minuteOfHhmm("10:5"), -1);
+    EXPECT_EQ(minuteOfHhmm("    "), -1);
+    EXPECT_EQ(minuteOfHhmm("100"), -1);
+    EXPECT_EQ(hhColonNn(605), "10:05");
+    EXPECT_EQ(hhColonNn(24 * 60 + 5), "00:05");
 }
 
 TEST(DateTime, Parsing)
