@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "service/nv_message.h"
 #include "text/cp932.h"
 
 namespace tidemark::bridge {
@@ -60,7 +61,7 @@ int BridgeNvLink::served(Kind kind, int result)
 {
     // A COM failure inside the bridge arrives as a plain result; the bridge itself has no
     // error log (it writes the HRESULT on its standard error), so the line is written here.
-    if (result <= -1001 && result >= -1099 && m_onFault)
+    if (isComAdapterResult(result) && m_onFault)
         m_onFault(text::sj("ブリッジ（") + callName(kind) + text::sj("）：コンポーネントの呼び出しがCOMのエラーで失敗しました。(") +
                   std::to_string(result) + ")");
     return result;

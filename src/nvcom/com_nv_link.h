@@ -14,6 +14,7 @@
 #include <string>
 
 #include "service/nv_link.h"
+#include "service/nv_message.h"
 
 namespace tidemark::nvcom {
 
@@ -27,7 +28,7 @@ inline constexpr int kComException = -1004;      // the component raised an exce
 inline constexpr int kComBadAnswer = -1005;      // a result or out-parameter of a type we cannot read
 inline constexpr int kComUnusableDeclaration = -1006; // parameters declared in a way we cannot pass
 
-inline constexpr bool isComCode(int r) { return r <= -1001 && r >= -1099; }
+inline constexpr bool isComCode(int r) { return isComAdapterResult(r); }
 
 // A CP932 line for the error log.
 using FaultReport = std::function<void(const std::string& cp932)>;
