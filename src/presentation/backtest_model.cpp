@@ -292,7 +292,7 @@ void BacktestFormModel::RunBtnClick()
     // The worker reads the store only and touches nothing of the model: what it finds
     // goes to the UI thread in posted tasks, which do nothing once the model has gone.
     Host& host = m_host;
-    auto toUi = [&host, alive = std::weak_ptr<int>(m_alive), this](std::function<void()> task) {
+    auto toUi = [&host, alive = std::weak_ptr<int>(m_alive)](std::function<void()> task) {
         host.post([alive, task = std::move(task)] {
             if (alive.lock())
                 task();
