@@ -137,8 +137,7 @@ void BatchOddsImport::importDay()
     {
         NvChannel::Claim claim(m_channel);
         if (!claim) {
-            m_host.beep();
-            m_host.information(busyRefusalText());
+            refuseWhileBusy(m_host);
             return;
         }
         m_running = true;
@@ -335,8 +334,7 @@ void BatchOddsImport::importPeriod(Period period)
     {
         NvChannel::Claim claim(m_channel);
         if (!claim) {
-            m_host.beep();
-            m_host.information(busyRefusalText());
+            refuseWhileBusy(m_host);
             return;
         }
         m_running = true;

@@ -65,4 +65,10 @@ std::string busyRefusalText()
     return text::sj("他のデータ取得を実行中です。終了してから実行してください。");
 }
 
+void refuseWhileBusy(Host& host)
+{
+    host.beep();
+    host.information(busyRefusalText());
+}
+
 } // namespace tidemark::acquisition

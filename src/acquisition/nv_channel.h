@@ -18,6 +18,7 @@
 #include <functional>
 #include <string>
 
+#include "host/host.h"
 #include "service/nv_link.h"
 
 namespace tidemark::acquisition {
@@ -104,5 +105,7 @@ private:
 
 // Shown when the user starts an acquisition while another one is still running (CP932).
 std::string busyRefusalText();
+// The refusal as the user meets it: a beep and that box.
+void refuseWhileBusy(Host& host);
 
 } // namespace tidemark::acquisition

@@ -60,8 +60,7 @@ RealtimeFetch::Outcome RealtimeFetch::fetchOdds(const FetchSelection& selection,
     {
         NvChannel::Claim claim(m_channel);
         if (!claim) {
-            m_host.beep();
-            m_host.information(busyRefusalText());
+            refuseWhileBusy(m_host);
             return Outcome::NotRun;
         }
         m_channel.clearCancel();
@@ -110,8 +109,7 @@ RealtimeFetch::Outcome RealtimeFetch::fetchResults(const FetchSelection& selecti
         if (!claim) {
             // A timer tick during another acquisition is skipped; the next tick fetches.
             if (!silent) {
-                m_host.beep();
-                m_host.information(busyRefusalText());
+                refuseWhileBusy(m_host);
             }
             return Outcome::NotRun;
         }

@@ -124,8 +124,7 @@ void StoredDataImport::setStart(const text::DateTime& moment)
 void StoredDataImport::start()
 {
     if (m_phase != Phase::Idle || m_channel.busy()) {
-        m_host.beep();
-        m_host.information(busyRefusalText());
+        refuseWhileBusy(m_host);
         return;
     }
     if (text::formatDateTime("yyyymmdd", m_picker) < kFirstServiceDate) {
@@ -137,8 +136,7 @@ void StoredDataImport::start()
                        sj("以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり他のアプリケーションを操作することは極力避けてください。"));
     // The box pumps events: check again before opening.
     if (m_phase != Phase::Idle || !m_channel.tryClaim()) {
-        m_host.beep();
-        m_host.information(busyRefusalText());
+        refuseWhileBusy(m_host);
         return;
     }
     m_holdsChannel = true;
@@ -513,8 +511,7 @@ void StoredDataImport::serviceSettings()
     {
         NvChannel::Claim claim(m_channel);
         if (m_phase != Phase::Idle || !claim) {
-            m_host.beep();
-            m_host.information(busyRefusalText());
+            refuseWhileBusy(m_host);
             return;
         }
         r = m_channel.link().NVSetUIProperties();
