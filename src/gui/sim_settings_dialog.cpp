@@ -13,7 +13,7 @@
 
 #include "gui/qt_host.h"
 #include "host/host.h"
-#include "presentation/sim_settings_model.h"
+#include "nvsim/sim_settings_model.h"
 #include "text/cp932.h"
 
 namespace tidemark::gui {
@@ -34,13 +34,13 @@ QLineEdit* edit(QWidget* parent, const char* name, const std::string& cp932, int
 TSimSettingsForm::TSimSettingsForm(std::filesystem::path iniPath, Host& host, QWidget* parent)
     : QDialog(parent), m_iniPath(std::move(iniPath)), m_host(host)
 {
-    using presentation::SimSettingsTexts;
-    const SimSettingsTexts& t = presentation::simSettingsTexts();
+    using nvsim::SimSettingsTexts;
+    const SimSettingsTexts& t = nvsim::simSettingsTexts();
     setObjectName(QStringLiteral("TSimSettingsForm"));
     setWindowTitle(qs(t.title));
     setModal(true);
 
-    const presentation::SimSettingsFields f = presentation::fieldsOf(nvsim::loadSimConfig(m_iniPath));
+    const nvsim::SimSettingsFields f = nvsim::fieldsOf(nvsim::loadSimConfig(m_iniPath));
     auto* column = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     SeedEdit = edit(this, "SeedEdit", f.seed, 110);
@@ -64,10 +64,10 @@ TSimSettingsForm::TSimSettingsForm(std::filesystem::path iniPath, Host& host, QW
     grid->setVerticalSpacing(2);
     for (int c = 0; c < 4; ++c)
         grid->addWidget(new QLabel(qs(t.faultHeaders[static_cast<std::size_t>(c)]), faults), 0, c + 1);
-    const std::vector<std::string> calls = presentation::simFaultCallChoices();
+    const std::vector<std::string> calls = nvsim::simFaultCallChoices();
     for (std::size_t i = 0; i < Faults.size(); ++i) {
         const int row = static_cast<int>(i) + 1;
-        const presentation::SimFaultFields& r = f.faults[i];
+        const nvsim::SimFaultFields& r = f.faults[i];
         FaultRow& w = Faults[i];
         grid->addWidget(new QLabel(QString::number(row), faults), row, 0);
         w.call = new QComboBox(faults);
@@ -104,7 +104,7 @@ TSimSettingsForm::TSimSettingsForm(std::filesystem::path iniPath, Host& host, QW
 
 void TSimSettingsForm::accept()
 {
-    presentation::SimSettingsFields f;
+    nvsim::SimSettingsFields f;
     f.seed = cp932Of(SeedEdit);
     f.firstDay = cp932Of(FirstDayEdit);
     f.lastDay = cp932Of(LastDayEdit);
@@ -116,9 +116,9 @@ void TSimSettingsForm::accept()
         f.faults[i] = {text::fromUtf8(w.call->currentText().toStdString()), cp932Of(w.code), cp932Of(w.at),
                        cp932Of(w.count)};
     }
-    const presentation::SimSettingsCheck check = presentation::saveSimSettings(f, m_iniPath, m_host);
+    const nvsim::SimSettingsCheck check = nvsim::saveSimSettings(f, m_iniPath, m_host);
     if (!check.ok) {
-        using F = presentation::SimSettingsField;
+        using F = nvsim::SimSettingsField;
         QWidget* box = nullptr;
         const auto row = static_cast<std::size_t>(check.faultRow < 0 ? 0 : check.faultRow);
         switch (check.field) {

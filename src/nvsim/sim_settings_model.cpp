@@ -1,4 +1,4 @@
-#include "presentation/sim_settings_model.h"
+#include "nvsim/sim_settings_model.h"
 
 #include <charconv>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include "text/date_time.h"
 #include "text/file_io.h"
 
-namespace tidemark::presentation {
+namespace tidemark::nvsim {
 namespace {
 
 using text::sj;
@@ -78,7 +78,7 @@ SimSettingsCheck refuseRow(const char* what, SimSettingsField field, int row)
 
 } // namespace
 
-SimSettingsFields fieldsOf(const nvsim::SimConfig& config)
+SimSettingsFields fieldsOf(const SimConfig& config)
 {
     SimSettingsFields f;
     f.seed = std::to_string(config.seed);
@@ -96,7 +96,7 @@ SimSettingsFields fieldsOf(const nvsim::SimConfig& config)
 
 SimSettingsCheck checkSimSettings(const SimSettingsFields& f)
 {
-    nvsim::SimConfig c;
+    SimConfig c;
     const auto seed = integerIn(f.seed, 0, 4294967295LL);
     if (!seed)
         return refuse("乱数の種は0～4294967295の整数で入力してください。", SimSettingsField::Seed);
@@ -192,4 +192,4 @@ SimSettingsCheck saveSimSettings(const SimSettingsFields& fields, const std::fil
     return check;
 }
 
-} // namespace tidemark::presentation
+} // namespace tidemark::nvsim

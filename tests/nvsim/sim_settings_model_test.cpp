@@ -1,4 +1,4 @@
-#include "presentation/sim_settings_model.h"
+#include "nvsim/sim_settings_model.h"
 
 #include <gtest/gtest.h>
 
@@ -6,14 +6,14 @@
 #include "support/temp_dir.h"
 #include "text/cp932.h"
 
-namespace tidemark::presentation {
+namespace tidemark::nvsim {
 namespace {
 
 using text::sj;
 
 SimSettingsFields valid()
 {
-    nvsim::SimConfig c;
+    SimConfig c;
     c.seed = 4242;
     c.firstDay = text::DateTime{2024, 1, 12};
     c.faults = {{"NVOpen", -301, 1, 1}};
@@ -150,4 +150,4 @@ TEST(SimSettingsModel, TheCallBoxOffersNoRuleAndEveryCallARuleMayName)
 }
 
 } // namespace
-} // namespace tidemark::presentation
+} // namespace tidemark::nvsim

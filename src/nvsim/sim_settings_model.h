@@ -12,7 +12,7 @@
 
 #include "nvsim/sim_config.h"
 
-namespace tidemark::presentation {
+namespace tidemark::nvsim {
 
 // The edit boxes of one fault rule; a row with a blank call is no rule.
 struct SimFaultFields {
@@ -30,7 +30,7 @@ struct SimSettingsFields {
     std::string downloadSpeed;
     std::string steamRate;
     std::string steamStrength;
-    std::array<SimFaultFields, nvsim::kMaxFaults> faults;
+    std::array<SimFaultFields, kMaxFaults> faults;
 };
 
 // Which box a refusal points to.
@@ -39,7 +39,7 @@ enum class SimSettingsField { None, Seed, FirstDay, LastDay, DownloadSpeed, Stea
 
 struct SimSettingsCheck {
     bool ok = false;
-    nvsim::SimConfig config;                           // when ok
+    SimConfig config;                           // when ok
     std::string message;                               // when not: what to correct
     SimSettingsField field = SimSettingsField::None;
     int faultRow = -1;                                 // 0-based, for the fault boxes
@@ -48,7 +48,7 @@ struct SimSettingsCheck {
 // Bounds of the values the dialog accepts.
 inline constexpr int kMaxDownloadSpeed = 100000;
 
-SimSettingsFields fieldsOf(const nvsim::SimConfig& config);
+SimSettingsFields fieldsOf(const SimConfig& config);
 // The settings the boxes describe, or the first thing to correct. Fault rows are taken in
 // order, rows with a blank call left out.
 SimSettingsCheck checkSimSettings(const SimSettingsFields& fields);
@@ -76,4 +76,4 @@ const SimSettingsTexts& simSettingsTexts();
 // The choices of a fault row's call box: blank (no rule), then the calls a rule may name.
 std::vector<std::string> simFaultCallChoices();
 
-} // namespace tidemark::presentation
+} // namespace tidemark::nvsim
