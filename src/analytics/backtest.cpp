@@ -1,6 +1,7 @@
 #include "analytics/backtest.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 
 #include "analysis/anomaly_search.h"
@@ -9,6 +10,7 @@
 #include "analytics/season_export.h"
 #include "analytics/season_reader.h"
 #include "analytics/season_rows.h"
+#include "analytics/table_sink.h"
 #include "records/keiba_func_nv.h"
 #include "records/record_view.h"
 #include "settings/settings_keys.h"
@@ -405,26 +407,40 @@ BacktestResult runBacktest(const store::StoreLayout& layout, const BacktestOptio
 
 std::string betsCsv(const BacktestResult& result)
 {
-    std::string out = "day,race_key,track,race,post_time,bet_at,minutes_to_post,horse,horse_name,odds,popularity,"
-                      "finish,outcome,stake,return\r\n";
+    static constexpr std::array<std::string_view, 15> kHeader{
+        "day",   "race_key",   "track", "race",       "post_time", "bet_at",  "minutes_to_post", "horse",
+        "horse_name", "odds", "popularity", "finish", "outcome", "stake", "return"};
+    std::string out;
+    std::array<Value, kHeader.size()> row;
+    for (std::size_t c = 0; c < kHeader.size(); ++c)
+        row[c] = Value::of(kHeader[c]);
+    appendCsvLine(out, row);
     for (const Bet& b : result.bets) {
-        std::string name = tableText(b.horseName);
-        if (name.find_first_of(",\"\r\n") != std::string::npos) {
-            std::string q = "\"";
-            for (const char c : name)
-                q += c == '"' ? std::string("\"\"") : std::string(1, c);
-            name = q + "\"";
-        }
+        const std::string day = isoDate(std::string_view(b.raceKey).substr(0, 8));
+        const std::string track = tableText(KeibaFuncNV::TrackName(b.trackCode, 0));
+        const std::string at = stampText(b.at);
+        const std::string name = tableText(b.horseName);
+        // The odds as announced, one decimal ("10.0", not the real number's "10").
+        const std::string odds = text::formatFixed(b.odds, 0, 1);
         const std::string_view outcome = b.outcome == BetOutcome::Hit    ? "hit"
                                          : b.outcome == BetOutcome::Miss ? "miss"
                                                                           : "refund";
-        out += isoDate(std::string_view(b.raceKey).substr(0, 8)) + "," + b.raceKey + "," +
-               tableText(KeibaFuncNV::TrackName(b.trackCode, 0)) + "," +
-               std::to_string(b.raceNumber) + "," + b.postTime + "," + stampText(b.at) + "," +
-               std::to_string(b.minutesToPost) + "," + std::to_string(b.horse) + "," + name + "," +
-               text::formatFixed(b.odds, 0, 1) + "," + (b.popularity ? std::to_string(b.popularity) : "") + "," +
-               (b.finish ? std::to_string(b.finish) : "") + "," + std::string(outcome) + "," +
-               std::to_string(b.stake) + "," + std::to_string(b.payout) + "\r\n";
+        row = {Value::of(std::string_view(day)),
+               Value::of(std::string_view(b.raceKey)),
+               Value::of(std::string_view(track)),
+               Value::of(static_cast<std::int64_t>(b.raceNumber)),
+               Value::of(std::string_view(b.postTime)),
+               Value::of(std::string_view(at)),
+               Value::of(static_cast<std::int64_t>(b.minutesToPost)),
+               Value::of(static_cast<std::int64_t>(b.horse)),
+               Value::of(std::string_view(name)),
+               Value::of(std::string_view(odds)),
+               Value::positiveOrNull(b.popularity),
+               Value::positiveOrNull(b.finish),
+               Value::of(outcome),
+               Value::of(static_cast<std::int64_t>(b.stake)),
+               Value::of(static_cast<std::int64_t>(b.payout))};
+        appendCsvLine(out, row);
     }
     return out;
 }

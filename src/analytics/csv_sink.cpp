@@ -49,6 +49,42 @@ bool isAscii(std::string_view s)
     return true;
 }
 
+void appendText(std::string& out, std::string_view utf8, CsvEncoding encoding, std::string& converted)
+{
+    std::string_view s = utf8;
+    if (encoding == CsvEncoding::Cp932 && !isAscii(utf8)) {
+        converted = text::fromUtf8(utf8);
+        s = converted;
+    }
+    if (!needsQuotes(s)) {
+        out.append(s);
+        return;
+    }
+    out += '"';
+    for (const char c : s) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void appendCsvLine(std::string& out, Row row, CsvEncoding encoding, std::string& converted)
+{
+    for (std::size_t c = 0; c < row.size(); ++c) {
+        if (c)
+            out += ',';
+        const Value& v = row[c];
+        switch (v.kind) {
+        case Value::Kind::Null: break;
+        case Value::Kind::Integer: appendInteger(out, v.integer); break;
+        case Value::Kind::Real: appendReal(out, v.real); break;
+        case Value::Kind::Text: appendText(out, v.text, encoding, converted); break;
+        }
+    }
+    out += "\r\n";
+}
+
 // Runs a file step; its file error is the sink's failure, as the interface promises.
 template <class Step>
 void guarded(Step step)
@@ -174,41 +210,7 @@ private:
         return f;
     }
 
-    void appendText(std::string& out, std::string_view utf8)
-    {
-        std::string_view s = utf8;
-        if (m_encoding == CsvEncoding::Cp932 && !isAscii(utf8)) {
-            m_converted = text::fromUtf8(utf8);
-            s = m_converted;
-        }
-        if (!needsQuotes(s)) {
-            out.append(s);
-            return;
-        }
-        out += '"';
-        for (const char c : s) {
-            if (c == '"')
-                out += '"';
-            out += c;
-        }
-        out += '"';
-    }
-
-    void appendLine(std::string& out, Row row)
-    {
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            if (c)
-                out += ',';
-            const Value& v = row[c];
-            switch (v.kind) {
-            case Value::Kind::Null: break;
-            case Value::Kind::Integer: appendInteger(out, v.integer); break;
-            case Value::Kind::Real: appendReal(out, v.real); break;
-            case Value::Kind::Text: appendText(out, v.text); break;
-            }
-        }
-        out += "\r\n";
-    }
+    void appendLine(std::string& out, Row row) { appendCsvLine(out, row, m_encoding, m_converted); }
 
     std::filesystem::path m_folder;
     CsvEncoding m_encoding;
@@ -220,6 +222,12 @@ private:
 };
 
 } // namespace
+
+void appendCsvLine(std::string& out, Row row)
+{
+    std::string converted;
+    appendCsvLine(out, row, CsvEncoding::Utf8, converted);
+}
 
 std::unique_ptr<TableSink> openCsvSink(const std::filesystem::path& folder, CsvEncoding encoding, bool byteOrderMark,
                                        const SinkOptions& options)

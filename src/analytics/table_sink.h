@@ -151,6 +151,10 @@ std::unique_ptr<TableSink> openPostgresSink(const std::string& conninfo, const S
 std::unique_ptr<TableSink> openCsvSink(const std::filesystem::path& folder, CsvEncoding encoding,
                                        bool byteOrderMark = true, const SinkOptions& options = {});
 
+// One line of `row` as the CSV sink writes it (commas, CR LF, quotes where needed, NULL
+// empty), texts in UTF-8: for a CSV file written whole outside an export.
+void appendCsvLine(std::string& out, Row row);
+
 // The lock of an export into `place` (a lock file's path), taken as SinkOptions say:
 // waits while another export holds it, then throws SinkBusy naming `what` and the
 // holder; SinkInterrupted when the wait is given up. `holder` is what this export
