@@ -51,7 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto before = filesUnder(layout.dataFolder());
 
-    analysis::DayTable table;
+    // One day table for the process, cleared as the window clears its own for each day
+    // it opens (its 96 slots are costly to build).
+    static analysis::DayTable table;
+    analysis::clearDayRecords(table);
+    table.resetDay();
     const analysis::DayRead read = analysis::readDayFile(table, analysis::dayFiles(layout, label));
     results::ExportDay day;
     for (int s = 0; s < table.raceCount; ++s)

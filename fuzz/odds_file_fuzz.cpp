@@ -88,11 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.timePoints.notUse = (f & 4) != 0;
     options.timePoints.firstMinutes = static_cast<int>(f % 90);
 
-    analysis::DayTable table;
-    table.raceCount = 1;
-    analysis::RaceSlot& slot = table.slots[0];
+    analysis::RaceSlot slot;
     slot.raRecord = ra;
-    analysis::deriveRaceRecords(table);
+    analysis::deriveRaceRecord(slot);
 
     analysis::SnapshotSeries series =
         analysis::openRaceSeries(files, ra, text::bytesAt(ra, 16, 4), options);

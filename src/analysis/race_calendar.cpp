@@ -179,19 +179,23 @@ bool readPayoutFile(DayTable& table, const DayFiles& day)
     return true;
 }
 
+void deriveRaceRecord(RaceSlot& slot)
+{
+    RaceRecord& r = slot.record;
+    for (int h = 1; h <= kMaxHorses; ++h) {
+        const records::SeView se(slot.seRecords[static_cast<std::size_t>(h)]);
+        r.finishPosition[h] = se.finishPosition();
+        r.finalPopularity[h] = se.finalWinPopularity();
+        r.finalWinOdds[h] = se.finalWinOdds();
+    }
+    r.label = raceRecordLabel(slot.raRecord);
+    r.runnerCount = std::clamp(records::RaView(slot.raRecord).runnerCount(), 0, kMaxHorses);
+}
+
 void deriveRaceRecords(DayTable& table)
 {
-    for (RaceSlot& slot : table.slots) {
-        RaceRecord& r = slot.record;
-        for (int h = 1; h <= kMaxHorses; ++h) {
-            const records::SeView se(slot.seRecords[static_cast<std::size_t>(h)]);
-            r.finishPosition[h] = se.finishPosition();
-            r.finalPopularity[h] = se.finalWinPopularity();
-            r.finalWinOdds[h] = se.finalWinOdds();
-        }
-        r.label = raceRecordLabel(slot.raRecord);
-        r.runnerCount = std::clamp(records::RaView(slot.raRecord).runnerCount(), 0, kMaxHorses);
-    }
+    for (RaceSlot& slot : table.slots)
+        deriveRaceRecord(slot);
 }
 
 int nextRaceEntry(const DayTable& table, const std::vector<RaceListEntry>& races, std::string_view nowHhmm)

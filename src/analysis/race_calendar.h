@@ -70,6 +70,8 @@ bool readPayoutFile(DayTable& table, const DayFiles& day);
 
 // Label, runner count and final results (position, popularity, win odds) of every slot.
 void deriveRaceRecords(DayTable& table);
+// The same for one slot.
+void deriveRaceRecord(RaceSlot& slot);
 
 // Slot of the next race to start: the listed race with the nearest post time after
 // nowHhmm (post time − now as four-digit numbers, the earlier entry on a tie); the

@@ -154,8 +154,15 @@ PayoutImportResult importDayPayouts(analysis::DayTable& table, DayPayouts& payou
         }
     }
 
-    for (int n = 0; n < kRaceSlots; ++n)
-        payouts.tableAt(n) = payoutTableOf(slotAt(table, n).hrRecord);
+    // Most slots of a day hold no race and so a blank payout record, whose table is
+    // always the same: it is read once, not once per slot at every reload.
+    static const PayoutTable blankTable = payoutTableOf(std::string(analysis::kHrSize, ' '));
+    for (int n = 0; n < kRaceSlots; ++n) {
+        const std::string& hr = slotAt(table, n).hrRecord;
+        payouts.tableAt(n) = hr.find_first_not_of(' ') == std::string::npos && hr.size() == analysis::kHrSize
+                                 ? blankTable
+                                 : payoutTableOf(hr);
+    }
     return result;
 }
 
