@@ -149,6 +149,8 @@ TEST_F(CliWatchTest, WatchRefusesAnotherDayAndOutOfRangeTimes)
     EXPECT_EQ(runWith(home.path(), {"watch", "20240112", "--every", "31"}, today).code, ExitCode::Usage);
     EXPECT_EQ(runWith(home.path(), {"watch", "20240112", "--ahead", "241"}, today).code, ExitCode::Usage);
     EXPECT_EQ(runWith(home.path(), {"watch", "20240112", "--ahead", "x"}, today).code, ExitCode::Usage);
+    EXPECT_EQ(runWith(home.path(), {"watch", "20240112", "--near", "31"}, today).code, ExitCode::Usage);
+    EXPECT_EQ(runWith(home.path(), {"watch", "20240112", "--near", "-1"}, today).code, ExitCode::Usage);
     EXPECT_EQ(runWith(home.path(), {"watch", "20240111"}, today).code, ExitCode::NotFound);
     EXPECT_FALSE(std::filesystem::exists(store::StoreLayout(home.path()).oddsFolder("20240112")));
 }
