@@ -175,7 +175,7 @@ const std::set<std::string> kValueOptions{"--home", "--encoding", "--since",  "-
                                           "--kind", "--time",     "--minutes", "--what",  "--out",
                                           "--moment", "--from",   "--to",      "--format", "--dsn",
                                           "--tables", "--rule",   "--at",      "--bet",    "--csv",
-                                          "--every",  "--ahead",  "--window",  "--top",
+                                          "--every",  "--ahead",  "--near",    "--window",  "--top",
                                           "--service", "--wait"};
 // Options without a value.
 const std::set<std::string> kFlagOptions{"--no-bom"};
