@@ -55,7 +55,8 @@ private:
     std::function<void()> m_onChange;
 };
 
-// "オッズ監視設定": how far ahead of the post and how often the watch fetches.
+// "オッズ監視設定": how far ahead of the post and how often the watch fetches, and from
+// how many minutes before the post it reads every minute.
 class OddsWatchSettingsModel {
 public:
     struct Texts {
