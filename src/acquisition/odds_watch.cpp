@@ -24,6 +24,26 @@ using text::sj;
 
 int secondOfDay(const text::DateTime& t) { return (t.hour * 60 + t.minute) * 60 + t.second; }
 
+// The first tick of a clock that ticks at `base` and every `period` seconds, at or after `from`.
+int firstTickFrom(int base, int period, int from)
+{
+    return base >= from ? base : base + (from - base + period - 1) / period * period;
+}
+
+// MMDDhhmm of the latest announcement in a race's win-odds file; empty when none can be read.
+std::string storedAnnouncement(const store::RecordStore& store, const std::string& raceKey)
+{
+    try {
+        const std::vector<std::string> lines =
+            store::readLines(store.layout().oddsFile(store::StoreKind::O1, raceKey), store::StoreKind::O1);
+        if (!lines.empty())
+            return std::string(records::O1View(lines.back()).announcementTime());
+    } catch (const text::FileError&) {
+        // Only the status misses it; the next read tells again.
+    }
+    return {};
+}
+
 } // namespace
 
 OddsWatch::OddsWatch(NvChannel& channel, Host& host, store::RecordStore& store, std::filesystem::path programFolder)
@@ -36,10 +56,11 @@ OddsWatch::~OddsWatch()
     m_timer->stop();
 }
 
-void OddsWatch::setTimes(int aheadMinutes, int everyMinutes)
+void OddsWatch::setTimes(int aheadMinutes, int everyMinutes, int nearMinutes)
 {
     m_ahead = std::clamp(aheadMinutes, kMinAhead, kMaxAhead);
     m_every = std::clamp(everyMinutes, kMinEvery, kMaxEvery);
+    m_near = std::clamp(nearMinutes, kMinNear, kMaxNear);
 }
 
 void OddsWatch::setDay(const std::vector<std::string>& raceCards)
@@ -71,11 +92,13 @@ void OddsWatch::setDay(const std::vector<std::string>& raceCards)
                 if (same(race, old)) {
                     race.fetchedAfterPost = old.fetchedAfterPost;
                     race.finalIn = old.finalIn;
+                    race.announced = old.announced;
                 }
     m_races = std::move(races);
     m_dayKey = std::move(dayKey);
     m_queue.clear();
     m_nextRoundSecond = 0;
+    m_nextMinuteSecond = 0;
     ++m_dayGeneration;
 }
 
@@ -86,6 +109,7 @@ void OddsWatch::start()
     m_on = true;
     m_queue.clear();
     m_nextRoundSecond = 0;
+    m_nextMinuteSecond = 0;
     m_lastError.clear();
     m_racesFetched = 0;
     m_requestErrors = 0;
@@ -134,6 +158,11 @@ bool OddsWatch::due(const Race& race, int nowMinute) const
     return nowMinute - race.postMinute <= kFinalWaitMinutes;
 }
 
+bool OddsWatch::near(const Race& race, int nowMinute) const
+{
+    return m_near > 0 && due(race, nowMinute) && race.postMinute - nowMinute <= m_near;
+}
+
 bool OddsWatch::dayDone(int nowMinute) const
 {
     return std::none_of(m_races.begin(), m_races.end(), [&](const Race& r) {
@@ -175,17 +204,19 @@ void OddsWatch::tick()
         return;
     }
     std::erase_if(m_queue, [&](const Race& r) { return !due(r, nowMinute); });
-    if (m_queue.empty() && secondOfDay(now) >= m_nextRoundSecond)
-        startRound(secondOfDay(now));
+    const int nowSecond = secondOfDay(now);
+    if (m_queue.empty() && nowSecond >= m_nextRoundSecond)
+        startRound(nowSecond);
+    // Near the off the round's pace is too slow: those races join the queue every minute,
+    // also while a long round is still being read.
+    if (m_near > 0 && nowSecond >= m_nextMinuteSecond)
+        minuteRound(nowSecond);
     // A race whose post has come is read once more at once: its last announcements.
-    for (auto r = m_races.rbegin(); r != m_races.rend(); ++r)
-        if (r->postMinute >= 0 && r->postMinute <= nowMinute && !r->fetchedAfterPost && due(*r, nowMinute) &&
-            std::none_of(m_queue.begin(), m_queue.end(), [&](const Race& q) { return q.key == r->key; })) {
-            m_queue.insert(m_queue.begin(), *r);
-            ++m_roundSize;
-        }
+    for (const Race& r : m_races)
+        if (r.postMinute >= 0 && r.postMinute <= nowMinute && !r.fetchedAfterPost && due(r, nowMinute))
+            enqueue(r);
     if (m_queue.empty()) {
-        setState(State::Waiting, sj("オッズ監視中：次回 ") + text::hhColonNn(m_nextRoundSecond / 60));
+        setState(State::Waiting, waitingText(nowSecond));
         schedule(kHeartbeatMs);
         return;
     }
@@ -210,6 +241,107 @@ void OddsWatch::startRound(int nowSecond)
             m_queue.push_back(r);
     m_roundSize = static_cast<int>(m_queue.size());
     m_nextRoundSecond = nowSecond + m_every * 60;
+    m_nextMinuteSecond = nowSecond + 60;
+}
+
+void OddsWatch::minuteRound(int nowSecond)
+{
+    const int nowMinute = nowSecond / 60;
+    for (const Race& r : m_races)
+        if (near(r, nowMinute))
+            enqueue(r);
+    // The minutes keep the phase of the round that set them.
+    m_nextMinuteSecond = firstTickFrom(m_nextMinuteSecond, 60, nowSecond + 1);
+}
+
+void OddsWatch::enqueue(const Race& race)
+{
+    if (std::any_of(m_queue.begin(), m_queue.end(), [&](const Race& q) { return q.key == race.key; }))
+        return;
+    if (m_queue.empty())
+        m_roundSize = 0;
+    // The queue stays in post order: the nearest post first.
+    const auto at = std::find_if(m_queue.begin(), m_queue.end(), [&](const Race& q) {
+        return q.postMinute != race.postMinute ? q.postMinute > race.postMinute : q.key > race.key;
+    });
+    m_queue.insert(at, race);
+    ++m_roundSize;
+}
+
+int OddsWatch::nextReadSecond(int nowSecond) const
+{
+    const int nowMinute = nowSecond / 60;
+    int best = -1;
+    const auto consider = [&](int second) {
+        second = std::max(second, nowSecond);
+        if (best < 0 || second < best)
+            best = second;
+    };
+    for (const Race& r : m_races) {
+        const int lastMinute = r.postMinute + kFinalWaitMinutes; // the last minute it is asked at
+        if (r.postMinute < 0 || r.finalIn || nowMinute > lastMinute)
+            continue;
+        const int round = firstTickFrom(m_nextRoundSecond, m_every * 60, (r.postMinute - m_ahead) * 60);
+        if (round / 60 <= lastMinute)
+            consider(round);
+        if (m_near > 0) {
+            const int minute = firstTickFrom(m_nextMinuteSecond, 60, (r.postMinute - m_near) * 60);
+            if (minute / 60 <= lastMinute)
+                consider(minute);
+        }
+        if (!r.fetchedAfterPost)
+            consider(r.postMinute * 60);
+    }
+    return best;
+}
+
+std::string OddsWatch::freshness(const Race& race, int nowMinute) const
+{
+    if (race.announced.size() != 8)
+        return sj("未取得");
+    const int minute = text::minuteOfHhmm(std::string_view(race.announced).substr(4));
+    if (race.announced.substr(0, 4) != text::formatDateTime("mmdd", m_host.now()))
+        return race.announced.substr(0, 2) + "/" + race.announced.substr(2, 2) + " " + text::hhColonNn(minute) +
+               sj("発表");
+    std::string t = text::hhColonNn(minute) + sj("発表");
+    if (minute >= 0 && nowMinute >= minute)
+        t += "(" + std::to_string(nowMinute - minute) + sj("分前)");
+    return t;
+}
+
+std::string OddsWatch::waitingText(int nowSecond) const
+{
+    const int nowMinute = nowSecond / 60;
+    std::string t = sj("オッズ監視中");
+    if (const int next = nextReadSecond(nowSecond); next >= 0)
+        t += sj("：次回 ") + text::hhColonNn(next / 60);
+    // The race a bettor looks at: the nearest post to come, else the one just run.
+    const Race* nearest = nullptr;
+    for (const Race& r : m_races)
+        if (due(r, nowMinute)) {
+            nearest = &r;
+            if (r.postMinute > nowMinute)
+                break;
+        }
+    if (nearest)
+        t += sj("　") + nearest->name + sj("R ") + freshness(*nearest, nowMinute);
+    return t;
+}
+
+std::string OddsWatch::freshnessText() const
+{
+    const text::DateTime now = m_host.now();
+    const int nowMinute = now.hour * 60 + now.minute;
+    std::string t;
+    if (!isToday())
+        return t;
+    for (const Race& r : m_races)
+        if (due(r, nowMinute)) {
+            if (!t.empty())
+                t += "\n";
+            t += r.name + sj("R ") + text::hhColonNn(r.postMinute) + sj("発走 ") + freshness(r, nowMinute);
+        }
+    return t;
 }
 
 void OddsWatch::fetchNext()
@@ -223,6 +355,7 @@ void OddsWatch::fetchNext()
     bool lost = false;
     bool stopped = false;
     bool finalSeen = false;
+    std::string announced;
     {
         NvChannel::BackgroundClaim claim(m_channel, [this] { giveWay(); });
         if (!claim) {
@@ -248,9 +381,16 @@ void OddsWatch::fetchNext()
                 // A broken read holds only part of the series: the file keeps the whole one.
                 if (t == Transfer::Complete && m_store.storeOdds(kind, buffer).written)
                     written = true;
-                // The win series carries the final announcement of the race.
-                if (t == Transfer::Complete && kind == store::StoreKind::O1)
+                // The win series carries the final announcement of the race, and its
+                // latest moment.
+                if (t == Transfer::Complete && kind == store::StoreKind::O1) {
                     finalSeen = final;
+                    for (auto rec = buffer.rbegin(); rec != buffer.rend(); ++rec)
+                        if (const records::O1View v(*rec); v.recordKind() == "O1") {
+                            announced = std::string(v.announcementTime());
+                            break;
+                        }
+                }
             }
         } catch (const text::FileError& e) {
             fileError(e.what());
@@ -279,6 +419,11 @@ void OddsWatch::fetchNext()
             if (r.key == race.key) {
                 r.fetchedAfterPost = r.fetchedAfterPost || afterPost;
                 r.finalIn = r.finalIn || finalSeen;
+                // Nothing new from the service: the race's odds are as old as its file says.
+                if (announced.empty() && r.announced.empty())
+                    announced = storedAnnouncement(m_store, r.key);
+                if (!announced.empty())
+                    r.announced = announced;
             }
     setState(State::Waiting, sj("オッズ監視中：") + race.name + sj("R 取得済 (") + std::to_string(position) + "/" +
                                  std::to_string(m_roundSize) + ")");

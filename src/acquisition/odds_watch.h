@@ -2,7 +2,9 @@
 // The odds watch of race day ("オッズ監視"): while today's races are loaded, it fetches
 // the win/place/bracket ("0B41") and quinella ("0B42") odds of every race whose post is
 // at most `ahead` minutes away and not yet past, in rounds every `every` minutes, nearest
-// post first, and replaces the races' odds files as "ｵｯｽﾞ取得" does.
+// post first, and replaces the races' odds files as "ｵｯｽﾞ取得" does. In a race's last
+// `near` minutes before its post, and after it until its final odds are in, the race is
+// read every minute besides (0 leaves every race to the rounds).
 //
 // It works in the background: one race per step, driven by its own timer, so the window
 // stays usable between races and its read loop pumps events within one. It holds the
@@ -41,6 +43,9 @@ public:
     static constexpr int kMaxAhead = 240;
     static constexpr int kMinEvery = 1;
     static constexpr int kMaxEvery = 30;
+    static constexpr int kMinNear = 0;
+    static constexpr int kMaxNear = 30;
+    static constexpr int kDefaultNear = 10;
     // How long after its post a race is asked for its final odds.
     static constexpr int kFinalWaitMinutes = 10;
     // Race cards of one day at most.
@@ -62,11 +67,13 @@ public:
     OddsWatch(const OddsWatch&) = delete;
     OddsWatch& operator=(const OddsWatch&) = delete;
 
-    // Minutes ahead of the post (clamped to kMinAhead..kMaxAhead) and between rounds
-    // (kMinEvery..kMaxEvery); they apply from the next round on.
-    void setTimes(int aheadMinutes, int everyMinutes);
+    // Minutes ahead of the post (clamped to kMinAhead..kMaxAhead), between rounds
+    // (kMinEvery..kMaxEvery) and of the minute-by-minute reads before the post
+    // (kMinNear..kMaxNear; 0: none); they apply from the next round on.
+    void setTimes(int aheadMinutes, int everyMinutes, int nearMinutes);
     int aheadMinutes() const noexcept { return m_ahead; }
     int everyMinutes() const noexcept { return m_every; }
+    int nearMinutes() const noexcept { return m_near; }
 
     // The race cards of the loaded day (any order). Another day, or changed post times,
     // end the current round and start a new one at the next step; the same races again
@@ -89,8 +96,13 @@ public:
     void tick();
 
     State state() const noexcept { return m_state; }
-    // What the status bar shows: the state, the race being read and the round's progress.
+    // What the status bar shows: the state, the race being read and the round's progress;
+    // while waiting, the time of the next read and how old the nearest race's latest
+    // stored announcement is: "オッズ監視中：次回 10:17　大井 2R 10:16発表(1分前)".
     const std::string& statusText() const noexcept { return m_status; }
+    // Every race still watched, one a line in post order, with its latest announcement:
+    // "大井 2R 10:20発走 10:16発表(1分前)" or "… 未取得".
+    std::string freshnessText() const;
     // The last error, with its time: "10:31 大井 5R:ｵｯｽﾞ取得エラー：…"; empty when none.
     const std::string& lastError() const noexcept { return m_lastError; }
     int racesFetched() const noexcept { return m_racesFetched; }
@@ -113,6 +125,7 @@ private:
         int postMinute = -1;  // minutes after midnight; -1 when the card has no post time
         bool fetchedAfterPost = false; // read once its post had come
         bool finalIn = false;          // its final (or cancelled) announcement is stored
+        std::string announced;         // MMDDhhmm of its latest announcement read; empty before
     };
     enum class Transfer { Complete, Failed, Stopped, Lost };
 
@@ -121,8 +134,16 @@ private:
     void loadToday();
     // Still to be read: before its post within `ahead`, or after it without its final odds.
     bool due(const Race& race, int nowMinute) const;
+    // Read every minute now: in its last `near` minutes, or after its post.
+    bool near(const Race& race, int nowMinute) const;
     bool dayDone(int nowMinute) const;
     void startRound(int nowSecond);
+    void minuteRound(int nowSecond);
+    void enqueue(const Race& race);
+    // Second of the day of the next read, once the queue is empty; -1 when none is left.
+    int nextReadSecond(int nowSecond) const;
+    std::string waitingText(int nowSecond) const;
+    std::string freshness(const Race& race, int nowMinute) const;
     void fetchNext();
     Transfer transfer(std::string_view spec, const Race& race, std::vector<std::string>& buffer,
                       const NvChannel::BackgroundClaim& claim, bool& finalSeen);
@@ -147,11 +168,13 @@ private:
 
     int m_ahead = 60;
     int m_every = 2;
+    int m_near = kDefaultNear;
     std::vector<Race> m_races;      // the day, by post time
     std::string m_dayKey;           // yyyymmdd of the races
     std::vector<Race> m_queue;      // this round's races still to fetch, nearest post first
     int m_roundSize = 0;
     int m_nextRoundSecond = 0;      // second of the day the next round is due
+    int m_nextMinuteSecond = 0;     // second of the day the next minute's reads are due
     unsigned m_dayGeneration = 0;   // counts setDay changes, so a step sees its day replaced
 
     bool m_followToday = false;

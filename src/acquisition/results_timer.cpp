@@ -6,13 +6,12 @@
 #include "settings/settings_keys.h"
 #include "text/cp932.h"
 #include "text/date_time.h"
-#include "text/text_functions.h"
 
 namespace tidemark::acquisition {
 
 namespace {
-// Results stop changing in the evening.
-constexpr std::string_view kLastTick = "1800";
+// The timer's period as it runs: a hand-edited 0 or less would fire without pause.
+int periodMinutes(const IniFile& settings) { return std::max(1, settings::TimeAutoRdataGetTimer.read(settings)); }
 } // namespace
 
 ResultsTimer::ResultsTimer(Host& host, const IniFile& settings, std::function<void()> fetchSilently)
@@ -26,12 +25,27 @@ void ResultsTimer::stop()
     m_running = false;
 }
 
-void ResultsTimer::dayLoaded(std::string_view dayLabel, std::string_view slot0Ra)
+void ResultsTimer::takePosts(const std::vector<std::string_view>& raceCards)
+{
+    m_firstPost = -1;
+    m_lastPost = -1;
+    for (std::string_view card : raceCards) {
+        const records::RaView ra(card);
+        if (!ra.isRace() || ra.raceNumber() <= 0)
+            continue;
+        const int post = text::minuteOfHhmm(ra.startTime());
+        if (post < 0)
+            continue;
+        m_firstPost = m_firstPost < 0 ? post : std::min(m_firstPost, post);
+        m_lastPost = std::max(m_lastPost, post);
+    }
+}
+
+void ResultsTimer::dayLoaded(std::string_view dayLabel, const std::vector<std::string_view>& raceCards)
 {
     stop();
-    // A hand-edited interval of 0 or less would fire the service without pause.
-    m_intervalMinutes = std::max(1, settings::TimeAutoRdataGetTimer.read(m_settings));
-    m_firstPost = std::string(records::RaView(slot0Ra).startTime());
+    m_intervalMinutes = periodMinutes(m_settings);
+    takePosts(raceCards);
     const std::string today = text::formatDateTime(text::sj("yyyy\"年\"mm\"月\"dd\"日\""), m_host.now());
     if (dayLabel != today)
         return;
@@ -39,18 +53,23 @@ void ResultsTimer::dayLoaded(std::string_view dayLabel, std::string_view slot0Ra
     m_running = true;
 }
 
-void ResultsTimer::Timer4Timer(std::string_view slot0Ra)
+void ResultsTimer::Timer4Timer(const std::vector<std::string_view>& raceCards)
 {
-    m_firstPost = std::string(records::RaView(slot0Ra).startTime());
+    takePosts(raceCards);
     Timer4Timer();
 }
 
 void ResultsTimer::Timer4Timer()
 {
-    const std::string now = text::formatDateTime("hhnn", m_host.now());
-    const int minutes = settings::TimeAutoRdataGetTimer.read(m_settings);
-    const std::string from = text::addMinutes(m_firstPost, -(minutes + 30));
-    if (now <= kLastTick && now > from && m_fetchSilently)
+    if (m_firstPost < 0 || !m_fetchSilently)
+        return; // no race with a post time: no result to wait for
+    const text::DateTime t = m_host.now();
+    const int now = t.hour * 60 + t.minute;
+    // From one period and half an hour before the first post (exclusive) ...
+    const int from = m_firstPost - (periodMinutes(m_settings) + 30);
+    // ... to 18:00, or half an hour after a later last post (within the day).
+    const int until = std::min(24 * 60 - 1, std::max(kLastMinute, m_lastPost + kAfterLastPostMinutes));
+    if (now > from && now <= until)
         m_fetchSilently();
 }
 

@@ -202,6 +202,7 @@ ExitCode commandWatch(Session& s)
     using acquisition::OddsWatch;
     const int every = minutesOption(s, "--every", settings::OddsWatchEvery, OddsWatch::kMinEvery, OddsWatch::kMaxEvery);
     const int ahead = minutesOption(s, "--ahead", settings::OddsWatchAhead, OddsWatch::kMinAhead, OddsWatch::kMaxAhead);
+    const int near = minutesOption(s, "--near", settings::OddsWatchNear, OddsWatch::kMinNear, OddsWatch::kMaxNear);
     s.loadDay(s.inv().positional[0]);
     const std::string today = text::formatDateTime("yyyymmdd", s.host().now());
     const auto day = store::dateOfDayLabel(s.panel().DateCombo().text());
@@ -218,7 +219,7 @@ ExitCode commandWatch(Session& s)
     acquisition::NvChannel channel(s.link());
     store::RecordStore store{s.layout()};
     OddsWatch watch(channel, s.host(), store, s.home());
-    watch.setTimes(ahead, every);
+    watch.setTimes(ahead, every, near);
     watch.setDay(raceCards);
     const std::function<bool()> interrupted =
         s.env().catchInterrupt ? s.env().catchInterrupt() : std::function<bool()>([] { return false; });
@@ -236,7 +237,9 @@ ExitCode commandWatch(Session& s)
         }
     });
     s.host().note("watching the races at most " + std::to_string(ahead) + " minutes before their post, every " +
-                  std::to_string(every) + " minutes; Ctrl-C stops");
+                  std::to_string(every) + " minutes" +
+                  (near > 0 ? ", every minute in their last " + std::to_string(near) + " minutes" : std::string()) +
+                  "; Ctrl-C stops");
     watch.start();
     s.host().runTimer(TimerId::OddsWatchTimer);
 

@@ -41,13 +41,15 @@ std::span<const CommandInfo> commands()
          "tidemark2nv odds DAY | odds --month YYYYMM | odds --year YYYY\n"
          "  The batch odds import: the odds series of every race of the stored day, or of\n"
          "  every stored day of the month or year, into the races' odds files.\n"},
-        {"watch", commandWatch, 1, 1, {"--every", "--ahead"},
-         "tidemark2nv watch DAY [--every M] [--ahead N]\n"
+        {"watch", commandWatch, 1, 1, {"--every", "--ahead", "--near"},
+         "tidemark2nv watch DAY [--every M] [--ahead N] [--near K]\n"
          "  The odds watch of race day (the window's \"オッズ監視\"): DAY must be today. The odds\n"
          "  of every race whose post is at most N minutes away and not yet past are fetched\n"
-         "  into the races' odds files every M minutes (1-30), nearest post first, until the\n"
-         "  day's last post; Ctrl-C stops it between two requests, every file written whole.\n"
-         "  Defaults: the window's settings (OddsWatch/Every 2, OddsWatch/Ahead 60; N 5-240).\n"
+         "  into the races' odds files every M minutes (1-30), nearest post first; in a race's\n"
+         "  last K minutes (0-30, 0: not so) and after its post until its final odds are in,\n"
+         "  every minute. It ends after the day's last race; Ctrl-C stops it between two\n"
+         "  requests, every file written whole. Defaults: the window's settings\n"
+         "  (OddsWatch/Every 2, OddsWatch/Ahead 60, OddsWatch/Near 10; N 5-240).\n"
          "  Progress and errors on stderr; a failed request is logged and the watch goes on.\n"},
         {"results", commandResults, 1, 1, {},
          "tidemark2nv results DAY\n"
@@ -173,7 +175,7 @@ const std::set<std::string> kValueOptions{"--home", "--encoding", "--since",  "-
                                           "--kind", "--time",     "--minutes", "--what",  "--out",
                                           "--moment", "--from",   "--to",      "--format", "--dsn",
                                           "--tables", "--rule",   "--at",      "--bet",    "--csv",
-                                          "--every",  "--ahead",  "--window",  "--top",
+                                          "--every",  "--ahead",  "--near",    "--window",  "--top",
                                           "--service", "--wait"};
 // Options without a value.
 const std::set<std::string> kFlagOptions{"--no-bom"};

@@ -53,7 +53,8 @@ void OddsWatchBar::showState()
     OddsWatchBtn->setChecked(m_model.oddsWatch().switchDown());
     const QString text = qs(m_model.oddsWatch().statusText());
     OddsWatchLabel->setText(text);
-    OddsWatchLabel->setToolTip(text);
+    const std::string hint = m_model.oddsWatch().statusHint();
+    OddsWatchLabel->setToolTip(hint.empty() ? text : text + QStringLiteral("\n") + qs(hint));
 }
 
 void showOddsWatchSettingsForm(QWidget* parent, OddsWatchModel& watch, IniFile& settings, Host& host)
@@ -78,12 +79,16 @@ void showOddsWatchSettingsForm(QWidget* parent, OddsWatchModel& watch, IniFile& 
     };
     QSpinBox* ahead = spin(model.ahead(), "AheadEdit");
     QSpinBox* every = spin(model.every(), "EveryEdit");
+    QSpinBox* nearBox = spin(model.near(), "NearEdit");
     grid->addWidget(new QLabel(qs(t.aheadBefore), &d), 0, 0);
     grid->addWidget(ahead, 0, 1);
     grid->addWidget(new QLabel(qs(t.aheadAfter), &d), 0, 2);
     grid->addWidget(new QLabel(qs(t.everyBefore), &d), 1, 0);
     grid->addWidget(every, 1, 1);
     grid->addWidget(new QLabel(qs(t.everyAfter), &d), 1, 2);
+    grid->addWidget(new QLabel(qs(t.nearBefore), &d), 2, 0);
+    grid->addWidget(nearBox, 2, 1);
+    grid->addWidget(new QLabel(qs(t.nearAfter), &d), 2, 2);
     v->addLayout(grid);
     auto* buttons = new QHBoxLayout;
     auto* ok = new QPushButton(qs(t.okCaption), &d);
@@ -95,6 +100,7 @@ void showOddsWatchSettingsForm(QWidget* parent, OddsWatchModel& watch, IniFile& 
     QObject::connect(ok, &QPushButton::clicked, &d, [&] {
         model.setAhead(ahead->value());
         model.setEvery(every->value());
+        model.setNear(nearBox->value());
         if (!model.okClick(host))
             return;
         watch.settingsChanged();

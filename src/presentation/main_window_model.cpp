@@ -273,7 +273,11 @@ void MainWindowModel::SEditChange(int index, const std::string& text)
 
 void MainWindowModel::resultsTimerTick()
 {
-    m_resultsTimer.Timer4Timer(m_panel.dayTable().slots.front().raRecord);
+    // Every race card of the day: the window runs from the earliest post to the last.
+    std::vector<std::string_view> cards;
+    for (const analysis::RaceSlot& slot : m_panel.dayTable().slots)
+        cards.emplace_back(slot.raRecord);
+    m_resultsTimer.Timer4Timer(cards);
 }
 
 void MainWindowModel::raceViewsCleared()

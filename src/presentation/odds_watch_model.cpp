@@ -44,7 +44,8 @@ void OddsWatchModel::OddsWatchBtnClick()
 
 void OddsWatchModel::settingsChanged()
 {
-    m_watch.setTimes(settings::OddsWatchAhead.read(m_settings), settings::OddsWatchEvery.read(m_settings));
+    m_watch.setTimes(settings::OddsWatchAhead.read(m_settings), settings::OddsWatchEvery.read(m_settings),
+                     settings::OddsWatchNear.read(m_settings));
 }
 
 void OddsWatchModel::setOnRaceWritten(std::function<void(std::string_view)> onWritten)
@@ -81,6 +82,8 @@ const OddsWatchSettingsModel::Texts& OddsWatchSettingsModel::texts()
         sj("分以内のレースを取得（5～240分）"),
         sj("取得間隔"),
         sj("分ごと（1～30分）"),
+        sj("発走前"),
+        sj("分からは1分ごとに取得（0～30分、0は使わない）"),
         "OK",
         sj("ｷｬﾝｾﾙ"),
     };
@@ -91,6 +94,7 @@ OddsWatchSettingsModel::OddsWatchSettingsModel(IniFile& settings) : m_settings(s
 {
     m_ahead.setValue(settings::OddsWatchAhead.read(m_settings));
     m_every.setValue(settings::OddsWatchEvery.read(m_settings));
+    m_near.setValue(settings::OddsWatchNear.read(m_settings));
 }
 
 bool OddsWatchSettingsModel::okClick(Host& host)
@@ -98,6 +102,7 @@ bool OddsWatchSettingsModel::okClick(Host& host)
     try {
         settings::OddsWatchAhead.write(m_settings, m_ahead.value);
         settings::OddsWatchEvery.write(m_settings, m_every.value);
+        settings::OddsWatchNear.write(m_settings, m_near.value);
     } catch (const text::FileError& e) {
         host.beep();
         host.message(text::fromUtf8(e.what()));

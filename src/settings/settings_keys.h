@@ -88,9 +88,11 @@ inline constexpr TextSetting DansoBorderRatioF2{"Danso", "BorderRatioF2", "1.5"}
 inline constexpr TextSetting DansoBorderRatioUR{"Danso", "BorderRatioUR", "1.5"};
 
 // The odds watch of race day ("オッズ監視"): the races whose post is at most Ahead
-// minutes away are fetched every Every minutes.
+// minutes away are fetched every Every minutes, and every minute in their last Near
+// minutes (0: not so).
 inline constexpr IntSetting OddsWatchAhead{"OddsWatch", "Ahead", 60};
 inline constexpr IntSetting OddsWatchEvery{"OddsWatch", "Every", 2};
+inline constexpr IntSetting OddsWatchNear{"OddsWatch", "Near", 10};
 // The movers board ("オッズ急変"): the window W of its last use, in minutes.
 inline constexpr IntSetting MoversWindow{"Movers", "Window", 10};
 

@@ -69,7 +69,7 @@ protected:
 
 TEST_F(OddsWatchTest, ARoundFetchesTheRacesWithinTheHourNearestPostFirst)
 {
-    watch.setTimes(60, 2);
+    watch.setTimes(60, 2, 0);
     watch.start();
     EXPECT_TRUE(watch.on());
     EXPECT_TRUE(host.timerRunning(TimerId::OddsWatchTimer));
@@ -83,7 +83,8 @@ TEST_F(OddsWatchTest, ARoundFetchesTheRacesWithinTheHourNearestPostFirst)
     EXPECT_EQ(lines(oddsFile(StoreKind::O2, 2), StoreKind::O2).size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(oddsFile(StoreKind::O1, 3)));
     EXPECT_EQ(watch.state(), State::Waiting);
-    EXPECT_EQ(watch.statusText(), sj("オッズ監視中：次回 10:02"));
+    // The next round, and how old the nearest race's odds are.
+    EXPECT_EQ(watch.statusText(), sj("オッズ監視中：次回 10:02　大井 1R 10:00発表(0分前)"));
     EXPECT_EQ(watch.racesFetched(), 3);
     EXPECT_EQ(link.protocolFaults, 0);
     EXPECT_EQ(host.beeps, 0); // background work never beeps
@@ -101,10 +102,11 @@ TEST_F(OddsWatchTest, ARoundFetchesTheRacesWithinTheHourNearestPostFirst)
     host.clock.minute = 16;
     runRound();
     EXPECT_EQ(winRequests(), (std::vector<std::string>{key(1), key(1, "45"), key(2)}));
-    EXPECT_EQ(watch.statusText(), sj("オッズ監視中：次回 10:18"));
+    // The service still answers with its 10:00 announcements: the odds are 16 minutes old.
+    EXPECT_EQ(watch.statusText(), sj("オッズ監視中：次回 10:18　川崎 1R 10:00発表(16分前)"));
 
     // A longer window takes the 11:30 race too, from the next round on.
-    watch.setTimes(120, 2);
+    watch.setTimes(120, 2, 0);
     host.clock.minute = 18;
     link.calls.clear();
     runRound();
@@ -237,7 +239,7 @@ TEST_F(OddsWatchTest, WhileAnotherAcquisitionHoldsTheServiceTheWatchWaits)
 
 TEST_F(OddsWatchTest, ARaceIsReadAgainAfterItsPostUntilItsFinalOddsAreIn)
 {
-    watch.setTimes(60, 5);
+    watch.setTimes(60, 5, 0);
     watch.start();
     host.clock = {2024, 1, 15, 10, 14, 0};
     runRound();
@@ -331,7 +333,7 @@ TEST_F(OddsWatchTest, SwitchingOffOrAStopRequestEndsTheReadWithTheTransferClosed
 
 TEST_F(OddsWatchTest, TheSameDayAgainKeepsTheRoundAndAnotherStartsANewOne)
 {
-    watch.setTimes(60, 5);
+    watch.setTimes(60, 5, OddsWatch::kDefaultNear);
     watch.start();
     host.fire(TimerId::OddsWatchTimer); // 大井 1R
     watch.setDay(day);                  // the user's fetch reloaded the day

@@ -2,20 +2,25 @@
 // and the main window's fetches leave in the store, also when the service fails at
 // any call.
 
+#include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "acquisition/acquisition_fixture.h"
 #include "acquisition/batch_odds_import.h"
 #include "acquisition/odds_watch.h"
 #include "acquisition/realtime_fetch.h"
+#include "acquisition/results_timer.h"
 #include "acquisition/stored_data_import.h"
 #include "acquisition/tap_link.h"
 #include "nvsim/sim_nv_link.h"
 #include "records/keiba_func_nv.h"
+#include "records/record_view.h"
 #include "service/nv_message.h"
 #include "settings/settings_keys.h"
 #include "store/store_layout.h"
+#include "text/date_time.h"
 #include "text/number_format.h"
 #include "text/text_functions.h"
 #include "text/file_io.h"
@@ -385,7 +390,7 @@ TEST_F(SimulatedServiceTest, OddsWatchFollowsTheDayThroughAFaultAndAUsersFetch)
     std::vector<std::string> written;
     watch.setOnRaceWritten([&](std::string_view key) { written.emplace_back(key); });
     watch.setDay(raLines);
-    watch.setTimes(60, 2);
+    watch.setTimes(60, 2, acquisition::OddsWatch::kDefaultNear);
     const auto runRound = [&] {
         for (int i = 0; i < 200 && host.fire(TimerId::OddsWatchTimer); ++i)
             if (watch.statusText().find(sj("次回")) != std::string::npos)
@@ -456,6 +461,167 @@ TEST_F(SimulatedServiceTest, OddsWatchFollowsTheDayThroughAFaultAndAUsersFetch)
     // Nothing was left open: the service takes a new request.
     EXPECT_EQ(rig.sim->NVRTOpen("0B41", due[0]), 0);
     rig.sim->NVClose();
+}
+
+
+// --- a race day watched and its results taken, the clock moved a minute at a time ---
+
+struct DayRace {
+    std::string key;
+    std::string name; // "川崎 3R", as the status bar names it
+    int post = 0;     // minutes after midnight
+    std::vector<int> reads; // minutes of its win-odds requests
+};
+
+// The day's races by post time, from its race cards.
+std::vector<DayRace> dayRaces(const std::vector<std::string>& raLines)
+{
+    std::vector<DayRace> races;
+    for (const std::string& l : raLines) {
+        const records::RaView ra(l);
+        races.push_back({std::string(ra.raceKey()),
+                         KeibaFuncNV::TrackName(ra.trackCode(), 2) + text::rightNumber(ra.raceNumberText()) + "R",
+                         text::minuteOfHhmm(ra.startTime()),
+                         {}});
+    }
+    std::sort(races.begin(), races.end(),
+              [](const DayRace& a, const DayRace& b) { return a.post != b.post ? a.post < b.post : a.key < b.key; });
+    return races;
+}
+
+TEST_F(SimulatedServiceTest, OddsWatchKeepsItsScheduleFromTheFirstPostToTheLastFinal)
+{
+    host.clock = {2024, 1, 12, 7, 0, 0};
+    SimRig rig(host);
+    importAll(rig);
+    const auto raLines = lines(store.layout().raFile(dayLabel(text::DateTime{2024, 1, 12})), StoreKind::RA);
+    std::vector<DayRace> races = dayRaces(raLines);
+    ASSERT_GE(races.size(), 10u);
+    const auto lastO1 = [this](const std::string& key) {
+        const auto l = lines(store.layout().oddsFile(StoreKind::O1, key), StoreKind::O1);
+        return l.empty() ? std::string() : l.back();
+    };
+
+    constexpr int ahead = 15, every = 5, nearMinutes = 3;
+    acquisition::OddsWatch watch(*rig.channel, host, store, dir.path());
+    watch.setDay(raLines);
+    watch.setTimes(ahead, every, nearMinutes);
+    int minute = races.front().post - ahead - 7;
+    host.clock = {2024, 1, 12, minute / 60, minute % 60, 0};
+    watch.start();
+    rig.tap->realtimeRequests.clear();
+    std::vector<std::pair<int, int>> promised; // (the next read shown, the minute it was shown at)
+    std::set<int> readMinutes;
+    for (; minute < 24 * 60; ++minute) {
+        host.clock = {2024, 1, 12, minute / 60, minute % 60, 0};
+        const std::size_t before = rig.tap->realtimeRequests.size();
+        for (int i = 0; i < 400 && host.fire(TimerId::OddsWatchTimer); ++i)
+            if (watch.statusText().find(sj("次回")) != std::string::npos)
+                break;
+        for (std::size_t r = before; r < rig.tap->realtimeRequests.size(); ++r)
+            for (DayRace& race : races)
+                if (rig.tap->realtimeRequests[r] == "0B41 " + race.key) {
+                    race.reads.push_back(minute);
+                    readMinutes.insert(minute);
+                }
+        if (!watch.on())
+            break;
+        const std::size_t next = watch.statusText().find(sj("次回 "));
+        ASSERT_NE(next, std::string::npos) << text::toUtf8(watch.statusText());
+        const std::string hhnn = watch.statusText().substr(next + sj("次回 ").size(), 5);
+        promised.emplace_back(text::minuteOfHhmm(hhnn.substr(0, 2) + hhnn.substr(3, 2)), minute);
+    }
+
+    // The watch ended by itself at the last post, once the last final odds were in.
+    EXPECT_EQ(watch.state(), acquisition::OddsWatch::State::Finished);
+    EXPECT_EQ(minute, races.back().post);
+    EXPECT_EQ(watch.requestErrors(), 0);
+    std::set<std::string> cancelled;
+    for (const nvsim::SimRace* r : rig.sim->world().racesOn(text::DateTime{2024, 1, 12}))
+        if (r->cancelled)
+            cancelled.insert(r->key());
+    for (const DayRace& race : races) {
+        SCOPED_TRACE(race.key);
+        ASSERT_FALSE(race.reads.empty());
+        EXPECT_GE(race.reads.front(), race.post - ahead); // nothing before it is near
+        EXPECT_TRUE(std::adjacent_find(race.reads.begin(), race.reads.end(), std::greater_equal<>()) ==
+                    race.reads.end()); // once a minute at most
+        if (cancelled.count(race.key)) {
+            EXPECT_LE(race.reads.back(), race.post); // called off: asked no more
+            continue;
+        }
+        // Far from the post, one read a round; in the last minutes and at the post, every minute.
+        for (std::size_t i = 1; i < race.reads.size(); ++i) {
+            if (race.reads[i] < race.post - nearMinutes) {
+                EXPECT_EQ(race.reads[i] - race.reads[i - 1], every) << race.reads[i];
+            }
+        }
+        for (int m = race.post - nearMinutes; m <= race.post; ++m)
+            EXPECT_NE(std::find(race.reads.begin(), race.reads.end(), m), race.reads.end()) << m;
+        // The final announcement, made at the post, is stored; nothing is asked after it.
+        EXPECT_EQ(race.reads.back(), race.post);
+        const std::string lastLine = lastO1(race.key);
+        const records::O1View last(lastLine);
+        EXPECT_EQ(last.announcementHour() * 60 + last.announcementMinute(), race.post);
+    }
+    // Every next read the status promised came then, and none before it.
+    for (const auto& [next, at] : promised) {
+        const auto after = readMinutes.upper_bound(at);
+        ASSERT_NE(after, readMinutes.end()) << at;
+        EXPECT_EQ(*after, next) << "shown at " << at;
+    }
+    // One transfer at a time: every request closed before the next opened.
+    int open = 0;
+    for (const std::string& call : rig.tap->calls) {
+        open = call == "NVRTOpen" ? open + 1 : call == "NVClose" ? 0 : open;
+        EXPECT_LE(open, 1);
+    }
+}
+
+TEST_F(SimulatedServiceTest, ResultsComeFromBeforeTheEarliestPostToAfterTheLastNightRace)
+{
+    using acquisition::ResultsTimer;
+    host.clock = {2024, 1, 12, 7, 0, 0};
+    SimRig rig(host);
+    importAll(rig);
+    const std::string lbl = dayLabel(text::DateTime{2024, 1, 12});
+    const auto raLines = lines(store.layout().raFile(lbl), StoreKind::RA);
+    const std::vector<DayRace> races = dayRaces(raLines);
+    const int until = races.back().post + ResultsTimer::kAfterLastPostMinutes;
+    ASSERT_GT(until, ResultsTimer::kLastMinute); // the day has night races
+    // The night track's card first, as a day file may list it: the earliest post is elsewhere.
+    std::vector<std::string_view> cards(raLines.begin(), raLines.end());
+    const auto night = std::find_if(cards.begin(), cards.end(),
+                                    [&](std::string_view l) { return records::RaView(l).raceKey() == races.back().key; });
+    std::rotate(cards.begin(), night, night + 1);
+    ASSERT_NE(records::RaView(cards.front()).raceKey(), races.front().key);
+
+    acquisition::RealtimeFetch fetch(*rig.channel, host, store, dir.path());
+    acquisition::FetchSelection sel;
+    sel.daySelected = true;
+    sel.slot0Ra = raLines.front();
+    std::vector<int> fetched;
+    ResultsTimer timer(host, settings, [&] {
+        fetched.push_back(host.clock.hour * 60 + host.clock.minute);
+        fetch.fetchResults(sel, true, {});
+    });
+    timer.dayLoaded(lbl, cards);
+    const int period = timer.intervalMinutes();
+    std::vector<int> expected;
+    for (int minute = 7 * 60; minute < 24 * 60; minute += period) {
+        host.clock = {2024, 1, 12, minute / 60, minute % 60, 0};
+        host.fire(TimerId::Timer4);
+        if (minute > races.front().post - (period + 30) && minute <= until)
+            expected.push_back(minute);
+    }
+    EXPECT_EQ(fetched, expected);
+    // Every race that ran has its payouts, the night's last one too.
+    std::set<std::string> paid;
+    for (const std::string& hr : lines(store.layout().hrFile(lbl), StoreKind::HR))
+        paid.insert(std::string(text::bytesAt(hr, 12, 16)));
+    for (const nvsim::SimRace* r : rig.sim->world().racesOn(text::DateTime{2024, 1, 12}))
+        EXPECT_EQ(paid.count(r->key()), r->cancelled ? 0u : 1u) << r->key();
+    EXPECT_EQ(paid.count(races.back().key), 1u);
 }
 
 } // namespace

@@ -94,9 +94,10 @@ protected:
 TEST_F(CliWatchTest, WatchFetchesTheRacesToComeUntilTheLastPost)
 {
     const text::DateTime start = hourBeforeLastPost();
-    const CliRun r = runWith(home.path(), {"watch", "20240112", "--every", "5", "--ahead", "30"},
+    const CliRun r = runWith(home.path(), {"watch", "20240112", "--every", "5", "--ahead", "30", "--near", "4"},
                              runningClock(start, 5));
     ASSERT_EQ(r.code, ExitCode::Ok) << r.err;
+    EXPECT_NE(r.err.find("every minute in their last 4 minutes"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("the day's last post has passed"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("オッズ監視中："), std::string::npos) << r.err;
     const store::StoreLayout layout(home.path());
@@ -149,6 +150,11 @@ TEST_F(CliWatchTest, WatchRefusesAnotherDayAndOutOfRangeTimes)
     EXPECT_EQ(runWith(home.path(), {"watch", "20240112", "--every", "31"}, today).code, ExitCode::Usage);
     EXPECT_EQ(runWith(home.path(), {"watch", "20240112", "--ahead", "241"}, today).code, ExitCode::Usage);
     EXPECT_EQ(runWith(home.path(), {"watch", "20240112", "--ahead", "x"}, today).code, ExitCode::Usage);
+    for (const char* k : {"31", "-1"}) {
+        const CliRun bad = runWith(home.path(), {"watch", "20240112", "--near", k}, today);
+        EXPECT_EQ(bad.code, ExitCode::Usage);
+        EXPECT_NE(bad.err.find("malformed --near"), std::string::npos) << bad.err;
+    }
     EXPECT_EQ(runWith(home.path(), {"watch", "20240111"}, today).code, ExitCode::NotFound);
     EXPECT_FALSE(std::filesystem::exists(store::StoreLayout(home.path()).oddsFolder("20240112")));
 }

@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "acquisition/batch_odds_import.h"
@@ -42,6 +43,7 @@
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
 #include "text/cp932.h"
+#include "text/date_time.h"
 
 namespace tidemark::gui {
 namespace {
@@ -127,22 +129,41 @@ TEST_F(RaceDayWindowTest, TheWatchRunsFromTheButtonBarAndKeepsTheUserWhereHeStan
     EXPECT_FALSE(watchBtn->isChecked());
     EXPECT_TRUE(label->text().isEmpty());
 
-    // The settings dialog: 30 minutes ahead, every 3 minutes.
+    // The settings dialog: 45 minutes ahead, every 3 minutes, no minute-by-minute reads.
     tidemark::testing::whenModal([](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), u("オッズ監視設定"));
         auto* ahead = d.findChild<QSpinBox*>(QStringLiteral("AheadEdit"));
         auto* every = d.findChild<QSpinBox*>(QStringLiteral("EveryEdit"));
-        ASSERT_TRUE(ahead && every);
+        auto* nearBox = d.findChild<QSpinBox*>(QStringLiteral("NearEdit"));
+        ASSERT_TRUE(ahead && every && nearBox);
         EXPECT_EQ(ahead->value(), 60);
         EXPECT_EQ(every->maximum(), 30);
+        EXPECT_EQ(nearBox->value(), 10);
+        nearBox->setValue(nearBox->maximum() + 5); // the box keeps to its range
+        EXPECT_EQ(nearBox->value(), 30);
         ahead->setValue(45);
         every->setValue(3);
+        nearBox->setValue(0);
         tidemark::testing::pressOk(d);
         EXPECT_FALSE(d.isVisible());
     });
     setBtn->click();
     EXPECT_EQ(settings::OddsWatchAhead.read(model.settings()), 45);
     EXPECT_EQ(settings::OddsWatchEvery.read(model.settings()), 3);
+    EXPECT_EQ(settings::OddsWatchNear.read(model.settings()), 0);
+    // Cancel keeps what was stored.
+    tidemark::testing::whenModal([](QDialog& d) {
+        auto* nearBox = d.findChild<QSpinBox*>(QStringLiteral("NearEdit"));
+        ASSERT_TRUE(nearBox);
+        EXPECT_EQ(nearBox->value(), 0);
+        nearBox->setValue(7);
+        for (QPushButton* b : d.findChildren<QPushButton*>())
+            if (b->text() == u("ｷｬﾝｾﾙ"))
+                b->click();
+        EXPECT_FALSE(d.isVisible());
+    });
+    setBtn->click();
+    EXPECT_EQ(settings::OddsWatchNear.read(model.settings()), 0);
 
     // The user stands on the race nearest its post, on an earlier moment, on a page of
     // the time-series tables.
@@ -170,6 +191,7 @@ TEST_F(RaceDayWindowTest, TheWatchRunsFromTheButtonBarAndKeepsTheUserWhereHeStan
     EXPECT_TRUE(watchBtn->isChecked());
     EXPECT_TRUE(model.oddsWatch().switchDown());
     EXPECT_EQ(model.oddsWatch().watch().aheadMinutes(), 45);
+    EXPECT_EQ(model.oddsWatch().watch().nearMinutes(), 0);
     // The races just run first (their last announcements), then the nearest.
     for (int i = 0; i < 20 && model.panel().TimeCombo().count() == snapshots; ++i)
         host.fire(TimerId::OddsWatchTimer);
@@ -181,7 +203,13 @@ TEST_F(RaceDayWindowTest, TheWatchRunsFromTheButtonBarAndKeepsTheUserWhereHeStan
     EXPECT_EQ(f.PageControl1->currentIndex(), 6);
     for (int i = 0; i < 20 && !label->text().contains(u("次回")); ++i)
         host.fire(TimerId::OddsWatchTimer);
-    EXPECT_TRUE(label->text().contains(u("次回 16:06"))) << label->text().toStdString();
+    // The next read: the round at 16:06, or the nearest race's post if it comes first.
+    const QString next = QString::fromStdString(text::hhColonNn(std::min(16 * 60 + 6, nearestPost)));
+    EXPECT_TRUE(label->text().contains(u("次回 ") + next)) << label->text().toStdString();
+    // The nearest race's freshness in the text, every watched race's in the hint.
+    EXPECT_TRUE(label->text().contains(u("分前)"))) << label->text().toStdString();
+    const std::string postText = text::hhColonNn(nearestPost) + "発走";
+    EXPECT_TRUE(label->toolTip().contains(QString::fromStdString(postText))) << label->toolTip().toStdString();
     save(f, "odds_watch_main.png");
 
     // Off again: the button follows, the status bar is empty.

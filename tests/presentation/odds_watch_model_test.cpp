@@ -77,17 +77,22 @@ TEST_F(OddsWatchModelTest, TheSwitchStartsAndStopsTheWatchWithTheStoredTimes)
 
     settings::OddsWatchAhead.write(model.settings(), 30);
     settings::OddsWatchEvery.write(model.settings(), 5);
+    settings::OddsWatchNear.write(model.settings(), 4);
     EXPECT_FALSE(w.switchDown());
     w.OddsWatchBtnClick();
     EXPECT_TRUE(w.switchDown());
     EXPECT_EQ(w.watch().aheadMinutes(), 30);
     EXPECT_EQ(w.watch().everyMinutes(), 5);
+    EXPECT_EQ(w.watch().nearMinutes(), 4);
     EXPECT_GT(changes, 0);
     host.fire(TimerId::OddsWatchTimer); // 10:30 is due, 12:00 is not
     EXPECT_EQ(link.count("NVRTOpen 0B41"), 1);
     EXPECT_EQ(w.statusText(), sj("オッズ監視中：大井 1R 取得済 (1/1)"));
     host.fire(TimerId::OddsWatchTimer);
-    EXPECT_EQ(w.statusText(), sj("オッズ監視中：次回 10:17"));
+    // The next round; the service had nothing new, so the race's odds are the stored
+    // 10:10 announcement, two minutes old.
+    EXPECT_EQ(w.statusText(), sj("オッズ監視中：次回 10:17　大井 1R 10:10発表(2分前)"));
+    EXPECT_EQ(w.statusHint(), sj("大井 1R 10:30発走 10:10発表(2分前)"));
     EXPECT_EQ(link.count("NVRTOpen 0B41"), 1);
 
     w.OddsWatchBtnClick();
@@ -179,11 +184,14 @@ TEST(OddsWatchSettings, TheDialogKeepsItsRangesAndWritesOnlyOnOk)
         OddsWatchSettingsModel d(ini);
         EXPECT_EQ(d.ahead().value, 60);
         EXPECT_EQ(d.every().value, 2);
+        EXPECT_EQ(d.near().value, 10);
         EXPECT_EQ(OddsWatchSettingsModel::texts().caption, sj("オッズ監視設定"));
         d.setAhead(1000);
         d.setEvery(0);
+        d.setNear(31);
         EXPECT_EQ(d.ahead().value, 240);
         EXPECT_EQ(d.every().value, 1);
+        EXPECT_EQ(d.near().value, 30);
         d.cancelClick();
         EXPECT_FALSE(d.isOpen());
     }
@@ -192,6 +200,7 @@ TEST(OddsWatchSettings, TheDialogKeepsItsRangesAndWritesOnlyOnOk)
         OddsWatchSettingsModel d(ini);
         d.setAhead(90);
         d.setEvery(3);
+        d.setNear(-5); // 0 and below: no minute-by-minute reads
         testing::RecordingHost host;
         EXPECT_TRUE(d.okClick(host));
         EXPECT_FALSE(d.isOpen());
@@ -210,6 +219,7 @@ TEST(OddsWatchSettings, TheDialogKeepsItsRangesAndWritesOnlyOnOk)
     }
     EXPECT_EQ(settings::OddsWatchAhead.read(ini), 90);
     EXPECT_EQ(settings::OddsWatchEvery.read(ini), 3);
+    EXPECT_EQ(settings::OddsWatchNear.read(ini), 0);
     // A hand-edited value out of range opens clamped.
     settings::OddsWatchEvery.write(ini, 99);
     EXPECT_EQ(OddsWatchSettingsModel(ini).every().value, 30);
