@@ -224,7 +224,7 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     // The races long run have nothing new within the window: counted, not listed.
     EXPECT_GT(m.board().staleRaces, 0);
     EXPECT_TRUE(board->SummaryLabel->text().contains(u("直近のオッズなし"))) << board->SummaryLabel->text().toStdString();
-    EXPECT_EQ(board->BoardGrid->model()->data(board->BoardGrid->model()->index(0, 10)).toString(), u("単勝変化"));
+    EXPECT_EQ(board->BoardGrid->model()->data(board->BoardGrid->model()->index(0, 10)).toString(), u("単勝変化▼"));
 
     // A wider window, then a clock time picked by hand: the board leaves the clock.
     board->WindowCombo->setCurrentIndex(3);
