@@ -1,8 +1,9 @@
 // The movers board of a busy race day (a program of its own: it needs neither SQLite
 // nor the companion tool, unlike analytics_bench): 40 races at four tracks, 18 runners each, 300
-// win/place announcements a race (one a minute from 09:00), the board taken at 13:30 with
-// a window of 10 minutes; and its floor, reading those 40 odds files and splitting them
-// into lines, which every board has to do.
+// win/place and 300 quinella announcements a race (one a minute from 09:00), the board of
+// each pool (win, place, quinella) taken at 13:30 with a window of 10 minutes; and their
+// floors, reading those 40 odds files and splitting them into lines, which every board
+// has to do.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include "analysis/race_calendar.h"
 #include "analysis/snapshot_series.h"
 #include "analytics/movers_board.h"
+#include "records/pair_index.h"
 #include "records/record_builder.h"
 #include "store/store_layout.h"
 #include "text/cp932.h"
@@ -46,6 +48,7 @@ struct BusyDay {
     analysis::DayTable table;
     std::vector<analysis::RaceListEntry> races;
     std::vector<std::filesystem::path> o1Files;
+    std::vector<std::filesystem::path> o2Files;
 
     BusyDay()
     {
@@ -66,7 +69,14 @@ struct BusyDay {
                     runners[static_cast<std::size_t>((r - 1) * 18 + h - 1)] = se.horseName(text::sj("ベンチホース")).line();
                 }
                 std::vector<std::string> series;
+                std::vector<std::string> pairs;
                 for (int i = 0; i < kSnapshots; ++i) {
+                    records::O2Builder q;
+                    q.dataKind('0').creationDate("20240115").date(2024, 1, 15).track(kTrackCodes[t]).meeting(1).day(1).race(r);
+                    q.announcement(1, 15, 9 + i / 60, i % 60);
+                    for (int k = 1; k <= records::kQuinellaPairCount; ++k)
+                        q.quinella(k, 5.0 + k + ((i * k) % 13) * 0.3, k);
+                    pairs.push_back(q.line());
                     records::O1Builder b;
                     b.dataKind('0').creationDate("20240115").date(2024, 1, 15).track(kTrackCodes[t]).meeting(1).day(1).race(r);
                     b.announcement(1, 15, 9 + i / 60, i % 60);
@@ -79,6 +89,9 @@ struct BusyDay {
                 text::ensureDirectory(file.parent_path());
                 text::writeFileAtomic(file, crlf(series));
                 o1Files.push_back(file);
+                const std::filesystem::path o2 = layout.oddsFile(store::StoreKind::O2, key);
+                text::writeFileAtomic(o2, crlf(pairs));
+                o2Files.push_back(o2);
             }
             text::writeFileAtomic(layout.dataFolder() / (std::string("2024年01月15日") + kTrackNames[t] + ".nvSEr"),
                                   crlf(runners));
@@ -96,11 +109,13 @@ BusyDay& day()
     return d;
 }
 
-void BM_MoversBoard40x300(benchmark::State& state)
+// The board of one pool: every entry of every race counts, none is lost.
+void boardOf(benchmark::State& state, analytics::MoversPool pool, std::size_t entriesPerRace)
 {
     BusyDay& d = day();
     const analytics::MoversDay movers = analytics::moversDay(d.table, d.races, d.layout);
     analytics::MoversQuery q;
+    q.pool = pool;
     q.atMinute = 13 * 60 + 30;
     q.windowMinutes = 10;
     std::size_t rows = 0;
@@ -110,26 +125,37 @@ void BM_MoversBoard40x300(benchmark::State& state)
         benchmark::DoNotOptimize(board.rows.data());
     }
     state.counters["rows"] = static_cast<double>(rows);
-    if (rows != static_cast<std::size_t>(kTracks * kRacesPerTrack * kRunners))
-        state.SkipWithError("the board lost runners");
+    if (rows != static_cast<std::size_t>(kTracks * kRacesPerTrack) * entriesPerRace)
+        state.SkipWithError("the board lost entries");
 }
-BENCHMARK(BM_MoversBoard40x300)->Unit(benchmark::kMillisecond);
 
-// What every board reads: the 40 odds files, split into lines.
-void BM_MoversBoardFloor40x300(benchmark::State& state)
+void BM_MoversBoard40x300(benchmark::State& state) { boardOf(state, analytics::MoversPool::Win, kRunners); }
+BENCHMARK(BM_MoversBoard40x300)->Unit(benchmark::kMillisecond);
+void BM_MoversBoardPlace40x300(benchmark::State& state) { boardOf(state, analytics::MoversPool::Place, kRunners); }
+BENCHMARK(BM_MoversBoardPlace40x300)->Unit(benchmark::kMillisecond);
+void BM_MoversBoardQuinella40x300(benchmark::State& state)
 {
-    BusyDay& d = day();
+    boardOf(state, analytics::MoversPool::Quinella, records::kQuinellaPairCount);
+}
+BENCHMARK(BM_MoversBoardQuinella40x300)->Unit(benchmark::kMillisecond);
+
+// What every board reads: the 40 odds files of its pool, split into lines.
+void floorOf(benchmark::State& state, const std::vector<std::filesystem::path>& files)
+{
     std::string bytes;
     std::vector<std::string_view> lines;
     for (auto _ : state) {
         std::size_t total = 0;
-        for (const std::filesystem::path& f : d.o1Files) {
+        for (const std::filesystem::path& f : files) {
             analysis::readOddsLineViews(f, bytes, lines);
             total += lines.size();
         }
         benchmark::DoNotOptimize(total);
     }
 }
+void BM_MoversBoardFloor40x300(benchmark::State& state) { floorOf(state, day().o1Files); }
 BENCHMARK(BM_MoversBoardFloor40x300)->Unit(benchmark::kMillisecond);
+void BM_MoversBoardQuinellaFloor40x300(benchmark::State& state) { floorOf(state, day().o2Files); }
+BENCHMARK(BM_MoversBoardQuinellaFloor40x300)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -10,7 +10,7 @@ namespace {
 
 // Minutes after midnight of a snapshot announced on its race's day; kNone for one of an
 // earlier day (advance sale) or with a time that is no time of day.
-int raceDayMinute(const records::O1View& v) noexcept
+int raceDayMinute(const records::OddsRecordView& v) noexcept
 {
     const std::string_view at = v.announcementTime();
     if (at.substr(0, 4) != v.monthDay())
@@ -24,6 +24,7 @@ RunnerOdds runnerAt(const records::O1View& v, int horse)
     RunnerOdds r;
     r.win = v.win(horse);
     r.placeLow = v.placeLow(horse);
+    r.placeHigh = v.placeHigh(horse);
     if (r.winPriced())
         r.winShare = analysis::winShare(r.win.value());
     if (r.placePriced())
@@ -32,6 +33,8 @@ RunnerOdds runnerAt(const records::O1View& v, int horse)
 }
 
 } // namespace
+
+int raceDayMinute(std::string_view oddsLine) noexcept { return raceDayMinute(records::OddsRecordView(oddsLine)); }
 
 std::vector<const RunnerShareChange*> RaceShareChange::counted() const
 {
@@ -47,7 +50,8 @@ int latestSnapshotAt(std::span<const std::string_view> series, int atMinute)
     int best = RaceShareChange::kNone;
     int bestMinute = RaceShareChange::kNone;
     for (std::size_t i = 0; i < series.size(); ++i) {
-        const records::O1View v(series[i]);
+        // Only the heading is read, which O1 and O2 lines share.
+        const records::OddsRecordView v(series[i]);
         const int minute = raceDayMinute(v);
         // ">=": of two announcements of the same minute the later line is the latest.
         if (minute != RaceShareChange::kNone && minute <= atMinute && minute >= bestMinute) {

@@ -39,6 +39,7 @@ constexpr int minuteOfDay(int hour, int minute) noexcept { return hour * 60 + mi
 struct RunnerOdds {
     records::OddsField win;      // blank when there is no snapshot
     records::OddsField placeLow; // the lower place odds
+    records::OddsField placeHigh; // the upper place odds (shown beside the lower, not converted)
     double winShare = 0.0;       // 80 / win odds in percent; 0 unless priced
     double placeShare = 0.0;     // 26.6 / lower place odds in percent; 0 unless priced
 
@@ -84,6 +85,10 @@ RaceShareChange raceShareChange(std::span<const std::string_view> series, int at
 RaceShareChange raceShareChange(const std::vector<std::string>& series, int atMinute, int windowMinutes);
 
 // The latest snapshot of the race day announced at or before `atMinute`; kNone when none.
+// The series may be O1 or O2 lines.
 int latestSnapshotAt(std::span<const std::string_view> series, int atMinute);
+// Minutes after midnight of an odds line announced on its race's day (O1 or O2); kNone
+// for one of an earlier day or with a time that is no time of day.
+int raceDayMinute(std::string_view oddsLine) noexcept;
 
 } // namespace tidemark::analytics

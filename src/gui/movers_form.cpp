@@ -1,5 +1,6 @@
 #include "gui/movers_form.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -62,8 +63,21 @@ TMoversForm::TMoversForm(MoversBoardModel& model, QWidget* mainWindow)
     MinChangeEdit->setRange(-99.9, 99.9);
     RefreshBtn = named(new QPushButton(qs(MoversBoardModel::refreshCaption()), this), "RefreshBtn");
     ClipBtn = named(new QPushButton(qs(MoversBoardModel::copyCaption()), this), "ClipBtn");
-    for (QPushButton* b : {RefreshBtn, ClipBtn})
+    DriftersBtn = named(new QPushButton(this), "DriftersBtn");
+    for (QPushButton* b : {RefreshBtn, ClipBtn, DriftersBtn})
         b->setAutoDefault(false);
+    PoolSwitch = new QButtonGroup(this);
+    PoolSwitch->setObjectName(QStringLiteral("PoolSwitch"));
+    auto* pools = new QHBoxLayout;
+    pools->setSpacing(0);
+    for (std::size_t i = 0; i < analytics::kMoversPools.size(); ++i) {
+        auto* b = new QPushButton(qs(MoversBoardModel::poolItemText(analytics::kMoversPools[i])), this);
+        b->setObjectName(QStringLiteral("PoolBtn%1").arg(i));
+        b->setCheckable(true);
+        b->setAutoDefault(false);
+        PoolSwitch->addButton(b, static_cast<int>(i));
+        pools->addWidget(b);
+    }
     TitleLabel = plainLabel({}, "TitleLabel", this);
     QFont bold = TitleLabel->font();
     bold.setBold(true);
@@ -85,6 +99,9 @@ TMoversForm::TMoversForm(MoversBoardModel& model, QWidget* mainWindow)
     controls->addWidget(MinChangeEdit);
     controls->addWidget(plainLabel(qs(MoversBoardModel::minChangeUnit()), "MinChangeUnit", this));
     controls->addStretch(1);
+    controls->addLayout(pools);
+    controls->addWidget(DriftersBtn);
+    controls->addSpacing(8);
     controls->addWidget(RefreshBtn);
     controls->addWidget(ClipBtn);
 
@@ -103,6 +120,7 @@ TMoversForm::TMoversForm(MoversBoardModel& model, QWidget* mainWindow)
         this);
     BoardGrid = new GridView(*m_gridModel, this);
     BoardGrid->setObjectName(QStringLiteral("BoardGrid"));
+    BoardGrid->setHandCursorTest([this](int row, int col) { return m_model.sortsAt(row, col); });
 
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(6, 6, 6, 6);
@@ -124,6 +142,12 @@ TMoversForm::TMoversForm(MoversBoardModel& model, QWidget* mainWindow)
         connect(box, &QAbstractSpinBox::editingFinished, this, [this] { controlsChanged(); });
     connect(RefreshBtn, &QPushButton::clicked, this, [this] { m_model.RefreshBtnClick(); });
     connect(ClipBtn, &QPushButton::clicked, this, [this] { m_model.ClipBtnClick(); });
+    connect(DriftersBtn, &QPushButton::clicked, this, [this] { m_model.DriftersBtnClick(); });
+    connect(PoolSwitch, &QButtonGroup::idClicked, this, [this](int id) { m_model.PoolSwitchClick(id); });
+    connect(BoardGrid, &GridView::cellPressed, this, [this](int row, int col, Qt::MouseButton button) {
+        if (button == Qt::LeftButton)
+            m_model.GridHeaderClick(row, col);
+    });
     connect(BoardGrid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         m_model.GridDblClick(index.row());
         if (m_mainWindow) {
@@ -165,6 +189,9 @@ void TMoversForm::boardChanged()
 
 void TMoversForm::controlsChanged()
 {
+    DriftersBtn->setText(qs(m_model.driftersCaption()));
+    if (QAbstractButton* pool = PoolSwitch->button(m_model.poolIndex()))
+        pool->setChecked(true);
     const QSignalBlocker b1(LiveCheck), b2(TimeEdit), b3(WindowCombo), b4(TrackCombo), b5(NotRunCheck),
         b6(MinChangeCheck), b7(MinChangeEdit);
     LiveCheck->setEnabled(m_model.liveAvailable());

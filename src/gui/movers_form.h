@@ -7,6 +7,7 @@
 
 #include "presentation/movers_board_model.h"
 
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
@@ -38,6 +39,8 @@ public:
     QDoubleSpinBox* MinChangeEdit = nullptr;
     QPushButton* RefreshBtn = nullptr;
     QPushButton* ClipBtn = nullptr;
+    QButtonGroup* PoolSwitch = nullptr; // 単勝, 複勝, 馬連: ids 0..2
+    QPushButton* DriftersBtn = nullptr;
     QLabel* TitleLabel = nullptr;
     QLabel* SummaryLabel = nullptr;
     GridView* BoardGrid = nullptr;

@@ -40,7 +40,12 @@ constexpr std::array<ColumnSpec, kMoversColumns> kColumns{{
     {"支持率B", 54},
     {"単勝変化", 60},
     {"複勝変化", 60},
+    {"A時刻", 42},
+    {"B時刻", 42},
+    {"B経過", 38},
 }};
+// The sort mark takes one full-width character more.
+constexpr int kMarkWidth = 12;
 
 // Rises in red tones, falls in blue tones: the stronger the move, the deeper the tint.
 constexpr Rgb kStrongRise{0xFF9A9A};
@@ -54,6 +59,87 @@ constexpr double kStrong = 5.0;
 constexpr int col(MoversColumn c) { return static_cast<int>(c); }
 
 std::string oddsText(const records::OddsField& f) { return text::formatFixed(f.value(), 6, 1); }
+
+// Place odds as the range they are quoted in: "1.4-2.0".
+std::string placeRangeText(const records::OddsField& low, const records::OddsField& high)
+{
+    std::string out = text::formatFixed(low.value(), 0, 1);
+    if (high.kind() == records::OddsKind::Odds)
+        out += "-" + text::formatFixed(high.value(), 0, 1);
+    return out;
+}
+
+std::string hhmmOf(const std::string& mmddhhmm)
+{
+    return mmddhhmm.size() < 8 ? std::string() : mmddhhmm.substr(4, 2) + ":" + mmddhhmm.substr(6, 2);
+}
+
+// The other runner pool's change of a row: place on the win board, win on the place one.
+std::optional<double> otherChange(const analytics::MoverRow& r, analytics::MoversPool pool)
+{
+    if (pool == analytics::MoversPool::Win && r.change.placeCounts)
+        return r.change.placeChange;
+    if (pool == analytics::MoversPool::Place && r.change.counts)
+        return r.change.winChange;
+    return std::nullopt;
+}
+
+int columnWidth(analytics::MoversPool pool, MoversColumn c)
+{
+    const int base = kColumns[static_cast<std::size_t>(c)].width;
+    if (pool == analytics::MoversPool::Place && (c == MoversColumn::OddsA || c == MoversColumn::OddsB))
+        return 64;
+    if (pool == analytics::MoversPool::Quinella) {
+        if (c == MoversColumn::HorseName)
+            return 250;
+        if (c == MoversColumn::OddsA || c == MoversColumn::OddsB)
+            return 56;
+        if (c == MoversColumn::PlaceChange)
+            return -1; // no other pool beside a pair
+    }
+    return base;
+}
+
+// A column's value for sorting; text columns give none and are compared as texts.
+std::optional<double> numericKey(const analytics::MoverRow& r, analytics::MoversPool pool, MoversColumn c)
+{
+    switch (c) {
+    case MoversColumn::Race: return r.raceNumber;
+    case MoversColumn::MinutesToPost:
+        return r.minutesToPost ? std::optional<double>(*r.minutesToPost) : std::nullopt;
+    case MoversColumn::Horse: return r.entry.first * 100.0 + r.entry.second;
+    case MoversColumn::OddsA: return static_cast<double>(r.move.oddsA.tenths());
+    case MoversColumn::OddsB: return static_cast<double>(r.move.oddsB.tenths());
+    case MoversColumn::ShareA: return r.move.shareA;
+    case MoversColumn::ShareB: return r.move.shareB;
+    case MoversColumn::Change: return r.move.change;
+    case MoversColumn::PlaceChange: return otherChange(r, pool);
+    case MoversColumn::TimeA: return r.minuteA;
+    case MoversColumn::TimeB: return r.minuteB;
+    case MoversColumn::AgeB: return r.ageB;
+    case MoversColumn::Track:
+    case MoversColumn::PostTime:
+    case MoversColumn::HorseName: return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+const std::string& textKey(const analytics::MoverRow& r, MoversColumn c)
+{
+    return c == MoversColumn::Track ? r.trackCode : c == MoversColumn::PostTime ? r.postTime : r.horseName;
+}
+
+bool isTextColumn(MoversColumn c)
+{
+    return c == MoversColumn::Track || c == MoversColumn::PostTime || c == MoversColumn::HorseName;
+}
+
+// Shares and changes are read from the largest down; everything else from the smallest up.
+bool descendsFirst(MoversColumn c)
+{
+    return c == MoversColumn::ShareA || c == MoversColumn::ShareB || c == MoversColumn::Change ||
+           c == MoversColumn::PlaceChange;
+}
 
 // The first `count` lines of a text of CR LF lines.
 std::string firstLines(const std::string& text, int count)
@@ -77,7 +163,42 @@ std::string signedChangeText(double points)
     return (tenths > 0 ? "+" : "-") + text::formatFixed(std::fabs(tenths) / 10.0, 0, 1);
 }
 
-void fillMoversGrid(TextGrid& grid, const analytics::MoversBoard& board)
+std::string moversHeader(analytics::MoversPool pool, MoversColumn c)
+{
+    using analytics::MoversPool;
+    const char* poolName = pool == MoversPool::Win ? "単勝" : pool == MoversPool::Place ? "複勝" : "馬連";
+    switch (c) {
+    case MoversColumn::Horse:
+        return sj(pool == MoversPool::Quinella ? "組番" : "馬番");
+    case MoversColumn::OddsA: return sj(poolName) + "A";
+    case MoversColumn::OddsB: return sj(poolName) + "B";
+    case MoversColumn::Change: return sj(poolName) + sj("変化");
+    case MoversColumn::PlaceChange:
+        return pool == MoversPool::Win ? sj("複勝変化") : pool == MoversPool::Place ? sj("単勝変化") : std::string();
+    default: return sj(kColumns[static_cast<std::size_t>(c)].header);
+    }
+}
+
+void sortMoverRows(std::vector<analytics::MoverRow>& rows, analytics::MoversPool pool, MoversSort sort)
+{
+    const MoversColumn c = sort.column;
+    if (isTextColumn(c)) {
+        std::stable_sort(rows.begin(), rows.end(), [&](const analytics::MoverRow& a, const analytics::MoverRow& b) {
+            const int cmp = textKey(a, c).compare(textKey(b, c));
+            return sort.descending ? cmp > 0 : cmp < 0;
+        });
+        return;
+    }
+    std::stable_sort(rows.begin(), rows.end(), [&](const analytics::MoverRow& a, const analytics::MoverRow& b) {
+        const std::optional<double> ka = numericKey(a, pool, c);
+        const std::optional<double> kb = numericKey(b, pool, c);
+        if (!ka || !kb)
+            return ka.has_value() && !kb.has_value(); // rows without a value last
+        return sort.descending ? *ka > *kb : *ka < *kb;
+    });
+}
+
+void fillMoversGrid(TextGrid& grid, const analytics::MoversBoard& board, analytics::MoversPool pool, MoversSort sort)
 {
     TextGrid::Batch batch(grid);
     grid.setSize(static_cast<int>(board.rows.size()) + 1, kMoversColumns);
@@ -87,13 +208,16 @@ void fillMoversGrid(TextGrid& grid, const analytics::MoversBoard& board)
     grid.setDefaultRowHeight(18);
     grid.setSelectionMode(SelectionMode::Row);
     for (int c = 0; c < kMoversColumns; ++c) {
-        grid.setCell(0, c, sj(kColumns[static_cast<std::size_t>(c)].header));
-        grid.setColWidth(c, kColumns[static_cast<std::size_t>(c)].width);
+        const auto column = static_cast<MoversColumn>(c);
+        const bool sorted = column == sort.column;
+        grid.setCell(0, c, moversHeader(pool, column) + (sorted ? sj(sort.descending ? "▼" : "▲") : std::string()));
+        const int width = columnWidth(pool, column);
+        grid.setColWidth(c, width < 0 ? width : width + (sorted ? kMarkWidth : 0));
     }
     for (std::size_t i = 0; i < board.rows.size(); ++i) {
         const analytics::MoverRow& r = board.rows[i];
         const int row = static_cast<int>(i) + 1;
-        const analytics::RunnerShareChange& m = r.change;
+        const analytics::PoolChange& m = r.move;
         std::vector<std::string> cells(kMoversColumns);
         cells[col(MoversColumn::Track)] = KeibaFuncNV::TrackName(r.trackCode, 2);
         cells[col(MoversColumn::Race)] = text::formatInt(r.raceNumber, 2);
@@ -101,15 +225,25 @@ void fillMoversGrid(TextGrid& grid, const analytics::MoversBoard& board)
         if (r.minutesToPost)
             cells[col(MoversColumn::MinutesToPost)] =
                 *r.minutesToPost > 0 ? text::formatInt(*r.minutesToPost, 3) : sj("発走済");
-        cells[col(MoversColumn::Horse)] = text::formatInt(m.horse, 2);
+        cells[col(MoversColumn::Horse)] = pool == analytics::MoversPool::Quinella
+                                              ? std::to_string(r.entry.first) + "-" + std::to_string(r.entry.second)
+                                              : text::formatInt(r.entry.first, 2);
         cells[col(MoversColumn::HorseName)] = r.horseName;
-        cells[col(MoversColumn::OddsA)] = oddsText(m.a.win);
-        cells[col(MoversColumn::OddsB)] = oddsText(m.b.win);
-        cells[col(MoversColumn::ShareA)] = text::formatFixed(m.a.winShare, 5, 1);
-        cells[col(MoversColumn::ShareB)] = text::formatFixed(m.b.winShare, 5, 1);
-        cells[col(MoversColumn::Change)] = signedChangeText(m.winChange);
-        if (m.placeCounts)
-            cells[col(MoversColumn::PlaceChange)] = signedChangeText(m.placeChange);
+        if (pool == analytics::MoversPool::Place) {
+            cells[col(MoversColumn::OddsA)] = placeRangeText(m.oddsA, m.highA);
+            cells[col(MoversColumn::OddsB)] = placeRangeText(m.oddsB, m.highB);
+        } else {
+            cells[col(MoversColumn::OddsA)] = oddsText(m.oddsA);
+            cells[col(MoversColumn::OddsB)] = oddsText(m.oddsB);
+        }
+        cells[col(MoversColumn::ShareA)] = text::formatFixed(m.shareA, 5, 1);
+        cells[col(MoversColumn::ShareB)] = text::formatFixed(m.shareB, 5, 1);
+        cells[col(MoversColumn::Change)] = signedChangeText(m.change);
+        if (const std::optional<double> other = otherChange(r, pool))
+            cells[col(MoversColumn::PlaceChange)] = signedChangeText(*other);
+        cells[col(MoversColumn::TimeA)] = hhmmOf(r.announcementA);
+        cells[col(MoversColumn::TimeB)] = hhmmOf(r.announcementB);
+        cells[col(MoversColumn::AgeB)] = text::formatInt(r.ageB, 3);
         grid.setRow(row, cells);
     }
     grid.clearSelection();
@@ -130,6 +264,14 @@ CellStyle moversCellStyle(const TextGrid& grid, int row, int c)
         s.background = colours::tipBackground;
         break;
     case MoversColumn::MinutesToPost:
+        s.background = colours::lightCyan;
+        s.align = HAlign::Right;
+        break;
+    case MoversColumn::TimeA:
+    case MoversColumn::TimeB:
+        s.background = colours::tipBackground;
+        break;
+    case MoversColumn::AgeB:
         s.background = colours::lightCyan;
         s.align = HAlign::Right;
         break;
@@ -203,6 +345,42 @@ std::string MoversBoardModel::refreshCaption() { return sj("更新"); }
 std::string MoversBoardModel::copyCaption() { return ClipboardExport::ClipBtn1Caption(); }
 std::string MoversBoardModel::noDayText() { return sj("開催日を選んでください。"); }
 std::string MoversBoardModel::windowItemText(int minutes) { return std::to_string(minutes) + sj("分前と比較"); }
+std::string MoversBoardModel::poolItemText(analytics::MoversPool pool)
+{
+    return sj(pool == analytics::MoversPool::Win ? "単勝" : pool == analytics::MoversPool::Place ? "複勝" : "馬連");
+}
+
+std::string MoversBoardModel::driftersCaption() const
+{
+    return sj(m_sort == MoversSort{MoversColumn::Change, false} ? "上昇順" : "下落順");
+}
+
+void MoversBoardModel::PoolSwitchClick(int index)
+{
+    if (index < 0 || index >= static_cast<int>(analytics::kMoversPools.size()))
+        return;
+    m_pool = analytics::kMoversPools[static_cast<std::size_t>(index)];
+    notifyControls();
+    rebuild();
+}
+
+void MoversBoardModel::GridHeaderClick(int row, int col)
+{
+    if (!sortsAt(row, col))
+        return;
+    const auto column = static_cast<MoversColumn>(col);
+    m_sort = column == m_sort.column ? MoversSort{column, !m_sort.descending} : MoversSort{column, descendsFirst(column)};
+    notifyControls();
+    rebuild();
+}
+
+void MoversBoardModel::DriftersBtnClick()
+{
+    const MoversSort drifters{MoversColumn::Change, false};
+    m_sort = m_sort == drifters ? MoversSort{} : drifters;
+    notifyControls();
+    rebuild();
+}
 
 std::string MoversBoardModel::dayLabel() const { return m_panel.DateCombo().text(); }
 
@@ -327,6 +505,7 @@ void MoversBoardModel::oddsWritten()
 analytics::MoversQuery MoversBoardModel::query() const
 {
     analytics::MoversQuery q;
+    q.pool = m_pool;
     q.atMinute = m_minute;
     q.windowMinutes = analytics::kMoversWindows[static_cast<std::size_t>(m_windowIndex)];
     q.trackCode = m_trackCodes.empty() ? std::string() : m_trackCodes[static_cast<std::size_t>(m_trackIndex)];
@@ -358,10 +537,13 @@ void MoversBoardModel::rebuild()
         m_host.message(text::fromUtf8(e.what()));
         m_board = {};
     }
-    fillMoversGrid(m_grid, m_board);
+    sortMoverRows(m_board.rows, m_pool, m_sort);
+    fillMoversGrid(m_grid, m_board, m_pool, m_sort);
 
     const analytics::MoversQuery q = query();
     m_title = "[" + caption() + "]" + dayLabel() + " " + text::hhColonNn(m_minute) + " (" + windowItemText(q.windowMinutes) + ")";
+    if (m_pool != analytics::MoversPool::Win)
+        m_title += " " + poolItemText(m_pool);
     if (!q.trackCode.empty())
         m_title += " " + m_trackItems[static_cast<std::size_t>(m_trackIndex)];
     if (m_notRun)
@@ -376,7 +558,7 @@ void MoversBoardModel::rebuild()
     else if (m_board.rows.empty())
         m_summary = sj("該当する馬はいません。");
     else
-        m_summary = std::to_string(m_board.rows.size()) + sj("頭");
+        m_summary = std::to_string(m_board.rows.size()) + sj(m_pool == analytics::MoversPool::Quinella ? "組" : "頭");
     if (!m_day.races.empty() && m_board.staleRaces > 0)
         m_summary += sj("（直近のオッズなし ") + std::to_string(m_board.staleRaces) + sj("レース）");
     notifyBoard();
@@ -392,7 +574,12 @@ void MoversBoardModel::GridDblClick(int row)
 
 std::string MoversBoardModel::clipboardText(std::optional<int> limit) const
 {
-    const std::string rows = gridClipboardRows(m_grid);
+    // The header as words, without the sort mark, so that a pasted table reads plainly.
+    std::string rows = gridClipboardRows(m_grid);
+    std::string header;
+    for (int c = 0; c < kMoversColumns; ++c)
+        header += (c > 0 ? "\t" : "") + moversHeader(m_pool, static_cast<MoversColumn>(c));
+    rows.replace(0, rows.find("\r\n"), header);
     return m_title + "\r\n" + (limit ? firstLines(rows, 1 + std::max(0, *limit)) : rows);
 }
 

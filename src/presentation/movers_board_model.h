@@ -38,12 +38,31 @@ enum class MoversColumn {
     ShareA,
     ShareB,
     Change,
-    PlaceChange,
+    PlaceChange, // the other runner pool's change: place on the win board, win on the place board
+    TimeA,
+    TimeB,
+    AgeB,
 };
-inline constexpr int kMoversColumns = 12;
+inline constexpr int kMoversColumns = 15;
 
-// The grid of `board`: a header row, then one row per runner in the board's order.
-void fillMoversGrid(TextGrid& grid, const analytics::MoversBoard& board);
+// The order of the rows: a column and its direction. The board's own order is the
+// change, descending.
+struct MoversSort {
+    MoversColumn column = MoversColumn::Change;
+    bool descending = true;
+    bool operator==(const MoversSort&) const = default;
+};
+
+// The header text of a column on the board of `pool` ("単勝A", "複勝変化", …).
+std::string moversHeader(analytics::MoversPool pool, MoversColumn c);
+// Sorts rows by a column's value (numbers as numbers, times as times), stable: rows of
+// equal value keep the order they come in. Rows without a value in the column stand last
+// in either direction.
+void sortMoverRows(std::vector<analytics::MoverRow>& rows, analytics::MoversPool pool, MoversSort sort);
+// The grid of `board`: a header row (the sorted column marked ▼ or ▲), then one row per
+// entry in the board's order.
+void fillMoversGrid(TextGrid& grid, const analytics::MoversBoard& board,
+                    analytics::MoversPool pool = analytics::MoversPool::Win, MoversSort sort = {});
 // "+1.2", "-0.8", "0.0": a change in points with its sign and one decimal.
 std::string signedChangeText(double points);
 // How a cell of the board is painted: rises in red tones, falls in blue, odds and shares
@@ -79,6 +98,9 @@ public:
     static std::string copyCaption();      // "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ"
     static std::string noDayText();        // shown when no day is loaded
     static std::string windowItemText(int minutes); // "10分"
+    static std::string poolItemText(analytics::MoversPool pool); // "単勝", "複勝", "馬連"
+    // The drifters button: "下落順" on the board's order, "上昇順" once it shows the falls first.
+    std::string driftersCaption() const;
 
     // --- handlers -------------------------------------------------------------------
     // The window is shown (or the main window loaded another day while it is open): the
@@ -101,6 +123,16 @@ public:
     void NotRunCheckClick(bool on);
     void MinChangeCheckClick(bool on);
     void MinChangeEditChange(int tenths);
+    // The pool switch, index into analytics::kMoversPools.
+    void PoolSwitchClick(int index);
+    // A press on the grid: on the header row it sorts by that column (natural direction
+    // first: times, numbers and odds ascending, shares and changes descending), a second
+    // press on the same column reverses.
+    void GridHeaderClick(int row, int col);
+    // Whether a press on (row, col) sorts (the pointer becomes a hand there).
+    bool sortsAt(int row, int col) const { return row == 0 && col >= 0 && col < kMoversColumns; }
+    // The largest falls first; pressed again, the board's order back.
+    void DriftersBtnClick();
     // Opens the race of a data row at its snapshot B in the main window.
     void GridDblClick(int row);
     // The title line and every row, tab-separated, to the clipboard.
@@ -124,6 +156,8 @@ public:
     bool minChangeOn() const { return m_minChangeOn; }
     int minChangeTenths() const { return m_minChangeTenths; }
     const analytics::MoversBoard& board() const { return m_board; }
+    int poolIndex() const { return static_cast<int>(m_pool); }
+    MoversSort sort() const { return m_sort; }
 
     // The clipboard text (title line, then the rows; `limit` data rows at most when given).
     std::string clipboardText(std::optional<int> limit = std::nullopt) const;
@@ -159,6 +193,8 @@ private:
     bool m_notRun = false;
     bool m_minChangeOn = false;
     int m_minChangeTenths = 10;
+    analytics::MoversPool m_pool = analytics::MoversPool::Win;
+    MoversSort m_sort;
 };
 
 } // namespace tidemark::presentation

@@ -118,10 +118,62 @@ TEST_F(MoversBoardTest, RowsRunFromTheBiggestRiseWithTiesInRaceKeyOrder)
     // Five minutes later A moves on to 10:05 in race 1 and stays at 10:00 in the others.
     const MoversBoard later = buildMoversBoard(d, at(10, 15));
     EXPECT_DOUBLE_EQ(later.rows.front().change.winChange, 80.0 / 4.0 - 80.0 / 8.0);
+    EXPECT_EQ(later.rows.front().announcementA, "01151000");
+    EXPECT_EQ(later.rows.front().ageB, 5); // B at 10:10, the board at 10:15
     const auto it = std::find_if(later.rows.begin(), later.rows.end(),
                                  [](const MoverRow& r) { return r.raceNumber == 1 && r.trackCode == "44" && r.change.horse == 1; });
     ASSERT_NE(it, later.rows.end());
     EXPECT_DOUBLE_EQ(it->change.winChange, 80.0 / 4.0 - 80.0 / 7.0);
+    EXPECT_EQ(it->announcementA, "01151005");
+    EXPECT_EQ(it->minuteA, minuteOfDay(10, 5));
+    EXPECT_EQ(it->minuteB, minuteOfDay(10, 10));
+}
+
+TEST_F(MoversBoardTest, PlaceAndQuinellaPoolsCompareTheirOwnShares)
+{
+    // Race 2 with place ranges: horse 1 from 2.0-3.0 to 1.5-2.5, horse 2 from 3.0-4.0 to 4.0-6.0.
+    store.writeLines(store.o1File(2),
+                     {o1At("01151000", 2).win(1, 20.0, 4).place(1, 2.0, 3.0, 1).win(2, 10.0, 3).place(2, 3.0, 4.0, 2).line(),
+                      o1At("01151010", 2).win(1, 10.0, 3).place(1, 1.5, 2.5, 1).win(2, 8.0, 2).place(2, 4.0, 6.0, 2).line()});
+    // Race 1's quinella: 1-2 from 5.0 to 4.0, 2-3 from 12.0 to 15.0, 1-3 priced at B only.
+    using records::quinellaPairIndex;
+    store.writeLines(store.o2File(1), {testing::o2At("01151000", 1)
+                                           .quinella(quinellaPairIndex(1, 2), 5.0, 1)
+                                           .quinella(quinellaPairIndex(2, 3), 12.0, 2)
+                                           .line(),
+                                       testing::o2At("01151008", 1)
+                                           .quinella(quinellaPairIndex(1, 2), 4.0, 1)
+                                           .quinella(quinellaPairIndex(2, 3), 15.0, 3)
+                                           .quinella(quinellaPairIndex(1, 3), 30.0, 4)
+                                           .line()});
+    const MoversDay d = day();
+    MoversQuery q = at(10, 10);
+    q.pool = MoversPool::Place;
+    const MoversBoard place = buildMoversBoard(d, q);
+    // Race 1's horse 1 has place odds at B only; the shares come from the lower odds.
+    ASSERT_EQ(keys(place), (std::vector<std::string>{"44:2/1", "44:2/2"}));
+    EXPECT_DOUBLE_EQ(place.rows[0].move.change, 26.6 / 1.5 - 26.6 / 2.0);
+    EXPECT_DOUBLE_EQ(place.rows[0].move.shareA, 26.6 / 2.0);
+    EXPECT_EQ(place.rows[0].move.highB.tenths(), 25);
+    EXPECT_DOUBLE_EQ(place.rows[0].change.winChange, 80.0 / 10.0 - 80.0 / 20.0); // beside it, the win
+    EXPECT_DOUBLE_EQ(place.rows[1].move.change, 26.6 / 4.0 - 26.6 / 3.0);
+
+    q.pool = MoversPool::Quinella;
+    const MoversBoard pairs = buildMoversBoard(d, q);
+    EXPECT_EQ(pairs.oddsFiles, 1); // only race 1 has quinella odds
+    ASSERT_EQ(pairs.rows.size(), 2u);
+    const MoverRow& top = pairs.rows[0];
+    EXPECT_EQ(top.entry, (records::Pair{1, 2}));
+    EXPECT_DOUBLE_EQ(top.move.change, 75.0 / 4.0 - 75.0 / 5.0);
+    EXPECT_DOUBLE_EQ(top.move.shareB, 75.0 / 4.0);
+    EXPECT_EQ(top.horseName, sj("ハヤテ・ウマ12"));
+    EXPECT_EQ(top.announcementA, "01151000");
+    EXPECT_EQ(top.announcementB, "01151008");
+    EXPECT_EQ(top.ageB, 2);
+    EXPECT_EQ(pairs.rows[1].entry, (records::Pair{2, 3}));
+    EXPECT_DOUBLE_EQ(pairs.rows[1].move.change, 75.0 / 15.0 - 75.0 / 12.0);
+    q.minChange = 0.0;
+    EXPECT_EQ(buildMoversBoard(d, q).rows.size(), 1u);
 }
 
 TEST_F(MoversBoardTest, RacesWithNothingNewInTheWindowAreCountedNotListed)

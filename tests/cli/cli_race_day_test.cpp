@@ -270,7 +270,7 @@ TEST_F(CliMoversTest, TheBoardsRowsAreTheOnesTheOddsFilesGive)
         ASSERT_FALSE(expected.empty());
         for (std::size_t i = 0; i < expected.size(); ++i) {
             const auto& row = rows[i + 2];
-            ASSERT_EQ(row.size(), 12u);
+            ASSERT_EQ(row.size(), 15u);
             EXPECT_EQ(row[0], text::toUtf8(KeibaFuncNV::TrackName(std::string(expected[i].key.substr(8, 2)), 2)));
             EXPECT_EQ(std::stoi(row[1]), std::stoi(expected[i].key.substr(14, 2))) << i;
             EXPECT_EQ(std::stoi(row[4]), expected[i].horse) << i;

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -252,7 +253,7 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     // The races long run have nothing new within the window: counted, not listed.
     EXPECT_GT(m.board().staleRaces, 0);
     EXPECT_TRUE(board->SummaryLabel->text().contains(u("直近のオッズなし"))) << board->SummaryLabel->text().toStdString();
-    EXPECT_EQ(board->BoardGrid->model()->data(board->BoardGrid->model()->index(0, 10)).toString(), u("単勝変化"));
+    EXPECT_EQ(board->BoardGrid->model()->data(board->BoardGrid->model()->index(0, 10)).toString(), u("単勝変化▼"));
 
     // A wider window, then a clock time picked by hand: the board leaves the clock.
     board->WindowCombo->setCurrentIndex(3);
@@ -353,6 +354,51 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     EXPECT_NE(m.timeMinute(), before);
     EXPECT_EQ(board->TimeEdit->time(), QTime(16, 8));
     model.oddsWatch().OddsWatchBtnClick();
+
+    // The header sorts (a press on it, a second press reverses); the pools switch; the
+    // drifters come first in one click.
+    board->LiveCheck->click();
+    board->TimeEdit->setTime(QTime(15, 30));
+    const auto press = [&](presentation::MoversColumn c) {
+        const QModelIndex head = board->BoardGrid->model()->index(0, static_cast<int>(c));
+        board->BoardGrid->scrollTo(head);
+        QTest::mouseClick(board->BoardGrid->viewport(), Qt::LeftButton, {},
+                          board->BoardGrid->visualRect(head).center());
+    };
+    const auto cellText = [&](int row, presentation::MoversColumn c) {
+        return board->BoardGrid->model()->data(board->BoardGrid->model()->index(row, static_cast<int>(c))).toString();
+    };
+    press(presentation::MoversColumn::AgeB);
+    EXPECT_EQ(m.sort().column, presentation::MoversColumn::AgeB);
+    EXPECT_EQ(cellText(0, presentation::MoversColumn::AgeB), u("B経過▲"));
+    for (int r = 2; r < m.grid().rowCount(); ++r)
+        EXPECT_LE(m.board().rows[static_cast<std::size_t>(r - 2)].ageB, m.board().rows[static_cast<std::size_t>(r - 1)].ageB);
+    press(presentation::MoversColumn::AgeB);
+    EXPECT_TRUE(m.sort().descending);
+    EXPECT_EQ(cellText(0, presentation::MoversColumn::AgeB), u("B経過▼"));
+
+    ASSERT_NE(board->PoolSwitch->button(2), nullptr);
+    EXPECT_EQ(board->PoolSwitch->button(2)->text(), u("馬連"));
+    board->PoolSwitch->button(2)->click();
+    EXPECT_EQ(m.poolIndex(), 2);
+    EXPECT_TRUE(board->PoolSwitch->button(2)->isChecked());
+    EXPECT_EQ(cellText(0, presentation::MoversColumn::Horse), u("組番"));
+    ASSERT_GT(m.grid().rowCount(), 1);
+    EXPECT_TRUE(cellText(1, presentation::MoversColumn::Horse).contains(QLatin1Char('-')));
+    EXPECT_TRUE(board->TitleLabel->text().endsWith(u("馬連")));
+    board->DriftersBtn->click();
+    EXPECT_EQ(board->DriftersBtn->text(), u("上昇順"));
+    EXPECT_EQ(m.sort(), (presentation::MoversSort{presentation::MoversColumn::Change, false}));
+    EXPECT_LT(presentation::cellDecimal(m.grid().cell(1, static_cast<int>(presentation::MoversColumn::Change))), 0.0);
+    save(*board, "movers_board_quinella_drifters.png");
+    board->PoolSwitch->button(1)->click();
+    EXPECT_EQ(cellText(0, presentation::MoversColumn::OddsA), u("複勝A"));
+    EXPECT_TRUE(cellText(1, presentation::MoversColumn::OddsA).contains(QLatin1Char('-')));
+    save(*board, "movers_board_place.png");
+    board->DriftersBtn->click();
+    EXPECT_EQ(board->DriftersBtn->text(), u("下落順"));
+    board->PoolSwitch->button(0)->click();
+    EXPECT_EQ(m.poolIndex(), 0);
 
     board->close();
     EXPECT_FALSE(m.isOpen());

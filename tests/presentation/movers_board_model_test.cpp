@@ -76,7 +76,8 @@ TEST_F(MoversBoardModelTest, ALookBackAtAPastDayStartsAtItsFirstPost)
     for (int c = 0; c < g.colCount(); ++c)
         header.push_back(text::toUtf8(g.cell(0, c)));
     EXPECT_EQ(header, (std::vector<std::string>{"場", "R", "発走", "発走迄", "馬番", "馬名", "単勝A", "単勝B",
-                                                "支持率A", "支持率B", "単勝変化", "複勝変化"}));
+                                                "支持率A", "支持率B", "単勝変化▼", "複勝変化", "A時刻", "B時刻",
+                                                "B経過"}));
     // At 10:30 against 10:20 each race has one announcement at A and B: nothing is
     // listed, and the board says how many races are so.
     EXPECT_EQ(g.rowCount(), 1);
@@ -97,10 +98,11 @@ TEST_F(MoversBoardModelTest, ALookBackAtAPastDayStartsAtItsFirstPost)
     ASSERT_EQ(h.rowCount(), 5);
     const std::vector<std::string> top{h.cell(1, 0), h.cell(1, 1), h.cell(1, 2), h.cell(1, 3), h.cell(1, 4),
                                        h.cell(1, 5), h.cell(1, 6), h.cell(1, 7), h.cell(1, 8), h.cell(1, 9),
-                                       h.cell(1, 10), h.cell(1, 11)};
+                                       h.cell(1, 10), h.cell(1, 11), h.cell(1, 12), h.cell(1, 13), h.cell(1, 14)};
     EXPECT_EQ(top, (std::vector<std::string>{sj("大井"), " 1", "10:30", " 15", " 1", sj("アサカゼ"), "   8.0",
                                              "   4.0", " 10.0", " 20.0", "+10.0",
-                                             "+" + text::formatFixed(26.6 / 1.4 - 26.6 / 2.0, 0, 1)}));
+                                             "+" + text::formatFixed(26.6 / 1.4 - 26.6 / 2.0, 0, 1), "10:00",
+                                             "10:10", "  5"}));
     EXPECT_EQ(column(MoversColumn::Change), (std::vector<std::string>{"+10.0", "+0.4", "0.0", "-4.0"}));
     EXPECT_EQ(column(MoversColumn::PlaceChange), (std::vector<std::string>{top[11], "", "", ""}));
     EXPECT_EQ(board.title(), sj("[オッズ急変]2024年01月15日 10:15 (15分前と比較)"));
@@ -140,7 +142,8 @@ TEST_F(MoversBoardModelTest, FiltersCopyAndTheWayBackToTheRace)
     const std::string& clip = host.clipboard;
     EXPECT_EQ(clip.rfind(board.title() + "\r\n" + sj("場\tR\t発走\t発走迄\t馬番\t馬名\t"), 0), 0u);
     EXPECT_EQ(std::count(clip.begin(), clip.end(), '\n'), 6); // title, header, four runners
-    EXPECT_EQ(std::count(clip.begin(), clip.end(), '\t'), 5 * 11);
+    EXPECT_EQ(std::count(clip.begin(), clip.end(), '\t'), 5 * 14);
+    EXPECT_EQ(clip.find(sj("▼")), std::string::npos); // the header as words
     EXPECT_EQ(clip.substr(clip.size() - 2), "\r\n");
     EXPECT_NE(board.summary().find(sj("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰしました")), std::string::npos);
     const std::string top2 = board.clipboardText(2);
@@ -156,6 +159,107 @@ TEST_F(MoversBoardModelTest, FiltersCopyAndTheWayBackToTheRace)
     board.GridDblClick(0); // the header
     board.GridDblClick(9); // past the rows
     EXPECT_EQ(model.panel().TimeCombo().text(), "01/15 10:10");
+}
+
+TEST_F(MoversBoardModelTest, EveryColumnSortsBothWaysWithTiesInTheBoardsOrder)
+{
+    MoversBoardModel& board = model.movers();
+    board.open();
+    board.TimeEditChange(10 * 60 + 10);
+    const std::vector<std::string> boardOrder = column(MoversColumn::HorseName);
+    ASSERT_EQ(column(MoversColumn::Change), (std::vector<std::string>{"+10.0", "+0.4", "0.0", "-4.0"}));
+
+    // The horse number: ascending first, ties (horse 1 of both races) in the board's order;
+    // again, descending, the ties still in the board's order.
+    board.GridHeaderClick(0, static_cast<int>(MoversColumn::Horse));
+    EXPECT_EQ(column(MoversColumn::HorseName),
+              (std::vector<std::string>{sj("アサカゼ"), sj("ハヤブサ"), sj("ツバメ"), sj("ユウナギ")}));
+    EXPECT_EQ(board.grid().cell(0, static_cast<int>(MoversColumn::Horse)), sj("馬番▲"));
+    EXPECT_EQ(board.grid().cell(0, static_cast<int>(MoversColumn::Change)), sj("単勝変化"));
+    board.GridHeaderClick(0, static_cast<int>(MoversColumn::Horse));
+    EXPECT_EQ(column(MoversColumn::HorseName),
+              (std::vector<std::string>{sj("ツバメ"), sj("ユウナギ"), sj("アサカゼ"), sj("ハヤブサ")}));
+    EXPECT_EQ(board.grid().cell(0, static_cast<int>(MoversColumn::Horse)), sj("馬番▼"));
+    board.GridHeaderClick(1, static_cast<int>(MoversColumn::Race)); // a data row: no sort
+    EXPECT_EQ(board.sort().column, MoversColumn::Horse);
+
+    // Every column, both ways: the cells run in the order of their values.
+    const auto ordered = [&](MoversColumn c, bool descending) {
+        std::vector<std::string> cells = column(c);
+        std::erase(cells, std::string()); // rows without a value: checked below
+        const bool text = c == MoversColumn::Track || c == MoversColumn::PostTime || c == MoversColumn::HorseName ||
+                          c == MoversColumn::TimeA || c == MoversColumn::TimeB;
+        for (std::size_t i = 1; i < cells.size(); ++i) {
+            const bool before = text ? cells[i - 1] < cells[i] : cellDecimal(cells[i - 1]) < cellDecimal(cells[i]);
+            const bool after = text ? cells[i] < cells[i - 1] : cellDecimal(cells[i]) < cellDecimal(cells[i - 1]);
+            if (descending ? before : after)
+                return false;
+        }
+        return true;
+    };
+    for (int c = 0; c < kMoversColumns; ++c) {
+        SCOPED_TRACE(c);
+        const auto mc = static_cast<MoversColumn>(c);
+        if (board.sort().column == mc)
+            board.GridHeaderClick(0, static_cast<int>(MoversColumn::Track)); // start afresh
+        board.GridHeaderClick(0, c);
+        const bool first = board.sort().descending;
+        EXPECT_EQ(first, mc == MoversColumn::ShareA || mc == MoversColumn::ShareB || mc == MoversColumn::Change ||
+                             mc == MoversColumn::PlaceChange);
+        EXPECT_TRUE(ordered(mc, first));
+        board.GridHeaderClick(0, c);
+        EXPECT_EQ(board.sort().descending, !first);
+        EXPECT_TRUE(ordered(mc, !first));
+    }
+    // Rows without a place change stand last either way.
+    EXPECT_EQ(board.sort().column, MoversColumn::AgeB);
+    board.GridHeaderClick(0, static_cast<int>(MoversColumn::PlaceChange));
+    EXPECT_EQ(column(MoversColumn::PlaceChange).back(), "");
+    EXPECT_NE(column(MoversColumn::PlaceChange).front(), "");
+    board.GridHeaderClick(0, static_cast<int>(MoversColumn::PlaceChange));
+    EXPECT_EQ(column(MoversColumn::PlaceChange).back(), "");
+    EXPECT_NE(column(MoversColumn::PlaceChange).front(), "");
+
+    // The drifters: one click from the board's order, the falls first; the order stays
+    // while the board is built again; a second click brings the rises back.
+    board.DriftersBtnClick();
+    board.DriftersBtnClick();
+    EXPECT_EQ(board.sort(), MoversSort{});
+    EXPECT_EQ(column(MoversColumn::HorseName), boardOrder);
+    EXPECT_EQ(board.driftersCaption(), sj("下落順"));
+    board.DriftersBtnClick();
+    EXPECT_EQ(board.driftersCaption(), sj("上昇順"));
+    EXPECT_EQ(column(MoversColumn::Change), (std::vector<std::string>{"-4.0", "0.0", "+0.4", "+10.0"}));
+    board.TimeEditChange(10 * 60 + 10);
+    EXPECT_EQ(column(MoversColumn::Change).front(), "-4.0");
+    board.DriftersBtnClick();
+    EXPECT_EQ(column(MoversColumn::HorseName), boardOrder);
+    // The header's reverse reaches them as well, in one click.
+    board.GridHeaderClick(0, static_cast<int>(MoversColumn::Change));
+    EXPECT_EQ(column(MoversColumn::Change).front(), "-4.0");
+    EXPECT_EQ(board.grid().cell(0, static_cast<int>(MoversColumn::Change)), sj("単勝変化▲"));
+
+    // The pools: the place board shows the range, its share from the lower odds, and the
+    // win change beside it; the quinella board a pair.
+    board.DriftersBtnClick();
+    board.PoolSwitchClick(1);
+    EXPECT_EQ(column(MoversColumn::OddsA), (std::vector<std::string>{"2.0-3.0"}));
+    EXPECT_EQ(column(MoversColumn::Change), (std::vector<std::string>{signedChangeText(26.6 / 1.4 - 26.6 / 2.0)}));
+    EXPECT_EQ(column(MoversColumn::PlaceChange), (std::vector<std::string>{"+10.0"}));
+    EXPECT_EQ(board.grid().cell(0, static_cast<int>(MoversColumn::PlaceChange)), sj("単勝変化"));
+    EXPECT_NE(board.title().find(sj(" 複勝")), std::string::npos);
+    store.writeLines(store.o2File(1), {o2At("01151000", 1).quinella(1, 5.0, 1).line(),
+                                       o2At("01151007", 1).quinella(1, 4.0, 1).line()});
+    board.PoolSwitchClick(2);
+    EXPECT_EQ(column(MoversColumn::Horse), (std::vector<std::string>{"1-2"}));
+    EXPECT_EQ(column(MoversColumn::HorseName), (std::vector<std::string>{sj("アサカゼ・ユウナギ")}));
+    EXPECT_EQ(column(MoversColumn::Change), (std::vector<std::string>{signedChangeText(75.0 / 4.0 - 75.0 / 5.0)}));
+    EXPECT_EQ(column(MoversColumn::TimeB), (std::vector<std::string>{"10:07"}));
+    EXPECT_EQ(column(MoversColumn::AgeB), (std::vector<std::string>{"  3"}));
+    EXPECT_EQ(board.grid().colWidth(static_cast<int>(MoversColumn::PlaceChange)), -1);
+    EXPECT_EQ(board.summary(), sj("1組（直近のオッズなし 1レース）"));
+    board.PoolSwitchClick(3); // no such pool
+    EXPECT_EQ(board.poolIndex(), 2);
 }
 
 TEST_F(MoversBoardModelTest, ADayWithoutOddsOrWithoutRacesSaysSo)
