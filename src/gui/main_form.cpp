@@ -21,6 +21,7 @@
 #include "gui/get_data_form.h"
 #include "gui/main_pages.h"
 #include "gui/movers_form.h"
+#include "gui/alert_forms.h"
 #include "gui/odds_watch_bar.h"
 #include "gui/oz_get_form.h"
 #include "gui/tokutei_jikoku_form.h"
@@ -250,6 +251,8 @@ QWidget* TMainForm::buildButtonBar()
             [this] { m_model.SokuhoOddsBtnClick(); });
     connect(add("MoversBtn", texts::kBtnMovers, texts::kHintMovers), &QPushButton::clicked, this,
             &TMainForm::MoversBtnClick);
+    connect(add("AlertsBtn", "アラート", "設定した条件でオッズが動いた馬を一覧にし、音と通知で知らせます"),
+            &QPushButton::clicked, this, &TMainForm::AlertsBtnClick);
     h->addStretch(1);
     return bar;
 }
@@ -326,6 +329,14 @@ void TMainForm::MoversBtnClick()
     if (!m_moversForm)
         m_moversForm = new TMoversForm(m_model.movers(), this);
     m_moversForm->showBoard();
+}
+
+// "アラート": the alerts the watch's odds raised, in a window of its own.
+void TMainForm::AlertsBtnClick()
+{
+    if (!m_alertForm)
+        m_alertForm = new TAlertListForm(m_model.alerts(), m_model.alertRules(), this);
+    m_alertForm->showList();
 }
 
 void TMainForm::VersionBtnClick()

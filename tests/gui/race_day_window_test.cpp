@@ -30,6 +30,7 @@
 #include "gui/grid_table_model.h"
 #include "gui/grid_view.h"
 #include "gui/main_form.h"
+#include "gui/alert_forms.h"
 #include "gui/movers_form.h"
 #include "gui/odds_watch_bar.h"
 #include "gui/qt_host.h"
@@ -202,6 +203,13 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     EXPECT_EQ(moversBtn->text(), u("オッズ急変"));
     EXPECT_FALSE(moversBtn->statusTip().isEmpty());
     moversBtn->click();
+    // "アラート" beside it opens the alert list, once.
+    auto* alertsBtn = f.findChild<QPushButton*>(QStringLiteral("AlertsBtn"));
+    ASSERT_NE(alertsBtn, nullptr);
+    alertsBtn->click();
+    alertsBtn->click();
+    ASSERT_EQ(f.findChildren<TAlertListForm*>().size(), 1);
+    EXPECT_TRUE(f.findChild<TAlertListForm*>()->isVisible());
     auto* board = f.findChild<TMoversForm*>(QStringLiteral("TMoversForm"));
     ASSERT_NE(board, nullptr);
     ASSERT_TRUE(board->isVisible());
