@@ -173,6 +173,8 @@ void TMainForm::buildMenus()
             m_tokuteiForm->execFor(m_model.panel().DateCombo().itemIndex >= 0, m_model.exportDay());
         })->setObjectName(QStringLiteral("N9"));
     backtestMenu = file->addAction(u(texts::kMenuBacktest), this, [this] { m_backtestForm->showForm(); });
+    // The button bar is full at the window's first size: the alerts open from the menu.
+    file->addAction(u("アラート"), this, &TMainForm::AlertsBtnClick)->setObjectName(QStringLiteral("AlertsMenu"));
     backtestMenu->setObjectName(QStringLiteral("BacktestMenu"));
     backtestMenu->setStatusTip(u(texts::kHintBacktest));
     file->addSeparator();
@@ -251,8 +253,6 @@ QWidget* TMainForm::buildButtonBar()
             [this] { m_model.SokuhoOddsBtnClick(); });
     connect(add("MoversBtn", texts::kBtnMovers, texts::kHintMovers), &QPushButton::clicked, this,
             &TMainForm::MoversBtnClick);
-    connect(add("AlertsBtn", "アラート", "設定した条件でオッズが動いた馬を一覧にし、音と通知で知らせます"),
-            &QPushButton::clicked, this, &TMainForm::AlertsBtnClick);
     h->addStretch(1);
     return bar;
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -203,11 +204,12 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     EXPECT_EQ(moversBtn->text(), u("オッズ急変"));
     EXPECT_FALSE(moversBtn->statusTip().isEmpty());
     moversBtn->click();
-    // "アラート" beside it opens the alert list, once.
-    auto* alertsBtn = f.findChild<QPushButton*>(QStringLiteral("AlertsBtn"));
-    ASSERT_NE(alertsBtn, nullptr);
-    alertsBtn->click();
-    alertsBtn->click();
+    // "アラート" of the file menu opens the alert list, once.
+    auto* alertsMenu = f.findChild<QAction*>(QStringLiteral("AlertsMenu"));
+    ASSERT_NE(alertsMenu, nullptr);
+    EXPECT_EQ(alertsMenu->text(), u("アラート"));
+    alertsMenu->trigger();
+    alertsMenu->trigger();
     ASSERT_EQ(f.findChildren<TAlertListForm*>().size(), 1);
     EXPECT_TRUE(f.findChild<TAlertListForm*>()->isVisible());
     auto* board = f.findChild<TMoversForm*>(QStringLiteral("TMoversForm"));
