@@ -11,6 +11,8 @@
 #include "acquisition/realtime_fetch.h"
 #include "acquisition/stored_data_import.h"
 #include "analysis/race_calendar.h"
+#include "analytics/alert_rules.h"
+#include "records/record_view.h"
 #include "settings/settings_keys.h"
 #include "store/record_store.h"
 #include "text/cp932.h"
@@ -195,6 +197,46 @@ int minutesOption(Session& s, const char* name, const settings::IntSetting& stor
     return n;
 }
 
+// The rules of --alert; an odds rule's RACE (a position in the race list or
+// track-code:race-number) becomes the race's key.
+std::vector<analytics::AlertRule> alertRules(Session& s, const std::vector<std::string>& raceCards)
+{
+    std::vector<analytics::AlertRule> rules;
+    const auto it = s.inv().repeated.find("--alert");
+    if (it == s.inv().repeated.end())
+        return rules;
+    for (std::string text : it->second) {
+        if (text.starts_with("below,") || text.starts_with("above,")) {
+            std::size_t from = text.find(',', 6);
+            const std::size_t to = from == std::string::npos ? from : text.find(',', from + 1);
+            if (to != std::string::npos) {
+                const std::string race = text.substr(from + 1, to - from - 1);
+                std::string key;
+                std::int32_t n = 0;
+                const std::size_t colon = race.find(':');
+                if (allDigits(race) && text::tryParseInt32(race, n) && n >= 1 && n <= static_cast<std::int32_t>(raceCards.size()))
+                    key = std::string(records::RaView(raceCards[static_cast<std::size_t>(n - 1)]).raceKey());
+                else if (colon != std::string::npos && allDigits(race.substr(0, colon)) && allDigits(race.substr(colon + 1)))
+                    for (const std::string& ra : raceCards) {
+                        const records::RaView v(ra);
+                        if (v.trackCode() == text::formatZeroPad(text::readInt(race.substr(0, colon)), 2) &&
+                            v.raceNumber() == text::readInt(race.substr(colon + 1)))
+                            key = std::string(v.raceKey());
+                    }
+                if (key.empty())
+                    throw CommandError(ExitCode::Usage, "--alert " + text + ": no race " + race + " on this day (see races)");
+                text = text.substr(0, from + 1) + key + text.substr(to);
+            }
+        }
+        std::string error;
+        const std::optional<analytics::AlertRule> rule = analytics::parseAlertRule(text, &error);
+        if (!rule)
+            throw CommandError(ExitCode::Usage, "malformed --alert " + text + ": " + error);
+        rules.push_back(*rule);
+    }
+    return rules;
+}
+
 } // namespace
 
 ExitCode commandWatch(Session& s)
@@ -214,6 +256,7 @@ ExitCode commandWatch(Session& s)
         raceCards.push_back(s.panel().dayTable().slots[static_cast<std::size_t>(e.slot)].raRecord);
     if (raceCards.empty())
         throw CommandError(ExitCode::NotFound, "the day " + s.inv().positional[0] + " has no race to watch");
+    analytics::AlertMonitor alerts(alertRules(s, raceCards));
 
     prepareStore(s);
     acquisition::NvChannel channel(s.link());
@@ -221,6 +264,17 @@ ExitCode commandWatch(Session& s)
     OddsWatch watch(channel, s.host(), store, s.home());
     watch.setTimes(ahead, every, near);
     watch.setDay(raceCards);
+    if (!alerts.rules().empty())
+        watch.setOnRaceWritten([&](std::string_view raceKey) {
+            try {
+                for (const analytics::Alert& a : alerts.evaluateStored(s.layout(), raceKey)) {
+                    s.emit(analytics::alertLine(a));
+                    s.emit("\n");
+                }
+            } catch (const text::FileError& e) {
+                s.host().note(e.what()); // the next write of the race judges it again
+            }
+        });
     const std::function<bool()> interrupted =
         s.env().catchInterrupt ? s.env().catchInterrupt() : std::function<bool()>([] { return false; });
     // Past midnight the day is over, whatever the watch still waits for.

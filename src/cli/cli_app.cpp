@@ -41,8 +41,8 @@ std::span<const CommandInfo> commands()
          "tidemark2nv odds DAY | odds --month YYYYMM | odds --year YYYY\n"
          "  The batch odds import: the odds series of every race of the stored day, or of\n"
          "  every stored day of the month or year, into the races' odds files.\n"},
-        {"watch", commandWatch, 1, 1, {"--every", "--ahead", "--near"},
-         "tidemark2nv watch DAY [--every M] [--ahead N] [--near K]\n"
+        {"watch", commandWatch, 1, 1, {"--every", "--ahead", "--near", "--alert"},
+         "tidemark2nv watch DAY [--every M] [--ahead N] [--near K] [--alert RULE]...\n"
          "  The odds watch of race day (the window's \"オッズ監視\"): DAY must be today. The odds\n"
          "  of every race whose post is at most N minutes away and not yet past are fetched\n"
          "  into the races' odds files every M minutes (1-30), nearest post first; in a race's\n"
@@ -50,7 +50,18 @@ std::span<const CommandInfo> commands()
          "  every minute. It ends after the day's last race; Ctrl-C stops it between two\n"
          "  requests, every file written whole. Defaults: the window's settings\n"
          "  (OddsWatch/Every 2, OddsWatch/Ahead 60, OddsWatch/Near 10; N 5-240).\n"
-         "  Progress and errors on stderr; a failed request is logged and the watch goes on.\n"},
+         "  Progress and errors on stderr; a failed request is logged and the watch goes on.\n"
+         "  --alert RULE (repeatable): one line on stdout per alert, fields separated by TAB:\n"
+         "  announcement time, track and race, horse, what happened, win odds before and after.\n"
+         "  A rule fires once per horse and race until its condition clears. RULE is one of\n"
+         "    rise[,P[,W]]   the win share (80 / odds) rose by at least P points within W minutes\n"
+         "    fall[,P[,W]]   the win share fell by at least P points within W minutes\n"
+         "    place[,P[,W]]  the place share (26.6 / lower place odds) moved against the win share:\n"
+         "                   opposite signs, at least P points apart\n"
+         "    below,X,RACE,H the win odds of horse H in RACE went from X or more to under X\n"
+         "    above,X,RACE,H the win odds of horse H in RACE went from X or less to over X\n"
+         "  P 0.1-99.9 (default 5), W 1-60 minutes (default 10): the announcement against the\n"
+         "  latest one at least W minutes older, as the movers board compares them.\n"},
         {"results", commandResults, 1, 1, {},
          "tidemark2nv results DAY\n"
          "  The results fetch of the stored day: race cards, runners and payouts updated.\n"},
@@ -176,7 +187,9 @@ const std::set<std::string> kValueOptions{"--home", "--encoding", "--since",  "-
                                           "--moment", "--from",   "--to",      "--format", "--dsn",
                                           "--tables", "--rule",   "--at",      "--bet",    "--csv",
                                           "--every",  "--ahead",  "--near",    "--window",  "--top",
-                                          "--service", "--wait"};
+                                          "--service", "--wait",  "--alert"};
+// Value options that may be given more than once.
+const std::set<std::string> kRepeatOptions{"--alert"};
 // Options without a value.
 const std::set<std::string> kFlagOptions{"--no-bom"};
 
@@ -210,6 +223,11 @@ Invocation parse(const std::vector<std::string>& args)
                 if (i + 1 >= args.size())
                     throw CommandError(ExitCode::Usage, "option " + name + " needs a value");
                 value = args[++i];
+            }
+            if (kRepeatOptions.contains(name)) {
+                inv.repeated[name].push_back(value);
+                inv.options.try_emplace(name, value);
+                continue;
             }
             if (inv.options.contains(name))
                 throw CommandError(ExitCode::Usage, "option " + name + " given twice");

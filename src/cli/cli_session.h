@@ -32,6 +32,9 @@ struct Invocation {
     std::string command;
     std::vector<std::string> positional;      // after the command
     std::map<std::string, std::string> options; // "--kind" -> "0"
+    // Every value of an option that may be given more than once (--alert), in order;
+    // `options` holds its first.
+    std::map<std::string, std::vector<std::string>> repeated;
     bool help = false;
     bool cp932 = false; // --encoding cp932
 

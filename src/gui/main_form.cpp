@@ -21,6 +21,7 @@
 #include "gui/get_data_form.h"
 #include "gui/main_pages.h"
 #include "gui/movers_form.h"
+#include "gui/alert_forms.h"
 #include "gui/odds_watch_bar.h"
 #include "gui/oz_get_form.h"
 #include "gui/tokutei_jikoku_form.h"
@@ -172,6 +173,8 @@ void TMainForm::buildMenus()
             m_tokuteiForm->execFor(m_model.panel().DateCombo().itemIndex >= 0, m_model.exportDay());
         })->setObjectName(QStringLiteral("N9"));
     backtestMenu = file->addAction(u(texts::kMenuBacktest), this, [this] { m_backtestForm->showForm(); });
+    // The button bar is full at the window's first size: the alerts open from the menu.
+    file->addAction(u("アラート"), this, &TMainForm::AlertsBtnClick)->setObjectName(QStringLiteral("AlertsMenu"));
     backtestMenu->setObjectName(QStringLiteral("BacktestMenu"));
     backtestMenu->setStatusTip(u(texts::kHintBacktest));
     file->addSeparator();
@@ -326,6 +329,14 @@ void TMainForm::MoversBtnClick()
     if (!m_moversForm)
         m_moversForm = new TMoversForm(m_model.movers(), this);
     m_moversForm->showBoard();
+}
+
+// "アラート": the alerts the watch's odds raised, in a window of its own.
+void TMainForm::AlertsBtnClick()
+{
+    if (!m_alertForm)
+        m_alertForm = new TAlertListForm(m_model.alerts(), m_model.alertRules(), this);
+    m_alertForm->showList();
 }
 
 void TMainForm::VersionBtnClick()

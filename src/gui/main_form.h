@@ -25,6 +25,7 @@ class RacePanel;
 class MainPages;
 class OddsWatchBar;
 class TMoversForm;
+class TAlertListForm;
 class TOzGetForm;
 class TTokuteiJikokuForm;
 class TBacktestForm;
@@ -73,6 +74,7 @@ private:
     void oddsWatchChanged() override;
     void VersionBtnClick();
     void MoversBtnClick();
+    void AlertsBtnClick();
 
     MainWindowModel& m_model;
     QtHost& m_host;
@@ -84,6 +86,7 @@ private:
     QLabel* m_transientText = nullptr;
     OddsWatchBar* m_watchBar = nullptr;         // in the status bar
     QLabel* m_serviceLabel = nullptr;           // in the status bar, "シミュレーション"
+    TAlertListForm* m_alertForm = nullptr;      // made when first opened, kept
     TMoversForm* m_moversForm = nullptr;        // made when first opened, kept
     TOzGetForm* m_ozGetForm = nullptr;          // lives as long as the main window
     TTokuteiJikokuForm* m_tokuteiForm = nullptr;

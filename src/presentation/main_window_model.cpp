@@ -51,6 +51,11 @@ MainWindowModel::MainWindowModel(Host& host, NvLink& link, std::filesystem::path
                    return m_panel.openRaceAt(day, race, moment);
                })
     , m_backtest(m_host, m_ini, store::StoreLayout(m_programFolder))
+    , m_alerts(m_host, m_ini, store::StoreLayout(m_programFolder),
+               [this](const std::string& day, const std::string& race, const std::string& moment) {
+                   return m_panel.openRaceAt(day, race, moment);
+               })
+    , m_alertRules(m_host, m_ini, [this] { return presentation::alertRaceChoices(m_panel); }, [this] { m_alerts.reloadRules(); })
 {
     presentation::layOutAllGrids(m_grids);
     m_panel.setSteps(this);
@@ -352,6 +357,7 @@ void MainWindowModel::oddsWatchWrote(std::string_view raceKey)
         if (records::RaView(slot->raRecord).raceKey() == raceKey)
             m_panel.reopenRace();
     m_movers.oddsWritten();
+    m_alerts.raceWritten(raceKey);
 }
 
 } // namespace tidemark

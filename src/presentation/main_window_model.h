@@ -22,6 +22,7 @@
 #include "presentation/main_panel_model.h"
 #include "presentation/matrix_model.h"
 #include "presentation/movers_board_model.h"
+#include "presentation/alert_model.h"
 #include "presentation/odds_watch_model.h"
 #include "presentation/oz_get_model.h"
 #include "presentation/tokutei_jikoku_model.h"
@@ -138,6 +139,9 @@ public:
     // The odds watch of race day and the movers board "オッズ急変" over the loaded day.
     presentation::OddsWatchModel& oddsWatch() { return m_oddsWatch; }
     presentation::MoversBoardModel& movers() { return m_movers; }
+    // Race-day alerts over what the watch writes: the list window and the rules dialog.
+    presentation::AlertListModel& alerts() { return m_alerts; }
+    presentation::AlertRulesDialogModel& alertRules() { return m_alertRules; }
 
     IniFile& settings() { return m_ini; }
     ErrorLog& errorLog() { return m_errorLog; }
@@ -192,6 +196,8 @@ private:
     presentation::OddsWatchModel m_oddsWatch;
     presentation::MoversBoardModel m_movers;
     presentation::BacktestFormModel m_backtest;
+    presentation::AlertListModel m_alerts;
+    presentation::AlertRulesDialogModel m_alertRules;
     MainWindowObserver* m_observer = nullptr;
     std::string m_version;
     bool m_maeuri = false;

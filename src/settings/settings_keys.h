@@ -95,6 +95,14 @@ inline constexpr IntSetting OddsWatchEvery{"OddsWatch", "Every", 2};
 inline constexpr IntSetting OddsWatchNear{"OddsWatch", "Near", 10};
 // The movers board ("オッズ急変"): the window W of its last use, in minutes.
 inline constexpr IntSetting MoversWindow{"Movers", "Window", 10};
+// Race-day alerts: Count rules in Rule1 .. RuleN, each in its text form ("rise,5,10",
+// "below,4.5,RACEKEY,7"); the system sound and the desktop notification when one fires.
+inline constexpr const char* AlertsSection = "Alerts";
+inline constexpr IntSetting AlertsCount{"Alerts", "Count", 0};
+inline constexpr BoolSetting AlertsSound{"Alerts", "Sound", true};
+inline constexpr BoolSetting AlertsNotify{"Alerts", "Notify", true};
+// The most rules kept.
+inline constexpr int kMaxAlertRules = 50;
 
 inline constexpr TextSetting CsvTimeTokutei{"CSVTime", "tokutei", "0930"};
 inline constexpr IntSetting CsvTimeB4hasso{"CSVTime", "b4hasso", 10};

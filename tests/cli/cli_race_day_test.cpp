@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "acquisition/odds_watch.h"
+#include "analytics/alert_rules.h"
 #include "cli/cli_fixture.h"
 #include "records/keiba_func_nv.h"
 #include "records/record_view.h"
@@ -157,6 +158,36 @@ TEST_F(CliWatchTest, WatchRefusesAnotherDayAndOutOfRangeTimes)
     }
     EXPECT_EQ(runWith(home.path(), {"watch", "20240111"}, today).code, ExitCode::NotFound);
     EXPECT_FALSE(std::filesystem::exists(store::StoreLayout(home.path()).oddsFolder("20240112")));
+}
+
+TEST_F(CliWatchTest, WatchPrintsEveryAlertOnceAsTheStoredAnnouncementsRaiseIt)
+{
+    const CliRun r = runWith(home.path(),
+                             {"watch", "20240112", "--every", "5", "--ahead", "30", "--alert", "rise,1,10", "--alert",
+                              "fall,1", "--alert", "above,9999.9,1,1"},
+                             runningClock(hourBeforeLastPost(), 5));
+    ASSERT_EQ(r.code, ExitCode::Ok) << r.err;
+    // The same rules over the files as they ended: every announcement judged as it came
+    // in, so the lines are the same, race by race.
+    analytics::AlertMonitor monitor({*analytics::parseAlertRule("rise,1,10"), *analytics::parseAlertRule("fall,1")});
+    std::vector<std::string> expected;
+    for (const Race& race : races)
+        for (const analytics::Alert& a : monitor.evaluateStored(store::StoreLayout(home.path()), race.key))
+            expected.push_back(text::toUtf8(analytics::alertLine(a)));
+    ASSERT_FALSE(expected.empty());
+    std::vector<std::string> printed;
+    std::istringstream out(r.out);
+    for (std::string line; std::getline(out, line);)
+        printed.push_back(line);
+    std::sort(expected.begin(), expected.end());
+    std::sort(printed.begin(), printed.end());
+    EXPECT_EQ(printed, expected);
+
+    const cli::Clock today = runningClock({2024, 1, 12, 12, 0, 0}, 0);
+    const CliRun bad = runWith(home.path(), {"watch", "20240112", "--alert", "rise,0"}, today);
+    EXPECT_EQ(bad.code, ExitCode::Usage);
+    EXPECT_NE(bad.err.find("malformed --alert rise,0"), std::string::npos) << bad.err;
+    EXPECT_EQ(runWith(home.path(), {"watch", "20240112", "--alert", "below,4.5,99,1"}, today).code, ExitCode::Usage);
 }
 
 // --- movers -------------------------------------------------------------------------

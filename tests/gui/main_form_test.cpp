@@ -91,7 +91,7 @@ TEST(MainForm, MenusButtonsPagesAndPlacement)
         EXPECT_EQ(top[3]->text(), QString::fromUtf8("ﾍﾙﾌﾟ(&H)"));
         EXPECT_EQ(menuTexts(top[0]->menu()),
                   QStringList({QString::fromUtf8("特定時刻オッズ出力"), QString::fromUtf8("バックテスト"),
-                               QString::fromUtf8("終了(&X)")}));
+                               QString::fromUtf8("アラート"), QString::fromUtf8("終了(&X)")}));
         EXPECT_EQ(menuTexts(top[1]->menu()),
                   QStringList({QString::fromUtf8("初回データ時刻設定(&F)"), QString::fromUtf8("ﾃﾞｰﾀ自動取得時刻指定(&A)"),
                                QString::fromUtf8("３系列時刻指定"), QString::fromUtf8("前売り時のオッズを無視(&I)"),

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -32,6 +33,7 @@
 #include "gui/grid_table_model.h"
 #include "gui/grid_view.h"
 #include "gui/main_form.h"
+#include "gui/alert_forms.h"
 #include "gui/movers_form.h"
 #include "gui/odds_watch_bar.h"
 #include "gui/qt_host.h"
@@ -231,6 +233,14 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     EXPECT_EQ(moversBtn->text(), u("オッズ急変"));
     EXPECT_FALSE(moversBtn->statusTip().isEmpty());
     moversBtn->click();
+    // "アラート" of the file menu opens the alert list, once.
+    auto* alertsMenu = f.findChild<QAction*>(QStringLiteral("AlertsMenu"));
+    ASSERT_NE(alertsMenu, nullptr);
+    EXPECT_EQ(alertsMenu->text(), u("アラート"));
+    alertsMenu->trigger();
+    alertsMenu->trigger();
+    ASSERT_EQ(f.findChildren<TAlertListForm*>().size(), 1);
+    EXPECT_TRUE(f.findChild<TAlertListForm*>()->isVisible());
     auto* board = f.findChild<TMoversForm*>(QStringLiteral("TMoversForm"));
     ASSERT_NE(board, nullptr);
     ASSERT_TRUE(board->isVisible());
