@@ -58,17 +58,6 @@ std::optional<int> parseWhole(std::string_view s, int min, int max)
     return n;
 }
 
-// Minutes after midnight of a line announced on its race's day; -1 for one of an
-// earlier day (advance sale) or with a time that is no time of day.
-int raceDayMinute(std::string_view line) noexcept
-{
-    const records::O1View v(line);
-    const std::string_view at = v.announcementTime();
-    if (at.substr(0, 4) != v.monthDay())
-        return -1;
-    return text::minuteOfHhmm(at.substr(4));
-}
-
 std::string signedPoints(double points)
 {
     const double tenths = std::round(points * 10.0);
