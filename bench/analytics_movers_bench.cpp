@@ -3,7 +3,10 @@
 // win/place and 300 quinella announcements a race (one a minute from 09:00), the board of
 // each pool (win, place, quinella) taken at 13:30 with a window of 10 minutes; and their
 // floors, reading those 40 odds files and splitting them into lines, which every board
-// has to do.
+// has to do. Beside the board, the alerts of the same day: the three share rules over
+// every announcement of every race (a watch started late, or the program restarted, at
+// its first write of each race), and over one new announcement a race (a round of the
+// watch).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -14,6 +17,7 @@
 #include "analysis/day_table.h"
 #include "analysis/race_calendar.h"
 #include "analysis/snapshot_series.h"
+#include "analytics/alert_rules.h"
 #include "analytics/movers_board.h"
 #include "records/pair_index.h"
 #include "records/record_builder.h"
@@ -157,5 +161,75 @@ void BM_MoversBoardFloor40x300(benchmark::State& state) { floorOf(state, day().o
 BENCHMARK(BM_MoversBoardFloor40x300)->Unit(benchmark::kMillisecond);
 void BM_MoversBoardQuinellaFloor40x300(benchmark::State& state) { floorOf(state, day().o2Files); }
 BENCHMARK(BM_MoversBoardQuinellaFloor40x300)->Unit(benchmark::kMillisecond);
+
+// The day's race cards and win/place series, race by race, as the alerts take them.
+struct AlertDay {
+    std::vector<std::string> cards;
+    std::vector<std::vector<std::string>> series;
+};
+
+const AlertDay& alertDay()
+{
+    static const AlertDay a = [] {
+        BusyDay& d = day();
+        AlertDay out;
+        std::string bytes;
+        std::vector<std::string_view> lines;
+        for (const analysis::RaceListEntry& e : d.races) {
+            const std::string& ra = d.table.slots[static_cast<std::size_t>(e.slot)].raRecord;
+            analysis::readOddsLineViews(d.layout.oddsFile(store::StoreKind::O1, text::bytesAt(ra, 12, 16)), bytes, lines);
+            out.cards.push_back(ra);
+            out.series.emplace_back(lines.begin(), lines.end());
+        }
+        return out;
+    }();
+    return a;
+}
+
+// The three share rules at their defaults (5 points within 10 minutes).
+std::vector<analytics::AlertRule> shareRules()
+{
+    std::vector<analytics::AlertRule> rules(3);
+    rules[0].kind = analytics::AlertKind::Rise;
+    rules[1].kind = analytics::AlertKind::Fall;
+    rules[2].kind = analytics::AlertKind::PlaceAgainstWin;
+    return rules;
+}
+
+// A monitor that has seen nothing: every announcement of every race is judged.
+void BM_AlertsEveryAnnouncement40x300(benchmark::State& state)
+{
+    const AlertDay& a = alertDay();
+    std::size_t alerts = 0;
+    for (auto _ : state) {
+        analytics::AlertMonitor monitor(shareRules());
+        alerts = 0;
+        for (std::size_t r = 0; r < a.cards.size(); ++r)
+            alerts += monitor.evaluate(a.cards[r], a.series[r]).size();
+        benchmark::DoNotOptimize(alerts);
+    }
+    state.counters["alerts"] = static_cast<double>(alerts);
+    if (a.cards.size() != static_cast<std::size_t>(kTracks * kRacesPerTrack))
+        state.SkipWithError("races lost");
+}
+BENCHMARK(BM_AlertsEveryAnnouncement40x300)->Unit(benchmark::kMillisecond);
+
+// A round of the watch: every race has one announcement more than the monitor has seen
+// (the copy of the primed monitor is part of the figure).
+void BM_AlertsOneNewAnnouncement40x300(benchmark::State& state)
+{
+    const AlertDay& a = alertDay();
+    analytics::AlertMonitor primed(shareRules());
+    for (std::size_t r = 0; r < a.cards.size(); ++r)
+        primed.evaluate(a.cards[r], std::vector<std::string>(a.series[r].begin(), a.series[r].end() - 1));
+    for (auto _ : state) {
+        analytics::AlertMonitor monitor = primed;
+        std::size_t alerts = 0;
+        for (std::size_t r = 0; r < a.cards.size(); ++r)
+            alerts += monitor.evaluate(a.cards[r], a.series[r]).size();
+        benchmark::DoNotOptimize(alerts);
+    }
+}
+BENCHMARK(BM_AlertsOneNewAnnouncement40x300)->Unit(benchmark::kMillisecond);
 
 } // namespace

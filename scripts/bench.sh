@@ -94,6 +94,10 @@ for bench, what, data in (("BM_ImportSideBySide", "the window's stored-data impo
 v = counter("BM_WindowPeakMemory", "peak_MB"); row("peak memory of the window", "600 + 600 open", "<= 150 MB", v, "MB", v is not None and v <= 150)
 v = ms("BM_MoversBoard40x300"); row("movers board of a day", "40 races x 18, 300 snapshots", "<= 50 ms", v, "ms", v is not None and v <= 50)
 v = ms("BM_MoversBoardFloor40x300"); row("floor: read those 40 odds files", "40 x 300 snapshots", "(reference)", v, "ms", None)
+b = ms("BM_MoversBoard40x300"); a = ms("BM_AlertsOneNewAnnouncement40x300"); v = None if a is None or b is None else a + b; last[0] = None
+row("movers board and alerts, one round of the watch", "40 races, 3 rules, 1 new of 300", "<= 50 ms", v, "ms", v is not None and v <= 50)
+v = ms("BM_AlertsEveryAnnouncement40x300"); v = None if v is None else v / 40; last[0] = None  # the watch writes one race a step
+row("alerts at a race's first write after a late start", "300 announcements, 3 rules", "<= 50 ms", v, "ms", v is not None and v <= 50)
 f = ms("BM_SeasonExportFloor"); v = ms("BM_SeasonExportSqlite")
 row("season export to SQLite", "simulated month, 4 tables", ">= 1/2 floor speed (<= 2 x floor)", v, "ms",
     v is not None and f is not None and v <= 2 * f)

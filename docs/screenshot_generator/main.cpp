@@ -1,8 +1,8 @@
 // Takes the pictures of the manual and the README off-screen: a simulated week imported
 // through the engines into a scratch program folder, then the main window on a race of
 // its last day with results, page by page, the other windows (a backtest over the week
-// among them), the race day's watch and movers board (with the clock put back to the
-// afternoon of the last day), the version window and the program icon.
+// among them), the race day's watch, movers board and alerts (with the clock put back to
+// the afternoon of the last day), the version window and the program icon.
 //
 //   tidemark_screenshots OUTPUT_FOLDER
 
@@ -32,6 +32,7 @@
 #include "acquisition/batch_odds_import.h"
 #include "acquisition/nv_channel.h"
 #include "acquisition/stored_data_import.h"
+#include "gui/alert_forms.h"
 #include "gui/backtest_form.h"
 #include "gui/chart_widget.h"
 #include "gui/main_form.h"
@@ -42,6 +43,7 @@
 #include "gui/time_dialogs.h"
 #include "gui/version_form.h"
 #include "nvsim/sim_nv_link.h"
+#include "presentation/alert_model.h"
 #include "presentation/main_window_model.h"
 #include "settings/settings_keys.h"
 #include "store/record_store.h"
@@ -325,7 +327,39 @@ int main(int argc, char* argv[])
             model.movers().selectWindow(3);
             model.movers().TimeEditChange(15 * 60 + 30);
             save(*board, out, "window_movers.png");
+            // The quinella pool, its pairs that lost the most support first.
+            model.movers().PoolSwitchClick(2);
+            model.movers().DriftersBtnClick();
+            save(*board, out, "window_movers_quinella.png");
+            model.movers().PoolSwitchClick(0);
             board->close();
+        }
+    }
+
+    // The alerts of the three share rules over every race of the day, as the watch's
+    // writes raise them; then the rules dialog.
+    {
+        presentation::AlertSettings alerting;
+        alerting.rules.resize(3);
+        alerting.rules[1].kind = analytics::AlertKind::Fall;
+        alerting.rules[2].kind = analytics::AlertKind::PlaceAgainstWin;
+        alerting.sound = false;
+        alerting.notify = false;
+        presentation::writeAlertSettings(model.settings(), alerting);
+        model.alerts().reloadRules();
+        for (const analysis::RaceListEntry& e : model.panel().raceEntries())
+            model.alerts().raceWritten(
+                text::bytesAt(model.panel().dayTable().slots[static_cast<std::size_t>(e.slot)].raRecord, 12, 16));
+        for (QAction* a : f.findChildren<QAction*>())
+            if (a->objectName() == QStringLiteral("AlertsMenu"))
+                a->trigger();
+        if (auto* list = f.findChild<gui::TAlertListForm*>(QStringLiteral("TAlertListForm"))) {
+            save(*list, out, "window_alerts.png");
+            whenModal(out, "dialog_alerts.png");
+            list->RulesBtn->click();
+            list->close();
+        } else {
+            ++failures;
         }
     }
 

@@ -150,8 +150,8 @@ TAlertListForm::TAlertListForm(AlertListModel& list, AlertRulesDialogModel& rule
             presentation::CellStyle s;
             if (row == 0)
                 s.background = presentation::colours::silver;
-            else if (col != 3)
-                s.align = presentation::HAlign::Right;
+            else
+                s.align = col == 3 ? presentation::HAlign::Left : presentation::HAlign::Right;
             if (context.selected && !grid.isFixed(row, col))
                 presentation::outlineSelection(s, grid, col);
             return s;

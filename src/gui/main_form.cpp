@@ -52,6 +52,9 @@ TMainForm::TMainForm(MainWindowModel& model, QtHost& host, QWidget* parent)
     m_ozGetForm = new TOzGetForm(m_model.ozGet(), this);
     m_tokuteiForm = new TTokuteiJikokuForm(m_model.tokutei(), this);
     m_backtestForm = new TBacktestForm(m_model.backtest(), this);
+    // Made now, hidden: the alert list is what notifies the desktop, and a bettor who
+    // never opened it still wants the notification.
+    m_alertForm = new TAlertListForm(m_model.alerts(), m_model.alertRules(), this);
     // A bet opened from the backtest shows its race here.
     connect(m_backtestForm, &TBacktestForm::raceOpened, this, [this] {
         raise();
@@ -334,8 +337,6 @@ void TMainForm::MoversBtnClick()
 // "アラート": the alerts the watch's odds raised, in a window of its own.
 void TMainForm::AlertsBtnClick()
 {
-    if (!m_alertForm)
-        m_alertForm = new TAlertListForm(m_model.alerts(), m_model.alertRules(), this);
     m_alertForm->showList();
 }
 

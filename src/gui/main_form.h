@@ -86,7 +86,7 @@ private:
     QLabel* m_transientText = nullptr;
     OddsWatchBar* m_watchBar = nullptr;         // in the status bar
     QLabel* m_serviceLabel = nullptr;           // in the status bar, "シミュレーション"
-    TAlertListForm* m_alertForm = nullptr;      // made when first opened, kept
+    TAlertListForm* m_alertForm = nullptr;      // made with the window, shown when asked
     TMoversForm* m_moversForm = nullptr;        // made when first opened, kept
     TOzGetForm* m_ozGetForm = nullptr;          // lives as long as the main window
     TTokuteiJikokuForm* m_tokuteiForm = nullptr;

@@ -25,7 +25,7 @@ struct ColumnSpec {
     int width;
 };
 constexpr ColumnSpec kColumns[] = {
-    {"時刻", 44}, {"レース", 70}, {"馬番", 36}, {"内容", 260}, {"前", 52}, {"後", 52},
+    {"時刻", 44}, {"レース", 70}, {"馬番", 36}, {"内容", 330}, {"前", 52}, {"後", 52},
 };
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 

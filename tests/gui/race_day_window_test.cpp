@@ -233,6 +233,23 @@ TEST_F(RaceDayWindowTest, TheBoardWindowAsABettorUsesIt)
     EXPECT_EQ(moversBtn->text(), u("オッズ急変"));
     EXPECT_FALSE(moversBtn->statusTip().isEmpty());
     moversBtn->click();
+    // An alert raised before the alert list was ever opened still reaches the desktop.
+    auto* alertForm = f.findChild<TAlertListForm*>();
+    ASSERT_NE(alertForm, nullptr);
+    EXPECT_FALSE(alertForm->isVisible());
+    presentation::AlertSettings alerting;
+    alerting.rules.resize(1);
+    alerting.rules[0].pointsTenths = 1; // any rise of a tenth of a point within a minute
+    alerting.rules[0].windowMinutes = 1;
+    presentation::writeAlertSettings(model.settings(), alerting);
+    model.alerts().reloadRules();
+    for (const analysis::RaceListEntry& e : model.panel().raceEntries())
+        model.alerts().raceWritten(
+            text::bytesAt(model.panel().dayTable().slots[static_cast<std::size_t>(e.slot)].raRecord, 12, 16));
+    ASSERT_FALSE(model.alerts().alerts().empty());
+    EXPECT_TRUE(alertForm->lastNotice.startsWith(u("アラート|"))) << alertForm->lastNotice.toStdString();
+    EXPECT_FALSE(alertForm->isVisible());
+
     // "アラート" of the file menu opens the alert list, once.
     auto* alertsMenu = f.findChild<QAction*>(QStringLiteral("AlertsMenu"));
     ASSERT_NE(alertsMenu, nullptr);
